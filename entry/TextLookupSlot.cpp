@@ -1,0 +1,3 @@
+#include "TextLookupSlot.h"
+
+TextLookupFn TextLookupSlot = nullptr;

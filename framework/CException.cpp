@@ -1,0 +1,13 @@
+#include "CException.h"
+
+CException::CException(bool autoDelete)
+    : m_autoDelete(autoDelete)
+{
+}
+
+void CException::Delete()
+{
+    if (m_autoDelete) {
+        delete this;
+    }
+}

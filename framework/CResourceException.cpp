@@ -1,0 +1,6 @@
+#include "CResourceException.h"
+
+void AfxThrowResourceException()
+{
+    throw new CResourceException();
+}

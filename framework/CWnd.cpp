@@ -1,0 +1,225 @@
+#include "CWnd.h"
+
+#include <algorithm>
+#include <utility>
+#include <vector>
+
+namespace {
+
+// Windows of the library are used on one thread at a time (the entry serves one call at
+// a time), so the maps need no lock. They are small: one dialog and its controls.
+struct HandleMap {
+    std::vector<std::pair<HWND, CWnd*>> permanent;
+    std::vector<std::pair<HWND, CWnd*>> temporary;
+};
+
+HandleMap& Handles()
+{
+    static HandleMap handles;
+    return handles;
+}
+
+CWnd* Find(const std::vector<std::pair<HWND, CWnd*>>& map, HWND window)
+{
+    for (const auto& entry : map) {
+        if (entry.first == window) {
+            return entry.second;
+        }
+    }
+    return nullptr;
+}
+
+void Remove(std::vector<std::pair<HWND, CWnd*>>& map, const CWnd* wrapper)
+{
+    map.erase(std::remove_if(map.begin(), map.end(),
+                             [wrapper](const auto& entry) { return entry.second == wrapper; }),
+              map.end());
+}
+
+} // namespace
+
+CWnd::CWnd()
+    : m_hWnd(nullptr)
+    , m_defaultRequested(false)
+{
+}
+
+CWnd::~CWnd()
+{
+    if (m_hWnd != nullptr) {
+        Detach();
+    }
+}
+
+CWnd* CWnd::FromHandle(HWND window)
+{
+    if (window == nullptr) {
+        return nullptr;
+    }
+    HandleMap& handles = Handles();
+    if (CWnd* permanent = Find(handles.permanent, window)) {
+        return permanent;
+    }
+    if (CWnd* temporary = Find(handles.temporary, window)) {
+        return temporary;
+    }
+    CWnd* temporary = new CWnd();
+    temporary->m_hWnd = window;
+    try {
+        handles.temporary.emplace_back(window, temporary);
+    } catch (...) {
+        temporary->m_hWnd = nullptr;
+        delete temporary;
+        throw;
+    }
+    return temporary;
+}
+
+void CWnd::DeleteTempMap()
+{
+    HandleMap& handles = Handles();
+    for (auto& entry : handles.temporary) {
+        entry.second->m_hWnd = nullptr;
+        delete entry.second;
+    }
+    handles.temporary.clear();
+}
+
+void CWnd::Attach(HWND window)
+{
+    Handles().permanent.emplace_back(window, this);
+    m_hWnd = window;
+}
+
+HWND CWnd::Detach()
+{
+    HWND window = m_hWnd;
+    Remove(Handles().permanent, this);
+    m_hWnd = nullptr;
+    return window;
+}
+
+void CWnd::ForgetDestroyedWindows()
+{
+    std::vector<CWnd*> stale;
+    for (const auto& entry : Handles().permanent) {
+        if (!::IsWindow(entry.first)) {
+            stale.push_back(entry.second);
+        }
+    }
+    for (CWnd* wrapper : stale) {
+        wrapper->Detach();
+    }
+}
+
+void CWnd::SetWindowText(const wchar_t* text)
+{
+    ::SetWindowTextW(m_hWnd, text);
+}
+
+int CWnd::GetWindowText(wchar_t* buffer, int maxCount) const
+{
+    return ::GetWindowTextW(m_hWnd, buffer, maxCount);
+}
+
+std::wstring CWnd::GetWindowText() const
+{
+    std::wstring text(static_cast<size_t>(GetWindowTextLength()) + 1, L'\0');
+    const int copied = ::GetWindowTextW(m_hWnd, &text[0], static_cast<int>(text.size()));
+    text.resize(static_cast<size_t>(std::max(copied, 0)));
+    return text;
+}
+
+int CWnd::GetWindowTextLength() const
+{
+    return ::GetWindowTextLengthW(m_hWnd);
+}
+
+LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const
+{
+    return ::SendMessageW(m_hWnd, message, wParam, lParam);
+}
+
+BOOL CWnd::ShowWindow(int command)
+{
+    return ::ShowWindow(m_hWnd, command);
+}
+
+BOOL CWnd::IsIconic() const
+{
+    return ::IsIconic(m_hWnd);
+}
+
+void CWnd::GetClientRect(RECT* rect) const
+{
+    ::GetClientRect(m_hWnd, rect);
+}
+
+void CWnd::CenterWindow(CWnd* alternateOwner)
+{
+    HWND center = alternateOwner != nullptr ? alternateOwner->m_hWnd : ::GetWindow(m_hWnd, GW_OWNER);
+    if (center != nullptr && (!::IsWindowVisible(center) || ::IsIconic(center))) {
+        center = nullptr;
+    }
+
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    ::GetMonitorInfoW(::MonitorFromWindow(center != nullptr ? center : m_hWnd, MONITOR_DEFAULTTONEAREST),
+                      &monitor);
+    const RECT workArea = monitor.rcWork;
+
+    RECT centerRect = workArea;
+    if (center != nullptr) {
+        ::GetWindowRect(center, &centerRect);
+    }
+
+    RECT window{};
+    ::GetWindowRect(m_hWnd, &window);
+    const int width = window.right - window.left;
+    const int height = window.bottom - window.top;
+
+    int left = (centerRect.left + centerRect.right) / 2 - width / 2;
+    int top = (centerRect.top + centerRect.bottom) / 2 - height / 2;
+
+    // Keep the whole window inside the work area, its top-left corner first.
+    if (left + width > workArea.right) {
+        left = workArea.right - width;
+    }
+    if (left < workArea.left) {
+        left = workArea.left;
+    }
+    if (top + height > workArea.bottom) {
+        top = workArea.bottom - height;
+    }
+    if (top < workArea.top) {
+        top = workArea.top;
+    }
+
+    ::SetWindowPos(m_hWnd, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    // Messages nest (a handler's message box sends messages to this window), so the
+    // request for default processing belongs to one dispatch only.
+    const bool outer = std::exchange(m_defaultRequested, false);
+    bool handled = false;
+    try {
+        handled = ProcessMessageMap(message, wParam, lParam, result) && !m_defaultRequested;
+    } catch (...) {
+        m_defaultRequested = outer;
+        throw;
+    }
+    m_defaultRequested = outer;
+    return handled;
+}
+
+void CWnd::Default()
+{
+    m_defaultRequested = true;
+}
+
+void CWnd::OnDestroy()
+{
+    Default();
+}

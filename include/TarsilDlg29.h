@@ -1,0 +1,92 @@
+/*
+ * TarsilDlg29.dll: word verification for hosts of character recognition.
+ *
+ * The host calls RastStartDialog once per recognised word. The library shows the modal
+ * "Word Verification" dialog over the host's window, lets the user correct the word, and
+ * writes the corrected values back when the user confirms them with OK.
+ *
+ * Usable from C and C++. All functions and callbacks use the platform's standard calling
+ * convention (WINAPI) and run on the thread that called RastStartDialog.
+ */
+#ifndef TARSILDLG29_H
+#define TARSILDLG29_H
+
+#include <windows.h>
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#ifdef TARSILDLG29_BUILDING
+#define TARSILDLG29_API
+#else
+#define TARSILDLG29_API __declspec(dllimport)
+#endif
+
+/* Results of RastStartDialog. */
+#define TARSIL_RESULT_OK      1  /* accepted with OK: the out-values were written */
+#define TARSIL_RESULT_IGNORE (-1) /* ended with Ignore: nothing written */
+#define TARSIL_RESULT_CANCEL  0  /* Cancel, Escape, close box, no dialog, or a refused call */
+
+/* The longest word a call can carry: `length` is from 0 to this. */
+#define TARSIL_MAX_LENGTH 83
+
+/*
+ * Paints one horizontal run of the current layer: picture pixels xFrom to xTo, both
+ * included, of row y, in picture coordinates (0,0 is the picture's top-left pixel).
+ * Valid only during the LayerDrawFn call it was handed to.
+ */
+typedef void(WINAPI* RunFn)(short xFrom, short xTo, short y);
+
+/*
+ * Draws one layer of the word's picture by calling `run` once per horizontal run. The
+ * picture is `width` x `height` pixels (528 x 201). Called on every paint of the dialog.
+ */
+typedef void(WINAPI* LayerDrawFn)(int width, int height, RunFn run);
+
+/*
+ * Returns the host's text for a text id of the dialog, or NULL to keep the built-in
+ * text. An empty string is a text. The string must stay valid until the next call of
+ * the lookup (for an error message: until the message box has closed).
+ */
+typedef const wchar_t*(WINAPI* TextLookupFn)(int textId);
+
+/*
+ * Shows the Word Verification dialog for one word and waits until the user ends it.
+ *
+ * parentWindow  the host window that owns the dialog (disabled while it runs); NULL for none
+ * kind          2 and 3 hide the "Train ICR?" choice
+ * mode          0, 1 and 2 choose which host texts label the buttons (see TextLookupFn)
+ * text, length  the recognised word, at most `length` characters (0 to 83); written on
+ *               OK only when it changed, then zero-filled up to and including text[length]
+ * size, orientation  read on every call, written on OK
+ * confidence    shown read-only
+ * layer1*, back*, layer2*  colours of the first layer, the background, the second layer
+ *               (only the low 8 bits of each component count)
+ * drawLayer1, drawLayer2  the picture's two layers; with both NULL no dialog is shown
+ * reservedOut, trainOut, unchangedOut  written on OK: 1; 1 to train with the word or 0;
+ *               1 when the text came back unchanged, 0 when it was changed and copied back
+ * lookup        the host's texts; NULL for the built-in English texts
+ *
+ * Returns TARSIL_RESULT_OK, TARSIL_RESULT_IGNORE or TARSIL_RESULT_CANCEL. Caller variables
+ * are written only with TARSIL_RESULT_OK. A refused call returns 0 at once, writes nothing
+ * and sets the thread's last error: ERROR_INVALID_PARAMETER for bad arguments (length
+ * outside 0..83, NULL text with a length above 0, NULL size or orientation, a NULL out-pointer
+ * while a layer callback is given, a parentWindow that is not a window), ERROR_BUSY while
+ * another call of this library is in progress in the process.
+ */
+TARSILDLG29_API int WINAPI RastStartDialog(HWND parentWindow, int kind, int mode, wchar_t* text, int length,
+                                           double* size, double* orientation, int confidence, int layer1Red,
+                                           int layer1Green, int layer1Blue, int backRed, int backGreen,
+                                           int backBlue, int layer2Red, int layer2Green, int layer2Blue,
+                                           LayerDrawFn drawLayer1, LayerDrawFn drawLayer2, int* reservedOut,
+                                           int* trainOut, int* unchangedOut, TextLookupFn lookup);
+
+/* Returns 1. */
+TARSILDLG29_API int WINAPI dummyfunction(void);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* TARSILDLG29_H */

@@ -1,0 +1,24 @@
+# Installs the Debian packages that building and testing need, only when some are missing.
+# Sourced by scripts/test and scripts/demo.
+
+TARSIL_PACKAGES=(
+  cmake make
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
+  googletest
+  wine wine64
+  xvfb xauth
+  fonts-wine fonts-liberation
+)
+
+tarsil_install_deps() {
+  local missing=() pkg
+  for pkg in "${TARSIL_PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed" || missing+=("$pkg")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" </dev/null
+}

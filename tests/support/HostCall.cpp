@@ -1,0 +1,71 @@
+#include "HostCall.h"
+
+#include <stdexcept>
+
+namespace {
+
+// GetProcAddress returns a generic function pointer; going through void* converts it to
+// the export's real type without a warning about incompatible function types.
+template <typename Function>
+Function Export(HMODULE module, const char* name)
+{
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
+}
+
+} // namespace
+
+TarsilLibrary& TarsilLibrary::Get()
+{
+    static TarsilLibrary library;
+    return library;
+}
+
+TarsilLibrary::TarsilLibrary()
+    : module(::LoadLibraryW(L"TarsilDlg29.dll"))
+    , rastStartDialog(nullptr)
+    , dummyFunction(nullptr)
+{
+    if (module == nullptr) {
+        throw std::runtime_error("TarsilDlg29.dll could not be loaded");
+    }
+    rastStartDialog = Export<RastStartDialogFn>(module, "RastStartDialog");
+    dummyFunction = Export<DummyFunctionFn>(module, "dummyfunction");
+}
+
+HostCall::HostCall()
+    : text(buffer.data())
+    , drawLayer1(&HostCall::NoRuns)
+{
+    SetText(L"recognised");
+}
+
+void HostCall::SetText(const std::wstring& word)
+{
+    buffer.fill(kTextSentinel);
+    std::copy(word.begin(), word.end(), buffer.begin());
+    buffer[word.size()] = L'\0';
+}
+
+std::wstring HostCall::Text() const
+{
+    std::wstring result;
+    for (size_t i = 0; i < buffer.size() && buffer[i] != L'\0'; ++i) {
+        result.push_back(buffer[i]);
+    }
+    return result;
+}
+
+int HostCall::Run()
+{
+    ::SetLastError(0xDEAD);
+    result = TarsilLibrary::Get().rastStartDialog(
+        parent, kind, mode, text, length, size, orientation, confidence, colours[0], colours[1], colours[2],
+        colours[3], colours[4], colours[5], colours[6], colours[7], colours[8], drawLayer1, drawLayer2,
+        reservedOut, trainOut, unchangedOut, lookup);
+    lastError = ::GetLastError();
+    return result;
+}
+
+void WINAPI HostCall::NoRuns(int, int, RunFn)
+{
+}
