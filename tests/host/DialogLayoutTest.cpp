@@ -1,0 +1,139 @@
+// The dialog as the template lays it out, measured on the real windows.
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "dialog/ControlIds.h"
+#include "support/DialogDriver.h"
+#include "support/HostCall.h"
+
+namespace {
+
+struct ControlLayout {
+    int id;
+    RECT units; // left, top, width, height in dialog units
+    const wchar_t* text;
+};
+
+// Positions in dialog units; the test converts them with the dialog's own base units,
+// which differ between Windows and Wine's fonts.
+const ControlLayout kLayout[] = {
+    {IDC_TEXT, {62, 132, 294, 31}, L""},
+    {IDC_SIZE, {55, 170, 40, 12}, nullptr},
+    {IDC_ORIENTATION, {55, 185, 40, 12}, nullptr},
+    {IDC_YES, {291, 185, 46, 10}, L"  &Yes"},
+    {IDC_NO, {291, 196, 47, 10}, L"  &No"},
+    {IDOK, {56, 212, 38, 17}, L"   &OK   "},
+    {IDC_IGNORE, {169, 213, 40, 17}, L"  &Ignore  "},
+    {IDCANCEL, {271, 212, 58, 17}, L"  &Cancel "},
+    {IDC_TRAIN_GROUP, {282, 177, 52, 31}, L""},
+    {IDC_CONFIDENCE, {157, 169, 22, 13}, nullptr},
+    {IDC_TEXT_LABEL, {1, 143, 54, 11}, L"    Enter Text:"},
+    {IDC_CONFIDENCE_LABEL, {99, 172, 52, 11}, L"    Confidence:"},
+    {IDC_SIZE_LABEL, {7, 174, 42, 11}, L"   Size:"},
+    {IDC_ORIENTATION_LABEL, {3, 189, 46, 11}, L"   Orientation:"},
+    {IDC_TRAIN_LABEL, {290, 171, 46, 7}, L"   Train ICR?"},
+};
+
+RECT ClientRectOf(HWND dialog, HWND control)
+{
+    RECT rect{};
+    ::GetWindowRect(control, &rect);
+    ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+} // namespace
+
+TEST(DialogLayout, ControlsSitWhereTheTemplatePutsThemWithTheirTexts)
+{
+    HostCall call;
+    call.length = 0;
+    std::vector<RECT> actual;
+    std::vector<RECT> expected;
+    std::vector<std::wstring> texts;
+    RECT client{};
+    RECT clientExpected{0, 0, 362, 234};
+    std::wstring caption;
+    DialogDriver driver;
+    driver
+        .Do([&](DialogDriver& d) {
+            for (const ControlLayout& control : kLayout) {
+                // The dialog manager converts the position and the size separately.
+                RECT position{control.units.left, control.units.top, control.units.right, control.units.bottom};
+                ::MapDialogRect(d.Dialog(), &position);
+                expected.push_back({position.left, position.top, position.left + position.right,
+                                    position.top + position.bottom});
+                actual.push_back(ClientRectOf(d.Dialog(), d.Control(control.id)));
+                texts.push_back(d.ControlText(control.id));
+            }
+            ::GetClientRect(d.Dialog(), &client);
+            ::MapDialogRect(d.Dialog(), &clientExpected);
+            caption = DialogDriver::WindowText(d.Dialog());
+        })
+        .Click(IDCANCEL);
+    call.Run();
+
+    ASSERT_EQ(actual.size(), std::size(kLayout));
+    for (size_t i = 0; i < actual.size(); ++i) {
+        SCOPED_TRACE(testing::Message() << "control " << kLayout[i].id);
+        EXPECT_EQ(actual[i].left, expected[i].left);
+        EXPECT_EQ(actual[i].top, expected[i].top);
+        EXPECT_EQ(actual[i].right, expected[i].right);
+        EXPECT_EQ(actual[i].bottom, expected[i].bottom);
+        if (kLayout[i].text != nullptr) {
+            EXPECT_EQ(texts[i], kLayout[i].text);
+        }
+    }
+    EXPECT_EQ(client.right, clientExpected.right);
+    EXPECT_EQ(client.bottom, clientExpected.bottom);
+    EXPECT_EQ(caption, L"Word Verification");
+}
+
+TEST(DialogLayout, TabOrderAndTheRadioGroup)
+{
+    HostCall call;
+    std::vector<int> tabOrder;
+    std::vector<int> radioGroup;
+    HWND focus = nullptr;
+    HWND textField = nullptr;
+    DialogDriver driver;
+    driver
+        .Do([&](DialogDriver& d) {
+            focus = ::GetFocus();
+            textField = d.Control(IDC_TEXT);
+            HWND item = textField;
+            do {
+                tabOrder.push_back(::GetDlgCtrlID(item));
+                item = ::GetNextDlgTabItem(d.Dialog(), item, FALSE);
+            } while (item != nullptr && item != textField && tabOrder.size() < 20);
+            HWND radio = d.Control(IDC_YES);
+            do {
+                radioGroup.push_back(::GetDlgCtrlID(radio));
+                radio = ::GetNextDlgGroupItem(d.Dialog(), radio, FALSE);
+            } while (radio != nullptr && radio != d.Control(IDC_YES) && radioGroup.size() < 20);
+        })
+        .Click(IDCANCEL);
+    call.Run();
+
+    EXPECT_EQ(focus, textField);
+    EXPECT_EQ(tabOrder, (std::vector<int>{IDC_TEXT, IDC_SIZE, IDC_ORIENTATION, IDC_YES, IDOK, IDC_IGNORE, IDCANCEL}));
+    // Arrow keys move between the group's enabled controls, Yes and No among them.
+    EXPECT_NE(std::find(radioGroup.begin(), radioGroup.end(), IDC_NO), radioGroup.end());
+    EXPECT_EQ(std::find(radioGroup.begin(), radioGroup.end(), IDC_TEXT_LABEL), radioGroup.end());
+}
+
+TEST(DialogLayout, CheckingNoUnchecksYes)
+{
+    HostCall call;
+    LRESULT yes = -1;
+    DialogDriver driver;
+    driver.Click(IDC_NO)
+        .Do([&](DialogDriver& d) { yes = ::SendMessageW(d.Control(IDC_YES), BM_GETCHECK, 0, 0); })
+        .Click(IDC_YES)
+        .Click(IDOK);
+    EXPECT_EQ(call.Run(), 1);
+    EXPECT_EQ(yes, BST_UNCHECKED);
+    EXPECT_EQ(call.trainValue, 1);
+}
