@@ -1,8 +1,10 @@
 // A small host of TarsilDlg29.dll: shows the Word Verification dialog for a sample word
 // and prints what came back as JSON.
 //
-//   sample_host [--press ok|ignore|cancel] [--screenshot FILE.png]
+//   sample_host [--lang en|de] [--mode N] [--press ok|ignore|cancel] [--screenshot FILE.png]
 //
+// --lang supplies every text of the dialog from the host (English or German); without it
+// the dialog shows its built-in texts. --mode chooses the dialog's mode (0, 1 or 2).
 // With --press the host presses that button itself once the dialog is painted; with
 // --screenshot it first saves a picture of the dialog. Without either, a person uses it.
 
@@ -20,6 +22,8 @@ namespace {
 struct Options {
     std::wstring press;      // "", "ok", "ignore" or "cancel"
     std::wstring screenshot; // PNG path, or empty
+    std::wstring lang;       // "", "en" or "de"
+    int mode = 0;
 };
 
 bool ParseOptions(int argc, wchar_t** argv, Options& options)
@@ -33,6 +37,13 @@ bool ParseOptions(int argc, wchar_t** argv, Options& options)
             }
         } else if (arg == L"--screenshot" && i + 1 < argc) {
             options.screenshot = argv[++i];
+        } else if (arg == L"--lang" && i + 1 < argc) {
+            options.lang = argv[++i];
+            if (options.lang != L"en" && options.lang != L"de") {
+                return false;
+            }
+        } else if (arg == L"--mode" && i + 1 < argc) {
+            options.mode = _wtoi(argv[++i]);
         } else {
             return false;
         }
@@ -109,6 +120,46 @@ void CALLBACK ActOnDialog(HWND, UINT, UINT_PTR, DWORD)
     }
 }
 
+// ---- The host's texts ----
+
+struct HostText {
+    int id;
+    const wchar_t* english;
+    const wchar_t* german;
+};
+
+// Every text id the dialog asks for.
+const HostText kTexts[] = {
+    {102, L"Word Verification", L"Wortpr\u00fcfung"},
+    {1007, L"  &Yes", L"  &Ja"},
+    {1008, L"  &No", L"  &Nein"},
+    {1013, L"    Enter Text:", L"    Text:"},
+    {1014, L"   Size:", L"   Gr\u00f6\u00dfe:"},
+    {1015, L"   Orientation:", L"   Winkel:"},
+    {1016, L"    Confidence:", L"    Konfidenz:"},
+    {1022, L"   Train ICR?", L"   ICR lernen?"},
+    {2, L"  &Cancel ", L"  &Abbrechen "},
+    {1009, L"  &Ignore  ", L" &Ignorieren "},
+    {1, L"   &OK   ", L"   &OK   "},
+    {1067, L"  &Accept  ", L" &Weiter "},
+    {1068, L"  &Skip  ", L" &Sp\u00e4ter "},
+    {1069, L"Error Message", L"Fehlermeldung"},
+    {1070, L" Size cannot be negative.", L" Die Gr\u00f6\u00dfe darf nicht negativ sein."},
+    {1071, L" No text was entered.", L" Es wurde kein Text eingegeben."},
+    {1072, L"   Learn word?", L"   Wort lernen?"},
+    {1073, L"Word Verification (review)", L"Wortpr\u00fcfung (Nachkontrolle)"},
+};
+
+const wchar_t* WINAPI LookupHostText(int id)
+{
+    for (const HostText& text : kTexts) {
+        if (text.id == id) {
+            return g_options.lang == L"de" ? text.german : text.english;
+        }
+    }
+    return nullptr;
+}
+
 // ---- The word ----
 
 void WINAPI DrawInk(int, int, RunFn)
@@ -139,7 +190,8 @@ std::string JsonString(const wchar_t* text)
 int wmain(int argc, wchar_t** argv)
 {
     if (!ParseOptions(argc, argv, g_options)) {
-        std::fputs("usage: sample_host [--press ok|ignore|cancel] [--screenshot FILE.png]\n", stderr);
+        std::fputs("usage: sample_host [--lang en|de] [--mode N] [--press ok|ignore|cancel] [--screenshot FILE.png]\n",
+                   stderr);
         return 2;
     }
 
@@ -165,8 +217,10 @@ int wmain(int argc, wchar_t** argv)
     int reserved = 0;
     int train = 0;
     int unchanged = 0;
-    const int result = rastStartDialog(nullptr, 0, 0, text, 20, &size, &orientation, 87, 0, 0, 0, 255, 255, 255,
-                                       220, 0, 0, &DrawInk, nullptr, &reserved, &train, &unchanged, nullptr);
+    const TextLookupFn lookup = g_options.lang.empty() ? nullptr : &LookupHostText;
+    const int result = rastStartDialog(nullptr, 0, g_options.mode, text, 20, &size, &orientation, 87, 0, 0, 0, 255,
+                                       255, 255, 220, 0, 0, &DrawInk, nullptr, &reserved, &train, &unchanged,
+                                       lookup);
 
     if (timer != 0) {
         ::KillTimer(nullptr, timer);
