@@ -1,0 +1,25 @@
+# CMake package of TarsilDlg29.dll. A host writes
+#
+#   find_package(TarsilDlg29 REQUIRED)
+#   target_link_libraries(host PRIVATE TarsilDlg29::TarsilDlg29)
+#
+# and ships bin/TarsilDlg29.dll next to its program.
+
+get_filename_component(_tarsil_prefix "${CMAKE_CURRENT_LIST_DIR}/../../.." ABSOLUTE)
+
+if(NOT TARGET TarsilDlg29::TarsilDlg29)
+  add_library(TarsilDlg29::TarsilDlg29 SHARED IMPORTED)
+  # MSVC and clang-cl link the .lib; MinGW toolchains the .dll.a (lld takes either).
+  if(MSVC)
+    set(_tarsil_implib "${_tarsil_prefix}/lib/TarsilDlg29.lib")
+  else()
+    set(_tarsil_implib "${_tarsil_prefix}/lib/libTarsilDlg29.dll.a")
+  endif()
+  set_target_properties(TarsilDlg29::TarsilDlg29 PROPERTIES
+    IMPORTED_LOCATION "${_tarsil_prefix}/bin/TarsilDlg29.dll"
+    IMPORTED_IMPLIB "${_tarsil_implib}"
+    INTERFACE_INCLUDE_DIRECTORIES "${_tarsil_prefix}/include")
+  unset(_tarsil_implib)
+endif()
+
+unset(_tarsil_prefix)
