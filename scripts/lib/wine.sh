@@ -4,7 +4,8 @@
 export WINEARCH=win64
 export WINEDEBUG="${WINEDEBUG:--all}"
 # Mono and Gecko are never needed: answering their install prompts would block a headless run.
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# Nor is the crash debugger: a crashing test must fail at once, not wait for one.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 export WINELOADER=/usr/lib/wine/wine64
 TARSIL_WINE=/usr/lib/wine/wine64
 

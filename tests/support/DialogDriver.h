@@ -47,6 +47,8 @@ public:
     DialogDriver& CloseMessageBox();
 
     HWND Dialog() const { return m_dialog; }
+    // The message box the dialog has open, or null.
+    HWND OpenMessageBox() const { return m_messageBox; }
     HWND Control(int controlId) const { return ::GetDlgItem(m_dialog, controlId); }
     std::wstring ControlText(int controlId) const;
     static std::wstring WindowText(HWND window);
