@@ -4,6 +4,7 @@
 
 #include "dialog/ControlIds.h"
 #include "framework/AfxFaults.h"
+#include "framework/AfxModule.h"
 #include "framework/CMemoryException.h"
 #include "framework/CWnd.h"
 #include "support/DialogDriver.h"
@@ -104,4 +105,24 @@ TEST_F(FaultTest, AllocationFailuresAnywhereInTheCallGiveZeroAndWriteNothing)
         EXPECT_EQ(driver.DialogsOpened(), 0);
     }
     EXPECT_GE(failedCalls, 2); // the window lookup and the dialog's font wrapper at least
+}
+
+TEST_F(FaultTest, MissingTemplateGivesZeroAndWritesNothing)
+{
+    // Resources taken from a module that has no dialog template 102.
+    const HINSTANCE own = AfxGetResourceHandle();
+    AfxSetResourceHandle(::GetModuleHandleW(L"kernel32.dll"));
+    Call call;
+    DialogDriver driver(2000);
+    const int result = call.Run();
+    const DWORD error = ::GetLastError();
+    AfxSetResourceHandle(own);
+
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(error, static_cast<DWORD>(ERROR_GEN_FAILURE));
+    EXPECT_EQ(driver.DialogsOpened(), 0);
+    EXPECT_EQ(std::wstring(call.text), L"word");
+    EXPECT_EQ(call.size, 1.0);
+    EXPECT_EQ(call.reserved, 99);
+    EXPECT_EQ(call.unchanged, 99);
 }

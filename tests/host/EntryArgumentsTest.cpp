@@ -231,3 +231,48 @@ TEST(EntryOneCallAtATime, CallFromAnotherThreadIsRefusedWhileTheDialogIsOpen)
     nextDriver.Click(IDOK);
     EXPECT_EQ(next.Run(), 1);
 }
+
+// ---- The dialog cannot be created ----
+
+namespace {
+
+const wchar_t* g_refusedClass = nullptr;
+
+// Refuses the creation of every window of the given class, as a platform out of
+// resources would.
+LRESULT CALLBACK RefuseCreation(int code, WPARAM wParam, LPARAM lParam)
+{
+    if (code == HCBT_CREATEWND) {
+        wchar_t className[32] = {};
+        ::GetClassNameW(reinterpret_cast<HWND>(wParam), className, 32);
+        if (lstrcmpiW(className, g_refusedClass) == 0) {
+            return 1;
+        }
+    }
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+} // namespace
+
+TEST(EntryDialogFailure, WindowCreationFailingGivesZeroAndWritesNothing)
+{
+    // The dialog itself, then one of its controls.
+    for (const wchar_t* refused : {L"#32770", L"Edit", L"Button"}) {
+        SCOPED_TRACE(std::string(refused, refused + wcslen(refused)));
+        g_refusedClass = refused;
+        HHOOK hook = ::SetWindowsHookExW(WH_CBT, &RefuseCreation, nullptr, ::GetCurrentThreadId());
+        HostCall call;
+        call.Run();
+        ::UnhookWindowsHookEx(hook);
+
+        EXPECT_EQ(call.result, 0);
+        EXPECT_EQ(call.lastError, static_cast<DWORD>(ERROR_GEN_FAILURE));
+        ExpectUntouched(call);
+    }
+
+    // The library is usable again afterwards.
+    HostCall next;
+    DialogDriver driver;
+    driver.Click(IDOK);
+    EXPECT_EQ(next.Run(), 1);
+}
