@@ -1,50 +1,135 @@
-// A small host of TarsilDlg29.dll: shows the Word Verification dialog for a sample word
-// and prints what came back as JSON.
-//
-//   sample_host [--lang en|de] [--mode N] [--press ok|ignore|cancel] [--screenshot FILE.png]
-//
-// --lang supplies every text of the dialog from the host (English or German); without it
-// the dialog shows its built-in texts. --mode chooses the dialog's mode (0, 1 or 2).
-// With --press the host presses that button itself once the dialog is painted; with
-// --screenshot it first saves a picture of the dialog. Without either, a person uses it.
+// A host of TarsilDlg29.dll: shows the Word Verification dialog for one word, its picture
+// taken from a BMP file or rendered from the text, and prints what came back as JSON.
+// Run with --help for the options.
 
 #include <windows.h>
 
+#include <cmath>
 #include <cstdio>
+#include <cwchar>
+#include <algorithm>
 #include <string>
 #include <vector>
 
+#include "GreyImage.h"
 #include "PngWriter.h"
 #include "TarsilDlg29.h"
+#include "WordPicture.h"
 
 namespace {
 
+const char kUsage[] =
+    "usage: sample_host [options]\n"
+    "\n"
+    "Shows the Word Verification dialog for one word and prints the outcome as JSON:\n"
+    "{\"result\": 1|-1|0, \"text\", \"changed\", \"size\", \"orientation\", \"train\"}.\n"
+    "\n"
+    "  --image FILE.bmp     the word's picture (default: the text, rendered in a large font)\n"
+    "  --text WORD          the recognised text (default: Tarsil)\n"
+    "  --length N           the most characters the word may have, 0 to 83 (default: 40)\n"
+    "  --size X             the word's size (default: 24)\n"
+    "  --orientation X      the word's orientation (default: 0)\n"
+    "  --confidence N       the recogniser's confidence (default: 87)\n"
+    "  --kind N             2 or 3 hide the \"Train ICR?\" choice (default: 0)\n"
+    "  --mode N             0, 1 or 2: which texts label the buttons (default: 0)\n"
+    "  --uncertain LIST     characters the recogniser is unsure of, as indices from 0,\n"
+    "                       comma-separated; drawn in red (default: 2)\n"
+    "  --lang en|de         the dialog's texts from this host, in English or German\n"
+    "                       (default: the library's built-in texts)\n"
+    "  --press ok|ignore|cancel  press that button once the dialog is painted\n"
+    "  --screenshot FILE.png     save a picture of the dialog first\n"
+    "  --help               this text\n";
+
 struct Options {
+    std::wstring image;
+    std::wstring text = L"Tarsil";
+    int length = 40;
+    double size = 24.0;
+    double orientation = 0.0;
+    int confidence = 87;
+    int kind = 0;
+    int mode = 0;
+    std::vector<int> uncertain{2};
+    std::wstring lang;       // "", "en" or "de"
     std::wstring press;      // "", "ok", "ignore" or "cancel"
     std::wstring screenshot; // PNG path, or empty
-    std::wstring lang;       // "", "en" or "de"
-    int mode = 0;
+    bool help = false;
 };
+
+bool ParseInt(const wchar_t* text, int& value)
+{
+    wchar_t* end = nullptr;
+    const long parsed = std::wcstol(text, &end, 10);
+    value = static_cast<int>(parsed);
+    return end != text && *end == L'\0';
+}
+
+bool ParseDouble(const wchar_t* text, double& value)
+{
+    wchar_t* end = nullptr;
+    value = std::wcstod(text, &end);
+    return end != text && *end == L'\0';
+}
+
+bool ParseList(const std::wstring& text, std::vector<int>& values)
+{
+    values.clear();
+    size_t start = 0;
+    while (start <= text.size()) {
+        const size_t comma = std::min(text.find(L',', start), text.size());
+        int value = 0;
+        if (!ParseInt(text.substr(start, comma - start).c_str(), value)) {
+            return false;
+        }
+        values.push_back(value);
+        start = comma + 1;
+    }
+    return true;
+}
 
 bool ParseOptions(int argc, wchar_t** argv, Options& options)
 {
     for (int i = 1; i < argc; ++i) {
         const std::wstring arg = argv[i];
-        if (arg == L"--press" && i + 1 < argc) {
-            options.press = argv[++i];
-            if (options.press != L"ok" && options.press != L"ignore" && options.press != L"cancel") {
-                return false;
-            }
-        } else if (arg == L"--screenshot" && i + 1 < argc) {
-            options.screenshot = argv[++i];
-        } else if (arg == L"--lang" && i + 1 < argc) {
-            options.lang = argv[++i];
-            if (options.lang != L"en" && options.lang != L"de") {
-                return false;
-            }
-        } else if (arg == L"--mode" && i + 1 < argc) {
-            options.mode = _wtoi(argv[++i]);
+        if (arg == L"--help") {
+            options.help = true;
+            continue;
+        }
+        if (i + 1 >= argc) {
+            return false;
+        }
+        const wchar_t* value = argv[++i];
+        bool valid = true;
+        if (arg == L"--image") {
+            options.image = value;
+        } else if (arg == L"--text") {
+            options.text = value;
+        } else if (arg == L"--length") {
+            valid = ParseInt(value, options.length) && options.length >= 0 && options.length <= TARSIL_MAX_LENGTH;
+        } else if (arg == L"--size") {
+            valid = ParseDouble(value, options.size);
+        } else if (arg == L"--orientation") {
+            valid = ParseDouble(value, options.orientation);
+        } else if (arg == L"--confidence") {
+            valid = ParseInt(value, options.confidence);
+        } else if (arg == L"--kind") {
+            valid = ParseInt(value, options.kind);
+        } else if (arg == L"--mode") {
+            valid = ParseInt(value, options.mode);
+        } else if (arg == L"--uncertain") {
+            valid = ParseList(value, options.uncertain);
+        } else if (arg == L"--lang") {
+            options.lang = value;
+            valid = options.lang == L"en" || options.lang == L"de";
+        } else if (arg == L"--press") {
+            options.press = value;
+            valid = options.press == L"ok" || options.press == L"ignore" || options.press == L"cancel";
+        } else if (arg == L"--screenshot") {
+            options.screenshot = value;
         } else {
+            valid = false;
+        }
+        if (!valid) {
             return false;
         }
     }
@@ -162,8 +247,34 @@ const wchar_t* WINAPI LookupHostText(int id)
 
 // ---- The word ----
 
-void WINAPI DrawInk(int, int, RunFn)
+WordPicture g_picture;
+
+void DrawRuns(const std::vector<WordPicture::Run>& runs, RunFn run)
 {
+    for (const WordPicture::Run& r : runs) {
+        run(r.xFrom, r.xTo, r.y);
+    }
+}
+
+void WINAPI DrawInk(int, int, RunFn run)
+{
+    DrawRuns(g_picture.Ink(), run);
+}
+
+void WINAPI DrawUncertain(int, int, RunFn run)
+{
+    DrawRuns(g_picture.Uncertain(), run);
+}
+
+// JSON has no infinities or NaN: those are written as null.
+std::string JsonNumber(double value)
+{
+    if (!std::isfinite(value)) {
+        return "null";
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%.17g", value);
+    return text;
 }
 
 std::string JsonString(const wchar_t* text)
@@ -190,10 +301,29 @@ std::string JsonString(const wchar_t* text)
 int wmain(int argc, wchar_t** argv)
 {
     if (!ParseOptions(argc, argv, g_options)) {
-        std::fputs("usage: sample_host [--lang en|de] [--mode N] [--press ok|ignore|cancel] [--screenshot FILE.png]\n",
-                   stderr);
+        std::fputs(kUsage, stderr);
         return 2;
     }
+    if (g_options.help) {
+        std::fputs(kUsage, stdout);
+        return 0;
+    }
+    if (g_options.text.size() > static_cast<size_t>(g_options.length)) {
+        std::fputs("the text is longer than --length\n", stderr);
+        return 2;
+    }
+
+    GreyImage image;
+    if (g_options.image.empty()) {
+        image = WordPicture::RenderWord(g_options.text);
+    } else {
+        std::string error;
+        if (!ReadBmp(g_options.image, image, error)) {
+            std::fprintf(stderr, "cannot read %ls: %s\n", g_options.image.c_str(), error.c_str());
+            return 1;
+        }
+    }
+    g_picture = WordPicture::FromImage(image, static_cast<int>(g_options.text.size()), g_options.uncertain);
 
     HMODULE library = ::LoadLibraryW(L"TarsilDlg29.dll");
     if (library == nullptr) {
@@ -211,28 +341,31 @@ int wmain(int argc, wchar_t** argv)
         timer = ::SetTimer(nullptr, 0, 50, &ActOnDialog);
     }
 
-    wchar_t text[TARSIL_MAX_LENGTH + 1] = L"Tarsil";
-    double size = 24.0;
-    double orientation = 0.0;
+    wchar_t text[TARSIL_MAX_LENGTH + 1] = {};
+    g_options.text.copy(text, g_options.text.size());
+    double size = g_options.size;
+    double orientation = g_options.orientation;
     int reserved = 0;
     int train = 0;
     int unchanged = 0;
     const TextLookupFn lookup = g_options.lang.empty() ? nullptr : &LookupHostText;
-    const int result = rastStartDialog(nullptr, 0, g_options.mode, text, 20, &size, &orientation, 87, 0, 0, 0, 255,
-                                       255, 255, 220, 0, 0, &DrawInk, nullptr, &reserved, &train, &unchanged,
-                                       lookup);
+    const int result = rastStartDialog(nullptr, g_options.kind, g_options.mode, text, g_options.length, &size,
+                                       &orientation, g_options.confidence, 0, 0, 0, 255, 255, 255, 220, 0, 0,
+                                       &DrawInk, &DrawUncertain, &reserved, &train, &unchanged, lookup);
+    const DWORD error = ::GetLastError();
 
     if (timer != 0) {
         ::KillTimer(nullptr, timer);
         ::UnhookWindowsHookEx(hook);
     }
 
-    std::printf("{\"result\": %d", result);
-    if (result == TARSIL_RESULT_OK) {
-        std::printf(", \"text\": %s, \"changed\": %s, \"size\": %.17g, \"orientation\": %.17g, \"train\": %d",
-                    JsonString(text).c_str(), unchanged ? "false" : "true", size, orientation, train);
+    const bool ok = result == TARSIL_RESULT_OK;
+    std::printf("{\"result\": %d, \"text\": %s, \"changed\": %s, \"size\": %s, \"orientation\": %s, \"train\": %s}\n",
+                result, JsonString(text).c_str(), ok && !unchanged ? "true" : "false", JsonNumber(size).c_str(),
+                JsonNumber(orientation).c_str(), ok ? std::to_string(train).c_str() : "null");
+    if (result == TARSIL_RESULT_CANCEL && error != ERROR_SUCCESS) {
+        std::fprintf(stderr, "the library refused the call or could not show the dialog (error %lu)\n", error);
     }
-    std::printf("}\n");
     ::FreeLibrary(library);
     return 0;
 }

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// An image as grey levels, 0 black to 255 white, top row first.
+struct GreyImage {
+    int width = 0;
+    int height = 0;
+    std::vector<std::uint8_t> grey;
+
+    std::uint8_t At(int x, int y) const { return grey[static_cast<size_t>(y) * width + x]; }
+};
+
+// Reads a Windows bitmap file: uncompressed, 1, 4, 8, 24 or 32 bits per pixel, bottom-up
+// or top-down. On failure returns false and says why in `error`.
+bool ReadBmp(const std::wstring& path, GreyImage& image, std::string& error);
+
+// The same from bytes already in memory.
+bool DecodeBmp(const std::vector<std::uint8_t>& file, GreyImage& image, std::string& error);
