@@ -3,7 +3,8 @@
 #   find_package(TarsilDlg29 REQUIRED)
 #   target_link_libraries(host PRIVATE TarsilDlg29::TarsilDlg29)
 #
-# and ships bin/TarsilDlg29.dll next to its program.
+# and ships bin/TarsilDlg29.dll next to its program. Tests that drive the dialog link
+# TarsilDlg29::Driver as well (the header-only TarsilDlg29Driver.h, C++17).
 
 get_filename_component(_tarsil_prefix "${CMAKE_CURRENT_LIST_DIR}/../../.." ABSOLUTE)
 
@@ -20,6 +21,11 @@ if(NOT TARGET TarsilDlg29::TarsilDlg29)
     IMPORTED_IMPLIB "${_tarsil_implib}"
     INTERFACE_INCLUDE_DIRECTORIES "${_tarsil_prefix}/include")
   unset(_tarsil_implib)
+
+  add_library(TarsilDlg29::Driver INTERFACE IMPORTED)
+  set_target_properties(TarsilDlg29::Driver PROPERTIES
+    INTERFACE_INCLUDE_DIRECTORIES "${_tarsil_prefix}/include"
+    INTERFACE_LINK_LIBRARIES "TarsilDlg29::TarsilDlg29;user32;gdi32")
 endif()
 
 unset(_tarsil_prefix)
