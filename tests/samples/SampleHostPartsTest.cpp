@@ -227,12 +227,26 @@ ProcessResult RunSampleHost(const std::wstring& arguments)
         return result;
     }
     ::CloseHandle(writeEnd);
-    char chunk[512];
-    DWORD read = 0;
-    while (::ReadFile(readEnd, chunk, sizeof chunk, &read, nullptr) && read > 0) {
-        result.output.append(chunk, read);
+    // Read while the program runs and stop when it has ended: helper processes that it
+    // starts (Wine's desktop, for one) may inherit the pipe and keep it open for long.
+    auto drain = [&] {
+        DWORD available = 0;
+        while (::PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
+            char chunk[512];
+            DWORD read = 0;
+            if (!::ReadFile(readEnd, chunk, sizeof chunk, &read, nullptr) || read == 0) {
+                break;
+            }
+            result.output.append(chunk, read);
+        }
+    };
+    for (int waited = 0; waited < 30000; waited += 20) {
+        drain();
+        if (::WaitForSingleObject(process.hProcess, 20) == WAIT_OBJECT_0) {
+            break;
+        }
     }
-    ::WaitForSingleObject(process.hProcess, 30000);
+    drain();
     ::GetExitCodeProcess(process.hProcess, &result.exitCode);
     ::CloseHandle(process.hProcess);
     ::CloseHandle(process.hThread);
