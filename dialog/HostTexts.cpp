@@ -10,6 +10,14 @@
 #include "ControlIds.h"
 #include "TextIds.h"
 
+// Hosts know the texts by the public ids: they must stay the ids of the controls.
+static_assert(IDD_WORD_VERIFICATION == TARSIL_TEXT_CAPTION && IDOK == TARSIL_TEXT_OK &&
+                  IDCANCEL == TARSIL_TEXT_CANCEL && IDC_YES == TARSIL_TEXT_YES && IDC_NO == TARSIL_TEXT_NO &&
+                  IDC_IGNORE == TARSIL_TEXT_IGNORE && IDC_TEXT_LABEL == TARSIL_TEXT_TEXT_LABEL &&
+                  IDC_SIZE_LABEL == TARSIL_TEXT_SIZE_LABEL && IDC_ORIENTATION_LABEL == TARSIL_TEXT_ORIENTATION_LABEL &&
+                  IDC_CONFIDENCE_LABEL == TARSIL_TEXT_CONFIDENCE_LABEL && IDC_TRAIN_LABEL == TARSIL_TEXT_TRAIN_LABEL,
+              "the public text ids are the controls' ids");
+
 namespace {
 
 constexpr int kCaption = 0; // target: the dialog's own caption

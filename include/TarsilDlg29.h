@@ -28,6 +28,26 @@ extern "C" {
 #define TARSIL_RESULT_IGNORE (-1) /* ended with Ignore: nothing written */
 #define TARSIL_RESULT_CANCEL  0  /* Cancel, Escape, close box, no dialog, or a refused call */
 
+/* Text ids a TextLookupFn is asked for. A control's text id is the control's own id. */
+#define TARSIL_TEXT_CAPTION            102  /* the dialog's caption */
+#define TARSIL_TEXT_OK                 1    /* the OK button (modes 0 and 2) */
+#define TARSIL_TEXT_CANCEL             2    /* the Cancel button */
+#define TARSIL_TEXT_YES                1007 /* the Yes choice */
+#define TARSIL_TEXT_NO                 1008 /* the No choice */
+#define TARSIL_TEXT_IGNORE             1009 /* the Ignore button (modes 0 and 2) */
+#define TARSIL_TEXT_TEXT_LABEL         1013 /* the label of the text field */
+#define TARSIL_TEXT_SIZE_LABEL         1014 /* the label of the size field */
+#define TARSIL_TEXT_ORIENTATION_LABEL  1015 /* the label of the orientation field */
+#define TARSIL_TEXT_CONFIDENCE_LABEL   1016 /* the label of the confidence field */
+#define TARSIL_TEXT_TRAIN_LABEL        1022 /* the label of the Yes/No choice */
+#define TARSIL_TEXT_OK_MODE1           1067 /* the OK button in mode 1 */
+#define TARSIL_TEXT_IGNORE_MODE1       1068 /* the Ignore button in mode 1 */
+#define TARSIL_TEXT_ERROR_CAPTION      1069 /* the caption of the error messages */
+#define TARSIL_TEXT_NEGATIVE_SIZE      1070 /* error message: the size is negative */
+#define TARSIL_TEXT_NO_TEXT            1071 /* error message: the text is empty */
+#define TARSIL_TEXT_TRAIN_LABEL_MODE2  1072 /* the label of the Yes/No choice in mode 2 */
+#define TARSIL_TEXT_CAPTION_MODE2      1073 /* the dialog's caption in mode 2 */
+
 /* The longest word a call can carry: `length` is from 0 to this. */
 #define TARSIL_MAX_LENGTH 83
 
