@@ -7,6 +7,7 @@
 #include "dialog/NumberText.h"
 #include "dialog/TextIds.h"
 #include "framework/AfxModule.h"
+#include "framework/CString.h"
 #include "framework/CPaintDC.h"
 #include "res/resource.h"
 
@@ -108,10 +109,14 @@ BOOL COndrelDlg::OnInitDialog()
 
 void COndrelDlg::FillFields()
 {
+    wchar_t number[kFixed6Capacity];
     m_textField.SetWindowText(m_record->text);
-    m_orientationField.SetWindowText(FormatFixed6(m_record->orientation).c_str());
-    m_sizeField.SetWindowText(FormatFixed6(m_record->size).c_str());
-    m_confidenceField.SetWindowText(FormatInteger(m_record->confidence).c_str());
+    FormatFixed6(m_record->orientation, number);
+    m_orientationField.SetWindowText(number);
+    FormatFixed6(m_record->size, number);
+    m_sizeField.SetWindowText(number);
+    FormatInteger(m_record->confidence, number);
+    m_confidenceField.SetWindowText(number);
     m_yesButton.SetCheck(BST_CHECKED);
 }
 
@@ -163,8 +168,11 @@ void COndrelDlg::OnOK()
         return;
     }
 
-    const double orientation = ParseNumber(m_orientationField.GetWindowText());
-    const double size = ParseNumber(m_sizeField.GetWindowText());
+    CString field;
+    m_orientationField.GetWindowText(field);
+    const double orientation = ParseNumber(field);
+    m_sizeField.GetWindowText(field);
+    const double size = ParseNumber(field);
     // An ordered comparison: NaN and -0.0 pass.
     if (size < 0) {
         ShowErrorMessage(*this, IDT_NEGATIVE_SIZE, L" Size cannot be negative.");

@@ -2,9 +2,8 @@
 
 #include <windows.h>
 
-#include <string>
-
 #include "entry/TextLookupSlot.h"
+#include "framework/CString.h"
 #include "framework/CWnd.h"
 #include "res/resource.h"
 #include "ControlIds.h"
@@ -102,9 +101,9 @@ void ShowErrorMessage(CWnd& dialog, int messageId, const wchar_t* builtInMessage
     if (const wchar_t* hostMessage = LookupText(messageId)) {
         // A host may answer every id from one buffer: keep the message before asking
         // for the caption.
-        const std::wstring message(hostMessage);
+        const CString message(hostMessage);
         if (const wchar_t* hostCaption = LookupText(IDT_ERROR_CAPTION)) {
-            ::MessageBoxW(dialog.m_hWnd, message.c_str(), hostCaption, MB_OK);
+            ::MessageBoxW(dialog.m_hWnd, message, hostCaption, MB_OK);
             return;
         }
     }

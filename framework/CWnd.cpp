@@ -1,16 +1,19 @@
 #include "CWnd.h"
 
-#include <algorithm>
-#include <utility>
-#include <vector>
+#include "CArray.h"
 
 namespace {
+
+struct HandleEntry {
+    HWND window;
+    CWnd* wrapper;
+};
 
 // Windows of the library are used on one thread at a time (the entry serves one call at
 // a time), so the maps need no lock. They are small: one dialog and its controls.
 struct HandleMap {
-    std::vector<std::pair<HWND, CWnd*>> permanent;
-    std::vector<std::pair<HWND, CWnd*>> temporary;
+    CArray<HandleEntry> permanent;
+    CArray<HandleEntry> temporary;
 };
 
 HandleMap& Handles()
@@ -19,21 +22,23 @@ HandleMap& Handles()
     return handles;
 }
 
-CWnd* Find(const std::vector<std::pair<HWND, CWnd*>>& map, HWND window)
+CWnd* Find(const CArray<HandleEntry>& map, HWND window)
 {
-    for (const auto& entry : map) {
-        if (entry.first == window) {
-            return entry.second;
+    for (std::size_t i = 0; i < map.GetSize(); ++i) {
+        if (map[i].window == window) {
+            return map[i].wrapper;
         }
     }
     return nullptr;
 }
 
-void Remove(std::vector<std::pair<HWND, CWnd*>>& map, const CWnd* wrapper)
+void Remove(CArray<HandleEntry>& map, const CWnd* wrapper)
 {
-    map.erase(std::remove_if(map.begin(), map.end(),
-                             [wrapper](const auto& entry) { return entry.second == wrapper; }),
-              map.end());
+    for (std::size_t i = map.GetSize(); i > 0; --i) {
+        if (map[i - 1].wrapper == wrapper) {
+            map.RemoveAt(i - 1);
+        }
+    }
 }
 
 } // namespace
@@ -66,7 +71,7 @@ CWnd* CWnd::FromHandle(HWND window)
     CWnd* temporary = new CWnd();
     temporary->m_hWnd = window;
     try {
-        handles.temporary.emplace_back(window, temporary);
+        handles.temporary.Add({window, temporary});
     } catch (...) {
         temporary->m_hWnd = nullptr;
         delete temporary;
@@ -77,17 +82,17 @@ CWnd* CWnd::FromHandle(HWND window)
 
 void CWnd::DeleteTempMap()
 {
-    HandleMap& handles = Handles();
-    for (auto& entry : handles.temporary) {
-        entry.second->m_hWnd = nullptr;
-        delete entry.second;
+    CArray<HandleEntry>& temporary = Handles().temporary;
+    for (std::size_t i = 0; i < temporary.GetSize(); ++i) {
+        temporary[i].wrapper->m_hWnd = nullptr;
+        delete temporary[i].wrapper;
     }
-    handles.temporary.clear();
+    temporary.RemoveAll();
 }
 
 void CWnd::Attach(HWND window)
 {
-    Handles().permanent.emplace_back(window, this);
+    Handles().permanent.Add({window, this});
     m_hWnd = window;
 }
 
@@ -101,14 +106,12 @@ HWND CWnd::Detach()
 
 void CWnd::ForgetDestroyedWindows()
 {
-    std::vector<CWnd*> stale;
-    for (const auto& entry : Handles().permanent) {
-        if (!::IsWindow(entry.first)) {
-            stale.push_back(entry.second);
+    CArray<HandleEntry>& permanent = Handles().permanent;
+    for (std::size_t i = permanent.GetSize(); i > 0; --i) {
+        if (!::IsWindow(permanent[i - 1].window)) {
+            permanent[i - 1].wrapper->m_hWnd = nullptr;
+            permanent.RemoveAt(i - 1);
         }
-    }
-    for (CWnd* wrapper : stale) {
-        wrapper->Detach();
     }
 }
 
@@ -122,12 +125,11 @@ int CWnd::GetWindowText(wchar_t* buffer, int maxCount) const
     return ::GetWindowTextW(m_hWnd, buffer, maxCount);
 }
 
-std::wstring CWnd::GetWindowText() const
+void CWnd::GetWindowText(CString& text) const
 {
-    std::wstring text(static_cast<size_t>(GetWindowTextLength()) + 1, L'\0');
-    const int copied = ::GetWindowTextW(m_hWnd, &text[0], static_cast<int>(text.size()));
-    text.resize(static_cast<size_t>(std::max(copied, 0)));
-    return text;
+    const int length = GetWindowTextLength();
+    const int copied = ::GetWindowTextW(m_hWnd, text.GetBuffer(length), length + 1);
+    text.ReleaseBuffer(copied > 0 ? copied : 0);
 }
 
 int CWnd::GetWindowTextLength() const
@@ -202,7 +204,8 @@ bool CWnd::OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
 {
     // Messages nest (a handler's message box sends messages to this window), so the
     // request for default processing belongs to one dispatch only.
-    const bool outer = std::exchange(m_defaultRequested, false);
+    const bool outer = m_defaultRequested;
+    m_defaultRequested = false;
     bool handled = false;
     try {
         handled = ProcessMessageMap(message, wParam, lParam, result) && !m_defaultRequested;

@@ -2,9 +2,8 @@
 
 #include <windows.h>
 
-#include <string>
-
 #include "CCmdTarget.h"
+#include "CString.h"
 
 // A window object: a thin wrapper over a window handle. The wrapper does not own the
 // window: dialogs are destroyed by the dialog manager, controls by their dialog.
@@ -32,8 +31,8 @@ public:
     void SetWindowText(const wchar_t* text);
     // Copies at most maxCount - 1 characters and a terminating null, as the platform does.
     int GetWindowText(wchar_t* buffer, int maxCount) const;
-    // The whole text of the window.
-    std::wstring GetWindowText() const;
+    // The whole text of the window, however long.
+    void GetWindowText(CString& text) const;
     int GetWindowTextLength() const;
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
     BOOL ShowWindow(int command);
