@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "GreyImage.h"
+#include "support/ChildProcess.h"
 #include "WordPicture.h"
 
 namespace {
@@ -197,61 +198,9 @@ TEST(WordPictureRuns, RenderedWordHasInkInsideThePicture)
 
 namespace {
 
-struct ProcessResult {
-    DWORD exitCode = 0;
-    std::string output; // standard output and standard error together
-};
-
-// Runs the sample host from the test program's folder and collects what it prints.
-ProcessResult RunSampleHost(const std::wstring& arguments)
+ChildProcess RunSampleHost(const std::wstring& arguments)
 {
-    wchar_t exe[MAX_PATH];
-    ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring commandLine = exe;
-    commandLine = commandLine.substr(0, commandLine.find_last_of(L"\\/") + 1) + L"sample_host.exe " + arguments;
-
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE readEnd = nullptr;
-    HANDLE writeEnd = nullptr;
-    ::CreatePipe(&readEnd, &writeEnd, &inherit, 0);
-    ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = writeEnd;
-    startup.hStdError = writeEnd;
-    PROCESS_INFORMATION process{};
-    ProcessResult result;
-    if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
-        result.exitCode = 0xFFFFFFFF;
-        return result;
-    }
-    ::CloseHandle(writeEnd);
-    // Read while the program runs and stop when it has ended: helper processes that it
-    // starts (Wine's desktop, for one) may inherit the pipe and keep it open for long.
-    auto drain = [&] {
-        DWORD available = 0;
-        while (::PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
-            char chunk[512];
-            DWORD read = 0;
-            if (!::ReadFile(readEnd, chunk, sizeof chunk, &read, nullptr) || read == 0) {
-                break;
-            }
-            result.output.append(chunk, read);
-        }
-    };
-    for (int waited = 0; waited < 30000; waited += 20) {
-        drain();
-        if (::WaitForSingleObject(process.hProcess, 20) == WAIT_OBJECT_0) {
-            break;
-        }
-    }
-    drain();
-    ::GetExitCodeProcess(process.hProcess, &result.exitCode);
-    ::CloseHandle(process.hProcess);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(readEnd);
-    return result;
+    return ChildProcess::Run(L"sample_host.exe", arguments);
 }
 
 } // namespace
@@ -261,7 +210,7 @@ TEST(SampleHost, TruncatedImageIsReportedWithoutShowingTheDialog)
     std::vector<std::uint8_t> bytes = MakeBmp(64, 32, 24, false, [](int x, int) { return x % 5 == 0; });
     bytes.resize(bytes.size() / 2);
     const std::wstring path = WriteTemporary(bytes);
-    const ProcessResult run = RunSampleHost(L"--image \"" + path + L"\" --press ok");
+    const ChildProcess run = RunSampleHost(L"--image \"" + path + L"\" --press ok");
     ::DeleteFileW(path.c_str());
     EXPECT_EQ(run.exitCode, 1u);
     EXPECT_NE(run.output.find("cannot read"), std::string::npos) << run.output;
@@ -272,7 +221,7 @@ TEST(SampleHost, TruncatedImageIsReportedWithoutShowingTheDialog)
 TEST(SampleHost, ImageFileIsShownAndTheEditedWordComesBackAsJson)
 {
     const std::wstring path = WriteTemporary(MakeBmp(64, 32, 8, true, [](int x, int) { return x % 5 == 0; }));
-    const ProcessResult run =
+    const ChildProcess run =
         RunSampleHost(L"--image \"" + path + L"\" --text abc --size 7.5 --kind 2 --mode 1 --press ok");
     ::DeleteFileW(path.c_str());
     EXPECT_EQ(run.exitCode, 0u);
@@ -282,7 +231,7 @@ TEST(SampleHost, ImageFileIsShownAndTheEditedWordComesBackAsJson)
 
 TEST(SampleHost, BadOptionsPrintTheUsage)
 {
-    const ProcessResult run = RunSampleHost(L"--press maybe");
+    const ChildProcess run = RunSampleHost(L"--press maybe");
     EXPECT_EQ(run.exitCode, 2u);
     EXPECT_NE(run.output.find("usage: sample_host"), std::string::npos);
 }
