@@ -14,11 +14,12 @@
 extern "C" {
 
 // Read by every protected function; non-zero until seeded so a zero never matches.
-std::uintptr_t __stack_chk_guard = 0x2B992DDFA232ull;
+// The names are the compiler's: it emits references to them.
+std::uintptr_t __stack_chk_guard = 0x2B992DDFA232ull; // NOLINT(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
 
 // A protected function found its stack frame overwritten: end the process at once, as
 // the platform does for a broken stack cookie, before the damage can be used.
-[[noreturn]] void __stack_chk_fail(void)
+[[noreturn]] void __stack_chk_fail(void) // NOLINT(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp)
 {
     ::TerminateProcess(::GetCurrentProcess(), STATUS_STACK_BUFFER_OVERRUN);
     for (;;) {
