@@ -7,7 +7,7 @@
 #include "framework/CBrush.h"
 #include "framework/CDC.h"
 #include "framework/CPen.h"
-#include "framework/CSelection.h"
+#include "framework/CScopedSelection.h"
 
 const RECT PictureRect{8, 5, 536, 206};
 
@@ -28,9 +28,9 @@ int WrapToInt16(int x)
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(x));
 }
 
-// Holds the cells for one drawing: the surface from construction on; on every way out the
-// layer pen is deleted (its owner's caller has put the surface's own pen back by then)
-// and both cells are null again.
+// The cells of one drawing: the surface is set from construction on. On every way out the
+// layer pen is deleted and both cells are null again; by then the pen selection, made
+// later and so ended first, has put the surface's own pen back.
 class PictureInProgress {
 public:
     explicit PictureInProgress(CDC& dc) { CurrentPictureDC = &dc; }
@@ -75,9 +75,9 @@ int DrawWordPicture(CDC& dc, const PictureColours* colours, const PictureLayers*
     }
 
     // Ends before the pens' owners, so the surface's own pen is back before any is deleted.
-    const CSelection penSelection(dc, backgroundPen);
+    const CScopedSelection penSelection(dc, backgroundPen);
     {
-        const CSelection brushSelection(dc, backgroundBrush);
+        const CScopedSelection brushSelection(dc, backgroundBrush);
         dc.Rectangle(PictureRect);
     }
     backgroundBrush.DeleteObject();

@@ -1,15 +1,15 @@
-#include "CSelection.h"
+#include "CScopedSelection.h"
 
 #include "CDC.h"
 #include "CGdiObject.h"
 
-CSelection::CSelection(CDC& dc, CGdiObject& object)
+CScopedSelection::CScopedSelection(CDC& dc, CGdiObject& object)
     : m_dc(dc)
     , m_previous(dc.SelectObject(object))
 {
 }
 
-CSelection::~CSelection()
+CScopedSelection::~CScopedSelection()
 {
     if (m_previous != nullptr) {
         m_dc.SelectObject(m_previous);

@@ -9,12 +9,12 @@ class CGdiObject;
 // it, the destructor selects again the object that was current before, whatever has been
 // selected in between. Declared after the object's owner, it ends first, so the object
 // is never deleted while it is selected.
-class CSelection {
+class CScopedSelection {
 public:
-    CSelection(CDC& dc, CGdiObject& object);
-    ~CSelection();
-    CSelection(const CSelection&) = delete;
-    CSelection& operator=(const CSelection&) = delete;
+    CScopedSelection(CDC& dc, CGdiObject& object);
+    ~CScopedSelection();
+    CScopedSelection(const CScopedSelection&) = delete;
+    CScopedSelection& operator=(const CScopedSelection&) = delete;
 
 private:
     CDC& m_dc;
