@@ -9,6 +9,7 @@
 #include "framework/AfxModule.h"
 #include "framework/CString.h"
 #include "framework/CPaintDC.h"
+#include "picture/PictureRenderer.h"
 #include "res/resource.h"
 
 namespace {
@@ -126,7 +127,12 @@ void COndrelDlg::OnPaint()
         PaintMinimised();
         return;
     }
-    CDialog::OnPaint();
+    // Painting begins first, erasing the update region when it is marked for erasing, so
+    // that the picture drawn after it survives; ending it validates the update region.
+    CPaintDC paint(this);
+    if (m_colours != nullptr && m_layers != nullptr) {
+        DrawWordPicture(paint, m_colours, m_layers);
+    }
 }
 
 void COndrelDlg::PaintMinimised()

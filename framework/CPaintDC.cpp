@@ -15,5 +15,7 @@ CPaintDC::CPaintDC(CWnd* window)
 
 CPaintDC::~CPaintDC()
 {
+    // The platform's context goes back to it; CDC must not delete it.
+    Detach();
     ::EndPaint(m_hWnd, &m_ps);
 }
