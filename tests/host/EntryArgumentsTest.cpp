@@ -162,6 +162,11 @@ void CallAgain()
     }
 }
 
+void WINAPI LayerThatCallsAgain(int, int, RunFn)
+{
+    CallAgain();
+}
+
 const wchar_t* WINAPI LookupThatCallsAgain(int id)
 {
     CallAgain();
@@ -181,6 +186,26 @@ void ExpectNestedCallRefused(const HostCall& nested)
 }
 
 } // namespace
+
+TEST(EntryOneCallAtATime, CallFromALayerCallbackIsRefused)
+{
+    HostCall nested;
+    nested.lookup = &SecondLookup;
+    g_nested = &nested;
+    g_nestedCalls = 0;
+
+    HostCall outer;
+    outer.drawLayer1 = &LayerThatCallsAgain;
+    DialogDriver driver;
+    driver.Repaint(true).Type(IDC_TEXT, L"outer").Click(IDOK);
+    EXPECT_EQ(outer.Run(), 1);
+    g_nested = nullptr;
+
+    EXPECT_GE(g_nestedCalls, 2); // the first paint and the repaint
+    EXPECT_EQ(driver.DialogsOpened(), 1);
+    ExpectNestedCallRefused(nested);
+    EXPECT_EQ(outer.Text(), L"outer");
+}
 
 TEST(EntryOneCallAtATime, CallFromTheTextLookupIsRefusedAndKeepsTheOpenDialogsLookup)
 {
