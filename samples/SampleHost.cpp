@@ -33,7 +33,8 @@ const char kUsage[] =
     "  --kind N             2 or 3 hide the \"Train ICR?\" choice (default: 0)\n"
     "  --mode N             0, 1 or 2: which texts label the buttons (default: 0)\n"
     "  --uncertain LIST     characters the recogniser is unsure of, as indices from 0,\n"
-    "                       comma-separated; drawn in red (default: 2)\n"
+    "                       comma-separated; drawn in red (default: 2). For an image file\n"
+    "                       the characters are taken to share the ink's width evenly.\n"
     "  --lang en|de         the dialog's texts from this host, in English or German\n"
     "                       (default: the library's built-in texts)\n"
     "  --press ok|ignore|cancel  press that button once the dialog is painted\n"
@@ -314,16 +315,18 @@ int wmain(int argc, wchar_t** argv)
     }
 
     GreyImage image;
+    std::vector<int> characterEdges;
     if (g_options.image.empty()) {
-        image = WordPicture::RenderWord(g_options.text);
+        image = WordPicture::RenderWord(g_options.text, characterEdges);
     } else {
         std::string error;
         if (!ReadBmp(g_options.image, image, error)) {
             std::fprintf(stderr, "cannot read %ls: %s\n", g_options.image.c_str(), error.c_str());
             return 1;
         }
+        characterEdges = WordPicture::EvenCharacterEdges(image, static_cast<int>(g_options.text.size()));
     }
-    g_picture = WordPicture::FromImage(image, static_cast<int>(g_options.text.size()), g_options.uncertain);
+    g_picture = WordPicture::FromImage(image, characterEdges, g_options.uncertain);
 
     HMODULE library = ::LoadLibraryW(L"TarsilDlg29.dll");
     if (library == nullptr) {

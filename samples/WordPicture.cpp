@@ -4,7 +4,31 @@
 
 #include <algorithm>
 
-WordPicture WordPicture::FromImage(const GreyImage& image, int characters, const std::vector<int>& uncertain)
+std::vector<int> WordPicture::EvenCharacterEdges(const GreyImage& image, int characters)
+{
+    int inkLeft = image.width;
+    int inkRight = -1;
+    for (int y = 0; y < image.height; ++y) {
+        for (int x = 0; x < image.width; ++x) {
+            if (image.At(x, y) < 128) {
+                inkLeft = std::min(inkLeft, x);
+                inkRight = std::max(inkRight, x);
+            }
+        }
+    }
+    std::vector<int> edges;
+    if (characters <= 0 || inkRight < inkLeft) {
+        return edges;
+    }
+    const double perCharacter = static_cast<double>(inkRight - inkLeft + 1) / characters;
+    for (int i = 0; i <= characters; ++i) {
+        edges.push_back(inkLeft + static_cast<int>(i * perCharacter));
+    }
+    return edges;
+}
+
+WordPicture WordPicture::FromImage(const GreyImage& image, const std::vector<int>& characterEdges,
+                                   const std::vector<int>& uncertain)
 {
     WordPicture picture;
     if (image.width <= 0 || image.height <= 0) {
@@ -18,27 +42,14 @@ WordPicture WordPicture::FromImage(const GreyImage& image, int characters, const
     const int top = (kHeight - height) / 2;
     auto isInk = [&](int x, int y) { return image.At(x * scale, y * scale) < 128; };
 
-    // The ink's horizontal extent, over which the characters are spread.
-    int inkLeft = width;
-    int inkRight = -1;
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            if (isInk(x, y)) {
-                inkLeft = std::min(inkLeft, x);
-                inkRight = std::max(inkRight, x);
-            }
+    std::vector<bool> uncertainColumn(static_cast<size_t>(width), false);
+    for (int index : uncertain) {
+        if (index < 0 || static_cast<size_t>(index) + 1 >= characterEdges.size()) {
+            continue;
         }
-    }
-    std::vector<bool> uncertainColumn(static_cast<size_t>(std::max(width, 1)), false);
-    if (characters > 0 && inkRight >= inkLeft) {
-        const double perCharacter = static_cast<double>(inkRight - inkLeft + 1) / characters;
-        for (int index : uncertain) {
-            if (index < 0 || index >= characters) {
-                continue;
-            }
-            const int from = inkLeft + static_cast<int>(index * perCharacter);
-            const int to = inkLeft + static_cast<int>((index + 1) * perCharacter);
-            for (int x = from; x < to && x < width; ++x) {
+        for (int x = characterEdges[static_cast<size_t>(index)] / scale;
+             x < characterEdges[static_cast<size_t>(index) + 1] / scale && x < width; ++x) {
+            if (x >= 0) {
                 uncertainColumn[static_cast<size_t>(x)] = true;
             }
         }
@@ -65,7 +76,7 @@ WordPicture WordPicture::FromImage(const GreyImage& image, int characters, const
     return picture;
 }
 
-GreyImage WordPicture::RenderWord(const std::wstring& word)
+GreyImage WordPicture::RenderWord(const std::wstring& word, std::vector<int>& characterEdges)
 {
     GreyImage image;
     image.width = kWidth;
@@ -91,6 +102,17 @@ GreyImage WordPicture::RenderWord(const std::wstring& word)
     ::SetBkMode(surface, TRANSPARENT);
     ::DrawTextW(surface, word.c_str(), static_cast<int>(word.size()), &all, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     ::GdiFlush();
+
+    // Where each character starts: the centred text's left edge plus its prefix's width.
+    SIZE whole{};
+    ::GetTextExtentPoint32W(surface, word.c_str(), static_cast<int>(word.size()), &whole);
+    const int textLeft = (kWidth - whole.cx) / 2;
+    characterEdges.clear();
+    for (size_t i = 0; i <= word.size(); ++i) {
+        SIZE prefix{};
+        ::GetTextExtentPoint32W(surface, word.c_str(), static_cast<int>(i), &prefix);
+        characterEdges.push_back(textLeft + (i == 0 ? 0 : prefix.cx));
+    }
 
     const auto* pixels = static_cast<const std::uint8_t*>(bits);
     image.grey.resize(static_cast<size_t>(kWidth) * kHeight);

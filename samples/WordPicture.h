@@ -20,13 +20,19 @@ public:
     static constexpr int kHeight = 201;
 
     // Fits the image into the picture (scaled down when larger, centred), takes every
-    // pixel darker than mid-grey as ink, and puts the ink of the uncertain characters
-    // (indices into a word of `characters` characters, spread evenly over the ink's
-    // width) into the second layer.
-    static WordPicture FromImage(const GreyImage& image, int characters, const std::vector<int>& uncertain);
+    // pixel darker than mid-grey as ink, and puts the ink of the uncertain characters into
+    // the second layer. Character i covers image columns characterEdges[i] up to
+    // characterEdges[i + 1]; `uncertain` holds character indices.
+    static WordPicture FromImage(const GreyImage& image, const std::vector<int>& characterEdges,
+                                 const std::vector<int>& uncertain);
 
-    // The word written in black on white with a large font, as a scanner would see it.
-    static GreyImage RenderWord(const std::wstring& word);
+    // Character edges for an image of a word of `characters` characters when nothing better
+    // is known: the ink's width shared evenly.
+    static std::vector<int> EvenCharacterEdges(const GreyImage& image, int characters);
+
+    // The word written in black on white with a large font, as a scanner would see it, and
+    // the edges of its characters.
+    static GreyImage RenderWord(const std::wstring& word, std::vector<int>& characterEdges);
 
     const std::vector<Run>& Ink() const { return m_ink; }
     const std::vector<Run>& Uncertain() const { return m_uncertain; }

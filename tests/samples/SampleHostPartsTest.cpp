@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -149,7 +150,9 @@ TEST(WordPictureRuns, InkBecomesCentredRunsAndUncertainCharactersTheSecondLayer)
     }
     image.grey[12] = image.grey[13] = 0;
 
-    const WordPicture plain = WordPicture::FromImage(image, 2, {});
+    const std::vector<int> edges = WordPicture::EvenCharacterEdges(image, 2);
+    EXPECT_EQ(edges, (std::vector<int>{0, 5, 10}));
+    const WordPicture plain = WordPicture::FromImage(image, edges, {});
     const int left = (528 - 10) / 2;
     const int top = (201 - 2) / 2;
     ASSERT_EQ(plain.Ink().size(), 2u);
@@ -162,7 +165,7 @@ TEST(WordPictureRuns, InkBecomesCentredRunsAndUncertainCharactersTheSecondLayer)
     EXPECT_TRUE(plain.Uncertain().empty());
 
     // The second character (columns 5..9) is uncertain: row 0 splits between the layers.
-    const WordPicture split = WordPicture::FromImage(image, 2, {1, 7});
+    const WordPicture split = WordPicture::FromImage(image, edges, {1, 7});
     ASSERT_EQ(split.Uncertain().size(), 1u);
     EXPECT_EQ(split.Uncertain()[0].xFrom, left + 5);
     EXPECT_EQ(split.Uncertain()[0].xTo, left + 9);
@@ -176,7 +179,7 @@ TEST(WordPictureRuns, LargeImagesAreScaledIntoThePicture)
     image.width = 2000;
     image.height = 300;
     image.grey.assign(static_cast<size_t>(image.width) * image.height, 0);
-    const WordPicture picture = WordPicture::FromImage(image, 1, {});
+    const WordPicture picture = WordPicture::FromImage(image, WordPicture::EvenCharacterEdges(image, 1), {});
     ASSERT_FALSE(picture.Ink().empty());
     for (const WordPicture::Run& run : picture.Ink()) {
         EXPECT_GE(run.xFrom, 0);
@@ -188,12 +191,25 @@ TEST(WordPictureRuns, LargeImagesAreScaledIntoThePicture)
 
 TEST(WordPictureRuns, RenderedWordHasInkInsideThePicture)
 {
-    const GreyImage word = WordPicture::RenderWord(L"Tarsil");
+    std::vector<int> edges;
+    const GreyImage word = WordPicture::RenderWord(L"Tarsil", edges);
     ASSERT_EQ(word.width, 528);
     ASSERT_EQ(word.height, 201);
-    const WordPicture picture = WordPicture::FromImage(word, 6, {2});
+    ASSERT_EQ(edges.size(), 7u);
+    EXPECT_TRUE(std::is_sorted(edges.begin(), edges.end()));
+    const WordPicture picture = WordPicture::FromImage(word, edges, {2});
     EXPECT_GT(picture.Ink().size(), 100u);
     EXPECT_GT(picture.Uncertain().size(), 10u);
+    // The uncertain ink lies within the third character's columns, and no ink there is
+    // left in the first layer.
+    const int left = (528 - 528) / 2;
+    for (const WordPicture::Run& run : picture.Uncertain()) {
+        EXPECT_GE(run.xFrom, left + edges[2]);
+        EXPECT_LT(run.xTo, left + edges[3]);
+    }
+    for (const WordPicture::Run& run : picture.Ink()) {
+        EXPECT_TRUE(run.xTo < left + edges[2] || run.xFrom >= left + edges[3]);
+    }
 }
 
 namespace {
