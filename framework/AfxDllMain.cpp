@@ -3,12 +3,19 @@
 #include "AfxModule.h"
 
 // The library's entry point for the loader. The runtime has constructed the static
-// objects before it is called.
+// objects, the application object among them, before it is called, and destroys them
+// after the detach.
 extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID)
 {
-    if (reason == DLL_PROCESS_ATTACH) {
+    switch (reason) {
+    case DLL_PROCESS_ATTACH:
+        // No per-thread state: thread attach and detach notifications are not needed.
         ::DisableThreadLibraryCalls(module);
-        AfxInitModuleState(module);
+        return AfxDllProcessAttach(module);
+    case DLL_PROCESS_DETACH:
+        AfxDllProcessDetach();
+        return TRUE;
+    default:
+        return TRUE;
     }
-    return TRUE;
 }

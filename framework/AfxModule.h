@@ -9,5 +9,15 @@ HINSTANCE AfxGetInstanceHandle();
 HINSTANCE AfxGetResourceHandle();
 void AfxSetResourceHandle(HINSTANCE resources);
 
-// Records the module's handle as its instance and resource handle.
-void AfxInitModuleState(HINSTANCE module);
+// Takes `module` as the instance and resource handle. Fails for a null handle.
+BOOL AfxWinInit(HINSTANCE module);
+// Shuts the framework down: frees what it keeps for the module.
+void AfxWinTerm();
+
+// The framework's part of loading the module: AfxWinInit, then the application's
+// InitInstance. When either fails, the unload steps run at once and the load fails.
+// Exceptions do not leave it.
+BOOL AfxDllProcessAttach(HINSTANCE module);
+// The framework's part of unloading: the application's ExitInstance, then AfxWinTerm;
+// nothing when the load had failed or the module was already detached.
+void AfxDllProcessDetach();

@@ -33,7 +33,7 @@ Pixels ReadClient(HWND dialog)
 TEST(PicturePaint, FailedPaintIsValidatedTheDialogGoesOnAndTheNextPaintIsComplete)
 {
     // The dialog's template comes from this program's resources.
-    AfxInitModuleState(::GetModuleHandleW(nullptr));
+    AfxWinInit(::GetModuleHandleW(nullptr));
     HostPicture host;
     host.layer1 = {{0, 100, 10}, {50, 60, 150}};
     host.layer2 = {{20, 40, 10}, {300, 310, 100}};

@@ -1,0 +1,6 @@
+#include "CWinThread.h"
+
+int CWinThread::ExitInstance()
+{
+    return 0;
+}
