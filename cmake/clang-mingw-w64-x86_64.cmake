@@ -11,7 +11,7 @@ set(CMAKE_CXX_COMPILER_TARGET x86_64-w64-mingw32)
 set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
 
 # Debian's MinGW gcc keeps libgcc in a folder clang does not look in by itself.
-file(GLOB _tarsil_libgcc_dirs /usr/lib/gcc/x86_64-w64-mingw32/*-posix)
+file(GLOB _tarsil_libgcc_dirs /usr/lib/gcc/x86_64-w64-mingw32/*-win32)
 list(GET _tarsil_libgcc_dirs 0 _tarsil_libgcc_dir)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-fuse-ld=lld -L${_tarsil_libgcc_dir}")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-fuse-ld=lld -L${_tarsil_libgcc_dir}")

@@ -2,10 +2,16 @@
 
 #include "AfxModule.h"
 
+namespace __gnu_cxx {
+// Frees the C++ runtime's emergency pool for exceptions, which it allocates when the
+// module loads and never frees by itself.
+void __freeres(); // NOLINT(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51-cpp): the runtime's name
+} // namespace __gnu_cxx
+
 // The library's entry point for the loader. The runtime has constructed the static
 // objects, the application object among them, before it is called, and destroys them
 // after the detach.
-extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID)
+extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved)
 {
     switch (reason) {
     case DLL_PROCESS_ATTACH:
@@ -14,6 +20,11 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID)
         return AfxDllProcessAttach(module);
     case DLL_PROCESS_DETACH:
         AfxDllProcessDetach();
+        // Unloaded while the host goes on (not at process exit): give back the runtime's
+        // memory too, or every load and unload would leave some behind in the host.
+        if (reserved == nullptr) {
+            __gnu_cxx::__freeres();
+        }
         return TRUE;
     default:
         return TRUE;

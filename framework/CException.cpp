@@ -1,6 +1,6 @@
 #include "CException.h"
 
-CException::CException(bool autoDelete)
+CException::CException(bool autoDelete) noexcept
     : m_autoDelete(autoDelete)
 {
 }

@@ -6,7 +6,7 @@
 // CException*; whoever catches one frees it with Delete().
 class CException : public CObject {
 public:
-    explicit CException(bool autoDelete = true);
+    explicit CException(bool autoDelete = true) noexcept;
 
     // Frees a caught exception. Exceptions kept in static storage (the one for an
     // exhausted heap, which cannot be allocated when it is needed) are left alone.

@@ -5,7 +5,7 @@
 // Thrown when the heap is exhausted.
 class CMemoryException : public CException {
 public:
-    explicit CMemoryException(bool autoDelete = true);
+    explicit CMemoryException(bool autoDelete = true) noexcept;
 };
 
 // Throws the one preallocated CMemoryException: allocating a new one could fail too.

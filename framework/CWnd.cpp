@@ -16,10 +16,13 @@ struct HandleMap {
     CArray<HandleEntry> temporary;
 };
 
+// At namespace scope, so that no first-use guard (and no threading support behind it) is
+// needed: the maps are ready from load on.
+HandleMap g_handles;
+
 HandleMap& Handles()
 {
-    static HandleMap handles;
-    return handles;
+    return g_handles;
 }
 
 CWnd* Find(const CArray<HandleEntry>& map, HWND window)

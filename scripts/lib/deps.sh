@@ -3,7 +3,7 @@
 
 TARSIL_PACKAGES=(
   cmake make
-  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-tools
+  g++-mingw-w64-x86-64-win32 binutils-mingw-w64-x86-64 mingw-w64-tools
   googletest
   clang lld llvm clang-tidy cppcheck
   wine wine64

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <thread>
 
 #include "dialog/ControlIds.h"
 #include "support/DialogDriver.h"
@@ -241,8 +240,15 @@ TEST(EntryOneCallAtATime, CallFromAnotherThreadIsRefusedWhileTheDialogIsOpen)
     DialogDriver driver;
     driver
         .Do([&](DialogDriver&) {
-            std::thread second([&] { other.Run(); });
-            second.join();
+            HANDLE second = ::CreateThread(
+                nullptr, 0,
+                [](LPVOID call) -> DWORD {
+                    static_cast<HostCall*>(call)->Run();
+                    return 0;
+                },
+                &other, 0, nullptr);
+            ::WaitForSingleObject(second, INFINITE);
+            ::CloseHandle(second);
         })
         .Type(IDC_TEXT, L"first")
         .Click(IDOK);
