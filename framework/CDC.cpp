@@ -50,16 +50,6 @@ BOOL CDC::Rectangle(const RECT& rect)
     return ::Rectangle(m_hDC, rect.left, rect.top, rect.right, rect.bottom);
 }
 
-BOOL CDC::MoveTo(int x, int y)
-{
-    return ::MoveToEx(m_hDC, x, y, nullptr);
-}
-
-BOOL CDC::LineTo(int x, int y)
-{
-    return ::LineTo(m_hDC, x, y);
-}
-
 BOOL CDC::DrawIcon(int x, int y, HICON icon)
 {
     return ::DrawIcon(m_hDC, x, y, icon);

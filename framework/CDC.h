@@ -36,10 +36,10 @@ public:
     // Outlines the rectangle with the current pen and fills it with the current brush;
     // with a one-pixel pen it covers x from left to right - 1 and y from top to bottom - 1.
     BOOL Rectangle(const RECT& rect);
-    // Makes (x, y) the current position.
-    BOOL MoveTo(int x, int y);
+    // Makes (x, y) the current position. (Inline: the picture calls it for every run.)
+    BOOL MoveTo(int x, int y) { return ::MoveToEx(m_hDC, x, y, nullptr); }
     // Draws with the current pen from the current position up to (x, y), leaving (x, y)
     // itself out, and makes (x, y) the current position.
-    BOOL LineTo(int x, int y);
+    BOOL LineTo(int x, int y) { return ::LineTo(m_hDC, x, y); }
     BOOL DrawIcon(int x, int y, HICON icon);
 };
