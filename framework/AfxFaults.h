@@ -4,6 +4,7 @@
 // the library runs for real. Release builds compile every check to a constant false.
 enum class AfxFault {
     ObjectAllocation,   // CObject::operator new finds no memory
+    ArrayAllocation,    // a CArray cannot grow
     FontCreation,       // CFont::CreateFont gets no font from the platform
     PenCreation,        // CPen construction gets no pen from the platform
     BrushCreation,      // CBrush construction gets no brush from the platform

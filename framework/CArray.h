@@ -5,6 +5,7 @@
 #include <cstring>
 #include <type_traits>
 
+#include "AfxFaults.h"
 #include "CMemoryException.h"
 
 // A growable array of plain values (copied as bytes), owning its memory. Running out of
@@ -58,8 +59,9 @@ private:
         if (capacity <= m_capacity) {
             return;
         }
-        void* grown = capacity > static_cast<std::size_t>(-1) / sizeof(T) ? nullptr
-                                                                           : std::realloc(m_data, capacity * sizeof(T));
+        void* grown = capacity > static_cast<std::size_t>(-1) / sizeof(T) || AfxFaultDue(AfxFault::ArrayAllocation)
+                          ? nullptr
+                          : std::realloc(m_data, capacity * sizeof(T));
         if (grown == nullptr) {
             AfxThrowMemoryException();
         }

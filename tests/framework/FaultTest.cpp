@@ -126,3 +126,44 @@ TEST_F(FaultTest, MissingTemplateGivesZeroAndWritesNothing)
     EXPECT_EQ(call.reserved, 99);
     EXPECT_EQ(call.unchanged, 99);
 }
+
+TEST_F(FaultTest, ArraysThatCannotGrowAnywhereInTheCallGiveZeroAndWriteNothing)
+{
+    // The handle maps grow when the dialog and its controls are bound, the text buffers
+    // when OK reads the fields. Fail each growth in turn until a call gets through.
+    int failedCalls = 0;
+    for (int occurrence = 1; occurrence < 40; ++occurrence) {
+        AfxClearFaults();
+        AfxArmFault(AfxFault::ArrayAllocation, occurrence);
+        Call call;
+        HWND parent = ::CreateWindowExW(0, L"Static", L"", WS_POPUP | WS_VISIBLE, 0, 0, 10, 10, nullptr, nullptr,
+                                        nullptr, nullptr);
+        DialogDriver driver(5000);
+        // Should OK fail, the dialog stays open and the user cancels.
+        driver.Type(IDC_TEXT, L"changed").Click(IDOK).Click(IDCANCEL);
+        const int result = RastStartDialog(parent, 0, 0, call.text, 10, &call.size, &call.orientation, 50, 0, 0,
+                                           0, 255, 255, 255, 0, 0, 0, &Call::NoRuns, nullptr, &call.reserved,
+                                           &call.train, &call.unchanged, nullptr);
+        ::DestroyWindow(parent);
+        EXPECT_FALSE(driver.TimedOut());
+        if (result == 1) {
+            EXPECT_EQ(std::wstring(call.text), L"changed");
+            break;
+        }
+        ++failedCalls;
+        EXPECT_EQ(result, 0);
+        EXPECT_EQ(std::wstring(call.text), L"word");
+        EXPECT_EQ(call.size, 1.0);
+        EXPECT_EQ(call.unchanged, 99);
+    }
+    std::printf("array growth failed at %d points of a call, each ended cleanly\n", failedCalls);
+    EXPECT_GE(failedCalls, 3);
+    AfxClearFaults();
+
+    // Nothing of the failed calls is left behind: the next one works as usual.
+    Call after;
+    DialogDriver driver;
+    driver.Type(IDC_TEXT, L"again").Click(IDOK);
+    EXPECT_EQ(after.Run(), 1);
+    EXPECT_EQ(std::wstring(after.text), L"again");
+}
