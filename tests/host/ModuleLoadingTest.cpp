@@ -10,6 +10,7 @@
 
 #include "dialog/ControlIds.h"
 #include "support/DialogDriver.h"
+#include "support/CommittedMemory.h"
 #include "support/GdiObjectCounter.h"
 #include "support/HostCall.h"
 
@@ -26,14 +27,6 @@ std::wstring CopyOfTheLibrary()
     const std::wstring copy = std::wstring(folder) + L"TarsilDlg29Cycle.dll";
     ::CopyFileW(original, copy.c_str(), FALSE);
     return copy;
-}
-
-SIZE_T CommittedMemory()
-{
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof counters;
-    ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters);
-    return counters.PagefileUsage;
 }
 
 DWORD HandleCount()

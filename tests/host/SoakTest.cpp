@@ -12,6 +12,7 @@
 
 #include "dialog/ControlIds.h"
 #include "support/DialogDriver.h"
+#include "support/CommittedMemory.h"
 #include "support/GdiObjectCounter.h"
 #include "support/HostCall.h"
 
@@ -32,16 +33,6 @@ void WINAPI Highlight(int, int, RunFn run)
 const wchar_t* WINAPI Texts(int id)
 {
     return id == 102 ? L"Soak" : nullptr;
-}
-
-// The process's committed private memory. (Wine leaves PrivateUsage at 0 and fills
-// PagefileUsage, which Windows gives the same value.)
-SIZE_T PrivateBytes()
-{
-    PROCESS_MEMORY_COUNTERS counters{};
-    counters.cb = sizeof counters;
-    ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters);
-    return counters.PagefileUsage;
 }
 
 int ThreadWindows()
@@ -112,14 +103,14 @@ TEST(Soak, ConsecutiveDialogsLeaveNothingBehind)
     const int pens = counter.Pens();
     const int brushes = counter.Brushes();
     const int fonts = counter.Fonts();
-    const SIZE_T memory = PrivateBytes();
+    const SIZE_T memory = CommittedMemory();
     ASSERT_GT(memory, 0u);
 
     for (int round = 0; round < dialogs && !HasFatalFailure(); ++round) {
         OneDialog(round, parent);
     }
 
-    const long long growth = static_cast<long long>(PrivateBytes()) - static_cast<long long>(memory);
+    const long long growth = static_cast<long long>(CommittedMemory()) - static_cast<long long>(memory);
     std::printf("soak: %d dialogs, 3 paints each; private memory %+lld bytes; GDI objects %d -> %d; windows %d -> %d\n",
                 dialogs, growth, gdiObjects, counter.Total(), windows, ThreadWindows());
     EXPECT_EQ(ThreadWindows(), windows);
