@@ -47,23 +47,26 @@ tarsil_wine_stop() {
 }
 
 # Starts a private Xvfb (24-bit colour, so pixels read back exactly) and exports DISPLAY.
+# Xvfb picks a free display number itself (-displayfd), so two runs on one machine never
+# share a screen, whose pixels the tests read back.
 tarsil_xvfb_start() {
-  local n
-  for n in $(seq 90 140); do
-    [ -e "/tmp/.X${n}-lock" ] || [ -e "/tmp/.X11-unix/X${n}" ] && continue
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 </dev/null &
-    TARSIL_XVFB_PID=$!
-    local i
-    for i in $(seq 1 100); do
-      [ -e "/tmp/.X11-unix/X${n}" ] && break
-      kill -0 "$TARSIL_XVFB_PID" 2>/dev/null || break
-      sleep 0.05
-    done
-    if [ -e "/tmp/.X11-unix/X${n}" ]; then
-      export DISPLAY=":$n"
-      return 0
-    fi
+  local numberFile
+  numberFile="$(mktemp)"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$numberFile" >/dev/null 2>&1 </dev/null &
+  TARSIL_XVFB_PID=$!
+  local i
+  for i in $(seq 1 200); do
+    [ -s "$numberFile" ] && break
+    kill -0 "$TARSIL_XVFB_PID" 2>/dev/null || break
+    sleep 0.05
   done
+  local n
+  n="$(tr -dc '0-9' <"$numberFile")"
+  rm -f "$numberFile"
+  if [ -n "$n" ] && kill -0 "$TARSIL_XVFB_PID" 2>/dev/null; then
+    export DISPLAY=":$n"
+    return 0
+  fi
   echo "could not start Xvfb" >&2
   return 1
 }
