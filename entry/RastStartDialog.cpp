@@ -156,6 +156,11 @@ CallOutcome RunDialog(HWND parentWindow, WordRecord& record, PictureColours& col
         // The template is missing or the window could not be created.
         return {TARSIL_RESULT_CANCEL, ERROR_GEN_FAILURE};
     }
+    if (endCode == IDABORT) {
+        // Ended without the user's answer: the application quit, the window went, or
+        // someone else ended the dialog.
+        return {TARSIL_RESULT_CANCEL, ERROR_CANCELLED};
+    }
     return {TARSIL_RESULT_CANCEL, ERROR_SUCCESS};
 }
 

@@ -40,6 +40,8 @@ bool ReturnsResultDirectly(UINT message)
 CDialog::CDialog(UINT templateId, CWnd* parent)
     : m_templateId(templateId)
     , m_pParentWnd(parent)
+    , m_runState(RunState::NotCreated)
+    , m_endResult(0)
 {
 }
 
@@ -64,18 +66,40 @@ INT_PTR CDialog::DoModal()
         owner = ::GetAncestor(owner, GA_ROOT);
     }
 
+    m_runState = RunState::NotCreated;
+    m_endResult = 0;
     const INT_PTR result = ::DialogBoxIndirectParamW(resources, dialogTemplate, owner, &CDialog::DialogProc,
                                                      reinterpret_cast<LPARAM>(this));
     // The dialog manager has destroyed the window by now.
     if (m_hWnd != nullptr) {
         Detach();
     }
-    return result;
+    switch (m_runState) {
+    case RunState::NotCreated:
+        return -1;
+    case RunState::EndedByDialog:
+        if (result == m_endResult) {
+            return result;
+        }
+        break;
+    case RunState::Running:
+        break;
+    }
+    // The platform's loop ended for a reason of its own: a WM_QUIT, for one, ends it with
+    // IDOK, which must never pass for the dialog's own OK.
+    return IDABORT;
 }
 
 void CDialog::EndDialog(int result)
 {
-    ::EndDialog(m_hWnd, result);
+    EndRun(m_hWnd, result);
+}
+
+void CDialog::EndRun(HWND window, INT_PTR result)
+{
+    m_runState = RunState::EndedByDialog;
+    m_endResult = result;
+    ::EndDialog(window, result);
 }
 
 bool CDialog::UpdateData(bool saveAndValidate)
@@ -118,11 +142,12 @@ INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, L
     CDialog* dialog = nullptr;
     if (message == WM_INITDIALOG) {
         dialog = reinterpret_cast<CDialog*>(lParam);
+        dialog->m_runState = RunState::Running;
         ::SetWindowLongPtrW(window, DWLP_USER, reinterpret_cast<LONG_PTR>(dialog));
         try {
             dialog->Attach(window);
         } catch (...) {
-            ::EndDialog(window, -1);
+            dialog->EndRun(window, -1);
             return FALSE;
         }
     } else {
@@ -165,7 +190,7 @@ INT_PTR CDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
     switch (message) {
     case WM_INITDIALOG:
         // A dialog that could not be initialised is not shown.
-        ::EndDialog(m_hWnd, -1);
+        EndDialog(-1);
         return FALSE;
     case WM_PAINT:
         // The paint failed part way: mark the client area painted so that the dialog

@@ -17,9 +17,12 @@ public:
     CDialog(UINT templateId, CWnd* parent = nullptr);
     ~CDialog() override;
 
-    // Runs the dialog modally on the calling thread. Returns the value given to EndDialog,
-    // or -1 when the template is missing or the dialog window cannot be created. While the
-    // dialog runs, its owner (the parent's top-level window) is disabled.
+    // Runs the dialog modally on the calling thread. Returns the value that the dialog gave
+    // EndDialog; -1 when the template is missing or the dialog window cannot be created or
+    // initialised; IDABORT when the run ended without the dialog ending itself (the thread
+    // received WM_QUIT, the window was destroyed, or someone else called the platform's
+    // EndDialog). While the dialog runs, its owner (the parent's top-level window) is
+    // disabled.
     virtual INT_PTR DoModal();
 
     // Ends the modal run; DoModal returns `result` once the window is destroyed.
@@ -48,6 +51,14 @@ private:
     static INT_PTR CALLBACK DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
 
+    // Records that the dialog itself ends the run of `window` with `result`, and ends it.
+    void EndRun(HWND window, INT_PTR result);
+
     UINT m_templateId;
     CWnd* m_pParentWnd;
+    // Where the modal run stands. The platform's modal loop also ends for reasons of its
+    // own, and DoModal must tell those apart from the dialog's own ending.
+    enum class RunState { NotCreated, Running, EndedByDialog };
+    RunState m_runState;
+    INT_PTR m_endResult; // valid in EndedByDialog
 };

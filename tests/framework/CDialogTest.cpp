@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <stdexcept>
 
 #include "framework/CDialog.h"
@@ -140,6 +141,31 @@ TEST(CDialogRun, EndDialogValueComesBackAndTheWindowAndBindingsAreGone)
     EXPECT_EQ(dialog.m_hWnd, nullptr);
     EXPECT_EQ(dialog.field.m_hWnd, nullptr);
     EXPECT_EQ(dialog.destroys, 1);
+}
+
+// Only the dialog's own EndDialog decides what DoModal returns; an ending of the platform's
+// loop that the dialog did not ask for gives IDABORT, whatever value the loop ended with.
+TEST(CDialogRun, EndingsTheDialogDidNotAskForGiveAbort)
+{
+    const std::function<void(TestDialog&, HWND)> endings[] = {
+        [](TestDialog&, HWND) { ::PostQuitMessage(3); },
+        [](TestDialog&, HWND window) { ::EndDialog(window, IDOK); },
+        [](TestDialog&, HWND window) { ::DestroyWindow(window); },
+        [](TestDialog& dialog, HWND window) {
+            dialog.EndDialog(IDCANCEL);
+            ::EndDialog(window, IDOK); // a second ending before the loop has left
+        },
+    };
+    for (const auto& end : endings) {
+        TestDialog dialog;
+        DialogDriver driver;
+        driver.Do([&](DialogDriver& d) { end(dialog, d.Dialog()); });
+        EXPECT_EQ(dialog.DoModal(), IDABORT);
+        EXPECT_EQ(dialog.m_hWnd, nullptr);
+        EXPECT_EQ(dialog.field.m_hWnd, nullptr);
+        MSG quit{};
+        ::PeekMessageW(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);
+    }
 }
 
 TEST(CDialogRun, FromHandleFindsTheDialogWhileItRunsAndMakesTemporariesOtherwise)
