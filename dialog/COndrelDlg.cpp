@@ -1,5 +1,6 @@
 #include "COndrelDlg.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "dialog/ControlIds.h"
@@ -22,6 +23,10 @@ constexpr wchar_t kLargeFontFace[] = L"courier new";
 constexpr int kTextReadCount = WordRecord::kTextCapacity;
 
 constexpr int kIgnoreEndCode = IDC_IGNORE;
+
+// The black frame around the picture has the id IDC_STATIC, which a classic template
+// stores as the 16-bit value 65535.
+constexpr int kPictureFrameId = 0xFFFF;
 
 } // namespace
 
@@ -86,6 +91,7 @@ BOOL COndrelDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     CenterWindow();
+    KeepFrameOutsidePicture();
 
     if (m_largeFont) {
         m_textField.SendMessage(WM_SETFONT, reinterpret_cast<WPARAM>(m_largeFont->GetSafeHandle()), TRUE);
@@ -106,6 +112,27 @@ BOOL COndrelDlg::OnInitDialog()
     // TRUE: the platform puts the focus on the first tab stop, the text field, with its
     // whole text selected.
     return TRUE;
+}
+
+void COndrelDlg::KeepFrameOutsidePicture()
+{
+    // The picture is fixed in pixels while the frame grows and shrinks with the dialog
+    // font: where the font's metrics would put the frame's one-pixel border inside the
+    // picture, that side moves out to just around it. At 96 dpi nothing moves.
+    HWND frame = nullptr;
+    GetDlgItem(kPictureFrameId, &frame);
+    if (frame == nullptr) {
+        return;
+    }
+    RECT bounds{};
+    ::GetWindowRect(frame, &bounds);
+    ScreenToClient(&bounds);
+    const RECT around{std::min(bounds.left, PictureRect.left - 1), std::min(bounds.top, PictureRect.top - 1),
+                      std::max(bounds.right, PictureRect.right + 1),
+                      std::max(bounds.bottom, PictureRect.bottom + 1)};
+    if (!::EqualRect(&around, &bounds)) {
+        ::MoveWindow(frame, around.left, around.top, around.right - around.left, around.bottom - around.top, TRUE);
+    }
 }
 
 void COndrelDlg::FillFields()

@@ -49,6 +49,7 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
+    void KeepFrameOutsidePicture();
     void FillFields();
     void RestoreTextFont();
     void PaintMinimised();

@@ -160,6 +160,16 @@ void CWnd::GetClientRect(RECT* rect) const
     ::GetClientRect(m_hWnd, rect);
 }
 
+void CWnd::ScreenToClient(RECT* rect) const
+{
+    ::MapWindowPoints(nullptr, m_hWnd, reinterpret_cast<POINT*>(rect), 2);
+}
+
+void CWnd::GetDlgItem(int id, HWND* window) const
+{
+    *window = ::GetDlgItem(m_hWnd, id);
+}
+
 void CWnd::CenterWindow(CWnd* alternateOwner)
 {
     HWND center = alternateOwner != nullptr ? alternateOwner->m_hWnd : ::GetWindow(m_hWnd, GW_OWNER);

@@ -38,6 +38,11 @@ public:
     BOOL ShowWindow(int command);
     BOOL IsIconic() const;
     void GetClientRect(RECT* rect) const;
+    // Converts a rectangle from screen coordinates to this window's client coordinates.
+    void ScreenToClient(RECT* rect) const;
+    // The handle of the child window with the id, null when there is none. Unlike a
+    // wrapper, the handle costs no allocation.
+    void GetDlgItem(int id, HWND* window) const;
 
     // Centres the window over its owner when that is visible and not minimised, otherwise
     // within the work area of the monitor, and keeps it inside that work area.

@@ -8,7 +8,7 @@ TARSIL_PACKAGES=(
   clang lld llvm clang-tidy cppcheck
   wine wine64
   xvfb xauth
-  fonts-wine fonts-liberation
+  fonts-wine fonts-liberation fonts-dejavu-extra
 )
 
 tarsil_install_deps() {

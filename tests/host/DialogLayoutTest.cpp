@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "dialog/ControlIds.h"
 #include "support/DialogDriver.h"
 #include "support/HostCall.h"
+#include "support/HostPicture.h"
 
 namespace {
 
@@ -136,4 +139,71 @@ TEST(DialogLayout, CheckingNoUnchecksYes)
     EXPECT_EQ(call.Run(), 1);
     EXPECT_EQ(yes, BST_UNCHECKED);
     EXPECT_EQ(call.trainValue, 1);
+}
+
+// The picture is fixed in pixels while the dialog's layout follows its font and the
+// display's resolution. Nothing of the dialog may cover the picture: the frame's border
+// lies outside it (where the font would put it inside, that side sits just around the
+// picture; the others are where the template puts them), and no control overlaps it.
+TEST(DialogLayout, NothingCoversThePictureAtThisResolution)
+{
+    HostCall call;
+    int dpi = 0;
+    SIZE baseUnits{};
+    RECT frame{};
+    RECT fromTemplate{};
+    std::vector<std::pair<int, RECT>> controls;
+    DialogDriver driver;
+    driver
+        .Do([&](DialogDriver& d) {
+            HDC screen = ::GetDC(d.Dialog());
+            dpi = ::GetDeviceCaps(screen, LOGPIXELSY);
+            ::ReleaseDC(d.Dialog(), screen);
+            RECT units{4, 8, 0, 0};
+            ::MapDialogRect(d.Dialog(), &units);
+            baseUnits = {units.left, units.top};
+            RECT position{4, 2, 355, 127}; // the frame's position and size in dialog units
+            ::MapDialogRect(d.Dialog(), &position);
+            fromTemplate = {position.left, position.top, position.left + position.right,
+                            position.top + position.bottom};
+            for (HWND child = ::GetWindow(d.Dialog(), GW_CHILD); child != nullptr;
+                 child = ::GetWindow(child, GW_HWNDNEXT)) {
+                const int id = ::GetDlgCtrlID(child);
+                if (id == 0xFFFF) {
+                    frame = ClientRectOf(d.Dialog(), child);
+                } else if (::IsWindowVisible(child)) {
+                    controls.push_back({id, ClientRectOf(d.Dialog(), child)});
+                }
+            }
+        })
+        .Click(IDCANCEL);
+    call.Run();
+    ASSERT_FALSE(driver.TimedOut());
+
+    const RECT picture = HostPicture::kArea;
+    SCOPED_TRACE(testing::Message() << dpi << " dpi");
+    EXPECT_TRUE(::IsProcessDPIAware());
+    EXPECT_LT(frame.left, picture.left);
+    EXPECT_LT(frame.top, picture.top);
+    EXPECT_GT(frame.right, picture.right);
+    EXPECT_GT(frame.bottom, picture.bottom);
+    EXPECT_EQ(frame.left, std::min(fromTemplate.left, picture.left - 1));
+    EXPECT_EQ(frame.top, std::min(fromTemplate.top, picture.top - 1));
+    EXPECT_EQ(frame.right, fromTemplate.right);
+    EXPECT_EQ(frame.bottom, fromTemplate.bottom);
+    EXPECT_EQ(controls.size(), 15u);
+    for (const auto& [id, bounds] : controls) {
+        RECT overlap{};
+        EXPECT_FALSE(::IntersectRect(&overlap, &bounds, &picture)) << "control " << id;
+    }
+    if (dpi == 96) {
+        // Windows' metrics of the dialog font: the frame lies just around the picture
+        // (the dialog manager converts y and height separately, hence 209, not 210).
+        EXPECT_EQ(baseUnits.cx, 6);
+        EXPECT_EQ(baseUnits.cy, 13);
+        EXPECT_EQ(frame.left, 6);
+        EXPECT_EQ(frame.top, 3);
+        EXPECT_EQ(frame.right, 539);
+        EXPECT_EQ(frame.bottom, 209);
+    }
 }

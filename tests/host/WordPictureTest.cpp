@@ -42,7 +42,7 @@ void Capture(DialogDriver& driver, const HostPicture& host, std::vector<Seen>& s
     driver.Do([&host, &seen, when](DialogDriver& d) {
         const Pixels client = Pixels::ReadClient(d.Dialog());
         seen.push_back({when, client,
-                        host.ExpectedInDialog(d.Dialog(), client, kBackground, kLayer1, kLayer2), host.layer1Calls});
+                        host.Expected(client, kBackground, kLayer1, kLayer2), host.layer1Calls});
     });
 }
 

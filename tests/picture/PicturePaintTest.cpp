@@ -71,12 +71,12 @@ TEST(PicturePaint, FailedPaintIsValidatedTheDialogGoesOnAndTheNextPaintIsComplet
             pictureStillInProgress = CurrentPictureDC != nullptr || CurrentLayerPen != nullptr;
             failed = ReadClient(d.Dialog());
             // As far as the paint got: the background and the first layer.
-            failedExpected = firstLayerOnly.ExpectedInDialog(d.Dialog(), failed, kBackground, kLayer1, kLayer2);
+            failedExpected = firstLayerOnly.Expected(failed, kBackground, kLayer1, kLayer2);
         })
         .Repaint(false)
         .Do([&](DialogDriver& d) {
             next = ReadClient(d.Dialog());
-            nextExpected = host.ExpectedInDialog(d.Dialog(), next, kBackground, kLayer1, kLayer2);
+            nextExpected = host.Expected(next, kBackground, kLayer1, kLayer2);
         })
         .Click(IDOK);
 

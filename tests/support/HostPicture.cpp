@@ -59,32 +59,3 @@ Pixels HostPicture::Expected(const Pixels& base, COLORREF background, COLORREF l
     }
     return expected;
 }
-
-Pixels HostPicture::ExpectedInDialog(HWND dialog, const Pixels& shown, COLORREF background, COLORREF layer1Colour,
-                                     COLORREF layer2Colour) const
-{
-    Pixels expected = Expected(shown, background, layer1Colour, layer2Colour);
-    for (HWND control = ::GetWindow(dialog, GW_CHILD); control != nullptr; control = ::GetWindow(control, GW_HWNDNEXT)) {
-        if (!::IsWindowVisible(control)) {
-            continue;
-        }
-        RECT bounds{};
-        ::GetWindowRect(control, &bounds);
-        ::MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&bounds), 2);
-        wchar_t className[16] = {};
-        ::GetClassNameW(control, className, 16);
-        const LONG style = ::GetWindowLongW(control, GWL_STYLE);
-        const LONG type = style & SS_TYPEMASK;
-        const bool frame = ::lstrcmpiW(className, L"Static") == 0 && type >= SS_BLACKFRAME && type <= SS_WHITEFRAME;
-        if (!frame) {
-            expected.Copy(shown, bounds);
-            continue;
-        }
-        // A frame paints only its one-pixel outline.
-        expected.Copy(shown, RECT{bounds.left, bounds.top, bounds.right, bounds.top + 1});
-        expected.Copy(shown, RECT{bounds.left, bounds.bottom - 1, bounds.right, bounds.bottom});
-        expected.Copy(shown, RECT{bounds.left, bounds.top, bounds.left + 1, bounds.bottom});
-        expected.Copy(shown, RECT{bounds.right - 1, bounds.top, bounds.right, bounds.bottom});
-    }
-    return expected;
-}

@@ -37,12 +37,6 @@ public:
     // colour, the second layer over the first: picture pixels xFrom to xTo of row y, as far
     // as they lie inside the picture area. Only for runs with xFrom <= xTo.
     Pixels Expected(const Pixels& base, COLORREF background, COLORREF layer1, COLORREF layer2) const;
-    // The same for a dialog's client area as `shown`, except where the dialog's controls
-    // paint over the picture: there the pixels are the ones shown. Where the template puts
-    // its controls in pixels depends on the dialog font's metrics, which differ between
-    // platforms, while the picture area is fixed in pixels.
-    Pixels ExpectedInDialog(HWND dialog, const Pixels& shown, COLORREF background, COLORREF layer1,
-                            COLORREF layer2) const;
 
     std::vector<Run> layer1;
     std::vector<Run> layer2;
