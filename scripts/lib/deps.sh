@@ -9,6 +9,7 @@ TARSIL_PACKAGES=(
   wine wine64
   xvfb xauth
   fonts-wine fonts-liberation
+  osslsigncode openssl zip unzip git
 )
 
 tarsil_install_deps() {
