@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# The kit signed with a throwaway self-signed certificate made here. Every program and DLL
-# of bin/ carries a signature that osslsigncode verifies against that certificate; apart
-# from the checksum and the certificate table signing changes nothing osslsigncode's
-# neighbours can see (headers, sections, exports, imports, resources); SHA256SUMS holds
-# the signed files; and a host built against the signed kit verifies a word with the
-# signed DLL under Wine. Without a certificate nothing is signed; a wrong password or a
-# time-stamp server that cannot be reached fails the install; the password reaches no
-# file. Usage: signed-kit-test.sh BUILD_DIR SOURCE_DIR
+# The kit signed with a throwaway self-signed certificate made here, and time-stamped by a
+# local time-stamp server with a throwaway certificate of its own. Every program and DLL of
+# bin/ carries a signature and a time stamp that osslsigncode verifies against those
+# certificates; apart from the checksum and the certificate table, signing changes nothing
+# of the image (headers, sections, exports, imports, resources); SHA256SUMS holds the
+# signed files; and a host built against the signed kit verifies a word with the signed
+# DLL under Wine. Without a time-stamp server the signature has no time stamp; without a
+# certificate nothing is signed; a wrong password or a time-stamp server that cannot be
+# reached fails the install; the password reaches no file.
+# Usage: signed-kit-test.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 build="$1"
 source="$2"
@@ -26,6 +28,33 @@ openssl pkcs12 -export -inkey "$work/key.pem" -in "$work/certificate.pem" -out "
   -passout env:TARSIL_SIGNING_PASSWORD
 rm "$work/key.pem"
 
+# The time-stamp server.
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=TarsilDlg29 throwaway time-stamp server" \
+  -addext "extendedKeyUsage=critical,timeStamping" -keyout "$work/tsa-key.pem" -out "$work/tsa.pem" 2>/dev/null
+echo 01 >"$work/tsa-serial"
+cat >"$work/tsa.cnf" <<CONFIG
+[ tsa ]
+default_tsa = throwaway
+[ throwaway ]
+serial = $work/tsa-serial
+signer_cert = $work/tsa.pem
+certs = $work/tsa.pem
+signer_key = $work/tsa-key.pem
+signer_digest = sha256
+default_policy = 1.3.6.1.4.1.99999.1
+digests = sha256, sha384, sha512
+accuracy = secs:1
+ess_cert_id_alg = sha256
+CONFIG
+python3 "$source/tests/release/time-stamp-server.py" "$work/tsa.cnf" >"$work/tsa-port" &
+server=$!
+trap 'kill "$server" 2>/dev/null || true' EXIT
+for _ in $(seq 1 100); do
+  [ -s "$work/tsa-port" ] && break
+  sleep 0.05
+done
+timestamp_url="http://127.0.0.1:$(cat "$work/tsa-port")"
+
 # Installs the kit into PREFIX with the signing settings in the environment given.
 install_kit() {
   local prefix="$1"
@@ -42,9 +71,16 @@ if install_kit "$work/no-time-stamp" TARSIL_SIGNING_PKCS12="$work/signing.p12" \
   fail "an install whose time-stamp server cannot be reached succeeded"
 fi
 
-# The signed kit, with a host built against it that verifies a word under Wine.
-host_output="$(TARSIL_SIGNING_PKCS12="$work/signing.p12" "$source/tests/kit/run-kit-test.sh" "$build" "$source" gcc \
-               kit-signing/host 2>&1)" || true
+install_kit "$work/signed-without-time-stamp" TARSIL_SIGNING_PKCS12="$work/signing.p12" ||
+  fail "signing without a time-stamp server failed"
+osslsigncode verify -CAfile "$work/certificate.pem" -in "$work/signed-without-time-stamp/bin/TarsilDlg29.dll" \
+  >"$work/verify.log" 2>&1 || fail "osslsigncode does not verify the DLL signed without a time stamp"
+grep -q "Timestamp time" "$work/verify.log" && fail "the DLL signed without a time-stamp server has a time stamp"
+
+# The signed and time-stamped kit, with a host built against it that verifies a word under
+# Wine.
+host_output="$(TARSIL_SIGNING_PKCS12="$work/signing.p12" TARSIL_SIGNING_TIMESTAMP_URL="$timestamp_url" \
+               "$source/tests/kit/run-kit-test.sh" "$build" "$source" gcc kit-signing/host 2>&1)" || true
 echo "$host_output"
 grep -q "kit host: ok" <<<"$host_output" || fail "the host did not verify a word with the signed DLL"
 signed="$work/host/prefix"
@@ -62,8 +98,10 @@ for file in "$signed"/bin/*; do
   case "${file,,}" in *.dll|*.exe) ;; *) continue ;; esac
   name="bin/$(basename "$file")"
   binaries=$((binaries + 1))
-  osslsigncode verify -CAfile "$work/certificate.pem" -in "$file" >"$work/verify.log" 2>&1 ||
+  osslsigncode verify -CAfile "$work/certificate.pem" -TSA-CAfile "$work/tsa.pem" -in "$file" >"$work/verify.log" 2>&1 ||
     { fail "osslsigncode does not verify the signed $name"; cat "$work/verify.log"; }
+  grep -q "Timestamp Server Signature verification: ok" "$work/verify.log" ||
+    fail "the signature of $name carries no valid time stamp"
   if osslsigncode verify -in "$unsigned/$name" >/dev/null 2>&1; then
     fail "$name of the kit installed without a certificate carries a signature"
   fi
