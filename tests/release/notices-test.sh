@@ -6,14 +6,7 @@
 # package provides, or no file from outside the project at all, stops the install.
 # Usage: notices-test.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
-build="$1"
-source="$2"
-work="$build/kit-notices"
-rm -rf "$work"
-mkdir -p "$work"
-
-failures=0
-fail() { echo "check failed: $*"; failures=$((failures + 1)); }
+. "$(dirname "${BASH_SOURCE[0]}")/checks.sh" kit-notices "$@"
 
 cmake --install "$build" --prefix "$work/kit" >"$work/install.log"
 doc="$work/kit/share/doc/TarsilDlg29"
@@ -58,5 +51,4 @@ printf '%s(_chkstk_ms.o)\n' "$runtime" >"$work/maps/Fake.dll.map"
 cmake -P "$work/write-notices.cmake" >"$work/packaged.log" 2>&1 || { fail "notices from a packaged archive failed"; cat "$work/packaged.log"; }
 grep -q "libgcc.a" "$work/fake-kit/share/doc/THIRD-PARTY-NOTICES.txt" || fail "the packaged archive is not in the notices"
 
-[ "$failures" -eq 0 ] || exit 1
-echo "notices: ok"
+finish_checks "notices: ok"

@@ -6,11 +6,7 @@
 # file of the kit may name the folders it was built in. Builds only what the kit holds.
 # Usage: reproducible-build-test.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
-build="$1"
-source="$2"
-work="$build/reproducible"
-rm -rf "$work"
-mkdir -p "$work"
+. "$(dirname "${BASH_SOURCE[0]}")/checks.sh" reproducible "$@"
 commit="$(git -C "$source" rev-parse HEAD)"
 echo "release builds of $commit"
 
@@ -33,9 +29,6 @@ echo "first build: $((SECONDS - start)) s"
 start=$SECONDS
 (umask 077 && export TZ=XYZ-14 && release_build "$second")
 echo "second build: $((SECONDS - start)) s"
-
-failures=0
-fail() { echo "check failed: $*"; failures=$((failures + 1)); }
 
 # Says how two differing files differ, in the terms of their format.
 describe() {
@@ -78,6 +71,5 @@ if grep -r -l -F -e "$first" -e "$second" "$first/kit"; then
   fail "kit files above name a folder of the build"
 fi
 
-[ "$failures" -eq 0 ] || exit 1
 echo "$zip_name: $(cut -d' ' -f1 "$first/src/build/SHA256SUMS")"
-echo "reproducible: ok"
+finish_checks "reproducible: ok"

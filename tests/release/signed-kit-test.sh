@@ -10,14 +10,7 @@
 # reached fails the install; the password reaches no file.
 # Usage: signed-kit-test.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
-build="$1"
-source="$2"
-work="$build/kit-signing"
-rm -rf "$work"
-mkdir -p "$work"
-
-failures=0
-fail() { echo "check failed: $*"; failures=$((failures + 1)); }
+. "$(dirname "${BASH_SOURCE[0]}")/checks.sh" kit-signing "$@"
 
 export TARSIL_SIGNING_PASSWORD
 TARSIL_SIGNING_PASSWORD="$(openssl rand -hex 16)"
@@ -118,5 +111,4 @@ if grep -r -l -F "$TARSIL_SIGNING_PASSWORD" "$build/CMakeCache.txt" "$build/cmak
   fail "the files above hold the certificate's password"
 fi
 
-[ "$failures" -eq 0 ] || exit 1
-echo "signed kit: ok"
+finish_checks "signed kit: ok"
