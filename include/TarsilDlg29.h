@@ -13,6 +13,8 @@
 
 #include <windows.h>
 
+#include "TarsilDlg29Version.h"
+
 #ifdef __cplusplus
 extern "C" {
 #endif

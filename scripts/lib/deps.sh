@@ -9,6 +9,7 @@ TARSIL_PACKAGES=(
   wine wine64
   xvfb xauth
   fonts-wine fonts-liberation fonts-dejavu-extra
+  osslsigncode openssl python3 zip unzip git
 )
 
 tarsil_install_deps() {

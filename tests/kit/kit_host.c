@@ -58,6 +58,43 @@ static const wchar_t* WINAPI Lookup(int textId)
     return textId == 102 ? L"Kit host" : NULL;
 }
 
+#define WIDE_(text) L##text
+#define WIDE(text) WIDE_(text)
+
+/* The kit states its version three times: the CMake package, the header and the DLL's
+ * version resource (the fixed part and the strings). All of them must agree. */
+static void CheckVersionsAgree(void)
+{
+    wchar_t path[MAX_PATH];
+    DWORD ignored = 0, size;
+    BOOL readable;
+    static unsigned char info[4096];
+    VS_FIXEDFILEINFO* fixed = NULL;
+    wchar_t* text = NULL;
+    UINT length = 0;
+
+    CHECK(strcmp(KIT_PACKAGE_VERSION, TARSILDLG29_VERSION_STRING) == 0);
+
+    CHECK(GetModuleFileNameW(GetModuleHandleW(L"TarsilDlg29.dll"), path, MAX_PATH) > 0);
+    size = GetFileVersionInfoSizeW(path, &ignored);
+    readable = size > 0 && size <= sizeof info && GetFileVersionInfoW(path, 0, size, info);
+    CHECK(readable);
+    if (!readable) {
+        return;
+    }
+    CHECK(VerQueryValueW(info, L"\\", (void**)&fixed, &length) && fixed != NULL);
+    if (fixed != NULL) {
+        CHECK(fixed->dwFileVersionMS == MAKELONG(TARSILDLG29_VERSION_MINOR, TARSILDLG29_VERSION_MAJOR));
+        CHECK(fixed->dwFileVersionLS == MAKELONG(TARSILDLG29_VERSION_TWEAK, TARSILDLG29_VERSION_PATCH));
+        CHECK(fixed->dwProductVersionMS == fixed->dwFileVersionMS);
+        CHECK(fixed->dwProductVersionLS == fixed->dwFileVersionLS);
+    }
+    CHECK(VerQueryValueW(info, L"\\StringFileInfo\\040904b0\\FileVersion", (void**)&text, &length) &&
+          wcscmp(text, WIDE(TARSILDLG29_VERSION_STRING)) == 0);
+    CHECK(VerQueryValueW(info, L"\\StringFileInfo\\040904b0\\ProductVersion", (void**)&text, &length) &&
+          wcscmp(text, WIDE(TARSILDLG29_VERSION_STRING)) == 0);
+}
+
 static void WINAPI DrawLayer(int width, int height, RunFn run)
 {
     (void)width; (void)height;
@@ -74,6 +111,7 @@ int main(void)
     int result;
 
     CHECK(dummyfunction() == 1);
+    CheckVersionsAgree();
 
     /* A refused call: bad length. */
     result = RastStartDialog(NULL, 0, 0, text, 84, &size, &orientation, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, DrawLayer,

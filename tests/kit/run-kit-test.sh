@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Installs the built kit into a fresh prefix, builds the C host project against it with
 # the given toolchain (gcc: MinGW-w64 gcc with the MinGW import library; clang: clang and
-# lld with the MSVC-style import library), and runs the host under Wine.
-# Usage: run-kit-test.sh BUILD_DIR SOURCE_DIR gcc|clang
+# lld with the MSVC-style import library), and runs the host under Wine. The kit and the
+# host stay in BUILD_DIR/WORK_NAME (default kit-COMPILER) for further checks.
+# Usage: run-kit-test.sh BUILD_DIR SOURCE_DIR gcc|clang [WORK_NAME]
 set -euo pipefail
 build="$1"
 source="$2"
 compiler="$3"
-work="$build/kit-$compiler"
+work="$build/${4:-kit-$compiler}"
 rm -rf "$work"
 mkdir -p "$work"
 

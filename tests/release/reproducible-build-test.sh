@@ -1,0 +1,75 @@
+#!/usr/bin/env bash
+# Two release builds of the checked-out commit, each from its own fresh clone in its own
+# folder, one after the other (so at different times), under different umasks and time
+# zones. Every file of the installed kit, the zip and the SHA256SUMS beside it must be the
+# same bytes in both; the checksums must verify; the zip must hold exactly the kit, and no
+# file of the kit may name the folders it was built in. Builds only what the kit holds.
+# Usage: reproducible-build-test.sh BUILD_DIR SOURCE_DIR
+set -euo pipefail
+. "$(dirname "${BASH_SOURCE[0]}")/checks.sh" reproducible "$@"
+commit="$(git -C "$source" rev-parse HEAD)"
+echo "release builds of $commit"
+
+# Builds the commit in DIR the way the README's release steps do.
+release_build() {
+  local dir="$1"
+  git clone --quiet --no-checkout "$source" "$dir/src"
+  git -C "$dir/src" checkout --quiet --detach "$commit"
+  cmake --preset mingw -S "$dir/src" -DTARSIL_BUILD_TESTS=OFF >/dev/null
+  cmake --build "$dir/src/build" -j "$(nproc)" >/dev/null
+  (cd "$dir/src/build" && cpack >/dev/null)
+  cmake --install "$dir/src/build" --prefix "$dir/kit" >/dev/null
+}
+
+first="$work/first"
+second="$work/second/in/a/deeper/folder"
+start=$SECONDS
+(umask 022 && export TZ=UTC0 && release_build "$first")
+echo "first build: $((SECONDS - start)) s"
+start=$SECONDS
+(umask 077 && export TZ=XYZ-14 && release_build "$second")
+echo "second build: $((SECONDS - start)) s"
+
+# Says how two differing files differ, in the terms of their format.
+describe() {
+  case "$1" in
+    *.dll|*.exe) diff <(x86_64-w64-mingw32-objdump -x "$1") <(x86_64-w64-mingw32-objdump -x "$2") | head -20 ;;
+    *.zip) diff <(zipinfo -v "$1") <(zipinfo -v "$2") | head -20 ;;
+    *) cmp -l "$1" "$2" | head -5 ;;
+  esac
+}
+
+same_bytes() {
+  if cmp -s "$1" "$2"; then
+    echo "same: ${1#"$first/"}"
+  else
+    fail "the builds differ in ${1#"$first/"}"
+    describe "$1" "$2" || true
+  fi
+}
+
+list_files() { (cd "$1" && find . -type f | sed 's|^\./||' | LC_ALL=C sort); }
+diff <(list_files "$first/kit") <(list_files "$second/kit") || fail "the kits hold different files"
+while read -r name; do
+  same_bytes "$first/kit/$name" "$second/kit/$name"
+done < <(list_files "$first/kit")
+
+zip_name="$(cd "$first/src/build" && ls TarsilDlg29-*-win64.zip)"
+same_bytes "$first/src/build/$zip_name" "$second/src/build/$zip_name"
+same_bytes "$first/src/build/SHA256SUMS" "$second/src/build/SHA256SUMS"
+
+(cd "$first/src/build" && sha256sum --quiet -c SHA256SUMS) || fail "SHA256SUMS beside the zip does not verify"
+(cd "$first/kit" && sha256sum --quiet -c SHA256SUMS) || fail "the kit's SHA256SUMS does not verify"
+diff <(list_files "$first/kit" | grep -v '^SHA256SUMS$') <(sed 's/^[0-9a-f]*  //' "$first/kit/SHA256SUMS") ||
+  fail "the kit's SHA256SUMS does not list exactly the kit's files"
+
+mkdir "$work/unzipped"
+(cd "$work/unzipped" && unzip -q "$first/src/build/$zip_name")
+diff -r "$work/unzipped" "$first/kit" >/dev/null || fail "the zip does not hold exactly the installed kit"
+
+if grep -r -l -F -e "$first" -e "$second" "$first/kit"; then
+  fail "kit files above name a folder of the build"
+fi
+
+echo "$zip_name: $(cut -d' ' -f1 "$first/src/build/SHA256SUMS")"
+finish_checks "reproducible: ok"
