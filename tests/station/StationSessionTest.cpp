@@ -1,0 +1,219 @@
+// A whole session on the real scan, driven through the real dialog: corrections, Ignore,
+// Train No and Cancel, what the outputs hold afterwards, and the resumed session.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "GreyImage.h"
+#include "PageImage.h"
+#include "ScratchFolder.h"
+#include "StationData.h"
+#include "TarsilDlg29.h"
+#include "VerificationSession.h"
+
+namespace {
+
+struct SessionRun {
+    VerificationSession::Summary summary;
+    std::vector<std::string> printed;
+    std::vector<VerifiedWord> words;
+};
+
+SessionRun RunSession(const StationOptions& options)
+{
+    SessionRun run;
+    VerificationSession session(options, &RastStartDialog, [&run](const std::string& line) {
+        run.printed.push_back(line);
+    });
+    session.Prepare();
+    run.summary = session.Run();
+    run.words = session.Journal().words;
+    return run;
+}
+
+// Row `line` of a TSV file (from 1), split at its tabs.
+std::vector<std::string> Columns(const std::string& row)
+{
+    std::vector<std::string> columns;
+    size_t start = 0;
+    for (;;) {
+        const size_t tab = row.find('\t', start);
+        columns.push_back(row.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+        if (tab == std::string::npos) {
+            return columns;
+        }
+        start = tab + 1;
+    }
+}
+
+} // namespace
+
+// The committed TSV's words below 90, in reading order: rows 14 "“based", 19 "determine",
+// 27 "jese", 36 "“either", 40 "Here,", 43 "at", 46 "extreme".
+TEST(StationSession, CorrectionsIgnoreTrainNoAndCancelAreWrittenThenTheRestIsShownOnResume)
+{
+    ScratchFolder out;
+    const StationOptions options = CommittedScan(out.Path());
+    std::wstring firstCaption;
+    std::wstring firstText;
+    SessionRun first;
+    {
+        DialogDriver driver(60000);
+        AnswerWord(driver, 1, 7, [&](DialogDriver& d) {
+            d.Do([&](DialogDriver& dialog) {
+                firstCaption = DialogDriver::WindowText(dialog.Dialog());
+                firstText = dialog.ControlText(1000);
+            });
+            d.Type(1000, L"Region-based").Click(IDOK);
+        });
+        AnswerWord(driver, 2, 7, [](DialogDriver& d) { d.Click(IDOK); });
+        AnswerWord(driver, 3, 7, [](DialogDriver& d) { d.Type(1000, L"These").Click(1008).Click(IDOK); });
+        AnswerWord(driver, 4, 7, [](DialogDriver& d) { d.Click(1009); });
+        AnswerWord(driver, 5, 7, [](DialogDriver& d) { d.Click(IDCANCEL); });
+        first = RunSession(options);
+        EXPECT_FALSE(driver.TimedOut());
+        EXPECT_TRUE(driver.Finished());
+        EXPECT_EQ(driver.DialogsOpened(), 5);
+    }
+    EXPECT_EQ(firstCaption, L"Word Verification \u2013 1 of 7");
+    EXPECT_EQ(firstText, L"\u201c" L"based");
+
+    const std::map<int, std::string> outcomes{{14, "ok"}, {19, "ok"}, {27, "ok"}, {36, "ignore"}, {40, "cancel"}};
+    ASSERT_EQ(first.words.size(), outcomes.size());
+    for (const VerifiedWord& word : first.words) {
+        SCOPED_TRACE(word.index);
+        ASSERT_EQ(outcomes.count(word.index), 1u);
+        EXPECT_EQ(word.outcome, outcomes.at(word.index));
+    }
+    EXPECT_EQ(first.words[0].corrected, "Region-based");
+    EXPECT_TRUE(first.words[0].changed);
+    EXPECT_TRUE(first.words[0].train);
+    EXPECT_EQ(first.words[1].corrected, "determine");
+    EXPECT_FALSE(first.words[1].changed);
+    EXPECT_EQ(first.words[2].corrected, "These");
+    EXPECT_FALSE(first.words[2].train);
+    EXPECT_TRUE(first.summary.cancelled);
+    EXPECT_EQ(first.summary.ok, 3);
+    EXPECT_EQ(first.summary.corrected, 2);
+    EXPECT_EQ(first.summary.forTraining, 2);
+    EXPECT_EQ(first.summary.ignored, 1);
+    ASSERT_GE(first.printed.size(), 5u);
+    EXPECT_EQ(first.printed[0], "1/7 ok \"Region-based\" (was \"\xE2\x80\x9C" "based\", 23), for training");
+    EXPECT_EQ(first.printed[3], "4/7 ignore \"\xE2\x80\x9C" "either\" (56)");
+
+    // verified.tsv: the input, but for the three verified rows' conf and text.
+    const std::vector<std::string> input = Lines(FileBytes(StationData(L"page.tsv")));
+    const std::vector<std::string> verified = Lines(FileBytes(out / L"verified.tsv"));
+    ASSERT_EQ(verified.size(), input.size());
+    const std::map<int, std::string> changedRows{{14, "Region-based"}, {19, "determine"}, {27, "These"}};
+    for (size_t i = 0; i < input.size(); ++i) {
+        const int row = static_cast<int>(i) + 1;
+        SCOPED_TRACE(row);
+        if (changedRows.count(row) == 0) {
+            EXPECT_EQ(verified[i], input[i]);
+            continue;
+        }
+        std::vector<std::string> expected = Columns(input[i]);
+        expected[10] = "100";
+        expected[11] = changedRows.at(row);
+        EXPECT_EQ(Columns(verified[i]), expected);
+    }
+    EXPECT_EQ(FileBytes(out / L"verified.tsv").back(), '\n');
+
+    // The ground truth: exactly the two words confirmed with Train Yes.
+    EXPECT_EQ(FileBytes(out / L"train\\0014.gt.txt"), "Region-based\n");
+    EXPECT_EQ(FileBytes(out / L"train\\0019.gt.txt"), "determine\n");
+    EXPECT_EQ(::GetFileAttributesW((out / L"train\\0027.gt.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(::GetFileAttributesW((out / L"train\\0036.gt.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+    // The line image is the word's grey crop at the page's resolution: box 74,12 68 x 18
+    // and a margin, holding the page's own pixels.
+    const PageImage crop = PageImage::Read(out / L"train\\0014.png");
+    const PageImage page = PageImage::Read(StationData(L"page.png"));
+    EXPECT_GT(crop.Grey().width, 68);
+    EXPECT_GT(crop.Grey().height, 18);
+    EXPECT_LT(crop.Grey().width, 68 + 20);
+    const int marginX = (crop.Grey().width - 68) / 2;
+    const int marginY = (crop.Grey().height - 18) / 2;
+    int differing = 0;
+    for (int y = 0; y < crop.Grey().height; ++y) {
+        for (int x = 0; x < crop.Grey().width; ++x) {
+            differing += crop.Grey().At(x, y) != page.Grey().At(74 - marginX + x, 12 - marginY + y) ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(differing, 0);
+
+    const std::vector<std::string> text = Lines(FileBytes(out / L"text.txt"));
+    ASSERT_EQ(text.size(), 8u); // three blank noise lines, then the five lines of text
+    EXPECT_EQ(text[3], "Region-based segmentation");
+    EXPECT_EQ(text[4], "determine markers of the coins and the");
+    EXPECT_EQ(text[5], "These markers are pixels that we can label");
+
+    // Resumed: only the words not yet answered, numbered as before.
+    std::vector<std::wstring> captions;
+    SessionRun second;
+    {
+        DialogDriver driver(60000);
+        for (int ordinal = 5; ordinal <= 7; ++ordinal) {
+            AnswerWord(driver, ordinal, 7, [&captions](DialogDriver& d) {
+                d.Do([&captions](DialogDriver& dialog) { captions.push_back(DialogDriver::WindowText(dialog.Dialog())); });
+                d.Click(1008).Click(IDOK);
+            });
+        }
+        second = RunSession(options);
+        EXPECT_FALSE(driver.TimedOut());
+        EXPECT_EQ(driver.DialogsOpened(), 3);
+    }
+    EXPECT_EQ(captions.size(), 3u);
+    EXPECT_EQ(second.summary.earlier, 4);
+    EXPECT_FALSE(second.summary.cancelled);
+    ASSERT_EQ(second.words.size(), 7u);
+    const int order[] = {14, 19, 27, 36, 40, 43, 46};
+    for (size_t i = 0; i < second.words.size(); ++i) {
+        EXPECT_EQ(second.words[i].index, order[i]);
+        EXPECT_TRUE(second.words[i].Answered());
+    }
+    EXPECT_EQ(second.words[0].corrected, "Region-based"); // the first run's answer, kept
+    EXPECT_NE(FileBytes(out / L"session.json").find("\"finished\": true"), std::string::npos);
+    EXPECT_EQ(Lines(FileBytes(out / L"verified.tsv"))[13], "5\t1\t2\t1\t1\t1\t74\t12\t68\t18\t100\tRegion-based");
+
+    // A third run has nothing left to show.
+    DialogDriver idle(20000);
+    const SessionRun third = RunSession(options);
+    EXPECT_EQ(idle.DialogsOpened(), 0);
+    EXPECT_EQ(third.summary.earlier, 7);
+
+    // --restart forgets them all, training pairs included.
+    StationOptions restart = options;
+    restart.restart = true;
+    restart.below = 0; // nothing to show
+    const SessionRun fourth = RunSession(restart);
+    EXPECT_TRUE(fourth.words.empty());
+    EXPECT_EQ(::GetFileAttributesW((out / L"train\\0014.gt.txt").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(FileBytes(out / L"verified.tsv"), FileBytes(StationData(L"page.tsv")));
+}
+
+// Every word of the page, with no hOCR: sizes from the boxes, orientation 0, the blank
+// noise words shown as recognised and the session complete.
+TEST(StationSession, TsvAloneShowsEveryWordBelowTheThresholdWithBoxHeightsAsSizes)
+{
+    ScratchFolder out;
+    StationOptions options = CommittedScan(out.Path());
+    options.hocr.clear();
+    options.below = 100;
+    options.press = L"ignore";
+    const SessionRun run = RunSession(options);
+    ASSERT_EQ(run.words.size(), 33u);
+    EXPECT_EQ(run.summary.ignored, 33);
+    for (const VerifiedWord& word : run.words) {
+        EXPECT_EQ(word.outcome, "ignore");
+        EXPECT_NEAR(word.size, word.box.height * 72.0 / 72.009, 0.006) << word.index;
+        EXPECT_EQ(word.orientation, 0.0);
+    }
+    EXPECT_EQ(run.words[0].text, "  "); // the corner's noise, exactly as recognised
+    EXPECT_EQ(FileBytes(out / L"verified.tsv"), FileBytes(StationData(L"page.tsv")));
+}
