@@ -281,7 +281,9 @@ VerificationSession::Summary VerificationSession::Run()
     m_journal.finished = !summary.cancelled;
     WriteOutputs();
 
-    std::string line = std::to_string(summary.toVerify) + " words below " + std::to_string(std::lround(m_options.below)) +
+    char below[32];
+    std::snprintf(below, sizeof below, "%g", m_options.below);
+    std::string line = std::to_string(summary.toVerify) + " words below " + below +
                        ": " + std::to_string(summary.ok) + " ok (" + std::to_string(summary.corrected) +
                        " corrected, " + std::to_string(summary.forTraining) + " for training), " +
                        std::to_string(summary.ignored) + " ignored, " + std::to_string(summary.skipped) + " skipped";

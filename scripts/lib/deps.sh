@@ -9,6 +9,7 @@ TARSIL_PACKAGES=(
   wine wine64
   xvfb xauth
   fonts-wine fonts-liberation
+  tesseract-ocr tesseract-ocr-eng nlohmann-json3-dev
 )
 
 tarsil_install_deps() {
