@@ -265,13 +265,12 @@ VerificationSession::Summary VerificationSession::Run()
             ++summary.ok;
             summary.corrected += record.changed ? 1 : 0;
             summary.forTraining += record.train ? 1 : 0;
-            if (record.train) {
-                WriteTrainingPair(word, record);
-            }
         } else if (answer == Answer::kIgnore) {
             ++summary.ignored;
         }
-        WriteOutputs();
+        // The journal after every answer: a session that is interrupted loses no answer, and
+        // the next run makes the other files from it.
+        Write(L"session.json", m_journal.ToJson());
         m_print(Progress(ordinal, total, record));
         if (answer == Answer::kCancel) {
             summary.cancelled = true;
@@ -391,11 +390,11 @@ void VerificationSession::Record(const VerifiedWord& record)
     words.push_back(record);
 }
 
-void VerificationSession::WriteTrainingPair(const PageWords::Word& word, const VerifiedWord& record)
+void VerificationSession::WriteTrainingPair(const VerifiedWord& record)
 {
-    const GreyImage crop = WordImage(m_page.Grey(), word.box).CropPixels();
+    const GreyImage crop = WordImage(m_page.Grey(), record.box).CropPixels();
     std::wstring name;
-    Utf8ToWide(Padded(word.index), name);
+    Utf8ToWide(Padded(record.index), name);
     const std::vector<std::uint8_t> png = EncodePng(crop.width, crop.height, 1, crop.grey);
     Write(L"train\\" + name + L".png", std::string(png.begin(), png.end()));
     Write(L"train\\" + name + L".gt.txt", record.corrected + "\n");
@@ -407,6 +406,9 @@ void VerificationSession::WriteOutputs()
     for (const VerifiedWord& word : m_journal.words) {
         if (word.outcome == "ok") {
             verified[word.index] = &word;
+            if (word.train) {
+                WriteTrainingPair(word);
+            }
         }
     }
     if (m_tsv) {

@@ -22,8 +22,9 @@ public:
 };
 
 // One page verified word by word: the words the recogniser is unsure of are shown one
-// RastStartDialog call each, in reading order, and every answer is written to the output
-// folder at once.
+// RastStartDialog call each, in reading order. Every answer goes into the session's journal
+// (session.json) at once; the verified TSV, the text and the training pairs are made from
+// the journal at the end of every run, so one file per answer is all the operator waits for.
 class VerificationSession {
 public:
     using DialogFn = decltype(&RastStartDialog);
@@ -61,7 +62,7 @@ private:
 
     std::string SkipReason(const PageWords::Word& word) const;
     Answer Show(const PageWords::Word& word, int ordinal, int total, VerifiedWord& record);
-    void WriteTrainingPair(const PageWords::Word& word, const VerifiedWord& record);
+    void WriteTrainingPair(const VerifiedWord& record);
     void WriteOutputs();
     void Write(const std::wstring& name, const std::string& content);
     void ForgetEarlierSession(const std::wstring& journalPath);
