@@ -154,3 +154,21 @@ TEST(StationInput, BoxesOutsideThePageLongWordsAndNonWordRowsAreSkippedOrClipped
     std::string png;
     EXPECT_TRUE(AtomicFile::Read(folder / L"out\\train\\0003.png", png));
 }
+
+TEST(StationInput, HelpNamesEveryOptionTheProgramTakes)
+{
+    const ChildProcess run = ChildProcess::Run(L"tarsil_verify.exe", L"--help");
+    EXPECT_EQ(run.exitCode, 0u);
+    for (const char* option : {"--image", "--tsv", "--hocr", "--below", "--char-below", "--out", "--restart",
+                               "--press", "--screenshots", "--help"}) {
+        EXPECT_NE(run.output.find(option), std::string::npos) << option;
+        // And the program takes it: an option it does not know is refused by name.
+        StationOptions options;
+        std::string error;
+        const wchar_t* argv[] = {L"tarsil_verify", L"--image", L"a.png", L"--tsv", L"a.tsv", nullptr, L"1"};
+        std::wstring wide(option, option + std::string(option).size());
+        argv[5] = wide.c_str();
+        options.Parse(7, argv, error);
+        EXPECT_EQ(error.find(std::string("unknown option ") + option), std::string::npos) << error;
+    }
+}

@@ -351,3 +351,27 @@ TEST(StationSession, ADialogThatCannotBeShownStopsTheSessionWithEveryAnswerSoFar
               "5\t1\t2\t1\t1\t1\t74\t12\t68\t18\t100\tRegion-based");
     EXPECT_EQ(FileBytes(g_disk.out + L"\\train\\0019.gt.txt"), "determine\n");
 }
+
+// hOCR alone: its words by position, its lines for the text, no verified TSV to write.
+TEST(StationSession, HocrAloneNumbersWordsByPositionAndWritesNoTsv)
+{
+    ScratchFolder out;
+    StationOptions options = CommittedScan(out.Path());
+    options.tsv.clear();
+    options.press = L"ok";
+    const SessionRun run = RunSession(options);
+    // The hOCR's rounded confidences below 90: 22, 70, 86, 56, 86, 88, 89.
+    ASSERT_EQ(run.words.size(), 7u);
+    const int positions[] = {1, 3, 10, 18, 22, 24, 27};
+    for (size_t i = 0; i < run.words.size(); ++i) {
+        EXPECT_EQ(run.words[i].index, positions[i]);
+    }
+    EXPECT_EQ(run.words[0].text, "\xE2\x80\x9C" "based");
+    EXPECT_EQ(run.words[0].size, 22.0);         // the line's x_size, 22 px at 72 dpi
+    EXPECT_EQ(run.words[1].orientation, 0.57); // baseline slope -0.01
+    EXPECT_EQ(::GetFileAttributesW((out / L"verified.tsv").c_str()), INVALID_FILE_ATTRIBUTES);
+    const std::vector<std::string> text = Lines(FileBytes(out / L"text.txt"));
+    ASSERT_EQ(text.size(), 5u);
+    EXPECT_EQ(text[0], "\xE2\x80\x9C" "based segmentation");
+    EXPECT_EQ(FileBytes(out / L"train\\0001.gt.txt"), "\xE2\x80\x9C" "based\n");
+}
