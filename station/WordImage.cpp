@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstddef>
 
 WordImage::WordImage(const GreyImage& page, const Box& wordBox)
     : m_page(page)
@@ -27,7 +28,7 @@ GreyImage WordImage::CropPixels() const
     crop.height = m_crop.height;
     crop.grey.reserve(static_cast<size_t>(crop.width) * crop.height);
     for (int y = m_crop.top; y < m_crop.Bottom(); ++y) {
-        const auto row = m_page.grey.begin() + static_cast<long>(y) * m_page.width;
+        const auto row = m_page.grey.begin() + static_cast<std::ptrdiff_t>(y) * m_page.width;
         crop.grey.insert(crop.grey.end(), row + m_crop.left, row + m_crop.Right());
     }
     return crop;
