@@ -330,8 +330,13 @@ VerificationSession::Answer VerificationSession::Show(const PageWords::Word& wor
                 }
             });
         }
-        if (!m_options.press.empty()) {
-            driver->Click(m_options.press == L"ok" ? IDOK : m_options.press == L"ignore" ? 1009 : IDCANCEL);
+        if (m_options.press == L"ok") {
+            // The dialog refuses OK for an empty word with a message box: that word is
+            // answered with Ignore instead. Otherwise the dialog has ended and the rest of
+            // the steps never run.
+            driver->Click(IDOK).AwaitMessageBox().CloseMessageBox().Click(1009);
+        } else if (!m_options.press.empty()) {
+            driver->Click(m_options.press == L"ignore" ? 1009 : IDCANCEL);
         }
     }
 

@@ -122,7 +122,8 @@ TEST(StationInput, BoxesOutsideThePageLongWordsAndNonWordRowsAreSkippedOrClipped
                   "5\t1\t1\t1\t2\t1\t10\t10\t-5\t10\t50\tnegative\n"        // negative width
                   "5\t1\t1\t1\t2\t2\t10\t10\t20\t10\t50\t" + longWord + "\n" +
                   "5\t1\t1\t1\t2\t3\t10\t10\t20\t10\t50\t" + exactWord + "\n" +
-                  "5\t1\t1\t1\t2\t4\t10\t10\t20\t10\t-1\tnoword\n");
+                  "5\t1\t1\t1\t2\t4\t10\t10\t20\t10\t-1\tnoword\n"
+                  "5\t1\t1\t1\t3\t1\t10\t10\t20\t10\t50\t\n");                   // no text
     StationOptions options;
     options.image = StationData(L"page.png");
     options.tsv = folder / L"edge.tsv";
@@ -134,7 +135,7 @@ TEST(StationInput, BoxesOutsideThePageLongWordsAndNonWordRowsAreSkippedOrClipped
     const VerificationSession::Summary summary = session.Run();
 
     const std::vector<VerifiedWord>& words = session.Journal().words;
-    ASSERT_EQ(words.size(), 6u);
+    ASSERT_EQ(words.size(), 7u);
     EXPECT_EQ(words[0].outcome, "ok");
     EXPECT_EQ(words[0].text, "clipped");
     EXPECT_EQ(words[1].reason, "box outside the page");
@@ -146,9 +147,11 @@ TEST(StationInput, BoxesOutsideThePageLongWordsAndNonWordRowsAreSkippedOrClipped
     for (size_t i = 1; i <= 4; ++i) {
         EXPECT_EQ(words[i].outcome, "skipped");
     }
+    // OK is refused for a word without text; unattended, it is answered with Ignore.
+    EXPECT_EQ(words[6].outcome, "ignore");
     EXPECT_EQ(summary.skipped, 4);
     EXPECT_EQ(summary.ok, 2);
-    EXPECT_EQ(printed[0], "1/2 ok \"clipped\" (50), for training");
+    EXPECT_EQ(printed[0], "1/3 ok \"clipped\" (50), for training");
     EXPECT_EQ(printed[1], "skipped \"outside\" (row 4): box outside the page");
     // The clipped word's training image is what lies on the page.
     std::string png;
