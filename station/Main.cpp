@@ -32,18 +32,18 @@ void PrintError(const std::string& message)
 int wmain(int argc, wchar_t** argv)
 {
     ::SetConsoleOutputCP(CP_UTF8); // the words are printed as UTF-8
-    StationOptions options;
-    std::string error;
-    if (!options.Parse(argc, argv, error)) {
-        PrintError(error);
-        std::fputs(StationOptions::Usage(), stderr);
-        return 2;
-    }
-    if (options.help) {
-        std::fputs(StationOptions::Usage(), stdout);
-        return 0;
-    }
     try {
+        StationOptions options;
+        std::string error;
+        if (!options.Parse(argc, argv, error)) {
+            PrintError(error);
+            std::fputs(StationOptions::Usage(), stderr);
+            return 2;
+        }
+        if (options.help) {
+            std::fputs(StationOptions::Usage(), stdout);
+            return 0;
+        }
         HMODULE library = ::LoadLibraryW(L"TarsilDlg29.dll");
         const auto dialog = library == nullptr ? nullptr
                                                : reinterpret_cast<VerificationSession::DialogFn>(reinterpret_cast<void*>(
@@ -61,6 +61,9 @@ int wmain(int argc, wchar_t** argv)
         return 2;
     } catch (const std::exception& fault) {
         PrintError(fault.what());
+        return 1;
+    } catch (...) {
+        PrintError("unexpected failure");
         return 1;
     }
 }
