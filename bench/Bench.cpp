@@ -15,7 +15,9 @@
 #include <string>
 #include <vector>
 
+#include "StationOptions.h"
 #include "Stopwatch.h"
+#include "VerificationSession.h"
 #include "TarsilDlg29.h"
 #include "entry/PictureColours.h"
 #include "entry/PictureLayers.h"
@@ -27,11 +29,13 @@ namespace {
 // ---- Watching a dialog paint ----
 
 // Notes when the dialog and each of its visible controls have finished their first paint,
-// and ends the dialog at that moment. The windows are subclassed as they are created, so
-// the watcher sees the end of each WM_PAINT, whoever handles it.
+// and ends the dialog at that moment (or presses its OK button, as an operator would). The
+// windows are subclassed as they are created, so the watcher sees the end of each WM_PAINT,
+// whoever handles it.
 class FirstPaintWatcher {
 public:
-    FirstPaintWatcher()
+    explicit FirstPaintWatcher(bool pressOk = false)
+        : m_pressOk(pressOk)
     {
         s_watcher = this;
         m_hook = ::SetWindowsHookExW(WH_CBT, &FirstPaintWatcher::OnCreate, nullptr, ::GetCurrentThreadId());
@@ -109,10 +113,15 @@ private:
         counters.cb = sizeof counters;
         ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters);
         m_memoryWhileOpen = counters.PagefileUsage;
-        ::EndDialog(m_dialog, IDCANCEL);
+        if (m_pressOk) {
+            ::PostMessageW(::GetDlgItem(m_dialog, IDOK), BM_CLICK, 0, 0);
+        } else {
+            ::EndDialog(m_dialog, IDCANCEL);
+        }
     }
 
     static FirstPaintWatcher* s_watcher;
+    bool m_pressOk;
     HHOOK m_hook = nullptr;
     HWND m_dialog = nullptr;
     std::vector<Watched> m_watched;
@@ -253,6 +262,80 @@ void BenchPicture(const char* name, int repetitions, std::vector<Row>& rows)
     rows.push_back({std::string("  per run"), Summary::Of(perRun), Summary::Of(floorPerRun), "ns", 1e9});
 }
 
+// ---- A verification session ----
+
+decltype(&RastStartDialog) g_library = nullptr;
+const DLGTEMPLATE* g_bareTemplate = nullptr;
+HMODULE g_bareModule = nullptr;
+std::vector<double> g_sessionFloor;
+std::vector<double> g_sessionGaps;
+std::vector<double> g_hostWork;
+std::vector<double> g_callToPaint;
+double g_previousReturn = 0;
+
+INT_PTR CALLBACK DoNothing(HWND, UINT, WPARAM, LPARAM);
+
+// The library's call, timed from the previous word's return to this dialog's first
+// complete paint; the operator presses OK there. Each word is followed by the floor, a bare
+// dialog of the same template, so that the two sides are measured side by side.
+int WINAPI TimedRastStartDialog(HWND parent, int kind, int mode, wchar_t* text, int length, double* size,
+                                double* orientation, int confidence, int r1, int g1, int b1, int rb, int gb, int bb,
+                                int r2, int g2, int b2, LayerDrawFn layer1, LayerDrawFn layer2, int* reserved,
+                                int* train, int* unchanged, TextLookupFn lookup)
+{
+    const double called = Stopwatch::Now();
+    int result = 0;
+    double completed = 0;
+    {
+        FirstPaintWatcher watcher(true);
+        result = g_library(parent, kind, mode, text, length, size, orientation, confidence, r1, g1, b1, rb, gb, bb, r2,
+                           g2, b2, layer1, layer2, reserved, train, unchanged, lookup);
+        completed = watcher.CompletedAt();
+    }
+    if (g_previousReturn > 0 && completed > 0) {
+        g_sessionGaps.push_back(completed - g_previousReturn);
+        g_hostWork.push_back(called - g_previousReturn);
+        g_callToPaint.push_back(completed - called);
+    }
+    {
+        FirstPaintWatcher bare;
+        const double start = Stopwatch::Now();
+        ::DialogBoxIndirectParamW(g_bareModule, g_bareTemplate, nullptr, &DoNothing, 0);
+        g_sessionFloor.push_back(bare.CompletedAt() - start);
+    }
+    g_previousReturn = Stopwatch::Now();
+    return result;
+}
+
+// Every word of the committed scan verified with OK (training pairs included), `sessions`
+// times over, each a fresh session; the page is decoded before the first word.
+void BenchSession(const std::wstring& data, int sessions, std::vector<Row>& rows)
+{
+    wchar_t temporary[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, temporary);
+    StationOptions options;
+    options.image = data + L"\\page.png";
+    options.tsv = data + L"\\page.tsv";
+    options.hocr = data + L"\\page.hocr";
+    options.out = std::wstring(temporary) + L"tarsil-bench-session";
+    options.below = 101;
+    options.restart = true;
+    g_sessionGaps.clear();
+    g_hostWork.clear();
+    g_callToPaint.clear();
+    g_sessionFloor.clear();
+    for (int i = 0; i < sessions; ++i) {
+        VerificationSession session(options, &TimedRastStartDialog, [](const std::string&) {});
+        session.Prepare();
+        g_previousReturn = 0;
+        session.Run();
+    }
+    const Summary floor = Summary::Of(g_sessionFloor);
+    rows.push_back({"session, return to next paint", Summary::Of(g_sessionGaps), floor, "ms", 1e3});
+    rows.push_back({"  the host's work", Summary::Of(g_hostWork), floor, "ms", 1e3});
+    rows.push_back({"  call to first complete paint", Summary::Of(g_callToPaint), floor, "ms", 1e3});
+}
+
 INT_PTR CALLBACK DoNothing(HWND, UINT, WPARAM, LPARAM)
 {
     return FALSE;
@@ -274,9 +357,13 @@ void PrintTable(const std::vector<Row>& rows)
 int main(int argc, char** argv)
 {
     int iterations = 200;
+    std::wstring stationData; // the station's test data: the scan and Tesseract's output
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::string(argv[i]) == "--iterations") {
             iterations = std::atoi(argv[i + 1]);
+        } else if (std::string(argv[i]) == "--station-data") {
+            const std::string path = argv[i + 1];
+            stationData.assign(path.begin(), path.end());
         }
     }
     if (iterations < 1) {
@@ -357,6 +444,15 @@ int main(int argc, char** argv)
         }
         rows.push_back({"call to first complete paint", Summary::Of(libraryTimes), Summary::Of(floorTimes), "ms", 1e3});
         rows.push_back({"memory a call adds while open", Summary::Of(memoryAdded), {0, 0, 0}, "KB", 1.0 / 1024});
+    }
+
+    // A session: from one word's return to the next dialog's first complete paint, the
+    // host's own work included, against the same bare dialog.
+    if (!stationData.empty()) {
+        g_library = rastStartDialog;
+        g_bareModule = library;
+        g_bareTemplate = dialogTemplate;
+        BenchSession(stationData, std::max(1, iterations / 10), rows);
     }
 
     PrintTable(rows);

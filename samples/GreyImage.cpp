@@ -13,12 +13,12 @@ std::uint32_t Little(const std::vector<std::uint8_t>& bytes, size_t offset, int 
     return value;
 }
 
-std::uint8_t Luminance(std::uint8_t red, std::uint8_t green, std::uint8_t blue)
+} // namespace
+
+std::uint8_t GreyLevel(std::uint8_t red, std::uint8_t green, std::uint8_t blue)
 {
     return static_cast<std::uint8_t>((red * 299 + green * 587 + blue * 114) / 1000);
 }
-
-} // namespace
 
 bool ReadBmp(const std::wstring& path, GreyImage& image, std::string& error)
 {
@@ -84,7 +84,7 @@ bool DecodeBmp(const std::vector<std::uint8_t>& file, GreyImage& image, std::str
         }
         for (std::uint32_t i = 0; i < paletteSize; ++i) {
             const size_t entry = paletteOffset + i * 4;
-            palette.push_back(Luminance(file[entry + 2], file[entry + 1], file[entry]));
+            palette.push_back(GreyLevel(file[entry + 2], file[entry + 1], file[entry]));
         }
     }
 
@@ -108,7 +108,7 @@ bool DecodeBmp(const std::vector<std::uint8_t>& file, GreyImage& image, std::str
                 grey = index < palette.size() ? palette[index] : 255;
             } else {
                 const size_t pixel = rowStart + static_cast<size_t>(x) * (bitsPerPixel / 8);
-                grey = Luminance(file[pixel + 2], file[pixel + 1], file[pixel]);
+                grey = GreyLevel(file[pixel + 2], file[pixel + 1], file[pixel]);
             }
             image.grey[static_cast<size_t>(row) * width + x] = grey;
         }

@@ -13,6 +13,9 @@ struct GreyImage {
     std::uint8_t At(int x, int y) const { return grey[static_cast<size_t>(y) * width + x]; }
 };
 
+// The grey level of a colour as the eye weighs its components (ITU-R BT.601).
+std::uint8_t GreyLevel(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
+
 // Reads a Windows bitmap file: uncompressed, 1, 4, 8, 24 or 32 bits per pixel, bottom-up
 // or top-down. On failure returns false and says why in `error`.
 bool ReadBmp(const std::wstring& path, GreyImage& image, std::string& error);

@@ -61,26 +61,33 @@ std::vector<std::uint8_t> ZlibStored(const std::vector<std::uint8_t>& raw)
 
 } // namespace
 
-bool WritePng(const std::wstring& path, int width, int height, const std::vector<std::uint8_t>& rgb)
+std::vector<std::uint8_t> EncodePng(int width, int height, int channels, const std::vector<std::uint8_t>& pixels)
 {
+    const size_t rowBytes = static_cast<size_t>(width) * channels;
     std::vector<std::uint8_t> raw;
-    raw.reserve(static_cast<size_t>(height) * (static_cast<size_t>(width) * 3 + 1));
+    raw.reserve(static_cast<size_t>(height) * (rowBytes + 1));
     for (int y = 0; y < height; ++y) {
         raw.push_back(0); // no filter
-        const auto row = rgb.begin() + static_cast<long>(y) * width * 3;
-        raw.insert(raw.end(), row, row + width * 3);
+        const auto row = pixels.begin() + static_cast<long>(y * rowBytes);
+        raw.insert(raw.end(), row, row + static_cast<long>(rowBytes));
     }
 
     std::vector<std::uint8_t> header;
     PutBigEndian(header, static_cast<std::uint32_t>(width));
     PutBigEndian(header, static_cast<std::uint32_t>(height));
-    header.insert(header.end(), {8, 2, 0, 0, 0}); // 8 bits, RGB, deflate, no filter, no interlace
+    const std::uint8_t colourType = channels == 1 ? 0 : 2; // grey or RGB
+    header.insert(header.end(), {8, colourType, 0, 0, 0}); // 8 bits, deflate, no filter, no interlace
 
     std::vector<std::uint8_t> png{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     PutChunk(png, "IHDR", header);
     PutChunk(png, "IDAT", ZlibStored(raw));
     PutChunk(png, "IEND", {});
+    return png;
+}
 
+bool WritePng(const std::wstring& path, int width, int height, const std::vector<std::uint8_t>& rgb)
+{
+    const std::vector<std::uint8_t> png = EncodePng(width, height, 3, rgb);
     FILE* file = _wfopen(path.c_str(), L"wb");
     if (file == nullptr) {
         return false;

@@ -4,7 +4,12 @@
 #include <string>
 #include <vector>
 
-// Writes a 24-bit RGB image as a PNG file (uncompressed deflate blocks: no library needed).
-// `rgb` holds width * height pixels, top row first, three bytes per pixel.
-// Returns false when the file cannot be written.
+// PNG files of uncompressed deflate blocks: no library needed.
+
+// Encodes an 8-bit image: `channels` 1 (grey) or 3 (RGB), `pixels` holding width * height
+// pixels of that many bytes each, top row first.
+std::vector<std::uint8_t> EncodePng(int width, int height, int channels, const std::vector<std::uint8_t>& pixels);
+
+// Writes a 24-bit RGB image as a PNG file. `rgb` holds width * height pixels, top row
+// first, three bytes per pixel. Returns false when the file cannot be written.
 bool WritePng(const std::wstring& path, int width, int height, const std::vector<std::uint8_t>& rgb);

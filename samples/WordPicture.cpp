@@ -30,9 +30,8 @@ std::vector<int> WordPicture::EvenCharacterEdges(const GreyImage& image, int cha
 WordPicture WordPicture::FromImage(const GreyImage& image, const std::vector<int>& characterEdges,
                                    const std::vector<int>& uncertain)
 {
-    WordPicture picture;
     if (image.width <= 0 || image.height <= 0) {
-        return picture;
+        return WordPicture();
     }
     // Scale by a whole factor of pixels so that strokes stay crisp; centre the result.
     const int scale = std::max({1, (image.width + kWidth - 1) / kWidth, (image.height + kHeight - 1) / kHeight});
@@ -55,21 +54,37 @@ WordPicture WordPicture::FromImage(const GreyImage& image, const std::vector<int
         }
     }
 
+    std::vector<unsigned char> layerOfPixel(static_cast<size_t>(kWidth) * kHeight, kNone);
     for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            if (isInk(x, y)) {
+                layerOfPixel[static_cast<size_t>(top + y) * kWidth + static_cast<size_t>(left + x)] =
+                    uncertainColumn[static_cast<size_t>(x)] ? kUncertainInk : kInk;
+            }
+        }
+    }
+    return FromLayerMap(layerOfPixel);
+}
+
+WordPicture WordPicture::FromLayerMap(const std::vector<unsigned char>& layerOfPixel)
+{
+    WordPicture picture;
+    for (int y = 0; y < kHeight; ++y) {
+        const unsigned char* row = layerOfPixel.data() + static_cast<size_t>(y) * kWidth;
         int x = 0;
-        while (x < width) {
-            if (!isInk(x, y)) {
+        while (x < kWidth) {
+            const unsigned char layer = row[x];
+            if (layer == kNone) {
                 ++x;
                 continue;
             }
             // A run ends where the ink ends or where it passes between the two layers.
-            const bool inUncertain = uncertainColumn[static_cast<size_t>(x)];
             int end = x;
-            while (end + 1 < width && isInk(end + 1, y) && uncertainColumn[static_cast<size_t>(end + 1)] == inUncertain) {
+            while (end + 1 < kWidth && row[end + 1] == layer) {
                 ++end;
             }
-            const Run run{static_cast<short>(left + x), static_cast<short>(left + end), static_cast<short>(top + y)};
-            (inUncertain ? picture.m_uncertain : picture.m_ink).push_back(run);
+            const Run run{static_cast<short>(x), static_cast<short>(end), static_cast<short>(y)};
+            (layer == kUncertainInk ? picture.m_uncertain : picture.m_ink).push_back(run);
             x = end + 1;
         }
     }

@@ -26,6 +26,11 @@ public:
     static WordPicture FromImage(const GreyImage& image, const std::vector<int>& characterEdges,
                                  const std::vector<int>& uncertain);
 
+    // What each pixel of the picture shows, row by row: kWidth * kHeight entries, each
+    // kNone, kInk or kUncertainInk. Turns them into the two layers' runs.
+    enum PixelLayer : unsigned char { kNone = 0, kInk = 1, kUncertainInk = 2 };
+    static WordPicture FromLayerMap(const std::vector<unsigned char>& layerOfPixel);
+
     // Character edges for an image of a word of `characters` characters when nothing better
     // is known: the ink's width shared evenly.
     static std::vector<int> EvenCharacterEdges(const GreyImage& image, int characters);

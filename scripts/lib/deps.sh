@@ -10,6 +10,7 @@ TARSIL_PACKAGES=(
   xvfb xauth
   fonts-wine fonts-liberation fonts-dejavu-extra
   osslsigncode openssl python3 zip unzip git
+  tesseract-ocr tesseract-ocr-eng nlohmann-json3-dev
 )
 
 tarsil_install_deps() {

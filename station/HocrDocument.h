@@ -1,0 +1,40 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "Box.h"
+
+// Tesseract's hOCR (XHTML): its lines with their baseline and x-height, its words with
+// their confidence and, when it was written with hocr_char_boxes=1, each character's box
+// and confidence. Read with the platform's XML reader (XmlLite).
+class HocrDocument {
+public:
+    struct Character {
+        Box box;
+        double confidence = 0;
+    };
+    struct Line {
+        Box box;
+        double xSize = 0;         // pixels; 0 when the line gives none
+        double baselineSlope = 0; // rows per column, in image coordinates (y grows downwards)
+    };
+    struct Word {
+        int position = 0; // among the file's words, from 1
+        int line = 0;     // index into Lines()
+        Box box;
+        double confidence = 0;
+        std::string text; // UTF-8
+        std::vector<Character> characters;
+    };
+
+    // Reads and checks the file; throws InputError naming the file, the line and the fault.
+    static HocrDocument Read(const std::wstring& path);
+
+    const std::vector<Line>& Lines() const { return m_lines; }
+    const std::vector<Word>& Words() const { return m_words; }
+
+private:
+    std::vector<Line> m_lines;
+    std::vector<Word> m_words;
+};

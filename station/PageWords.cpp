@@ -1,0 +1,69 @@
+#include "PageWords.h"
+
+#include <map>
+#include <tuple>
+
+#include "InputError.h"
+
+namespace {
+
+void TakeHocrDetails(PageWords::Word& word, const HocrDocument::Word& hocrWord, const HocrDocument& hocr)
+{
+    word.characters = hocrWord.characters;
+    const HocrDocument::Line& line = hocr.Lines()[static_cast<size_t>(hocrWord.line)];
+    word.xSize = line.xSize;
+    word.baselineSlope = line.baselineSlope;
+}
+
+} // namespace
+
+PageWords PageWords::From(const TsvDocument* tsv, const HocrDocument* hocr, const std::wstring& hocrPath)
+{
+    PageWords page;
+    if (tsv != nullptr) {
+        std::map<std::tuple<int, int, int, int>, const HocrDocument::Word*> hocrByBox;
+        if (hocr != nullptr) {
+            for (const HocrDocument::Word& word : hocr->Words()) {
+                hocrByBox.emplace(std::make_tuple(word.box.left, word.box.top, word.box.width, word.box.height), &word);
+            }
+        }
+        std::tuple<int, int, int, int> previousLine{-1, -1, -1, -1};
+        int matched = 0;
+        for (const TsvDocument::Word& row : tsv->Words()) {
+            const auto lineKey = std::make_tuple(row.page, row.block, row.paragraph, row.textLine);
+            if (page.m_words.empty() || lineKey != previousLine) {
+                ++page.m_lineCount;
+                previousLine = lineKey;
+            }
+            Word word;
+            word.index = row.line;
+            word.line = page.m_lineCount - 1;
+            word.box = row.box;
+            word.confidence = row.confidence;
+            word.text = row.text;
+            const auto found =
+                hocrByBox.find(std::make_tuple(row.box.left, row.box.top, row.box.width, row.box.height));
+            if (found != hocrByBox.end()) {
+                TakeHocrDetails(word, *found->second, *hocr);
+                ++matched;
+            }
+            page.m_words.push_back(word);
+        }
+        if (hocr != nullptr && matched == 0 && !hocr->Words().empty() && !tsv->Words().empty()) {
+            throw InputError(hocrPath, "describes none of the TSV's words: not the same page or not the same run");
+        }
+        return page;
+    }
+    for (const HocrDocument::Word& hocrWord : hocr->Words()) {
+        Word word;
+        word.index = hocrWord.position;
+        word.box = hocrWord.box;
+        word.confidence = hocrWord.confidence;
+        word.text = hocrWord.text;
+        TakeHocrDetails(word, hocrWord, *hocr);
+        word.line = hocrWord.line;
+        page.m_words.push_back(word);
+    }
+    page.m_lineCount = static_cast<int>(hocr->Lines().size());
+    return page;
+}

@@ -1,0 +1,164 @@
+#include "TsvDocument.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+
+#include "AtomicFile.h"
+#include "InputError.h"
+#include "Utf8.h"
+
+namespace {
+
+const char kHeader[] = "level\tpage_num\tblock_num\tpar_num\tline_num\tword_num\tleft\ttop\twidth\theight\tconf\ttext";
+constexpr size_t kColumns = 12;
+const char* const kColumnNames[kColumns] = {"level", "page_num", "block_num", "par_num", "line_num", "word_num",
+                                           "left",  "top",      "width",     "height",  "conf",     "text"};
+
+std::vector<std::string> SplitTabs(const std::string& line)
+{
+    std::vector<std::string> fields;
+    size_t start = 0;
+    for (;;) {
+        const size_t tab = line.find('\t', start);
+        fields.push_back(line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
+        if (tab == std::string::npos) {
+            return fields;
+        }
+        start = tab + 1;
+    }
+}
+
+bool ParseWhole(const std::string& text, long& value)
+{
+    if (text.empty()) {
+        return false;
+    }
+    char* end = nullptr;
+    errno = 0;
+    value = std::strtol(text.c_str(), &end, 10);
+    return *end == '\0' && errno == 0 && value >= -1000000000L && value <= 1000000000L;
+}
+
+bool ParseNumber(const std::string& text, double& value)
+{
+    if (text.empty()) {
+        return false;
+    }
+    char* end = nullptr;
+    value = std::strtod(text.c_str(), &end);
+    return *end == '\0' && std::isfinite(value);
+}
+
+} // namespace
+
+TsvDocument TsvDocument::Read(const std::wstring& path)
+{
+    std::string content;
+    if (!AtomicFile::Read(path, content)) {
+        throw InputError(path, "cannot be opened or read");
+    }
+    return Parse(content, path);
+}
+
+TsvDocument TsvDocument::Parse(const std::string& content, const std::wstring& path)
+{
+    TsvDocument document;
+    size_t start = 0;
+    while (start < content.size()) {
+        const size_t newline = content.find('\n', start);
+        const size_t end = newline == std::string::npos ? content.size() : newline;
+        document.m_lines.push_back(content.substr(start, end - start));
+        start = end + 1;
+    }
+    if (!content.empty() && content.back() == '\n') {
+        document.m_lines.emplace_back(); // what follows the last newline: nothing
+    }
+    if (document.m_lines.empty()) {
+        throw InputError(path, 1, "the file is empty: expected Tesseract's TSV header");
+    }
+
+    for (size_t i = 0; i < document.m_lines.size(); ++i) {
+        const int lineNumber = static_cast<int>(i) + 1;
+        std::string line = document.m_lines[i];
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        std::wstring unused;
+        if (!Utf8ToWide(line, unused)) {
+            throw InputError(path, lineNumber, "not valid UTF-8");
+        }
+        if (i == 0) {
+            if (line.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+                line.erase(0, 3);
+            }
+            if (line != kHeader) {
+                throw InputError(path, lineNumber,
+                                 "not Tesseract's TSV header (expected the 12 columns level ... conf text)");
+            }
+            continue;
+        }
+        if (line.empty() && i + 1 == document.m_lines.size()) {
+            continue; // the end of the last line
+        }
+        const std::vector<std::string> fields = SplitTabs(line);
+        if (fields.size() != kColumns) {
+            throw InputError(path, lineNumber,
+                             "has " + std::to_string(fields.size()) + " columns, expected " + std::to_string(kColumns));
+        }
+        long numbers[10] = {};
+        for (size_t column = 0; column < 10; ++column) {
+            if (!ParseWhole(fields[column], numbers[column])) {
+                throw InputError(path, lineNumber,
+                                 std::string("column ") + kColumnNames[column] + " is not a whole number: \"" +
+                                     fields[column] + "\"");
+            }
+        }
+        double confidence = 0;
+        if (!ParseNumber(fields[10], confidence)) {
+            throw InputError(path, lineNumber, "column conf is not a number: \"" + fields[10] + "\"");
+        }
+        if (numbers[0] != 5 || confidence == -1) {
+            continue; // page, block, paragraph and line rows
+        }
+        Word word;
+        word.line = lineNumber;
+        word.page = static_cast<int>(numbers[1]);
+        word.block = static_cast<int>(numbers[2]);
+        word.paragraph = static_cast<int>(numbers[3]);
+        word.textLine = static_cast<int>(numbers[4]);
+        word.word = static_cast<int>(numbers[5]);
+        word.box = {static_cast<int>(numbers[6]), static_cast<int>(numbers[7]), static_cast<int>(numbers[8]),
+                    static_cast<int>(numbers[9])};
+        word.confidence = confidence;
+        word.text = fields[11];
+        document.m_words.push_back(word);
+    }
+    return document;
+}
+
+std::string TsvDocument::WithVerified(const std::map<int, std::string>& verifiedTexts) const
+{
+    std::string out;
+    for (size_t i = 0; i < m_lines.size(); ++i) {
+        const std::string& line = m_lines[i];
+        const auto verified = verifiedTexts.find(static_cast<int>(i) + 1);
+        if (verified == verifiedTexts.end()) {
+            out += line;
+        } else {
+            // The first ten columns stay as they were; conf and text are replaced.
+            size_t tenthTab = 0;
+            for (int tab = 0; tab < 10; ++tab) {
+                tenthTab = line.find('\t', tab == 0 ? 0 : tenthTab + 1);
+            }
+            out += line.substr(0, tenthTab + 1) + "100\t" + verified->second;
+            if (!line.empty() && line.back() == '\r') {
+                out += '\r';
+            }
+        }
+        if (i + 1 < m_lines.size()) {
+            out += '\n';
+        }
+    }
+    return out;
+}

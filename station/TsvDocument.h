@@ -1,0 +1,40 @@
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "Box.h"
+
+// Tesseract's TSV output: a header line and rows of 12 tab-separated columns, UTF-8.
+// Keeps every line as it was read, so that it can be written back byte for byte with only
+// the verified words changed.
+class TsvDocument {
+public:
+    struct Word {
+        int line = 0; // in the file, from 1 (the header is line 1)
+        int page = 0;
+        int block = 0;
+        int paragraph = 0;
+        int textLine = 0;
+        int word = 0;
+        Box box;
+        double confidence = 0;
+        std::string text; // UTF-8, exactly as in the file
+    };
+
+    // Reads and checks the file; throws InputError naming the file, the line and the fault.
+    static TsvDocument Read(const std::wstring& path);
+    static TsvDocument Parse(const std::string& content, const std::wstring& path);
+
+    // The word rows (level 5 with a confidence other than -1), in the file's order.
+    const std::vector<Word>& Words() const { return m_words; }
+
+    // The file with the text of each word row named in `verifiedTexts` (by line) replaced and
+    // its confidence set to 100; every other byte as it was read.
+    std::string WithVerified(const std::map<int, std::string>& verifiedTexts) const;
+
+private:
+    std::vector<std::string> m_lines; // without their '\n'
+    std::vector<Word> m_words;
+};

@@ -1,0 +1,48 @@
+#include "StationData.h"
+
+#include "AtomicFile.h"
+#include "VerificationSession.h"
+
+std::wstring StationData(const std::wstring& name)
+{
+    return std::wstring(TARSIL_STATION_DATA) + L"/" + name;
+}
+
+StationOptions CommittedScan(const std::wstring& out)
+{
+    StationOptions options;
+    options.image = StationData(L"page.png");
+    options.tsv = StationData(L"page.tsv");
+    options.hocr = StationData(L"page.hocr");
+    options.out = out;
+    return options;
+}
+
+std::string FileBytes(const std::wstring& path)
+{
+    std::string content;
+    AtomicFile::Read(path, content);
+    return content;
+}
+
+std::vector<std::string> Lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = text.find('\n', start);
+        lines.push_back(text.substr(start, end == std::string::npos ? std::string::npos : end - start));
+        if (end == std::string::npos) {
+            break;
+        }
+        start = end + 1;
+    }
+    return lines;
+}
+
+void AnswerWord(DialogDriver& driver, int ordinal, int total, const std::function<void(DialogDriver&)>& answer)
+{
+    const std::wstring caption = VerificationSession::Caption(ordinal, total);
+    driver.WaitUntil([caption](DialogDriver& d) { return DialogDriver::WindowText(d.Dialog()) == caption; });
+    answer(driver);
+}

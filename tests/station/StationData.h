@@ -1,0 +1,24 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "StationOptions.h"
+#include "support/DialogDriver.h"
+
+// The committed scan and Tesseract's output for it, and what the tests share.
+
+// A file of the committed test data (page.png, page.tsv, page.hocr).
+std::wstring StationData(const std::wstring& name);
+
+// Options for a session on the committed scan with both of Tesseract's outputs.
+StationOptions CommittedScan(const std::wstring& out);
+
+// The file's bytes; empty when it cannot be read.
+std::string FileBytes(const std::wstring& path);
+std::vector<std::string> Lines(const std::string& text);
+
+// Queues the operator's answer to the dialog captioned "... ordinal of total": waits for
+// that dialog, then runs `answer`.
+void AnswerWord(DialogDriver& driver, int ordinal, int total, const std::function<void(DialogDriver&)>& answer);

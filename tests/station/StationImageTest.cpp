@@ -1,0 +1,103 @@
+// The page through the platform's codecs: every format the station names, its resolution,
+// and the resolutions it does not believe.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <wincodec.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "InputError.h"
+#include "PageImage.h"
+#include "Released.h"
+#include "ScratchFolder.h"
+#include "StationData.h"
+
+namespace {
+
+// Writes the grey image with Windows Imaging Component's own encoder for the container, as
+// 24-bit colour, stating the resolution.
+void Encode(const GreyImage& image, const GUID& container, double dpi, const std::wstring& path)
+{
+    Released<IWICImagingFactory> factory;
+    ASSERT_HRESULT_SUCCEEDED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                                IID_IWICImagingFactory, reinterpret_cast<void**>(&factory.pointer)));
+    Released<IWICStream> stream;
+    ASSERT_HRESULT_SUCCEEDED(factory.pointer->CreateStream(&stream.pointer));
+    ASSERT_HRESULT_SUCCEEDED(stream.pointer->InitializeFromFilename(path.c_str(), GENERIC_WRITE));
+    Released<IWICBitmapEncoder> encoder;
+    ASSERT_HRESULT_SUCCEEDED(factory.pointer->CreateEncoder(container, nullptr, &encoder.pointer));
+    ASSERT_HRESULT_SUCCEEDED(encoder.pointer->Initialize(stream.pointer, WICBitmapEncoderNoCache));
+    Released<IWICBitmapFrameEncode> frame;
+    ASSERT_HRESULT_SUCCEEDED(encoder.pointer->CreateNewFrame(&frame.pointer, nullptr));
+    ASSERT_HRESULT_SUCCEEDED(frame.pointer->Initialize(nullptr));
+    ASSERT_HRESULT_SUCCEEDED(frame.pointer->SetSize(static_cast<UINT>(image.width), static_cast<UINT>(image.height)));
+    ASSERT_HRESULT_SUCCEEDED(frame.pointer->SetResolution(dpi, dpi));
+    WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
+    ASSERT_HRESULT_SUCCEEDED(frame.pointer->SetPixelFormat(&format));
+    ASSERT_TRUE(IsEqualGUID(format, GUID_WICPixelFormat24bppBGR));
+    const UINT stride = static_cast<UINT>(image.width) * 3;
+    std::vector<BYTE> pixels;
+    for (std::uint8_t grey : image.grey) {
+        pixels.insert(pixels.end(), {grey, grey, grey});
+    }
+    ASSERT_HRESULT_SUCCEEDED(frame.pointer->WritePixels(static_cast<UINT>(image.height), stride,
+                                                        static_cast<UINT>(pixels.size()), pixels.data()));
+    ASSERT_HRESULT_SUCCEEDED(frame.pointer->Commit());
+    ASSERT_HRESULT_SUCCEEDED(encoder.pointer->Commit());
+}
+
+} // namespace
+
+TEST(StationImage, EachFormatDecodesToThePagesGreyLevelsWithTheResolutionItStates)
+{
+    ASSERT_HRESULT_SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    ScratchFolder folder;
+    const PageImage original = PageImage::Read(StationData(L"page.png"));
+    EXPECT_NEAR(original.Dpi(), 72.0, 0.01); // the scan's pHYs says 2835 pixels a metre
+    ASSERT_EQ(original.Grey().width, 384);
+    ASSERT_EQ(original.Grey().height, 191);
+
+    struct Format {
+        const char* name;
+        GUID container;
+        double dpi;
+        bool lossless;
+    };
+    const Format formats[] = {
+        {"bmp", GUID_ContainerFormatBmp, 150, true},
+        {"tiff", GUID_ContainerFormatTiff, 400, true},
+        {"png", GUID_ContainerFormatPng, 600, true},
+        {"jpeg", GUID_ContainerFormatJpeg, 300, false},
+        {"png with 1 dpi", GUID_ContainerFormatPng, 1, true},
+        {"tiff with 50000 dpi", GUID_ContainerFormatTiff, 50000, true},
+    };
+    for (const Format& format : formats) {
+        SCOPED_TRACE(format.name);
+        const std::wstring path = folder / (std::to_wstring(&format - formats) + L".image");
+        Encode(original.Grey(), format.container, format.dpi, path);
+        const PageImage decoded = PageImage::Read(path);
+        ASSERT_EQ(decoded.Grey().width, 384);
+        ASSERT_EQ(decoded.Grey().height, 191);
+        int most = 0;
+        double total = 0;
+        for (size_t i = 0; i < decoded.Grey().grey.size(); ++i) {
+            const int difference = std::abs(decoded.Grey().grey[i] - original.Grey().grey[i]);
+            most = std::max(most, difference);
+            total += difference;
+        }
+        if (format.lossless) {
+            EXPECT_EQ(most, 0);
+        } else {
+            EXPECT_LT(total / static_cast<double>(decoded.Grey().grey.size()), 4.0);
+        }
+        const double expectedDpi = format.dpi < 20 || format.dpi > 10000 ? PageImage::kDefaultDpi : format.dpi;
+        EXPECT_NEAR(decoded.Dpi(), expectedDpi, 0.5);
+    }
+    ::CoUninitialize();
+}
