@@ -106,6 +106,69 @@ function(tarsil_linked_foreign_files out_var map_file source_dir binary_dir)
   set(${out_var} ${found} PARENT_SCOPE)
 endfunction()
 
+# The headers from outside the project that the binary's own code was compiled with, as
+# real paths: header-only libraries (and the inline code of the toolchain's headers) end up
+# in the binary without the linker ever naming them. The project's objects that the link
+# took ("archive(member.obj)" lines of the map) lead to the compiler's dependency files
+# (<object>.d beside each object in CMakeFiles/<target>.dir), which name every header. An
+# object without one stops the install, as a notice could be missing.
+function(tarsil_compiled_foreign_headers out_var map_file source_dir binary_dir)
+  file(STRINGS "${map_file}" lines REGEX "^[^ ]+\\([^ )]+\\.obj\\)$")
+  set(depfiles "")
+  foreach(line IN LISTS lines)
+    string(REGEX MATCH "^([^ (]+)\\(([^ )]+)\\)$" parts "${line}")
+    set(archive "${CMAKE_MATCH_1}")
+    set(member "${CMAKE_MATCH_2}")
+    if(archive MATCHES "^/")
+      cmake_path(IS_PREFIX source_dir "${archive}" NORMALIZE in_source)
+      cmake_path(IS_PREFIX binary_dir "${archive}" NORMALIZE in_build)
+      if(NOT in_source AND NOT in_build)
+        continue() # the toolchain's archives, which the link's own notices cover
+      endif()
+    endif()
+    if(archive MATCHES "CMakeFiles/([^/]+)\\.dir/objects\\.a$")
+      set(target "${CMAKE_MATCH_1}")
+    elseif(archive MATCHES "(^|/)lib([^/]+)\\.a$")
+      set(target "${CMAKE_MATCH_2}")
+    else()
+      message(FATAL_ERROR "${map_file}: cannot tell which target made ${archive}")
+    endif()
+    file(GLOB target_dirs LIST_DIRECTORIES true "${binary_dir}/CMakeFiles/${target}.dir"
+         "${binary_dir}/*/CMakeFiles/${target}.dir" "${binary_dir}/*/*/CMakeFiles/${target}.dir")
+    set(found "")
+    foreach(target_dir IN LISTS target_dirs)
+      file(GLOB_RECURSE candidates "${target_dir}/${member}.d" "${target_dir}/*/${member}.d")
+      list(APPEND found ${candidates})
+    endforeach()
+    if(NOT found)
+      message(FATAL_ERROR "No dependency file for ${member} of ${archive}: which headers it was compiled "
+                          "from is unknown")
+    endif()
+    list(APPEND depfiles ${found})
+  endforeach()
+  list(REMOVE_DUPLICATES depfiles)
+
+  set(headers "")
+  foreach(depfile IN LISTS depfiles)
+    file(READ "${depfile}" text)
+    string(REGEX MATCHALL "/[^ \\\n\t:]+" paths "${text}")
+    foreach(path IN LISTS paths)
+      if(NOT EXISTS "${path}" OR IS_DIRECTORY "${path}" OR path MATCHES "\\.(o|obj)$")
+        continue()
+      endif()
+      file(REAL_PATH "${path}" path)
+      cmake_path(IS_PREFIX source_dir "${path}" NORMALIZE in_source)
+      cmake_path(IS_PREFIX binary_dir "${path}" NORMALIZE in_build)
+      if(NOT in_source AND NOT in_build)
+        list(APPEND headers "${path}")
+      endif()
+    endforeach()
+  endforeach()
+  list(REMOVE_DUPLICATES headers)
+  list(SORT headers)
+  set(${out_var} ${headers} PARENT_SCOPE)
+endfunction()
+
 # Writes DOC_DIR/THIRD-PARTY-NOTICES.txt and DOC_DIR/third-party/: for every binary of the
 # kit, the foreign files its link took code from, grouped by the Debian package that
 # provides each (dpkg knows every file of a package); each package's copyright file; and
@@ -129,7 +192,8 @@ function(tarsil_write_notices out_var kit doc_dir map_dir source_dir binary_dir)
     if(NOT foreign_${binary})
       message(FATAL_ERROR "${map_file} names no file from outside the project: not a map of GNU ld?")
     endif()
-    list(APPEND all_foreign ${foreign_${binary}})
+    tarsil_compiled_foreign_headers(headers_${binary} "${map_file}" "${source_dir}" "${binary_dir}")
+    list(APPEND all_foreign ${foreign_${binary}} ${headers_${binary}})
   endforeach()
   list(REMOVE_DUPLICATES all_foreign)
 
@@ -202,10 +266,12 @@ function(tarsil_write_notices out_var kit doc_dir map_dir source_dir binary_dir)
     "============================================\n\n"
     "Besides TarsilDlg29's own code, the programs and DLLs in bin/ contain parts of the\n"
     "runtime libraries of the toolchain that built them (Debian's MinGW-w64 cross-compiler),\n"
-    "linked in statically. This list was made by the build from each binary's link map: every\n"
-    "file from outside the project that the linker took code from, the Debian package that\n"
-    "provides it, and the file in this folder that holds the package's copyright and licence\n"
-    "terms.\n")
+    "linked in statically, and code of the headers they were compiled with. This list was\n"
+    "made by the build from each binary's link map and its objects' dependency files: every\n"
+    "file from outside the project that the linker took code from, the folders of the\n"
+    "headers from outside the project that its code included, the Debian package that\n"
+    "provides each, and the file in this folder that holds the package's copyright and\n"
+    "licence terms.\n")
   foreach(binary IN LISTS binaries)
     string(APPEND notices "\n${binary}\n")
     foreach(package IN LISTS packages)
@@ -215,10 +281,36 @@ function(tarsil_write_notices out_var kit doc_dir map_dir source_dir binary_dir)
           list(APPEND from_package "${path}")
         endif()
       endforeach()
-      if(from_package)
+      # Headers are many: their folders say enough.
+      set(header_dirs "")
+      foreach(path IN LISTS headers_${binary})
+        if(package_of_${path} STREQUAL package)
+          get_filename_component(dir "${path}" DIRECTORY)
+          list(APPEND header_dirs "${dir}/")
+        endif()
+      endforeach()
+      list(REMOVE_DUPLICATES header_dirs)
+      set(top_dirs "")
+      foreach(dir IN LISTS header_dirs)
+        set(below_another FALSE)
+        foreach(other IN LISTS header_dirs)
+          string(FIND "${dir}" "${other}" at)
+          if(at EQUAL 0 AND NOT dir STREQUAL other)
+            set(below_another TRUE)
+          endif()
+        endforeach()
+        if(NOT below_another)
+          list(APPEND top_dirs "${dir}")
+        endif()
+      endforeach()
+      set(header_dirs ${top_dirs})
+      if(from_package OR header_dirs)
         string(APPEND notices "  ${package} ${version_of_${package}}, terms in ${copyright_of_${package}}\n")
         foreach(path IN LISTS from_package)
           string(APPEND notices "    ${path}\n")
+        endforeach()
+        foreach(dir IN LISTS header_dirs)
+          string(APPEND notices "    headers in ${dir} and below\n")
         endforeach()
       endif()
     endforeach()

@@ -21,6 +21,13 @@ for expected in "g++-mingw-w64-x86-64-win32 .*libstdc++.a" "gcc-mingw-w64-x86-64
 done
 # The link searches libadvapi32.a but takes nothing from it (the DLL imports no advapi32).
 grep -q "libadvapi32" <<<"$dll_entry" && fail "the DLL's notice names an archive the link took nothing from"
+# The station compiles in a header-only JSON library, which no link map names: its
+# objects' dependency files do. The DLL includes nothing of it.
+station_entry="$(sed -n '/^bin\/tarsil_verify.exe$/,/^$/p' "$notices")"
+tr '\n' ' ' <<<"$station_entry" | grep -q -- "nlohmann-json3-dev .*headers in /usr/include/nlohmann/" ||
+  fail "the station's notice lacks the header-only library compiled into it"
+grep -q "nlohmann" <<<"$dll_entry" && fail "the DLL's notice names a library the DLL does not include"
+grep -q "MIT" "$doc/third-party/nlohmann-json3-dev/copyright" || fail "the JSON library's licence is missing"
 while read -r terms; do
   [ -s "$doc/$terms" ] || fail "the notices point to $terms, which the kit lacks"
 done < <(grep -o 'terms in [^ ]*' "$notices" | cut -d' ' -f3 | sort -u)
