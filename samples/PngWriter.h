@@ -4,10 +4,10 @@
 #include <string>
 #include <vector>
 
-// PNG files of uncompressed deflate blocks: no library needed.
+// PNG files, compressed by the platform's encoder (Windows Imaging Component).
 
 // Encodes an 8-bit image: `channels` 1 (grey) or 3 (RGB), `pixels` holding width * height
-// pixels of that many bytes each, top row first.
+// pixels of that many bytes each, top row first. Empty when the platform cannot encode it.
 std::vector<std::uint8_t> EncodePng(int width, int height, int channels, const std::vector<std::uint8_t>& pixels);
 
 // Writes a 24-bit RGB image as a PNG file. `rgb` holds width * height pixels, top row

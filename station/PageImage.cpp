@@ -9,21 +9,11 @@
 #include <cstdio>
 #include <vector>
 
+#include "ComScope.h"
 #include "InputError.h"
 #include "Released.h"
 
 namespace {
-
-// COM for the calling thread, for as long as the decoding takes.
-struct ComScope {
-    HRESULT result = ::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    ~ComScope()
-    {
-        if (SUCCEEDED(result)) {
-            ::CoUninitialize();
-        }
-    }
-};
 
 std::string Code(HRESULT result)
 {

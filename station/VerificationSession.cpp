@@ -401,6 +401,9 @@ void VerificationSession::WriteTrainingPair(const VerifiedWord& record)
     std::wstring name;
     Utf8ToWide(Padded(record.index), name);
     const std::vector<std::uint8_t> png = EncodePng(crop.width, crop.height, 1, crop.grey);
+    if (png.empty()) {
+        throw SessionFailure("the crop of word " + std::to_string(record.index) + " cannot be encoded as PNG");
+    }
     Write(L"train\\" + name + L".png", std::string(png.begin(), png.end()));
     Write(L"train\\" + name + L".gt.txt", record.corrected + "\n");
 }
