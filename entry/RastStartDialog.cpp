@@ -85,32 +85,6 @@ bool ArgumentsAreValid(HWND parentWindow, const CallerOutputs& caller, bool dial
     return true;
 }
 
-// Copies like wcsncpy: at most `count` characters; after the source's terminator, zeros.
-void CopyText(wchar_t* target, const wchar_t* source, int count)
-{
-    int i = 0;
-    for (; i < count && source[i] != L'\0'; ++i) {
-        target[i] = source[i];
-    }
-    for (; i < count; ++i) {
-        target[i] = L'\0';
-    }
-}
-
-// Compares like wcsncmp: at most `count` characters, as unsigned 16-bit code units.
-bool TextsDiffer(const wchar_t* a, const wchar_t* b, int count)
-{
-    for (int i = 0; i < count; ++i) {
-        if (a[i] != b[i]) {
-            return true;
-        }
-        if (a[i] == L'\0') {
-            return false;
-        }
-    }
-    return false;
-}
-
 void CopyBack(WordRecord& record, const CallerOutputs& caller)
 {
     *caller.size = record.size;
@@ -121,9 +95,10 @@ void CopyBack(WordRecord& record, const CallerOutputs& caller)
     // The edited text goes back cut to `length` characters, and only when it changed
     // within them: an unchanged text leaves the caller's buffer untouched.
     record.text[caller.length] = L'\0';
-    if (TextsDiffer(record.text, caller.text, caller.length)) {
+    const auto count = static_cast<std::size_t>(caller.length);
+    if (count > 0 && std::wcsncmp(record.text, caller.text, count) != 0) {
         *caller.unchangedOut = 0;
-        CopyText(caller.text, record.text, caller.length);
+        std::wcsncpy(caller.text, record.text, count);
         caller.text[caller.length] = L'\0';
     } else {
         *caller.unchangedOut = 1;
@@ -171,7 +146,7 @@ extern "C" int WINAPI RastStartDialog(HWND parentWindow, int kind, int mode, wch
                                       int layer1Green, int layer1Blue, int backRed, int backGreen, int backBlue,
                                       int layer2Red, int layer2Green, int layer2Blue, LayerDrawFn drawLayer1,
                                       LayerDrawFn drawLayer2, int* reservedOut, int* trainOut, int* unchangedOut,
-                                      TextLookupFn lookup)
+                                      TextLookupFn lookup) noexcept
 {
     const CallerOutputs caller{text, length, size, orientation, reservedOut, trainOut, unchangedOut};
     const bool dialogWouldShow = drawLayer1 != nullptr || drawLayer2 != nullptr;
@@ -190,7 +165,9 @@ extern "C" int WINAPI RastStartDialog(HWND parentWindow, int kind, int mode, wch
         WordRecord record{};
         record.kind = kind;
         record.mode = mode;
-        CopyText(record.text, text, length); // reads nothing when length is 0
+        if (length > 0) { // with length 0 the text may be null
+            std::wcsncpy(record.text, text, static_cast<std::size_t>(length));
+        }
         record.text[length] = L'\0';
         record.size = *size;
         record.orientation = *orientation;
@@ -220,7 +197,7 @@ extern "C" int WINAPI RastStartDialog(HWND parentWindow, int kind, int mode, wch
     return TARSIL_RESULT_CANCEL;
 }
 
-extern "C" int WINAPI dummyfunction(void)
+extern "C" int WINAPI dummyfunction(void) noexcept
 {
     return 1;
 }

@@ -11,7 +11,7 @@ void __freeres(); // NOLINT(bugprone-reserved-identifier,cert-dcl37-c,cert-dcl51
 // The library's entry point for the loader. The runtime has constructed the static
 // objects, the application object among them, before it is called, and destroys them
 // after the detach.
-extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved)
+extern "C" BOOL WINAPI DllMain(HINSTANCE module, DWORD reason, LPVOID reserved) noexcept
 {
     switch (reason) {
     case DLL_PROCESS_ATTACH:

@@ -48,7 +48,7 @@ void AfxWinTerm()
     CWnd::DeleteTempMap();
 }
 
-BOOL AfxDllProcessAttach(HINSTANCE module)
+BOOL AfxDllProcessAttach(HINSTANCE module) noexcept
 {
     try {
         CWinApp* app = AfxGetApp();
@@ -65,7 +65,7 @@ BOOL AfxDllProcessAttach(HINSTANCE module)
     return FALSE;
 }
 
-void AfxDllProcessDetach()
+void AfxDllProcessDetach() noexcept
 {
     if (!g_attached) {
         return;

@@ -17,7 +17,7 @@ void AfxWinTerm();
 // The framework's part of loading the module: AfxWinInit, then the application's
 // InitInstance. When either fails, the unload steps run at once and the load fails.
 // Exceptions do not leave it.
-BOOL AfxDllProcessAttach(HINSTANCE module);
+BOOL AfxDllProcessAttach(HINSTANCE module) noexcept;
 // The framework's part of unloading: the application's ExitInstance, then AfxWinTerm;
 // nothing when the load had failed or the module was already detached.
-void AfxDllProcessDetach();
+void AfxDllProcessDetach() noexcept;

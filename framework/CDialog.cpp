@@ -137,7 +137,7 @@ void CDialog::OnPaint()
     CPaintDC paint(this);
 }
 
-INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+INT_PTR CALLBACK CDialog::DialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) noexcept
 {
     CDialog* dialog = nullptr;
     if (message == WM_INITDIALOG) {

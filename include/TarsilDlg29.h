@@ -25,6 +25,13 @@ extern "C" {
 #define TARSILDLG29_API __declspec(dllimport)
 #endif
 
+/* The functions never throw: to C++ they are noexcept. */
+#ifdef __cplusplus
+#define TARSILDLG29_NOEXCEPT noexcept
+#else
+#define TARSILDLG29_NOEXCEPT
+#endif
+
 /* Results of RastStartDialog. */
 #define TARSIL_RESULT_OK      1  /* accepted with OK: the out-values were written */
 #define TARSIL_RESULT_IGNORE (-1) /* ended with Ignore: nothing written */
@@ -102,10 +109,11 @@ TARSILDLG29_API int WINAPI RastStartDialog(HWND parentWindow, int kind, int mode
                                            int layer1Green, int layer1Blue, int backRed, int backGreen,
                                            int backBlue, int layer2Red, int layer2Green, int layer2Blue,
                                            LayerDrawFn drawLayer1, LayerDrawFn drawLayer2, int* reservedOut,
-                                           int* trainOut, int* unchangedOut, TextLookupFn lookup);
+                                           int* trainOut, int* unchangedOut,
+                                           TextLookupFn lookup) TARSILDLG29_NOEXCEPT;
 
 /* Returns 1. */
-TARSILDLG29_API int WINAPI dummyfunction(void);
+TARSILDLG29_API int WINAPI dummyfunction(void) TARSILDLG29_NOEXCEPT;
 
 #ifdef __cplusplus
 }

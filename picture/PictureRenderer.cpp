@@ -100,7 +100,7 @@ int SelectLayerPen(int red, int green, int blue)
     return 1;
 }
 
-void WINAPI DrawRun(short xFrom, short xTo, short y)
+void WINAPI DrawRun(short xFrom, short xTo, short y) noexcept
 {
     CDC* const dc = CurrentPictureDC;
     if (dc == nullptr) {

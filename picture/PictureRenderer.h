@@ -41,4 +41,4 @@ int SelectLayerPen(int red, int green, int blue);
 // that leaves its end out (so xTo < xFrom paints xTo + 2 to xFrom). Both x are worked out
 // as 16-bit client coordinates; the row is not wrapped. Does nothing while no picture is
 // being drawn.
-void WINAPI DrawRun(short xFrom, short xTo, short y);
+void WINAPI DrawRun(short xFrom, short xTo, short y) noexcept;

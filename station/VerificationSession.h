@@ -21,13 +21,22 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// The type of a function called as RastStartDialog is, whether or not it is noexcept as the
+// library's own is: tests and benchmarks stand in their own.
+template <typename Function>
+struct CalledLike;
+template <typename Result, typename... Arguments>
+struct CalledLike<Result(WINAPI*)(Arguments...) noexcept> {
+    using type = Result(WINAPI*)(Arguments...);
+};
+
 // One page verified word by word: the words the recogniser is unsure of are shown one
 // RastStartDialog call each, in reading order. Every answer goes into the session's journal
 // (session.json) at once; the verified TSV, the text and the training pairs are made from
 // the journal at the end of every run, so one file per answer is all the operator waits for.
 class VerificationSession {
 public:
-    using DialogFn = decltype(&RastStartDialog);
+    using DialogFn = CalledLike<decltype(&RastStartDialog)>::type;
     using PrintFn = std::function<void(const std::string&)>;
 
     struct Summary {
