@@ -2,9 +2,9 @@
 //
 // "%f" is formatted here rather than by swprintf or std::to_chars: swprintf follows the
 // host's locale (a decimal comma), and std::to_chars with a precision drags about 174 KB
-// of formatting tables into the DLL
-// (441 KB before, 193 KB after; BENCHMARKS.md, "What was changed to get there"). The
-// formatter below is exact: it was checked against std::to_chars on 200,000 values.
+// of formatting tables into the DLL (441 KB before, 193 KB after; BENCHMARKS.md, "What was
+// changed to get there"). The formatter below is exact: it was checked against
+// std::to_chars on 200,000 values.
 // Parsing uses std::from_chars behind a wcstod-like prefix scan, which costs no tables.
 
 #include "NumberText.h"
