@@ -462,14 +462,14 @@ int main(int argc, char** argv)
     {
         g_layer1.clear();
         g_layer2.clear();
-        TypicalInk(528, 201, &RecordLayer1);
-        TypicalUncertain(528, 201, &RecordLayer2);
+        TypicalInk(TARSIL_PICTURE_WIDTH, TARSIL_PICTURE_HEIGHT, &RecordLayer1);
+        TypicalUncertain(TARSIL_PICTURE_WIDTH, TARSIL_PICTURE_HEIGHT, &RecordLayer2);
         BenchPicture("picture, typical word", iterations, rows);
 
         g_layer1.clear();
         g_layer2.clear();
-        for (short y = 0; y < 201; ++y) {
-            for (short x = 0; x < 528; ++x) {
+        for (short y = 0; y < TARSIL_PICTURE_HEIGHT; ++y) {
+            for (short x = 0; x < TARSIL_PICTURE_WIDTH; ++x) {
                 g_layer1.push_back({x, x, y});
                 g_layer2.push_back({x, x, y});
             }

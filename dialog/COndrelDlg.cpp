@@ -22,8 +22,6 @@ constexpr wchar_t kLargeFontFace[] = L"courier new";
 // The text field can give back as many characters as the word record holds.
 constexpr int kTextReadCount = WordRecord::kTextCapacity;
 
-constexpr int kIgnoreEndCode = IDC_IGNORE;
-
 // The black frame around the picture has the id IDC_STATIC, which a classic template
 // stores as the 16-bit value 65535.
 constexpr int kPictureFrameId = 0xFFFF;

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "dialog/ControlIds.h"
 #include "entry/PictureColours.h"
 #include "entry/PictureLayers.h"
 #include "entry/WordRecord.h"
@@ -16,6 +17,9 @@
 // OK and writes it into the word record.
 class COndrelDlg : public CDialog {
 public:
+    // What DoModal returns after Ignore: the command id of the Ignore button.
+    static constexpr int kIgnoreEndCode = IDC_IGNORE;
+
     explicit COndrelDlg(CWnd* parent);
     ~COndrelDlg() override;
 

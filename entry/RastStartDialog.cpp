@@ -6,7 +6,6 @@
 
 #include "TarsilDlg29.h"
 #include "dialog/COndrelDlg.h"
-#include "dialog/ControlIds.h"
 #include "entry/PictureColours.h"
 #include "entry/PictureLayers.h"
 #include "entry/TextLookupSlot.h"
@@ -15,8 +14,6 @@
 #include "framework/CMemoryException.h"
 
 namespace {
-
-constexpr int kIgnoreEndCode = IDC_IGNORE;
 
 // Non-zero while a call is in progress anywhere in the process. The text lookup and the
 // picture are kept in module-wide cells, so calls must neither overlap nor nest.
@@ -124,7 +121,7 @@ CallOutcome RunDialog(HWND parentWindow, WordRecord& record, PictureColours& col
         CopyBack(record, caller);
         return {TARSIL_RESULT_OK, ERROR_SUCCESS};
     }
-    if (endCode == kIgnoreEndCode) {
+    if (endCode == COndrelDlg::kIgnoreEndCode) {
         return {TARSIL_RESULT_IGNORE, ERROR_SUCCESS};
     }
     if (endCode == -1) {

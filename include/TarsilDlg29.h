@@ -61,6 +61,17 @@ extern "C" {
 #define TARSIL_MAX_LENGTH 83
 
 /*
+ * The word's picture: TARSIL_PICTURE_WIDTH x TARSIL_PICTURE_HEIGHT pixels, whatever the
+ * display's resolution, whose top-left pixel is pixel (TARSIL_PICTURE_LEFT,
+ * TARSIL_PICTURE_TOP) of the dialog's client area. A host that prepares its runs before
+ * the call scales the word to this size.
+ */
+#define TARSIL_PICTURE_WIDTH  528
+#define TARSIL_PICTURE_HEIGHT 201
+#define TARSIL_PICTURE_LEFT   8
+#define TARSIL_PICTURE_TOP    5
+
+/*
  * Paints one horizontal run of the current layer: picture pixels xFrom to xTo, both
  * included, of row y, in picture coordinates (0,0 is the picture's top-left pixel).
  * Valid only during the LayerDrawFn call it was handed to.
@@ -69,7 +80,8 @@ typedef void(WINAPI* RunFn)(short xFrom, short xTo, short y);
 
 /*
  * Draws one layer of the word's picture by calling `run` once per horizontal run. The
- * picture is `width` x `height` pixels (528 x 201). Called on every paint of the dialog.
+ * picture is `width` x `height` pixels (TARSIL_PICTURE_WIDTH x TARSIL_PICTURE_HEIGHT).
+ * Called on every paint of the dialog.
  */
 typedef void(WINAPI* LayerDrawFn)(int width, int height, RunFn run);
 

@@ -20,6 +20,8 @@
 
 #include <windows.h>
 
+#include "TarsilDlg29.h"
+
 #include <functional>
 #include <string>
 #include <utility>
@@ -66,12 +68,11 @@ public:
     std::wstring ControlText(int controlId) const;
     static std::wstring WindowText(HWND window);
 
-    // The colour of picture pixel (x, y) as the dialog shows it on the screen: the
-    // picture's top-left pixel is client pixel (8, 5).
+    // The colour of picture pixel (x, y) as the dialog shows it on the screen.
     COLORREF PicturePixel(int x, int y) const
     {
         HDC screen = ::GetDC(m_dialog);
-        const COLORREF colour = ::GetPixel(screen, 8 + x, 5 + y);
+        const COLORREF colour = ::GetPixel(screen, TARSIL_PICTURE_LEFT + x, TARSIL_PICTURE_TOP + y);
         ::ReleaseDC(m_dialog, screen);
         return colour;
     }

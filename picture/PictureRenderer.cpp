@@ -9,7 +9,8 @@
 #include "framework/CPen.h"
 #include "framework/CScopedSelection.h"
 
-const RECT PictureRect{8, 5, 536, 206};
+const RECT PictureRect{TARSIL_PICTURE_LEFT, TARSIL_PICTURE_TOP, TARSIL_PICTURE_LEFT + TARSIL_PICTURE_WIDTH,
+                       TARSIL_PICTURE_TOP + TARSIL_PICTURE_HEIGHT};
 
 CDC* CurrentPictureDC = nullptr;
 CPen* CurrentLayerPen = nullptr;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "GreyImage.h"
+#include "TarsilDlg29.h"
 
 // A word's picture as the two layers the dialog draws: the ink, and the ink of the
 // characters the recogniser is unsure of. Each layer is a list of horizontal runs in the
@@ -16,8 +17,8 @@ public:
         short y;
     };
 
-    static constexpr int kWidth = 528;
-    static constexpr int kHeight = 201;
+    static constexpr int kWidth = TARSIL_PICTURE_WIDTH;
+    static constexpr int kHeight = TARSIL_PICTURE_HEIGHT;
 
     // Fits the image into the picture (scaled down when larger, centred), takes every
     // pixel darker than mid-grey as ink, and puts the ink of the uncertain characters into

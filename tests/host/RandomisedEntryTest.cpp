@@ -59,7 +59,7 @@ private:
 // coordinates at all, some answer texts of any length.
 void WINAPI RandomRuns(int width, int height, RunFn run)
 {
-    if (width != 528 || height != 201) {
+    if (width != TARSIL_PICTURE_WIDTH || height != TARSIL_PICTURE_HEIGHT) {
         ADD_FAILURE() << "picture size " << width << " x " << height;
     }
     const int runs = Uniform(0, 40);

@@ -20,7 +20,7 @@ namespace {
 
 void WINAPI Ink(int, int, RunFn run)
 {
-    for (short y = 0; y < 201; y += 3) {
+    for (short y = 0; y < TARSIL_PICTURE_HEIGHT; y += 3) {
         run(static_cast<short>(y), static_cast<short>(y + 100), y);
     }
 }

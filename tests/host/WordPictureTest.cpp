@@ -98,8 +98,8 @@ TEST(WordPicture, ShownOnTheFirstPaintAndAfterRepaintsWithAndWithoutErase)
             EXPECT_GT(seen[i].paints, seen[i - 1].paints) << seen[i].when << ": the host was not asked to paint";
         }
     }
-    EXPECT_EQ(host.width, 528);
-    EXPECT_EQ(host.height, 201);
+    EXPECT_EQ(host.width, TARSIL_PICTURE_WIDTH);
+    EXPECT_EQ(host.height, TARSIL_PICTURE_HEIGHT);
 }
 
 TEST(WordPicture, RunsOutsideThePictureLeaveTheRestOfTheDialogAlone)
@@ -113,12 +113,12 @@ TEST(WordPicture, RunsOutsideThePictureLeaveTheRestOfTheDialogAlone)
     for (short y = -5; y < 0; ++y) {
         host.layer1.push_back({-8, 600, y});
     }
-    for (short y = 201; y < 400; ++y) {
+    for (short y = TARSIL_PICTURE_HEIGHT; y < 400; ++y) {
         host.layer1.push_back({-8, 600, y});
     }
-    for (short y = 0; y < 201; ++y) {
+    for (short y = 0; y < TARSIL_PICTURE_HEIGHT; ++y) {
         host.layer2.push_back({-8, -1, y});
-        host.layer2.push_back({528, 600, y});
+        host.layer2.push_back({TARSIL_PICTURE_WIDTH, 600, y});
     }
     RECT client{};
     std::vector<Seen> seen;

@@ -86,7 +86,7 @@ TEST_F(PictureFailures, LayerPenThatCannotBeMadeRaisesAndTheNextDrawingIsComplet
         EXPECT_EQ(twoLayers.layer1Calls, each.firstLayerDrawn ? 1 : 0);
         EXPECT_EQ(twoLayers.layer2Calls, 0);
         Pixels partial = Paper();
-        partial.Fill(RECT{8, 5, 536, 206}, kBackground);
+        partial.Fill(HostPicture::kArea, kBackground);
         if (each.firstLayerDrawn) {
             partial.Fill(RECT{8, 8, 29, 9}, kLayer1);
         }

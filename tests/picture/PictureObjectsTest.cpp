@@ -39,8 +39,8 @@ TEST_F(PictureObjects, EveryLayerCombinationLeavesTheSurfaceAsItWasAndDeletesEve
 TEST_F(PictureObjects, PensAreMadePerLayerNotPerRun)
 {
     // Every other pixel of every row in the first layer, the pixels between in the second.
-    for (short y = 0; y < 201; ++y) {
-        for (short x = 0; x < 528; x += 2) {
+    for (short y = 0; y < TARSIL_PICTURE_HEIGHT; ++y) {
+        for (short x = 0; x < TARSIL_PICTURE_WIDTH; x += 2) {
             host.layer1.push_back({x, x, y});
             host.layer2.push_back({static_cast<short>(x + 1), static_cast<short>(x + 1), y});
         }

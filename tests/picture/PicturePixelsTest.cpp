@@ -12,7 +12,7 @@ TEST_F(PicturePixels, BackgroundFillsClientX8To535AndY5To205AndNothingElse)
     EXPECT_EQ(Draw(), 1);
 
     Pixels expected = Paper();
-    expected.Fill(RECT{8, 5, 536, 206}, kBackground);
+    expected.Fill(HostPicture::kArea, kBackground);
     EXPECT_TRUE(SamePixels(surface.Read(), expected));
 }
 
@@ -48,7 +48,7 @@ TEST_F(PicturePixels, EachRunPaintsExactlyItsPixelsClippedToThePicture)
         ASSERT_EQ(DrawWordPicture(fresh.Dc(), &colours, &layers), 1);
 
         Pixels expected = Paper();
-        expected.Fill(RECT{8, 5, 536, 206}, kBackground);
+        expected.Fill(HostPicture::kArea, kBackground);
         expected.Fill(each.painted, kLayer1);
         EXPECT_TRUE(SamePixels(fresh.Read(), expected));
     }
@@ -63,8 +63,8 @@ TEST_F(PicturePixels, SecondLayerShowsOverTheFirstWhereTheyMeet)
     EXPECT_TRUE(SamePixels(surface.Read(), Expected()));
     EXPECT_EQ(host.layer1Calls, 1);
     EXPECT_EQ(host.layer2Calls, 1);
-    EXPECT_EQ(host.width, 528);
-    EXPECT_EQ(host.height, 201);
+    EXPECT_EQ(host.width, TARSIL_PICTURE_WIDTH);
+    EXPECT_EQ(host.height, TARSIL_PICTURE_HEIGHT);
 }
 
 TEST_F(PicturePixels, OnlyTheSecondLayerGiven)

@@ -153,8 +153,8 @@ TEST(WordPictureRuns, InkBecomesCentredRunsAndUncertainCharactersTheSecondLayer)
     const std::vector<int> edges = WordPicture::EvenCharacterEdges(image, 2);
     EXPECT_EQ(edges, (std::vector<int>{0, 5, 10}));
     const WordPicture plain = WordPicture::FromImage(image, edges, {});
-    const int left = (528 - 10) / 2;
-    const int top = (201 - 2) / 2;
+    const int left = (TARSIL_PICTURE_WIDTH - 10) / 2;
+    const int top = (TARSIL_PICTURE_HEIGHT - 2) / 2;
     ASSERT_EQ(plain.Ink().size(), 2u);
     EXPECT_EQ(plain.Ink()[0].xFrom, left);
     EXPECT_EQ(plain.Ink()[0].xTo, left + 9);
@@ -183,9 +183,9 @@ TEST(WordPictureRuns, LargeImagesAreScaledIntoThePicture)
     ASSERT_FALSE(picture.Ink().empty());
     for (const WordPicture::Run& run : picture.Ink()) {
         EXPECT_GE(run.xFrom, 0);
-        EXPECT_LT(run.xTo, 528);
+        EXPECT_LT(run.xTo, TARSIL_PICTURE_WIDTH);
         EXPECT_GE(run.y, 0);
-        EXPECT_LT(run.y, 201);
+        EXPECT_LT(run.y, TARSIL_PICTURE_HEIGHT);
     }
 }
 
@@ -193,16 +193,16 @@ TEST(WordPictureRuns, RenderedWordHasInkInsideThePicture)
 {
     std::vector<int> edges;
     const GreyImage word = WordPicture::RenderWord(L"Tarsil", edges);
-    ASSERT_EQ(word.width, 528);
-    ASSERT_EQ(word.height, 201);
+    ASSERT_EQ(word.width, TARSIL_PICTURE_WIDTH);
+    ASSERT_EQ(word.height, TARSIL_PICTURE_HEIGHT);
     ASSERT_EQ(edges.size(), 7u);
     EXPECT_TRUE(std::is_sorted(edges.begin(), edges.end()));
     const WordPicture picture = WordPicture::FromImage(word, edges, {2});
     EXPECT_GT(picture.Ink().size(), 100u);
     EXPECT_GT(picture.Uncertain().size(), 10u);
     // The uncertain ink lies within the third character's columns, and no ink there is
-    // left in the first layer.
-    const int left = (528 - 528) / 2;
+    // left in the first layer. The word is as wide as the picture: it starts at its left edge.
+    const int left = 0;
     for (const WordPicture::Run& run : picture.Uncertain()) {
         EXPECT_GE(run.xFrom, left + edges[2]);
         EXPECT_LT(run.xTo, left + edges[3]);

@@ -43,9 +43,9 @@ Tally CompareWithPage(const DialogDriver& driver, const GreyImage& page)
 {
     const WordImage image(page, kWord);
     const Box crop = image.Crop();
-    const double scale = std::min(528.0 / crop.width, 201.0 / crop.height);
-    const double left = (528 - crop.width * scale) / 2;
-    const double top = (201 - crop.height * scale) / 2;
+    const double scale = std::min(double{TARSIL_PICTURE_WIDTH} / crop.width, double{TARSIL_PICTURE_HEIGHT} / crop.height);
+    const double left = (TARSIL_PICTURE_WIDTH - crop.width * scale) / 2;
+    const double top = (TARSIL_PICTURE_HEIGHT - crop.height * scale) / 2;
     Tally tally;
     for (int y = crop.top; y < crop.Bottom(); ++y) {
         for (int x = crop.left; x < crop.Right(); ++x) {

@@ -20,7 +20,8 @@ public:
     };
 
     // The picture area as a host sees it in the dialog's client area.
-    static constexpr RECT kArea{8, 5, 536, 206};
+    static constexpr RECT kArea{TARSIL_PICTURE_LEFT, TARSIL_PICTURE_TOP, TARSIL_PICTURE_LEFT + TARSIL_PICTURE_WIDTH,
+                                TARSIL_PICTURE_TOP + TARSIL_PICTURE_HEIGHT};
 
     HostPicture();
     ~HostPicture();
