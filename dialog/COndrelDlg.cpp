@@ -65,6 +65,14 @@ void COndrelDlg::SetPicture(PictureColours* colours, PictureLayers* layers)
     m_layers = layers;
 }
 
+INT_PTR COndrelDlg::DoModal()
+{
+    if (m_record == nullptr || m_colours == nullptr || m_layers == nullptr) {
+        return -1;
+    }
+    return CDialog::DoModal();
+}
+
 void COndrelDlg::DoDataExchange(CDataExchange* exchange)
 {
     CDialog::DoDataExchange(exchange);
@@ -155,9 +163,7 @@ void COndrelDlg::OnPaint()
     // Painting begins first, erasing the update region when it is marked for erasing, so
     // that the picture drawn after it survives; ending it validates the update region.
     CPaintDC paint(this);
-    if (m_colours != nullptr && m_layers != nullptr) {
-        DrawWordPicture(paint, m_colours, m_layers);
-    }
+    DrawWordPicture(paint, m_colours, m_layers);
 }
 
 void COndrelDlg::PaintMinimised()

@@ -28,6 +28,10 @@ public:
     // The picture's colours and layer painters; owned by the caller.
     void SetPicture(PictureColours* colours, PictureLayers* layers);
 
+    // Runs the dialog; -1 at once, without a window, when the record or the picture is
+    // missing, so that no handler needs to test them.
+    INT_PTR DoModal() override;
+
 protected:
     // Binds the fifteen control wrappers.
     void DoDataExchange(CDataExchange* exchange) override;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -10,34 +11,20 @@
 #include "support/DialogDriver.h"
 #include "support/HostCall.h"
 #include "support/HostPicture.h"
+#include "support/TemplateControls.h"
 
 namespace {
 
-struct ControlLayout {
-    int id;
-    RECT units; // left, top, width, height in dialog units
-    const wchar_t* text;
-};
-
-// Positions in dialog units; the test converts them with the dialog's own base units,
-// which differ between Windows and Wine's fonts.
-const ControlLayout kLayout[] = {
-    {IDC_TEXT, {62, 132, 294, 31}, L""},
-    {IDC_SIZE, {55, 170, 40, 12}, nullptr},
-    {IDC_ORIENTATION, {55, 185, 40, 12}, nullptr},
-    {IDC_YES, {291, 185, 46, 10}, L"  &Yes"},
-    {IDC_NO, {291, 196, 47, 10}, L"  &No"},
-    {IDOK, {56, 212, 38, 17}, L"   &OK   "},
-    {IDC_IGNORE, {169, 213, 40, 17}, L"  &Ignore  "},
-    {IDCANCEL, {271, 212, 58, 17}, L"  &Cancel "},
-    {IDC_TRAIN_GROUP, {282, 177, 52, 31}, L""},
-    {IDC_CONFIDENCE, {157, 169, 22, 13}, nullptr},
-    {IDC_TEXT_LABEL, {1, 143, 54, 11}, L"    Enter Text:"},
-    {IDC_CONFIDENCE_LABEL, {99, 172, 52, 11}, L"    Confidence:"},
-    {IDC_SIZE_LABEL, {7, 174, 42, 11}, L"   Size:"},
-    {IDC_ORIENTATION_LABEL, {3, 189, 46, 11}, L"   Orientation:"},
-    {IDC_TRAIN_LABEL, {290, 171, 46, 7}, L"   Train ICR?"},
-};
+// The template's frame around the picture.
+const TemplateControl& PictureFrame()
+{
+    for (const TemplateControl& control : kTemplateControls) {
+        if (control.id == kPictureFrameId) {
+            return control;
+        }
+    }
+    throw std::logic_error("the template table has no picture frame");
+}
 
 RECT ClientRectOf(HWND dialog, HWND control)
 {
@@ -49,10 +36,13 @@ RECT ClientRectOf(HWND dialog, HWND control)
 
 } // namespace
 
+// Positions in dialog units convert with the dialog's own base units, which differ between
+// Windows' and Wine's fonts. The frame around the picture has a test of its own: it may move.
 TEST(DialogLayout, ControlsSitWhereTheTemplatePutsThemWithTheirTexts)
 {
     HostCall call;
     call.length = 0;
+    std::vector<const TemplateControl*> controls;
     std::vector<RECT> actual;
     std::vector<RECT> expected;
     std::vector<std::wstring> texts;
@@ -62,9 +52,13 @@ TEST(DialogLayout, ControlsSitWhereTheTemplatePutsThemWithTheirTexts)
     DialogDriver driver;
     driver
         .Do([&](DialogDriver& d) {
-            for (const ControlLayout& control : kLayout) {
+            for (const TemplateControl& control : kTemplateControls) {
+                if (control.id == kPictureFrameId) {
+                    continue;
+                }
+                controls.push_back(&control);
                 // The dialog manager converts the position and the size separately.
-                RECT position{control.units.left, control.units.top, control.units.right, control.units.bottom};
+                RECT position{control.x, control.y, control.cx, control.cy};
                 ::MapDialogRect(d.Dialog(), &position);
                 expected.push_back({position.left, position.top, position.left + position.right,
                                     position.top + position.bottom});
@@ -78,15 +72,17 @@ TEST(DialogLayout, ControlsSitWhereTheTemplatePutsThemWithTheirTexts)
         .Click(IDCANCEL);
     call.Run();
 
-    ASSERT_EQ(actual.size(), std::size(kLayout));
+    ASSERT_EQ(actual.size(), std::size(kTemplateControls) - 1);
     for (size_t i = 0; i < actual.size(); ++i) {
-        SCOPED_TRACE(testing::Message() << "control " << kLayout[i].id);
+        const TemplateControl& control = *controls[i];
+        SCOPED_TRACE(testing::Message() << "control " << control.id);
         EXPECT_EQ(actual[i].left, expected[i].left);
         EXPECT_EQ(actual[i].top, expected[i].top);
         EXPECT_EQ(actual[i].right, expected[i].right);
         EXPECT_EQ(actual[i].bottom, expected[i].bottom);
-        if (kLayout[i].text != nullptr) {
-            EXPECT_EQ(texts[i], kLayout[i].text);
+        // The number fields show the record's values; the text field is empty (length 0).
+        if (!control.IsEdit() || control.id == IDC_TEXT) {
+            EXPECT_EQ(texts[i], control.text);
         }
     }
     EXPECT_EQ(client.right, clientExpected.right);
@@ -162,14 +158,15 @@ TEST(DialogLayout, NothingCoversThePictureAtThisResolution)
             RECT units{4, 8, 0, 0};
             ::MapDialogRect(d.Dialog(), &units);
             baseUnits = {units.left, units.top};
-            RECT position{4, 2, 355, 127}; // the frame's position and size in dialog units
+            const TemplateControl& inTemplate = PictureFrame();
+            RECT position{inTemplate.x, inTemplate.y, inTemplate.cx, inTemplate.cy};
             ::MapDialogRect(d.Dialog(), &position);
             fromTemplate = {position.left, position.top, position.left + position.right,
                             position.top + position.bottom};
             for (HWND child = ::GetWindow(d.Dialog(), GW_CHILD); child != nullptr;
                  child = ::GetWindow(child, GW_HWNDNEXT)) {
                 const int id = ::GetDlgCtrlID(child);
-                if (id == 0xFFFF) {
+                if (id == kPictureFrameId) {
                     frame = ClientRectOf(d.Dialog(), child);
                 } else if (::IsWindowVisible(child)) {
                     controls.push_back({id, ClientRectOf(d.Dialog(), child)});
