@@ -16,7 +16,6 @@ enum class AfxFault {
 bool AfxFaultDue(AfxFault fault);
 // Arms `fault` to fail at its `occurrence`-th next use (1 = the next one), `times` times in a row.
 void AfxArmFault(AfxFault fault, int occurrence, int times = 1);
-// Disarms every fault.
 void AfxClearFaults();
 #else
 inline constexpr bool AfxFaultDue(AfxFault) { return false; }
