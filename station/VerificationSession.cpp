@@ -46,7 +46,7 @@ void WINAPI DrawUncertainInk(int, int, RunFn run)
 
 const wchar_t* WINAPI LookupText(int id)
 {
-    return id == 102 ? g_shownCaption : nullptr; // the library's own texts for the rest
+    return id == TARSIL_TEXT_CAPTION ? g_shownCaption : nullptr; // the library's own texts for the rest
 }
 
 std::wstring FullPath(const std::wstring& path)
