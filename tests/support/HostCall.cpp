@@ -57,6 +57,7 @@ std::wstring HostCall::Text() const
 
 int HostCall::Run()
 {
+    before = {buffer, sizeValue, orientationValue, reservedValue, trainValue, unchangedValue};
     ::SetLastError(0xDEAD);
     result = TarsilLibrary::Get().rastStartDialog(
         parent, kind, mode, text, length, size, orientation, confidence, colours[0], colours[1], colours[2],
@@ -64,6 +65,29 @@ int HostCall::Run()
         reservedOut, trainOut, unchangedOut, lookup);
     lastError = ::GetLastError();
     return result;
+}
+
+testing::AssertionResult HostCall::NothingWritten() const
+{
+    for (size_t i = 0; i < buffer.size(); ++i) {
+        if (buffer[i] != before.buffer[i]) {
+            return testing::AssertionFailure() << "text[" << i << "] changed from " << static_cast<int>(before.buffer[i])
+                                               << " to " << static_cast<int>(buffer[i]);
+        }
+    }
+    const std::pair<const char*, bool> values[] = {
+        {"size", sizeValue != before.size},
+        {"orientation", orientationValue != before.orientation},
+        {"reserved", reservedValue != before.reserved},
+        {"train", trainValue != before.train},
+        {"unchanged", unchangedValue != before.unchanged},
+    };
+    for (const auto& [name, changed] : values) {
+        if (changed) {
+            return testing::AssertionFailure() << name << " was written";
+        }
+    }
+    return testing::AssertionSuccess();
 }
 
 void WINAPI HostCall::NoRuns(int, int, RunFn)
