@@ -1,5 +1,6 @@
 #include "HostCall.h"
 
+#include <cstdlib>
 #include <stdexcept>
 
 namespace {
@@ -12,6 +13,14 @@ Function Export(HMODULE module, const char* name)
     return reinterpret_cast<Function>(reinterpret_cast<void*>(::GetProcAddress(module, name)));
 }
 
+// The library under test: TarsilDlg29.dll, or the build that TARSIL_LIBRARY names.
+std::wstring LibraryName()
+{
+    const char* setting = std::getenv("TARSIL_LIBRARY");
+    const std::string name = setting != nullptr ? setting : "TarsilDlg29.dll";
+    return std::wstring(name.begin(), name.end());
+}
+
 } // namespace
 
 TarsilLibrary& TarsilLibrary::Get()
@@ -21,12 +30,12 @@ TarsilLibrary& TarsilLibrary::Get()
 }
 
 TarsilLibrary::TarsilLibrary()
-    : module(::LoadLibraryW(L"TarsilDlg29.dll"))
+    : module(::LoadLibraryW(LibraryName().c_str()))
     , rastStartDialog(nullptr)
     , dummyFunction(nullptr)
 {
     if (module == nullptr) {
-        throw std::runtime_error("TarsilDlg29.dll could not be loaded");
+        throw std::runtime_error("the library under test could not be loaded");
     }
     rastStartDialog = Export<RastStartDialogFn>(module, "RastStartDialog");
     dummyFunction = Export<DummyFunctionFn>(module, "dummyfunction");

@@ -10,7 +10,7 @@
 #include "TarsilDlg29.h"
 
 // Loads TarsilDlg29.dll as a host does (by name, from the test program's folder) and
-// returns its exports.
+// returns its exports. TARSIL_LIBRARY names another build of it to load instead.
 class TarsilLibrary {
 public:
     using RastStartDialogFn = decltype(&RastStartDialog);
