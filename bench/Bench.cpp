@@ -425,6 +425,10 @@ int main(int argc, char** argv)
                 start = Stopwatch::Now();
                 rastStartDialog(nullptr, 0, 0, text, 40, &size, &orientation, 87, 0, 0, 0, 255, 255, 255, 220, 0, 0,
                                 &TypicalInk, &TypicalUncertain, &reserved, &train, &unchanged, nullptr);
+                if (watcher.CompletedAt() == 0) {
+                    std::fputs("the call returned without painting the dialog\n", stderr);
+                    return 1;
+                }
                 libraryTime = watcher.CompletedAt() - start;
                 if (i >= 0) {
                     memoryAdded.push_back(static_cast<double>(watcher.MemoryWhileOpen()) - static_cast<double>(before));

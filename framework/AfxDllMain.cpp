@@ -2,6 +2,12 @@
 
 #include "AfxModule.h"
 
+// Only DLL builds compile this file, and the DLL is what hosts load: the test builds' fault
+// points must never reach it.
+#ifdef TARSIL_FAULT_INJECTION
+#error "TARSIL_FAULT_INJECTION is for the statically linked test library only, never for the DLL"
+#endif
+
 namespace __gnu_cxx {
 // Frees the C++ runtime's emergency pool for exceptions, which it allocates when the
 // module loads and never frees by itself.

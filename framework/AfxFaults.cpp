@@ -34,6 +34,11 @@ void AfxArmFault(AfxFault fault, int occurrence, int times)
     armed.failures = times;
 }
 
+bool AfxFaultArmed(AfxFault fault)
+{
+    return g_faults[static_cast<int>(fault)].failures > 0;
+}
+
 void AfxClearFaults()
 {
     for (ArmedFault& armed : g_faults) {

@@ -16,6 +16,9 @@ enum class AfxFault {
 bool AfxFaultDue(AfxFault fault);
 // Arms `fault` to fail at its `occurrence`-th next use (1 = the next one), `times` times in a row.
 void AfxArmFault(AfxFault fault, int occurrence, int times = 1);
+// True while `fault` has failures left to give: after a run, false when the run reached
+// the occurrence the fault was armed for.
+bool AfxFaultArmed(AfxFault fault);
 void AfxClearFaults();
 #else
 inline constexpr bool AfxFaultDue(AfxFault) { return false; }

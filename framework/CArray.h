@@ -1,11 +1,11 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdlib>
 #include <cstring>
 #include <type_traits>
 
 #include "AfxFaults.h"
+#include "AfxHeap.h"
 #include "CMemoryException.h"
 
 // A growable array of plain values (copied as bytes), owning its memory. Running out of
@@ -16,7 +16,7 @@ class CArray {
 
 public:
     CArray() = default;
-    ~CArray() { std::free(m_data); }
+    ~CArray() { AfxFree(m_data); }
     CArray(const CArray&) = delete;
     CArray& operator=(const CArray&) = delete;
 
@@ -61,7 +61,7 @@ private:
         }
         void* grown = capacity > static_cast<std::size_t>(-1) / sizeof(T) || AfxFaultDue(AfxFault::ArrayAllocation)
                           ? nullptr
-                          : std::realloc(m_data, capacity * sizeof(T));
+                          : AfxReallocate(m_data, capacity * sizeof(T));
         if (grown == nullptr) {
             AfxThrowMemoryException();
         }

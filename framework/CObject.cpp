@@ -1,13 +1,12 @@
 #include "CObject.h"
 
-#include <cstdlib>
-
 #include "AfxFaults.h"
+#include "AfxHeap.h"
 #include "CMemoryException.h"
 
 void* CObject::operator new(std::size_t size)
 {
-    void* block = AfxFaultDue(AfxFault::ObjectAllocation) ? nullptr : std::malloc(size);
+    void* block = AfxFaultDue(AfxFault::ObjectAllocation) ? nullptr : AfxAllocate(size);
     if (block == nullptr) {
         AfxThrowMemoryException();
     }
@@ -16,5 +15,5 @@ void* CObject::operator new(std::size_t size)
 
 void CObject::operator delete(void* block) noexcept
 {
-    std::free(block);
+    AfxFree(block);
 }

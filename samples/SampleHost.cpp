@@ -23,6 +23,8 @@ const char kUsage[] =
     "\n"
     "Shows the Word Verification dialog for one word and prints the outcome as JSON:\n"
     "{\"result\": 1|-1|0, \"text\", \"changed\", \"size\", \"orientation\", \"train\"}.\n"
+    "Exits with 0 once the dialog was shown and ended, 1 when it was not shown (the library\n"
+    "refused the call or could not show it) or the image cannot be read, 2 for bad options.\n"
     "\n"
     "  --image FILE.bmp     the word's picture (default: the text, rendered in a large font)\n"
     "  --text WORD          the recognised text (default: Tarsil)\n"
@@ -302,10 +304,10 @@ int wmain(int argc, wchar_t** argv)
     const auto rastStartDialog = reinterpret_cast<RastStartDialogFn>(
         reinterpret_cast<void*>(::GetProcAddress(library, "RastStartDialog")));
 
-    HHOOK hook = nullptr;
+    // The hook also tells whether the call showed the dialog at all.
+    HHOOK hook = ::SetWindowsHookExW(WH_CBT, &WatchForDialog, nullptr, ::GetCurrentThreadId());
     UINT_PTR timer = 0;
     if (!g_options.press.empty() || !g_options.screenshot.empty()) {
-        hook = ::SetWindowsHookExW(WH_CBT, &WatchForDialog, nullptr, ::GetCurrentThreadId());
         timer = ::SetTimer(nullptr, 0, 50, &ActOnDialog);
     }
 
@@ -324,16 +326,21 @@ int wmain(int argc, wchar_t** argv)
 
     if (timer != 0) {
         ::KillTimer(nullptr, timer);
-        ::UnhookWindowsHookEx(hook);
     }
+    ::UnhookWindowsHookEx(hook);
 
     const bool ok = result == TARSIL_RESULT_OK;
     std::printf("{\"result\": %d, \"text\": %s, \"changed\": %s, \"size\": %s, \"orientation\": %s, \"train\": %s}\n",
                 result, JsonString(text).c_str(), ok && !unchanged ? "true" : "false", JsonNumber(size).c_str(),
                 JsonNumber(orientation).c_str(), ok ? std::to_string(train).c_str() : "null");
+    ::FreeLibrary(library);
     if (result == TARSIL_RESULT_CANCEL && error != ERROR_SUCCESS) {
         std::fprintf(stderr, "the library refused the call or could not show the dialog (error %lu)\n", error);
+        return 1;
     }
-    ::FreeLibrary(library);
+    if (g_dialog == nullptr) {
+        std::fputs("the call returned without showing the dialog\n", stderr);
+        return 1;
+    }
     return 0;
 }

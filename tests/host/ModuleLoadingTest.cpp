@@ -7,6 +7,7 @@
 #include <psapi.h>
 
 #include <string>
+#include <vector>
 
 #include "dialog/ControlIds.h"
 #include "support/DialogDriver.h"
@@ -16,23 +17,79 @@
 
 namespace {
 
-// A copy of the DLL under its own name, so that every LoadLibrary really maps and starts
-// the module, whatever else the test program has loaded.
-std::wstring CopyOfTheLibrary()
-{
-    wchar_t original[MAX_PATH] = {};
-    ::GetModuleFileNameW(TarsilLibrary::Get().module, original, MAX_PATH);
-    wchar_t folder[MAX_PATH] = {};
-    ::GetTempPathW(MAX_PATH, folder);
-    const std::wstring copy = std::wstring(folder) + L"TarsilDlg29Cycle.dll";
-    ::CopyFileW(original, copy.c_str(), FALSE);
-    return copy;
-}
+// A copy of the DLL under a name of its own, unique in the temporary folder, so that every
+// LoadLibrary really maps and starts the module, whatever else the test program (or another
+// test program sharing the folder) has loaded. Removed at the end of the test.
+class LibraryCopy {
+public:
+    LibraryCopy()
+    {
+        wchar_t original[MAX_PATH] = {};
+        wchar_t folder[MAX_PATH] = {};
+        wchar_t copy[MAX_PATH] = {};
+        if (::GetModuleFileNameW(TarsilLibrary::Get().module, original, MAX_PATH) != 0 &&
+            ::GetTempPathW(MAX_PATH, folder) != 0 && ::GetTempFileNameW(folder, L"tdl", 0, copy) != 0) {
+            m_path = copy;
+            m_made = ::CopyFileW(original, copy, FALSE) != FALSE;
+        }
+    }
+    ~LibraryCopy()
+    {
+        if (!m_path.empty()) {
+            ::DeleteFileW(m_path.c_str());
+        }
+    }
+    LibraryCopy(const LibraryCopy&) = delete;
+    LibraryCopy& operator=(const LibraryCopy&) = delete;
 
+    bool Made() const { return m_made; }
+    const std::wstring& Path() const { return m_path; }
+
+private:
+    std::wstring m_path;
+    bool m_made = false;
+};
+
+// This process's open kernel handles. Wine's GetProcessHandleCount always gives 0; there
+// the process's entries in the system's handle table are counted instead.
 DWORD HandleCount()
 {
     DWORD handles = 0;
-    ::GetProcessHandleCount(::GetCurrentProcess(), &handles);
+    if (::GetProcessHandleCount(::GetCurrentProcess(), &handles) && handles != 0) {
+        return handles;
+    }
+    struct Entry {
+        USHORT process;
+        USHORT backTrace;
+        UCHAR type;
+        UCHAR flags;
+        USHORT handle;
+        PVOID object;
+        ULONG access;
+    };
+    struct Table {
+        ULONG count;
+        Entry entries[1];
+    };
+    constexpr ULONG kSystemHandleInformation = 16;
+    constexpr LONG kInfoLengthMismatch = static_cast<LONG>(0xC0000004);
+    using QueryFn = LONG(WINAPI*)(ULONG, PVOID, ULONG, PULONG);
+    const auto query = reinterpret_cast<QueryFn>(
+        reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtQuerySystemInformation")));
+    std::vector<char> buffer(1 << 16);
+    LONG status = kInfoLengthMismatch;
+    while (status == kInfoLengthMismatch && buffer.size() < (1u << 28)) {
+        buffer.resize(buffer.size() * 2);
+        status = query(kSystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()), nullptr);
+    }
+    if (status != 0) {
+        return 0;
+    }
+    const auto* table = reinterpret_cast<const Table*>(buffer.data());
+    const auto self = static_cast<USHORT>(::GetCurrentProcessId());
+    for (ULONG i = 0; i < table->count; ++i) {
+        handles += table->entries[i].process == self ? 1 : 0;
+    }
     return handles;
 }
 
@@ -40,7 +97,9 @@ DWORD HandleCount()
 
 TEST(ModuleLoading, HundredsOfLoadsAndUnloadsLeaveNothingBehind)
 {
-    const std::wstring path = CopyOfTheLibrary();
+    const LibraryCopy copy;
+    ASSERT_TRUE(copy.Made());
+    const std::wstring& path = copy.Path();
     GdiObjectCounter gdi;
     auto cycle = [&] {
         HMODULE module = ::LoadLibraryW(path.c_str());
@@ -61,6 +120,10 @@ TEST(ModuleLoading, HundredsOfLoadsAndUnloadsLeaveNothingBehind)
     const int gdiObjects = gdi.Total();
     const DWORD handles = HandleCount();
     const SIZE_T memory = CommittedMemory();
+    // Each figure must have been measured, or its comparison below would hold for nothing.
+    ASSERT_GT(gdiObjects, 0);
+    ASSERT_GT(handles, 0u);
+    ASSERT_GT(memory, 0u);
     for (int i = 0; i < 400 && !HasFatalFailure(); ++i) {
         cycle();
     }
@@ -78,9 +141,10 @@ TEST(ModuleLoading, HundredsOfLoadsAndUnloadsLeaveNothingBehind)
 
 TEST(ModuleLoading, ReloadedLibraryShowsTheDialogFromItsOwnResources)
 {
-    const std::wstring path = CopyOfTheLibrary();
+    const LibraryCopy copy;
+    ASSERT_TRUE(copy.Made());
     for (int load = 0; load < 3; ++load) {
-        HMODULE module = ::LoadLibraryW(path.c_str());
+        HMODULE module = ::LoadLibraryW(copy.Path().c_str());
         ASSERT_NE(module, nullptr);
         const auto start = reinterpret_cast<TarsilLibrary::RastStartDialogFn>(
             reinterpret_cast<void*>(::GetProcAddress(module, "RastStartDialog")));

@@ -1,6 +1,8 @@
 // Thousands of argument vectors, valid and invalid, against the invariants a host relies on:
 // no crash, a known result, nothing written unless the result is 1, writes to the text only
-// within its first `length` + 1 characters, ERROR_INVALID_PARAMETER exactly for bad arguments.
+// within its first `length` + 1 characters, ERROR_INVALID_PARAMETER exactly for bad arguments
+// and ERROR_SUCCESS otherwise, and every valid call with a layer painter served: exactly one
+// dialog, whose ending gives the result.
 //
 // TARSIL_RANDOM_VECTORS sets the number of vectors (default 3000) and TARSIL_RANDOM_SEED the
 // seed, so that a failing vector can be replayed.
@@ -171,7 +173,9 @@ bool IsValid(const Vector& v)
            (!dialog || (v.reservedGiven && v.trainGiven && v.unchangedGiven && v.parentValid));
 }
 
-void QueueEnding(DialogDriver& driver, const Vector& v)
+// Queues the vector's ending. `okRefused` becomes true when the dialog refused OK with a
+// message box (an empty text or a negative size), which the ending then cancels.
+void QueueEnding(DialogDriver& driver, const Vector& v, bool& okRefused)
 {
     switch (v.ending) {
     case Ending::Ok: driver.Click(IDOK); break;
@@ -183,12 +187,24 @@ void QueueEnding(DialogDriver& driver, const Vector& v)
     }
     // OK may be refused (a negative size): close the box and cancel.
     driver.WaitUntil([](DialogDriver& d) { return d.Dialog() == nullptr || d.OpenMessageBox() != nullptr; })
-        .Do([](DialogDriver& d) {
+        .Do([&okRefused](DialogDriver& d) {
             if (d.OpenMessageBox() != nullptr) {
+                okRefused = true;
                 ::EndDialog(d.OpenMessageBox(), IDOK);
                 ::PostMessageW(d.Control(IDCANCEL), BM_CLICK, 0, 0);
             }
         });
+}
+
+// What a valid call that shows the dialog returns for its ending.
+int ExpectedResult(Ending ending, bool okRefused)
+{
+    switch (ending) {
+    case Ending::Ok:
+    case Ending::EditAndOk: return okRefused ? 0 : 1;
+    case Ending::Ignore: return -1;
+    default: return 0;
+    }
 }
 
 struct Counts {
@@ -221,7 +237,8 @@ void RunVector(const Vector& v, Counts& counts)
                      reinterpret_cast<void*>(v.lookup), static_cast<int>(v.ending));
     }
     DialogDriver driver(5000);
-    QueueEnding(driver, v);
+    bool okRefused = false;
+    QueueEnding(driver, v, okRefused);
     ::SetLastError(0xDEAD);
     const int result = TarsilLibrary::Get().rastStartDialog(
         v.parent, v.kind, v.mode, v.textGiven ? text : nullptr, v.length, v.sizeGiven ? &values[0] : nullptr,
@@ -233,11 +250,16 @@ void RunVector(const Vector& v, Counts& counts)
 
     ++counts.vectors;
     const bool valid = IsValid(v);
+    const bool painted = v.layer1 != nullptr || v.layer2 != nullptr;
     counts.invalid += valid ? 0 : 1;
     counts.dialogs += driver.DialogsOpened();
     ASSERT_TRUE(result == 1 || result == -1 || result == 0) << result;
     ASSERT_FALSE(driver.TimedOut());
-    ASSERT_EQ(error == ERROR_INVALID_PARAMETER, !valid) << "error " << error << ", length " << v.length;
+    ASSERT_EQ(error, valid ? static_cast<DWORD>(ERROR_SUCCESS) : static_cast<DWORD>(ERROR_INVALID_PARAMETER))
+        << "length " << v.length;
+    // Every valid call with a layer painter is served: one dialog, ended as the vector says.
+    ASSERT_EQ(driver.DialogsOpened(), valid && painted ? 1 : 0);
+    ASSERT_EQ(result, valid && painted ? ExpectedResult(v.ending, okRefused) : 0);
 
     if (result != 1) {
         counts.ignored += result == -1 ? 1 : 0;

@@ -30,6 +30,11 @@ GdiObjectCounter::GdiObjectCounter()
     ::DeleteObject(pen);
     ::DeleteObject(brush);
     ::DeleteObject(font);
+    // A table laid out otherwise than assumed cannot tell the kinds apart: not used.
+    if (m_penKind == 0 || m_penKind == m_brushKind || m_penKind == m_fontKind || m_brushKind == m_fontKind) {
+        m_table = nullptr;
+        m_penKind = m_brushKind = m_fontKind = -1;
+    }
 }
 
 int GdiObjectCounter::KindOf(HGDIOBJ object) const

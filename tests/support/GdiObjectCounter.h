@@ -13,8 +13,10 @@ class GdiObjectCounter {
 public:
     GdiObjectCounter();
 
-    // True when the counts come from the handle table and so can tell kinds apart.
+    // True when the counts come from the handle table and so can tell kinds apart; the
+    // counts by kind are -1 otherwise, and kNoKinds says why.
     bool ByKind() const { return m_table != nullptr; }
+    static constexpr const char* kNoKinds = "the platform's GetGuiResources counts only the total";
 
     int Total() const;
     int Pens() const { return CountKind(m_penKind); }

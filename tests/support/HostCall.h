@@ -2,13 +2,15 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <array>
 #include <string>
 
 #include "TarsilDlg29.h"
 
 // Loads TarsilDlg29.dll as a host does (by name, from the test program's folder) and
-// returns its exports.
+// returns its exports. TARSIL_LIBRARY names another build of it to load instead.
 class TarsilLibrary {
 public:
     using RastStartDialogFn = decltype(&RastStartDialog);
@@ -43,6 +45,10 @@ struct HostCall {
     // Calls the export and records its result and the thread's last error.
     int Run();
 
+    // Success when the last call left every caller variable as it found it: the whole
+    // text buffer, size, orientation and the three out-values.
+    testing::AssertionResult NothingWritten() const;
+
     HWND parent = nullptr;
     int kind = 0;
     int mode = 0;
@@ -67,6 +73,17 @@ struct HostCall {
 
     int result = 12345;
     DWORD lastError = 0;
+
+    // The caller's variables as the last call found them.
+    struct Variables {
+        std::array<wchar_t, kBufferSize> buffer{};
+        double size = 0;
+        double orientation = 0;
+        int reserved = 0;
+        int train = 0;
+        int unchanged = 0;
+    };
+    Variables before;
 
     // A layer painter that draws nothing, so that the dialog is shown.
     static void WINAPI NoRuns(int width, int height, RunFn run);
