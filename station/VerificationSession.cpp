@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cwchar>
 #include <map>
 
 #include "AtomicFile.h"
@@ -79,10 +80,11 @@ std::string Quoted(const std::string& text)
     return "\"" + text + "\"";
 }
 
-std::string Padded(int index)
+// The file name of a word's training pair and screenshot: its index in four digits.
+std::wstring FileName(int index)
 {
-    char name[16];
-    std::snprintf(name, sizeof name, "%04d", index);
+    wchar_t name[16];
+    std::swprintf(name, sizeof name / sizeof name[0], L"%04d", index);
     return name;
 }
 
@@ -187,8 +189,7 @@ void VerificationSession::ForgetEarlierSession(const std::wstring& journalPath)
     if (AtomicFile::Read(journalPath, earlier) && SessionJournal::FromJson(earlier, previous, error)) {
         for (const VerifiedWord& word : previous.words) {
             if (word.train) {
-                std::wstring name;
-                Utf8ToWide(Padded(word.index), name);
+                const std::wstring name = FileName(word.index);
                 ::DeleteFileW((m_folder + L"\\train\\" + name + L".png").c_str());
                 ::DeleteFileW((m_folder + L"\\train\\" + name + L".gt.txt").c_str());
             }
@@ -321,9 +322,7 @@ VerificationSession::Answer VerificationSession::Show(const PageWords::Word& wor
     if (!m_options.press.empty() || !m_options.screenshots.empty()) {
         driver = std::make_unique<tarsil::DialogDriver>(m_options.press.empty() ? INFINITE : 60000);
         if (!m_options.screenshots.empty()) {
-            std::wstring name;
-            Utf8ToWide(Padded(word.index), name);
-            const std::wstring path = m_options.screenshots + L"\\" + name + L".png";
+            const std::wstring path = m_options.screenshots + L"\\" + FileName(word.index) + L".png";
             driver->Do([this, path](tarsil::DialogDriver& d) {
                 if (!SaveScreenshot(d.Dialog(), path)) {
                     m_print("could not write " + WideToUtf8(path));
@@ -334,9 +333,9 @@ VerificationSession::Answer VerificationSession::Show(const PageWords::Word& wor
             // The dialog refuses OK for an empty word with a message box: that word is
             // answered with Ignore instead. Otherwise the dialog has ended and the rest of
             // the steps never run.
-            driver->Click(IDOK).AwaitMessageBox().CloseMessageBox().Click(1009);
+            driver->Click(IDOK).AwaitMessageBox().CloseMessageBox().Click(TARSIL_TEXT_IGNORE);
         } else if (!m_options.press.empty()) {
-            driver->Click(m_options.press == L"ignore" ? 1009 : IDCANCEL);
+            driver->Click(m_options.press == L"ignore" ? TARSIL_TEXT_IGNORE : IDCANCEL);
         }
     }
 
@@ -398,8 +397,7 @@ void VerificationSession::Record(const VerifiedWord& record)
 void VerificationSession::WriteTrainingPair(const VerifiedWord& record)
 {
     const GreyImage crop = WordImage(m_page.Grey(), record.box).CropPixels();
-    std::wstring name;
-    Utf8ToWide(Padded(record.index), name);
+    const std::wstring name = FileName(record.index);
     const std::vector<std::uint8_t> png = EncodePng(crop.width, crop.height, 1, crop.grey);
     if (png.empty()) {
         throw SessionFailure("the crop of word " + std::to_string(record.index) + " cannot be encoded as PNG");
