@@ -188,7 +188,7 @@ HocrDocument HocrDocument::Read(const std::wstring& path)
                 kind = kWord;
             } else if (className == L"ocrx_cinfo" && word != nullptr) {
                 const TitleProperties title(Attribute(reader.pointer, L"title"));
-                Character character;
+                RecognisedCharacter character;
                 character.box = title.BoundingBox(L"x_bboxes", path, line);
                 std::vector<double> values;
                 if (!title.Numbers(L"x_conf", 1, values, path, line)) {

@@ -4,16 +4,13 @@
 #include <vector>
 
 #include "Box.h"
+#include "RecognisedCharacter.h"
 
 // Tesseract's hOCR (XHTML): its lines with their baseline and x-height, its words with
 // their confidence and, when it was written with hocr_char_boxes=1, each character's box
 // and confidence. Read with the platform's XML reader (XmlLite).
 class HocrDocument {
 public:
-    struct Character {
-        Box box;
-        double confidence = 0;
-    };
     struct Line {
         Box box;
         double xSize = 0;         // pixels; 0 when the line gives none
@@ -25,7 +22,7 @@ public:
         Box box;
         double confidence = 0;
         std::string text; // UTF-8
-        std::vector<Character> characters;
+        std::vector<RecognisedCharacter> characters;
     };
 
     // Reads and checks the file; throws InputError naming the file, the line and the fault.

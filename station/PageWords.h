@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "Box.h"
+#include "RecognisedCharacter.h"
 #include "HocrDocument.h"
 #include "TsvDocument.h"
 
@@ -18,7 +19,7 @@ public:
         Box box;
         double confidence = 0;
         std::string text; // UTF-8, as recognised
-        std::vector<HocrDocument::Character> characters;
+        std::vector<RecognisedCharacter> characters;
         double xSize = 0;         // pixels; 0 when unknown
         double baselineSlope = 0; // rows per column, y downwards
     };

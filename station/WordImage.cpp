@@ -97,7 +97,7 @@ WordImage::Placement WordImage::Place() const
     return placement;
 }
 
-WordPicture WordImage::Picture(const std::vector<HocrDocument::Character>& characters, double uncertainBelow) const
+WordPicture WordImage::Picture(const std::vector<RecognisedCharacter>& characters, double uncertainBelow) const
 {
     std::vector<unsigned char> layerOfPixel(static_cast<size_t>(WordPicture::kWidth) * WordPicture::kHeight,
                                             WordPicture::kNone);
@@ -116,7 +116,7 @@ WordPicture WordImage::Picture(const std::vector<HocrDocument::Character>& chara
             }
         }
     }
-    for (const HocrDocument::Character& character : characters) {
+    for (const RecognisedCharacter& character : characters) {
         if (character.confidence >= uncertainBelow) {
             continue;
         }

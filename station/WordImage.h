@@ -4,7 +4,7 @@
 
 #include "Box.h"
 #include "GreyImage.h"
-#include "HocrDocument.h"
+#include "RecognisedCharacter.h"
 #include "WordPicture.h"
 
 // One word of the page as the operator sees it and as the training data keeps it: the
@@ -37,7 +37,7 @@ public:
 
     // The binarised crop as the dialog's two layers: the ink, and the ink inside the boxes
     // of the characters whose confidence is below `uncertainBelow`.
-    WordPicture Picture(const std::vector<HocrDocument::Character>& characters, double uncertainBelow) const;
+    WordPicture Picture(const std::vector<RecognisedCharacter>& characters, double uncertainBelow) const;
 
 private:
     const GreyImage& m_page;

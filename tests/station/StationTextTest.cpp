@@ -5,10 +5,13 @@
 
 #include <windows.h>
 
+#include <clocale>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "AtomicFile.h"
+#include "ParseNumber.h"
 #include "ScratchFolder.h"
 #include "StationData.h"
 #include "TarsilDlg29.h"
@@ -87,4 +90,30 @@ TEST(StationText, Utf8ConversionRefusesInvalidBytesAndKeepsEveryValidOne)
     ASSERT_TRUE(Utf8ToWide(valid, wide));
     EXPECT_EQ(wide, L"a\u00e9\u201c\U0001D509");
     EXPECT_EQ(WideToUtf8(wide), valid);
+}
+
+// The number parser every reader shares: whole text only, within bounds, no locale.
+TEST(StationText, NumbersAreParsedWholeBoundedAndWithoutTheLocale)
+{
+    ::_wsetlocale(LC_ALL, L"German_Germany.1252"); // a decimal comma: must change nothing
+    double decimal = -7;
+    EXPECT_TRUE(ParseDecimal(std::string_view("-12.5e1"), -1000, 1000, decimal));
+    EXPECT_EQ(decimal, -125.0);
+    EXPECT_TRUE(ParseDecimal(std::wstring_view(L"0.015"), -1, 1, decimal));
+    EXPECT_EQ(decimal, 0.015);
+    for (const char* bad : {"", " 1", "1 ", "+1", "1,5", "0x10", "inf", "nan", "1e308", "1e999", "1.5.5", "2147483647"}) {
+        SCOPED_TRACE(bad);
+        double value = -7;
+        EXPECT_FALSE(ParseDecimal(std::string_view(bad), -1e6, 1e6, value));
+        EXPECT_EQ(value, -7); // untouched
+    }
+    long long whole = -7;
+    EXPECT_TRUE(ParseInteger(std::string_view("-1"), -1, 100, whole));
+    EXPECT_EQ(whole, -1);
+    for (const char* bad : {"1.0", "-2", "101", "99999999999999999999", "1e2", "\xD9\xA1"}) {
+        SCOPED_TRACE(bad);
+        EXPECT_FALSE(ParseInteger(std::string_view(bad), -1, 100, whole));
+    }
+    EXPECT_FALSE(ParseInteger(std::wstring_view(L"\u0661"), 0, 9, whole)); // an Arabic-Indic one
+    ::_wsetlocale(LC_ALL, L"C");
 }
