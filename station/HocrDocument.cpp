@@ -4,22 +4,26 @@
 
 #include <objidl.h>
 #include <shlwapi.h>
+#include <wrl/client.h>
 #include <xmllite.h>
 
-#include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cwchar>
 #include <sstream>
 
 #include "AtomicFile.h"
 #include "InputError.h"
-#include "Released.h"
+#include "LoadedLibrary.h"
+#include "ParseNumber.h"
 #include "Utf8.h"
 
 namespace {
 
 using CreateXmlReaderFn = HRESULT(WINAPI*)(REFIID, void**, IMalloc*);
+
+// Bounds that keep every later computation with a box or a size defined: far beyond any
+// page, far within an int.
+constexpr double kMostNumber = 100000000;
 
 // The properties of an hOCR title ("bbox 1 2 3 4; x_wconf 96"), by name.
 class TitleProperties {
@@ -36,9 +40,8 @@ public:
             std::wstring value;
             bool numeric = true;
             while (words >> value) {
-                wchar_t* end = nullptr;
-                const double number = std::wcstod(value.c_str(), &end);
-                numeric = numeric && *end == L'\0' && std::isfinite(number);
+                double number = 0;
+                numeric = numeric && ParseDecimal(std::wstring_view(value), -kMostNumber, kMostNumber, number);
                 values.push_back(number);
             }
             if (!name.empty()) {
@@ -111,23 +114,22 @@ HocrDocument HocrDocument::Read(const std::wstring& path)
     if (!AtomicFile::Read(path, content)) {
         throw InputError(path, "cannot be opened or read");
     }
-    HMODULE xmlLite = ::LoadLibraryW(L"xmllite.dll");
-    const auto createReader = xmlLite == nullptr ? nullptr
-                                                 : reinterpret_cast<CreateXmlReaderFn>(reinterpret_cast<void*>(
-                                                       ::GetProcAddress(xmlLite, "CreateXmlReader")));
+    // The platform's XML reader, from System32 only.
+    const LoadedLibrary xmlLite = LoadedLibrary::FromSystem(L"xmllite.dll");
+    const auto createReader = xmlLite.Function<CreateXmlReaderFn>("CreateXmlReader");
     if (createReader == nullptr) {
         throw InputError(path, "cannot be read: the platform's XML reader (xmllite.dll) is missing");
     }
-    Released<IXmlReader> reader;
-    Released<IStream> stream;
-    stream.pointer = ::SHCreateMemStream(reinterpret_cast<const BYTE*>(content.data()), static_cast<UINT>(content.size()));
-    if (FAILED(createReader(__uuidof(IXmlReader), reinterpret_cast<void**>(&reader.pointer), nullptr)) ||
-        stream.pointer == nullptr) {
+    Microsoft::WRL::ComPtr<IXmlReader> reader;
+    Microsoft::WRL::ComPtr<IStream> stream;
+    stream.Attach(::SHCreateMemStream(reinterpret_cast<const BYTE*>(content.data()), static_cast<UINT>(content.size())));
+    if (FAILED(createReader(__uuidof(IXmlReader), reinterpret_cast<void**>(reader.GetAddressOf()), nullptr)) ||
+        stream == nullptr) {
         throw InputError(path, "cannot be read: the XML reader could not be made");
     }
     // Tesseract's hOCR declares the XHTML DTD; it is read, never fetched.
-    reader.pointer->SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Parse);
-    reader.pointer->SetInput(stream.pointer);
+    reader->SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Parse);
+    reader->SetInput(stream.Get());
 
     HocrDocument document;
     bool fromTesseract = false;
@@ -141,21 +143,21 @@ HocrDocument HocrDocument::Read(const std::wstring& path)
 
     XmlNodeType type = XmlNodeType_None;
     HRESULT result = S_OK;
-    while ((result = reader.pointer->Read(&type)) == S_OK) {
+    while ((result = reader->Read(&type)) == S_OK) {
         if (type == XmlNodeType_Element) {
-            const int line = LineNumber(reader.pointer);
-            const bool empty = reader.pointer->IsEmptyElement() != FALSE;
+            const int line = LineNumber(reader.Get());
+            const bool empty = reader->IsEmptyElement() != FALSE;
             const wchar_t* name = nullptr;
-            reader.pointer->GetLocalName(&name, nullptr);
-            const std::wstring className = Attribute(reader.pointer, L"class");
+            reader->GetLocalName(&name, nullptr);
+            const std::wstring className = Attribute(reader.Get(), L"class");
             Kind kind = kOther;
-            if (std::wcscmp(name, L"meta") == 0 && Attribute(reader.pointer, L"name") == L"ocr-system") {
-                fromTesseract = Attribute(reader.pointer, L"content").rfind(L"tesseract", 0) == 0;
+            if (std::wcscmp(name, L"meta") == 0 && Attribute(reader.Get(), L"name") == L"ocr-system") {
+                fromTesseract = Attribute(reader.Get(), L"content").rfind(L"tesseract", 0) == 0;
             } else if (className == L"ocr_page") {
                 page = true;
             } else if (className == L"ocr_line" || className == L"ocr_caption" || className == L"ocr_textfloat" ||
                        className == L"ocr_header") {
-                const TitleProperties title(Attribute(reader.pointer, L"title"));
+                const TitleProperties title(Attribute(reader.Get(), L"title"));
                 Line textLine;
                 textLine.box = title.BoundingBox(L"bbox", path, line);
                 std::vector<double> values;
@@ -171,7 +173,7 @@ HocrDocument HocrDocument::Read(const std::wstring& path)
                 if (document.m_lines.empty()) {
                     throw InputError(path, line, "a word outside any line");
                 }
-                const TitleProperties title(Attribute(reader.pointer, L"title"));
+                const TitleProperties title(Attribute(reader.Get(), L"title"));
                 Word newWord;
                 newWord.position = static_cast<int>(document.m_words.size()) + 1;
                 newWord.line = static_cast<int>(document.m_lines.size()) - 1;
@@ -187,7 +189,7 @@ HocrDocument HocrDocument::Read(const std::wstring& path)
                 wordText.clear();
                 kind = kWord;
             } else if (className == L"ocrx_cinfo" && word != nullptr) {
-                const TitleProperties title(Attribute(reader.pointer, L"title"));
+                const TitleProperties title(Attribute(reader.Get(), L"title"));
                 RecognisedCharacter character;
                 character.box = title.BoundingBox(L"x_bboxes", path, line);
                 std::vector<double> values;
@@ -218,7 +220,7 @@ HocrDocument HocrDocument::Read(const std::wstring& path)
             if (inCharacter || !wordHasCharacters) {
                 const wchar_t* text = nullptr;
                 UINT length = 0;
-                reader.pointer->GetValue(&text, &length);
+                reader->GetValue(&text, &length);
                 wordText.append(text, length);
             }
         }
@@ -226,7 +228,7 @@ HocrDocument HocrDocument::Read(const std::wstring& path)
     if (FAILED(result)) {
         char code[16];
         std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(result));
-        throw InputError(path, LineNumber(reader.pointer), std::string("not well-formed XML (") + code + ")");
+        throw InputError(path, LineNumber(reader.Get()), std::string("not well-formed XML (") + code + ")");
     }
     if (!fromTesseract || !page) {
         throw InputError(path, "not Tesseract's hOCR (no ocr-system \"tesseract\" or no ocr_page)");

@@ -7,8 +7,11 @@
 #include <exception>
 #include <string>
 
+#include "ComScope.h"
 #include "InputError.h"
+#include "LoadedLibrary.h"
 #include "StationOptions.h"
+#include "TarsilDlg29.h"
 #include "VerificationSession.h"
 
 namespace {
@@ -44,14 +47,16 @@ int wmain(int argc, wchar_t** argv)
             std::fputs(StationOptions::Usage(), stdout);
             return 0;
         }
-        HMODULE library = ::LoadLibraryW(L"TarsilDlg29.dll");
-        const auto dialog = library == nullptr ? nullptr
-                                               : reinterpret_cast<VerificationSession::DialogFn>(reinterpret_cast<void*>(
-                                                     ::GetProcAddress(library, "RastStartDialog")));
+        const LoadedLibrary library = LoadedLibrary::BesideProgram(L"TarsilDlg29.dll");
+        const auto dialog = library.Function<RastStartDialogFn>("RastStartDialog");
         if (dialog == nullptr) {
-            PrintError("TarsilDlg29.dll could not be loaded (error " + std::to_string(::GetLastError()) + ")");
+            PrintError("TarsilDlg29.dll could not be loaded from the program's folder (error " +
+                       std::to_string(library.Module() == nullptr ? library.LoadError() : ::GetLastError()) + ")");
             return 1;
         }
+        // COM once for the thread: the page is decoded and the training images encoded by
+        // Windows Imaging Component.
+        const ComScope com;
         VerificationSession session(options, dialog, &PrintLine);
         session.Prepare();
         session.Run();

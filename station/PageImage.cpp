@@ -1,105 +1,19 @@
 #include "PageImage.h"
 
-#include <windows.h>
-
-#include <wincodec.h>
-
-#include <algorithm>
-#include <cmath>
-#include <cstdio>
-#include <vector>
-
-#include "ComScope.h"
+#include "ImageFile.h"
 #include "InputError.h"
-#include "Released.h"
-
-namespace {
-
-std::string Code(HRESULT result)
-{
-    char text[16];
-    std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(result));
-    return text;
-}
-
-// Larger pages than this are refused rather than exhausting memory.
-constexpr double kMostPixels = 200e6;
-
-} // namespace
 
 PageImage PageImage::Read(const std::wstring& path)
 {
-    if (::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        throw InputError(path, "cannot be opened: no such file");
-    }
-    const ComScope com;
-    Released<IWICImagingFactory> factory;
-    HRESULT result = ::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                        IID_IWICImagingFactory, reinterpret_cast<void**>(&factory.pointer));
-    if (FAILED(result)) {
-        throw InputError(path, "cannot be decoded: Windows Imaging Component is not available (" + Code(result) + ")");
-    }
-    Released<IWICBitmapDecoder> decoder;
-    result = factory.pointer->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
-                                                        WICDecodeMetadataCacheOnDemand, &decoder.pointer);
-    if (FAILED(result)) {
-        throw InputError(path, "not an image that Windows Imaging Component can read (" + Code(result) + ")");
-    }
-    Released<IWICBitmapFrameDecode> frame;
-    UINT width = 0;
-    UINT height = 0;
-    result = decoder.pointer->GetFrame(0, &frame.pointer);
-    if (SUCCEEDED(result)) {
-        result = frame.pointer->GetSize(&width, &height);
-    }
-    if (FAILED(result)) {
-        throw InputError(path, "the image's first frame cannot be read (" + Code(result) + ")");
-    }
-    if (width == 0 || height == 0 || static_cast<double>(width) * height > kMostPixels) {
-        throw InputError(path, "unsupported image size " + std::to_string(width) + " x " + std::to_string(height));
-    }
-
+    ImageFile file;
+    std::string error;
     PageImage page;
-    double dpiX = 0;
-    double dpiY = 0;
-    if (SUCCEEDED(frame.pointer->GetResolution(&dpiX, &dpiY)) && std::isfinite(dpiY) && dpiY >= 20 &&
-        dpiY <= 10000) {
-        page.m_dpi = dpiY;
+    double dpi = 0;
+    if (!file.Open(path, error) || !file.ReadFrame(0, page.m_grey, dpi, error)) {
+        throw InputError(path, error);
     }
-
-    // Every source format converts to 32-bit BGRA; grey sources come back with equal channels.
-    Released<IWICFormatConverter> converter;
-    result = factory.pointer->CreateFormatConverter(&converter.pointer);
-    if (SUCCEEDED(result)) {
-        result = converter.pointer->Initialize(frame.pointer, GUID_WICPixelFormat32bppBGRA,
-                                               WICBitmapDitherTypeNone, nullptr, 0.0, WICBitmapPaletteTypeCustom);
-    }
-    if (FAILED(result)) {
-        throw InputError(path, "the image's pixels cannot be converted (" + Code(result) + ")");
-    }
-    page.m_grey.width = static_cast<int>(width);
-    page.m_grey.height = static_cast<int>(height);
-    page.m_grey.grey.resize(static_cast<size_t>(width) * height);
-    // A strip of rows at a time keeps the colour copy small.
-    constexpr UINT kStripRows = 64;
-    std::vector<BYTE> strip(static_cast<size_t>(width) * 4 * kStripRows);
-    for (UINT top = 0; top < height; top += kStripRows) {
-        const UINT rows = std::min(kStripRows, height - top);
-        const WICRect rect{0, static_cast<INT>(top), static_cast<INT>(width), static_cast<INT>(rows)};
-        result = converter.pointer->CopyPixels(&rect, width * 4, static_cast<UINT>(width * 4 * rows), strip.data());
-        if (FAILED(result)) {
-            throw InputError(path, "the image's pixels cannot be decoded (" + Code(result) + ")");
-        }
-        std::uint8_t* out = page.m_grey.grey.data() + static_cast<size_t>(top) * width;
-        for (size_t i = 0; i < static_cast<size_t>(width) * rows; ++i) {
-            const BYTE* pixel = strip.data() + i * 4;
-            // Transparent pixels count as paper.
-            const unsigned alpha = pixel[3];
-            const auto blend = [alpha](BYTE channel) {
-                return static_cast<std::uint8_t>((channel * alpha + 255 * (255 - alpha)) / 255);
-            };
-            out[i] = GreyLevel(blend(pixel[2]), blend(pixel[1]), blend(pixel[0]));
-        }
+    if (dpi >= 20 && dpi <= 10000) {
+        page.m_dpi = dpi;
     }
     return page;
 }

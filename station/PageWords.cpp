@@ -28,16 +28,17 @@ PageWords PageWords::From(const TsvDocument* tsv, const HocrDocument* hocr, cons
             }
         }
         std::tuple<int, int, int, int> previousLine{-1, -1, -1, -1};
+        int lines = 0;
         int matched = 0;
         for (const TsvDocument::Word& row : tsv->Words()) {
             const auto lineKey = std::make_tuple(row.page, row.block, row.paragraph, row.textLine);
             if (page.m_words.empty() || lineKey != previousLine) {
-                ++page.m_lineCount;
+                ++lines;
                 previousLine = lineKey;
             }
             Word word;
             word.index = row.line;
-            word.line = page.m_lineCount - 1;
+            word.line = lines - 1;
             word.box = row.box;
             word.confidence = row.confidence;
             word.text = row.text;
@@ -64,6 +65,5 @@ PageWords PageWords::From(const TsvDocument* tsv, const HocrDocument* hocr, cons
         word.line = hocrWord.line;
         page.m_words.push_back(word);
     }
-    page.m_lineCount = static_cast<int>(hocr->Lines().size());
     return page;
 }

@@ -29,9 +29,7 @@ public:
     static PageWords From(const TsvDocument* tsv, const HocrDocument* hocr, const std::wstring& hocrPath);
 
     const std::vector<Word>& Words() const { return m_words; }
-    int LineCount() const { return m_lineCount; }
 
 private:
     std::vector<Word> m_words;
-    int m_lineCount = 0;
 };

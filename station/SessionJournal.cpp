@@ -23,7 +23,6 @@ std::string SessionJournal::ToJson() const
     json session;
     session["inputs"] = {{"image", OrNull(image)}, {"tsv", OrNull(tsv)}, {"hocr", OrNull(hocr)}};
     session["thresholds"] = {{"below", below}, {"charBelow", charBelow}};
-    session["dpi"] = dpi;
     session["finished"] = finished;
     json list = json::array();
     for (const VerifiedWord& word : words) {
@@ -58,7 +57,6 @@ bool SessionJournal::FromJson(const std::string& text, SessionJournal& journal, 
         journal.hocr = StringOrEmpty(inputs.at("hocr"));
         journal.below = session.at("thresholds").at("below").get<double>();
         journal.charBelow = session.at("thresholds").at("charBelow").get<double>();
-        journal.dpi = session.at("dpi").get<double>();
         journal.finished = session.at("finished").get<bool>();
         journal.words.clear();
         for (const json& entry : session.at("words")) {

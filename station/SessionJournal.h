@@ -32,7 +32,6 @@ public:
     std::string hocr;
     double below = 0;
     double charBelow = 0;
-    double dpi = 0;
     bool finished = false; // every word to verify was answered or skipped
     std::vector<VerifiedWord> words;
 

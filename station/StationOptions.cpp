@@ -1,20 +1,8 @@
 #include "StationOptions.h"
 
-#include <cmath>
-#include <cwchar>
-
+#include "ParseNumber.h"
+#include "UnattendedAnswer.h"
 #include "Utf8.h"
-
-namespace {
-
-bool ParseThreshold(const wchar_t* text, double& value)
-{
-    wchar_t* end = nullptr;
-    value = std::wcstod(text, &end);
-    return end != text && *end == L'\0' && std::isfinite(value);
-}
-
-} // namespace
 
 const char* StationOptions::Usage()
 {
@@ -25,16 +13,20 @@ const char* StationOptions::Usage()
            "operator confirmed and corrected.\n"
            "\n"
            "  --image FILE       the page: PNG, TIFF, JPEG, BMP, GIF (whatever Windows\n"
-           "                     Imaging Component reads); its DPI turns pixels into points\n"
-           "                     (300 when the file states none that is plausible)\n"
+           "                     Imaging Component reads), at most 200,000,000 pixels; of a\n"
+           "                     file with several frames (a multi-page TIFF) only the first\n"
+           "                     is read. Its DPI turns pixels into points (300 when the file\n"
+           "                     states none that is plausible)\n"
            "  --tsv FILE         Tesseract's TSV output (tesseract PAGE OUT tsv)\n"
            "  --hocr FILE        Tesseract's hOCR with character boxes\n"
            "                     (tesseract PAGE OUT -c hocr_char_boxes=1 hocr): marks the\n"
            "                     uncertain characters and gives each line's size and angle\n"
-           "  --below N          show only the words whose confidence is below N (default 90)\n"
+           "  --below N          show only the words whose confidence is below N, 0 to 101\n"
+           "                     (default 90; 101 shows every word)\n"
            "  --char-below N     characters below N are drawn in red (default 90)\n"
            "  --out DIR          where the results go (default: IMAGE.verified next to the\n"
-           "                     image)\n"
+           "                     image); an input that the session would overwrite there\n"
+           "                     is refused\n"
            "  --restart          forget the answers of an earlier session in DIR\n"
            "  --press ok|ignore|cancel  answer every dialog by itself once it has painted\n"
            "  --screenshots DIR  save each dialog as DIR/NNNN.png (NNNN: the word's index)\n"
@@ -45,17 +37,23 @@ const char* StationOptions::Usage()
            "box: the session stops, keeping every answer so far; a later run with the same\n"
            "inputs shows only the words not yet answered.\n"
            "\n"
-           "Written in DIR, each file replaced whole after every answer:\n"
+           "Written in DIR, each file replaced whole (a temporary file, flushed to the disk,\n"
+           "then renamed over the old one):\n"
+           "  session.json   the inputs, the thresholds and every word shown or skipped;\n"
+           "                 the only file written after every answer\n"
+           "and at the end of every run, finished or cancelled, from session.json:\n"
            "  verified.tsv   the input TSV, each verified word's text replaced by the\n"
            "                 operator's and its conf set to 100 (with --tsv only)\n"
            "  text.txt       the page's text, one line per recognised line, corrected\n"
            "  train/NNNN.png, train/NNNN.gt.txt  each word confirmed for training: its\n"
            "                 image (grey, the page's resolution) and its text, the line\n"
            "                 ground truth that Tesseract's training (tesstrain) reads\n"
-           "  session.json   the inputs, the thresholds and every word shown or skipped\n"
+           "Every one of them is tried before the first dialog. A file another program\n"
+           "holds for a moment (an indexer, a sync client, antivirus) is waited for, up to\n"
+           "two seconds.\n"
            "\n"
-           "Exit status: 0 when the session ran (finished or cancelled), 2 for bad input,\n"
-           "1 when the dialog could not be shown.\n";
+           "Exit status: 0 when the session ran (finished or cancelled), 2 for bad input\n"
+           "(nothing written), 1 when the dialog could not be shown.\n";
 }
 
 bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& error)
@@ -89,8 +87,8 @@ bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& er
         const wchar_t* value = argv[++i];
         if (text != nullptr) {
             *text = value;
-        } else if (!ParseThreshold(value, *number)) {
-            error = WideToUtf8(option) + " needs a number, not \"" + WideToUtf8(value) + "\"";
+        } else if (!ParseDecimal(std::wstring_view(value), 0, 101, *number)) {
+            error = WideToUtf8(option) + " needs a number from 0 to 101, not \"" + WideToUtf8(value) + "\"";
             return false;
         }
     }
@@ -101,7 +99,7 @@ bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& er
         error = "--image is missing";
     } else if (tsv.empty() && hocr.empty()) {
         error = "--tsv or --hocr is missing: the station needs the recogniser's output";
-    } else if (!press.empty() && press != L"ok" && press != L"ignore" && press != L"cancel") {
+    } else if (!press.empty() && !UnattendedAnswer::IsAnswer(press)) {
         error = "--press takes ok, ignore or cancel";
     }
     return error.empty();

@@ -1,11 +1,8 @@
 #include "TsvDocument.h"
 
-#include <cerrno>
-#include <cmath>
-#include <cstdlib>
-
 #include "AtomicFile.h"
 #include "InputError.h"
+#include "ParseNumber.h"
 #include "Utf8.h"
 
 namespace {
@@ -29,26 +26,9 @@ std::vector<std::string> SplitTabs(const std::string& line)
     }
 }
 
-bool ParseWhole(const std::string& text, long& value)
-{
-    if (text.empty()) {
-        return false;
-    }
-    char* end = nullptr;
-    errno = 0;
-    value = std::strtol(text.c_str(), &end, 10);
-    return *end == '\0' && errno == 0 && value >= -1000000000L && value <= 1000000000L;
-}
-
-bool ParseNumber(const std::string& text, double& value)
-{
-    if (text.empty()) {
-        return false;
-    }
-    char* end = nullptr;
-    value = std::strtod(text.c_str(), &end);
-    return *end == '\0' && std::isfinite(value);
-}
+// Bounds that keep every later computation with a box defined (its right edge, its margin,
+// the crop): far beyond any page, far within an int.
+constexpr long long kMostWhole = 100000000;
 
 } // namespace
 
@@ -106,17 +86,17 @@ TsvDocument TsvDocument::Parse(const std::string& content, const std::wstring& p
             throw InputError(path, lineNumber,
                              "has " + std::to_string(fields.size()) + " columns, expected " + std::to_string(kColumns));
         }
-        long numbers[10] = {};
+        long long numbers[10] = {};
         for (size_t column = 0; column < 10; ++column) {
-            if (!ParseWhole(fields[column], numbers[column])) {
+            if (!ParseInteger(fields[column], -kMostWhole, kMostWhole, numbers[column])) {
                 throw InputError(path, lineNumber,
-                                 std::string("column ") + kColumnNames[column] + " is not a whole number: \"" +
-                                     fields[column] + "\"");
+                                 std::string("column ") + kColumnNames[column] +
+                                     " is not a whole number from -100000000 to 100000000: \"" + fields[column] + "\"");
             }
         }
         double confidence = 0;
-        if (!ParseNumber(fields[10], confidence)) {
-            throw InputError(path, lineNumber, "column conf is not a number: \"" + fields[10] + "\"");
+        if (!ParseDecimal(fields[10], -1, 100, confidence)) {
+            throw InputError(path, lineNumber, "column conf is not a number from -1 to 100: \"" + fields[10] + "\"");
         }
         if (numbers[0] != 5 || confidence == -1) {
             continue; // page, block, paragraph and line rows
@@ -127,7 +107,6 @@ TsvDocument TsvDocument::Parse(const std::string& content, const std::wstring& p
         word.block = static_cast<int>(numbers[2]);
         word.paragraph = static_cast<int>(numbers[3]);
         word.textLine = static_cast<int>(numbers[4]);
-        word.word = static_cast<int>(numbers[5]);
         word.box = {static_cast<int>(numbers[6]), static_cast<int>(numbers[7]), static_cast<int>(numbers[8]),
                     static_cast<int>(numbers[9])};
         word.confidence = confidence;

@@ -6,67 +6,36 @@
 #include <cstdio>
 #include <cwchar>
 #include <map>
+#include <optional>
 
 #include "AtomicFile.h"
 #include "InputError.h"
+#include "OutputClash.h"
+#include "PathName.h"
 #include "PngWriter.h"
-#include "TarsilDlg29Driver.h"
+#include "ShownPicture.h"
+#include "UnattendedAnswer.h"
 #include "Utf8.h"
-#include "WindowShot.h"
 #include "WordImage.h"
 
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-// The word on show: the layer painters and the text lookup are plain function pointers,
-// and the library serves one call at a time, so the word lives here during its call.
-const WordPicture* g_shownPicture = nullptr;
+// The caption of the dialog on show: the text lookup is a plain function pointer, and the
+// library serves one call at a time, so the caption lives here during its call.
 const wchar_t* g_shownCaption = nullptr;
 
-void DrawRuns(const std::vector<WordPicture::Run>& runs, RunFn run)
-{
-    for (const WordPicture::Run& r : runs) {
-        run(r.xFrom, r.xTo, r.y);
-    }
-}
-
-void WINAPI DrawInk(int, int, RunFn run)
-{
-    if (g_shownPicture != nullptr) {
-        DrawRuns(g_shownPicture->Ink(), run);
-    }
-}
-
-void WINAPI DrawUncertainInk(int, int, RunFn run)
-{
-    if (g_shownPicture != nullptr) {
-        DrawRuns(g_shownPicture->Uncertain(), run);
-    }
-}
-
-const wchar_t* WINAPI LookupText(int id)
+const wchar_t* WINAPI LookupText(int id) noexcept
 {
     return id == TARSIL_TEXT_CAPTION ? g_shownCaption : nullptr; // the library's own texts for the rest
-}
-
-std::wstring FullPath(const std::wstring& path)
-{
-    if (path.empty()) {
-        return path;
-    }
-    wchar_t full[MAX_PATH * 4];
-    const DWORD length = ::GetFullPathNameW(path.c_str(), MAX_PATH * 4, full, nullptr);
-    return length > 0 && length < MAX_PATH * 4 ? std::wstring(full, length) : path;
 }
 
 bool SamePath(const std::string& a, const std::string& b)
 {
     std::wstring wideA;
     std::wstring wideB;
-    Utf8ToWide(a, wideA);
-    Utf8ToWide(b, wideB);
-    return ::CompareStringOrdinal(wideA.c_str(), -1, wideB.c_str(), -1, TRUE) == CSTR_EQUAL;
+    return Utf8ToWide(a, wideA) && Utf8ToWide(b, wideB) && PathName::Same(wideA, wideB);
 }
 
 double Hundredths(double value)
@@ -126,14 +95,14 @@ void VerificationSession::Prepare()
     }
     m_words = PageWords::From(m_tsv.get(), m_hocr.get(), m_options.hocr);
 
-    m_journal.image = WideToUtf8(FullPath(m_options.image));
-    m_journal.tsv = WideToUtf8(FullPath(m_options.tsv));
-    m_journal.hocr = WideToUtf8(FullPath(m_options.hocr));
+    m_journal.image = WideToUtf8(PathName::Full(m_options.image));
+    m_journal.tsv = WideToUtf8(PathName::Full(m_options.tsv));
+    m_journal.hocr = WideToUtf8(PathName::Full(m_options.hocr));
     m_journal.below = m_options.below;
     m_journal.charBelow = m_options.charBelow;
-    m_journal.dpi = m_page.Dpi();
 
     m_folder = m_options.OutputFolder();
+    RefuseOutputOverInput();
     const std::wstring journalPath = m_folder + L"\\session.json";
     std::string earlier;
     if (!m_options.restart && AtomicFile::Read(journalPath, earlier)) {
@@ -153,7 +122,7 @@ void VerificationSession::Prepare()
         }
         for (const VerifiedWord& word : previous.words) {
             const auto found = byIndex.find(word.index);
-            if (found == byIndex.end() || found->second->text != word.text) {
+            if (found == byIndex.end() || found->second->text != word.text || !(found->second->box == word.box)) {
                 throw InputError(journalPath, "word " + std::to_string(word.index) +
                                                   " is not the input's; --restart starts a new session");
             }
@@ -163,21 +132,75 @@ void VerificationSession::Prepare()
         }
     }
 
-    // The folder must take files before the first dialog, not after the first answer.
-    ::CreateDirectoryW(m_folder.c_str(), nullptr);
-    ::CreateDirectoryW((m_folder + L"\\train").c_str(), nullptr);
-    std::string error;
-    const std::wstring probe = m_folder + L"\\train\\.probe";
-    if (!AtomicFile::Write(probe, "", error)) {
-        throw InputError(m_folder, "the output folder cannot be written: " + error);
-    }
-    ::DeleteFileW(probe.c_str());
+    CheckOutputsCanBeWritten();
     if (m_options.restart) {
         ForgetEarlierSession(journalPath);
     }
     if (!m_options.screenshots.empty()) {
         ::CreateDirectoryW(m_options.screenshots.c_str(), nullptr);
     }
+}
+
+void VerificationSession::RefuseOutputOverInput() const
+{
+    OutputClash clash;
+    clash.AddInput(m_options.image);
+    clash.AddInput(m_options.tsv);
+    clash.AddInput(m_options.hocr);
+    clash.AddOutputFile(m_folder + L"\\session.json");
+    clash.AddOutputFile(m_folder + L"\\text.txt");
+    if (m_tsv) {
+        clash.AddOutputFile(m_folder + L"\\verified.tsv");
+    }
+    // The training pairs are written and deleted there.
+    clash.AddOutputFolder(m_folder + L"\\train");
+    if (!m_options.screenshots.empty()) {
+        for (const PageWords::Word& word : m_words.Words()) {
+            clash.AddOutputFile(ScreenshotPath(word.index));
+        }
+    }
+    std::wstring input;
+    std::wstring output;
+    if (clash.Find(input, output)) {
+        throw InputError(input, "is an input, and the session would overwrite it as " + WideToUtf8(output) +
+                                    ": choose another output folder");
+    }
+}
+
+void VerificationSession::CheckOutputsCanBeWritten()
+{
+    // The very files the session writes, tried before the first dialog rather than after
+    // the first answer.
+    const std::wstring train = m_folder + L"\\train";
+    const bool madeFolder = ::CreateDirectoryW(m_folder.c_str(), nullptr) != FALSE;
+    const bool madeTrain = ::CreateDirectoryW(train.c_str(), nullptr) != FALSE;
+    std::vector<std::wstring> names{L"session.json", L"text.txt"};
+    if (m_tsv) {
+        names.emplace_back(L"verified.tsv");
+    }
+    for (const PageWords::Word& word : m_words.Words()) {
+        if (word.confidence < m_options.below) {
+            names.push_back(L"train\\" + FileName(word.index) + L".png");
+            names.push_back(L"train\\" + FileName(word.index) + L".gt.txt");
+        }
+    }
+    for (const std::wstring& name : names) {
+        std::string error;
+        if (!AtomicFile::CanWrite(m_folder + L"\\" + name, error)) {
+            if (madeTrain) {
+                ::RemoveDirectoryW(train.c_str());
+            }
+            if (madeFolder) {
+                ::RemoveDirectoryW(m_folder.c_str());
+            }
+            throw InputError(m_folder, "the output folder cannot be written: " + WideToUtf8(name) + ": " + error);
+        }
+    }
+}
+
+std::wstring VerificationSession::ScreenshotPath(int index) const
+{
+    return m_options.screenshots + L"\\" + FileName(index) + L".png";
 }
 
 void VerificationSession::ForgetEarlierSession(const std::wstring& journalPath)
@@ -314,42 +337,33 @@ VerificationSession::Answer VerificationSession::Show(const PageWords::Word& wor
     const WordImage image(m_page.Grey(), word.box);
     const WordPicture picture = image.Picture(word.characters, m_options.charBelow);
     const std::wstring caption = Caption(ordinal, total);
-    g_shownPicture = &picture;
-    g_shownCaption = caption.c_str();
 
     // Unattended: the kit's driver answers once the dialog has painted.
-    std::unique_ptr<tarsil::DialogDriver> driver;
+    std::optional<UnattendedAnswer> unattended;
     if (!m_options.press.empty() || !m_options.screenshots.empty()) {
-        driver = std::make_unique<tarsil::DialogDriver>(m_options.press.empty() ? INFINITE : 60000);
-        if (!m_options.screenshots.empty()) {
-            const std::wstring path = m_options.screenshots + L"\\" + FileName(word.index) + L".png";
-            driver->Do([this, path](tarsil::DialogDriver& d) {
-                if (!SaveScreenshot(d.Dialog(), path)) {
-                    m_print("could not write " + WideToUtf8(path));
-                }
-            });
-        }
-        if (m_options.press == L"ok") {
-            // The dialog refuses OK for an empty word with a message box: that word is
-            // answered with Ignore instead. Otherwise the dialog has ended and the rest of
-            // the steps never run.
-            driver->Click(IDOK).AwaitMessageBox().CloseMessageBox().Click(TARSIL_TEXT_IGNORE);
-        } else if (!m_options.press.empty()) {
-            driver->Click(m_options.press == L"ignore" ? TARSIL_TEXT_IGNORE : IDCANCEL);
-        }
+        unattended.emplace(m_options.press, m_options.screenshots.empty() ? std::wstring() : ScreenshotPath(word.index));
     }
 
     int reserved = 0;
     int train = 0;
     int unchanged = 0;
-    ::SetLastError(ERROR_SUCCESS);
-    const int result = m_dialog(nullptr, 0, 0, text, TARSIL_MAX_LENGTH, &size, &orientation,
-                                static_cast<int>(std::lround(word.confidence)), 0, 0, 0, 255, 255, 255, 220, 0, 0,
-                                &DrawInk, &DrawUncertainInk, &reserved, &train, &unchanged, &LookupText);
-    const DWORD error = ::GetLastError();
-    driver.reset();
-    g_shownPicture = nullptr;
-    g_shownCaption = nullptr;
+    int result = TARSIL_RESULT_CANCEL;
+    DWORD error = ERROR_SUCCESS;
+    {
+        const ShownPicture shown(picture);
+        g_shownCaption = caption.c_str();
+        ::SetLastError(ERROR_SUCCESS);
+        result = m_dialog(nullptr, 0, 0, text, TARSIL_MAX_LENGTH, &size, &orientation,
+                          static_cast<int>(std::lround(word.confidence)), 0, 0, 0, 255, 255, 255, 220, 0, 0,
+                          &ShownPicture::DrawInk, &ShownPicture::DrawUncertainInk, &reserved, &train, &unchanged,
+                          &LookupText);
+        error = ::GetLastError();
+        g_shownCaption = nullptr;
+    }
+    if (unattended && unattended->ScreenshotFailed()) {
+        m_print("could not write " + WideToUtf8(ScreenshotPath(word.index)));
+    }
+    unattended.reset();
 
     if (result == TARSIL_RESULT_OK) {
         record.outcome = "ok";

@@ -21,22 +21,13 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The type of a function called as RastStartDialog is, whether or not it is noexcept as the
-// library's own is: tests and benchmarks stand in their own.
-template <typename Function>
-struct CalledLike;
-template <typename Result, typename... Arguments>
-struct CalledLike<Result(WINAPI*)(Arguments...) noexcept> {
-    using type = Result(WINAPI*)(Arguments...);
-};
-
 // One page verified word by word: the words the recogniser is unsure of are shown one
 // RastStartDialog call each, in reading order. Every answer goes into the session's journal
 // (session.json) at once; the verified TSV, the text and the training pairs are made from
 // the journal at the end of every run, so one file per answer is all the operator waits for.
 class VerificationSession {
 public:
-    using DialogFn = CalledLike<decltype(&RastStartDialog)>::type;
+    using DialogFn = RastStartDialogFn;
     using PrintFn = std::function<void(const std::string&)>;
 
     struct Summary {
@@ -54,14 +45,14 @@ public:
     // receives the progress lines.
     VerificationSession(StationOptions options, DialogFn dialog, PrintFn print);
 
-    // Reads and checks every input, the output folder and an earlier session's answers.
-    // Throws InputError; writes nothing but a check that the folder can be written.
+    // Reads and checks every input, the output folder and an earlier session's answers;
+    // refuses an output that would overwrite an input, and tries the very files the session
+    // will write. Throws InputError, with nothing written (the output folder is made only to
+    // try the files, and removed again when that fails).
     void Prepare();
     // Shows the words still to verify. Throws SessionFailure when a dialog cannot be shown.
     Summary Run();
 
-    const PageImage& Page() const { return m_page; }
-    const PageWords& Words() const { return m_words; }
     const SessionJournal& Journal() const { return m_journal; }
     // The caption the dialog of the word with this ordinal shows.
     static std::wstring Caption(int ordinal, int total);
@@ -75,6 +66,9 @@ private:
     void WriteOutputs();
     void Write(const std::wstring& name, const std::string& content);
     void ForgetEarlierSession(const std::wstring& journalPath);
+    void RefuseOutputOverInput() const;
+    void CheckOutputsCanBeWritten();
+    std::wstring ScreenshotPath(int index) const;
     void Record(const VerifiedWord& record);
     std::string Progress(int ordinal, int total, const VerifiedWord& record) const;
 

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <wincodec.h>
+#include <wrl/client.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -14,49 +15,49 @@
 
 #include "InputError.h"
 #include "PageImage.h"
-#include "Released.h"
 #include "ScratchFolder.h"
 #include "StationData.h"
 
 namespace {
 
+using Microsoft::WRL::ComPtr;
+
 // Writes the grey image with Windows Imaging Component's own encoder for the container, as
 // 24-bit colour, stating the resolution.
 void Encode(const GreyImage& image, const GUID& container, double dpi, const std::wstring& path)
 {
-    Released<IWICImagingFactory> factory;
-    ASSERT_HRESULT_SUCCEEDED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                                IID_IWICImagingFactory, reinterpret_cast<void**>(&factory.pointer)));
-    Released<IWICStream> stream;
-    ASSERT_HRESULT_SUCCEEDED(factory.pointer->CreateStream(&stream.pointer));
-    ASSERT_HRESULT_SUCCEEDED(stream.pointer->InitializeFromFilename(path.c_str(), GENERIC_WRITE));
-    Released<IWICBitmapEncoder> encoder;
-    ASSERT_HRESULT_SUCCEEDED(factory.pointer->CreateEncoder(container, nullptr, &encoder.pointer));
-    ASSERT_HRESULT_SUCCEEDED(encoder.pointer->Initialize(stream.pointer, WICBitmapEncoderNoCache));
-    Released<IWICBitmapFrameEncode> frame;
-    ASSERT_HRESULT_SUCCEEDED(encoder.pointer->CreateNewFrame(&frame.pointer, nullptr));
-    ASSERT_HRESULT_SUCCEEDED(frame.pointer->Initialize(nullptr));
-    ASSERT_HRESULT_SUCCEEDED(frame.pointer->SetSize(static_cast<UINT>(image.width), static_cast<UINT>(image.height)));
-    ASSERT_HRESULT_SUCCEEDED(frame.pointer->SetResolution(dpi, dpi));
+    ComPtr<IWICImagingFactory> factory;
+    ASSERT_HRESULT_SUCCEEDED(
+        ::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory)));
+    ComPtr<IWICStream> stream;
+    ASSERT_HRESULT_SUCCEEDED(factory->CreateStream(&stream));
+    ASSERT_HRESULT_SUCCEEDED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE));
+    ComPtr<IWICBitmapEncoder> encoder;
+    ASSERT_HRESULT_SUCCEEDED(factory->CreateEncoder(container, nullptr, &encoder));
+    ASSERT_HRESULT_SUCCEEDED(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache));
+    ComPtr<IWICBitmapFrameEncode> frame;
+    ASSERT_HRESULT_SUCCEEDED(encoder->CreateNewFrame(&frame, nullptr));
+    ASSERT_HRESULT_SUCCEEDED(frame->Initialize(nullptr));
+    ASSERT_HRESULT_SUCCEEDED(frame->SetSize(static_cast<UINT>(image.width), static_cast<UINT>(image.height)));
+    ASSERT_HRESULT_SUCCEEDED(frame->SetResolution(dpi, dpi));
     WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
-    ASSERT_HRESULT_SUCCEEDED(frame.pointer->SetPixelFormat(&format));
+    ASSERT_HRESULT_SUCCEEDED(frame->SetPixelFormat(&format));
     ASSERT_TRUE(IsEqualGUID(format, GUID_WICPixelFormat24bppBGR));
     const UINT stride = static_cast<UINT>(image.width) * 3;
     std::vector<BYTE> pixels;
     for (std::uint8_t grey : image.grey) {
         pixels.insert(pixels.end(), {grey, grey, grey});
     }
-    ASSERT_HRESULT_SUCCEEDED(frame.pointer->WritePixels(static_cast<UINT>(image.height), stride,
+    ASSERT_HRESULT_SUCCEEDED(frame->WritePixels(static_cast<UINT>(image.height), stride,
                                                         static_cast<UINT>(pixels.size()), pixels.data()));
-    ASSERT_HRESULT_SUCCEEDED(frame.pointer->Commit());
-    ASSERT_HRESULT_SUCCEEDED(encoder.pointer->Commit());
+    ASSERT_HRESULT_SUCCEEDED(frame->Commit());
+    ASSERT_HRESULT_SUCCEEDED(encoder->Commit());
 }
 
 } // namespace
 
 TEST(StationImage, EachFormatDecodesToThePagesGreyLevelsWithTheResolutionItStates)
 {
-    ASSERT_HRESULT_SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     ScratchFolder folder;
     const PageImage original = PageImage::Read(StationData(L"page.png"));
     EXPECT_NEAR(original.Dpi(), 72.0, 0.01); // the scan's pHYs says 2835 pixels a metre
@@ -99,5 +100,4 @@ TEST(StationImage, EachFormatDecodesToThePagesGreyLevelsWithTheResolutionItState
         const double expectedDpi = format.dpi < 20 || format.dpi > 10000 ? PageImage::kDefaultDpi : format.dpi;
         EXPECT_NEAR(decoded.Dpi(), expectedDpi, 0.5);
     }
-    ::CoUninitialize();
 }

@@ -76,7 +76,7 @@ TEST(StationInput, BadInputIsNamedWithItsLineAndEndsWithStatusTwoBeforeAnyDialog
          {"header.tsv:1:", "not Tesseract's TSV header"}, out},
         {"short row", image + L" --tsv " + Quote(folder / L"short.tsv"), {"short.tsv:3:", "has 5 columns"}, out},
         {"not a number", image + L" --tsv " + Quote(folder / L"number.tsv"),
-         {"number.tsv:2:", "column top is not a whole number: \"ten\""}, out},
+         {"number.tsv:2:", "column top is not a whole number from -100000000 to 100000000: \"ten\""}, out},
         {"conf not a number", image + L" --tsv " + Quote(folder / L"conf.tsv"),
          {"conf.tsv:2:", "column conf is not a number"}, out},
         {"invalid UTF-8", image + L" --tsv " + Quote(folder / L"utf8.tsv"), {"utf8.tsv:3:", "not valid UTF-8"}, out},
