@@ -88,6 +88,10 @@ bool AtomicFile::CanWrite(const std::wstring& path, std::string& error)
         error = "a folder stands where the file goes";
         return false;
     }
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        error = "the file is read-only";
+        return false;
+    }
     // The temporary file, deleted again when the handle closes.
     const FileHandle temporary = FileHandle::OpenWhenFree(TemporaryName(path), GENERIC_WRITE | DELETE, 0,
                                                           CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE);

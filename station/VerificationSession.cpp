@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "AtomicFile.h"
+#include "FileHandle.h"
 #include "InputError.h"
 #include "OutputClash.h"
 #include "PathName.h"
@@ -105,7 +106,12 @@ void VerificationSession::Prepare()
     RefuseOutputOverInput();
     const std::wstring journalPath = m_folder + L"\\session.json";
     std::string earlier;
-    if (!m_options.restart && AtomicFile::Read(journalPath, earlier)) {
+    const bool journalExists = ::GetFileAttributesW(journalPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (!m_options.restart && journalExists && !AtomicFile::Read(journalPath, earlier)) {
+        // Taken for no session, its answers would be overwritten by the first new one.
+        throw InputError(journalPath, "cannot be read: " + FileHandle::Reason(::GetLastError()));
+    }
+    if (!m_options.restart && journalExists) {
         SessionJournal previous;
         std::string error;
         if (!SessionJournal::FromJson(earlier, previous, error)) {
@@ -163,7 +169,7 @@ void VerificationSession::RefuseOutputOverInput() const
     std::wstring output;
     if (clash.Find(input, output)) {
         throw InputError(input, "is an input, and the session would overwrite it as " + WideToUtf8(output) +
-                                    ": choose another output folder");
+                                    ": give the session's outputs another folder");
     }
 }
 
