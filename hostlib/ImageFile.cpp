@@ -13,7 +13,7 @@ namespace {
 std::string Code(HRESULT result)
 {
     char text[16];
-    std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(result));
+    static_cast<void>(std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(result)));
     return text;
 }
 

@@ -222,6 +222,12 @@ std::string JsonLine(const json& fields)
     return line + "}\n";
 }
 
+// False when the console cannot take the text.
+bool Print(std::FILE* stream, const std::string& text)
+{
+    return std::fwrite(text.data(), 1, text.size(), stream) == text.size() && std::fflush(stream) == 0;
+}
+
 // Reads the word's picture; 0, or the exit status when it cannot.
 int MakePicture(const Options& options, WordPicture& picture)
 {
@@ -234,7 +240,7 @@ int MakePicture(const Options& options, WordPicture& picture)
         std::string error;
         double dpi = 0;
         if (!file.Open(options.image, error) || !file.ReadFrame(0, image, dpi, error)) {
-            std::fprintf(stderr, "cannot read %s: %s\n", WideToUtf8(options.image).c_str(), error.c_str());
+            Print(stderr, "cannot read " + WideToUtf8(options.image) + ": " + error + "\n");
             return 1;
         }
         characterEdges = WordPicture::EvenCharacterEdges(image, static_cast<int>(options.text.size()));
@@ -247,15 +253,15 @@ int Run(int argc, wchar_t** argv)
 {
     Options options;
     if (!ParseOptions(argc, argv, options)) {
-        std::fputs(kUsage, stderr);
+        Print(stderr, kUsage);
         return 2;
     }
     if (options.help) {
-        std::fputs(kUsage, stdout);
+        Print(stdout, kUsage);
         return 0;
     }
     if (options.text.size() > static_cast<size_t>(options.length)) {
-        std::fputs("the text is longer than --length\n", stderr);
+        Print(stderr, "the text is longer than --length\n");
         return 2;
     }
     g_german = options.lang == L"de";
@@ -270,7 +276,7 @@ int Run(int argc, wchar_t** argv)
     const LoadedLibrary library = LoadedLibrary::BesideProgram(L"TarsilDlg29.dll");
     const auto rastStartDialog = library.Function<RastStartDialogFn>("RastStartDialog");
     if (rastStartDialog == nullptr) {
-        std::fputs("TarsilDlg29.dll could not be loaded from the program's folder\n", stderr);
+        Print(stderr, "TarsilDlg29.dll could not be loaded from the program's folder\n");
         return 1;
     }
 
@@ -295,7 +301,7 @@ int Run(int argc, wchar_t** argv)
         error = ::GetLastError();
         shown = unattended.DialogsOpened() > 0;
         if (unattended.ScreenshotFailed()) {
-            std::fprintf(stderr, "could not write %s\n", WideToUtf8(options.screenshot).c_str());
+            Print(stderr, "could not write " + WideToUtf8(options.screenshot) + "\n");
         }
     }
 
@@ -307,14 +313,16 @@ int Run(int argc, wchar_t** argv)
     outcome["size"] = JsonNumber(size);
     outcome["orientation"] = JsonNumber(orientation);
     outcome["train"] = ok ? json(train) : json(nullptr);
-    const std::string line = JsonLine(outcome);
-    std::fwrite(line.data(), 1, line.size(), stdout);
+    if (!Print(stdout, JsonLine(outcome))) {
+        return 1;
+    }
     if (result == TARSIL_RESULT_CANCEL && error != ERROR_SUCCESS) {
-        std::fprintf(stderr, "the library refused the call or could not show the dialog (error %lu)\n", error);
+        Print(stderr, "the library refused the call or could not show the dialog (error " + std::to_string(error) +
+                          ")\n");
         return 1;
     }
     if (!shown) {
-        std::fputs("the call returned without showing the dialog\n", stderr);
+        Print(stderr, "the call returned without showing the dialog\n");
         return 1;
     }
     return 0;
@@ -327,10 +335,10 @@ int wmain(int argc, wchar_t** argv)
     try {
         return Run(argc, argv);
     } catch (const std::exception& fault) {
-        std::fprintf(stderr, "sample host: %s\n", fault.what());
+        static_cast<void>(std::fprintf(stderr, "sample host: %s\n", fault.what()));
         return 1;
     } catch (...) {
-        std::fputs("sample host: unexpected failure\n", stderr);
+        static_cast<void>(std::fputs("sample host: unexpected failure\n", stderr));
         return 1;
     }
 }

@@ -227,7 +227,7 @@ HocrDocument HocrDocument::Read(const std::wstring& path)
     }
     if (FAILED(result)) {
         char code[16];
-        std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(result));
+        static_cast<void>(std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(result)));
         throw InputError(path, LineNumber(reader.Get()), std::string("not well-formed XML (") + code + ")");
     }
     if (!fromTesseract || !page) {

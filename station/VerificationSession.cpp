@@ -54,7 +54,7 @@ std::string Quoted(const std::string& text)
 std::wstring FileName(int index)
 {
     wchar_t name[16];
-    std::swprintf(name, sizeof name / sizeof name[0], L"%04d", index);
+    static_cast<void>(std::swprintf(name, sizeof name / sizeof name[0], L"%04d", index));
     return name;
 }
 
@@ -311,7 +311,7 @@ VerificationSession::Summary VerificationSession::Run()
     WriteOutputs();
 
     char below[32];
-    std::snprintf(below, sizeof below, "%g", m_options.below);
+    static_cast<void>(std::snprintf(below, sizeof below, "%g", m_options.below));
     std::string line = std::to_string(summary.toVerify) + " words below " + below +
                        ": " + std::to_string(summary.ok) + " ok (" + std::to_string(summary.corrected) +
                        " corrected, " + std::to_string(summary.forTraining) + " for training), " +
