@@ -45,12 +45,6 @@ bool ImageFile::Open(const std::wstring& path, std::string& error)
     return true;
 }
 
-unsigned ImageFile::FrameCount() const
-{
-    UINT count = 0;
-    return m_decoder != nullptr && SUCCEEDED(m_decoder->GetFrameCount(&count)) ? count : 0;
-}
-
 bool ImageFile::ReadFrame(unsigned index, GreyImage& image, double& dpi, std::string& error) const
 {
     ComPtr<IWICBitmapFrameDecode> frame;

@@ -11,8 +11,8 @@
 #include "GreyImage.h"
 
 // An image file decoded by the platform's codecs (Windows Imaging Component: PNG, TIFF,
-// JPEG, BMP, GIF and whatever else is installed), frame by frame, as grey levels. COM must
-// be initialised on the calling thread.
+// JPEG, BMP, GIF and whatever else is installed), a frame at a time, as grey levels. COM
+// must be initialised on the calling thread.
 class ImageFile {
 public:
     // Larger frames than this are refused rather than exhausting memory.
@@ -22,7 +22,6 @@ public:
     // with the reason in `error`, when it is missing or no codec reads it.
     bool Open(const std::wstring& path, std::string& error);
 
-    unsigned FrameCount() const;
     // Decodes frame `index` (from 0). Transparent pixels count as paper. `dpi` gets the
     // frame's vertical resolution as the file states it (0 when it states none).
     bool ReadFrame(unsigned index, GreyImage& image, double& dpi, std::string& error) const;

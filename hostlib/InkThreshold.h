@@ -13,12 +13,7 @@ public:
 
     bool IsInk(std::uint8_t grey) const { return (grey <= m_level) != m_lightInk; }
 
-    // Pixels at or below this level are the darker class.
-    int Level() const { return m_level; }
-    // True when the ink is lighter than the paper (the darker class is the larger one).
-    bool LightInk() const { return m_lightInk; }
-
 private:
-    int m_level = 127;
-    bool m_lightInk = false;
+    int m_level = 127;       // pixels at or below it are the darker class
+    bool m_lightInk = false; // the darker class is the larger: the ink is the lighter one
 };
