@@ -4,6 +4,7 @@
 #include <shlwapi.h>
 
 #include <cstdio>
+#include <stdexcept>
 
 #include "InputError.h"
 #include "XmlMarkup.h"
@@ -58,7 +59,8 @@ bool LooksUtf16(const std::string& bytes)
 } // namespace
 
 XmlSource::XmlSource(const std::string& bytes, std::wstring path)
-    : m_path(std::move(path))
+    : m_bytes(bytes)
+    , m_path(std::move(path))
 {
     const size_t start = bytes.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
     const std::string encoding = DeclaredEncoding(bytes, start);
@@ -103,6 +105,7 @@ bool XmlSource::Next()
     }
     const HRESULT result = m_reader->Read(&m_type);
     if (result == S_FALSE) {
+        CheckMarkup();
         return false;
     }
     if (FAILED(result)) {
@@ -112,6 +115,7 @@ bool XmlSource::Next()
     }
     if (m_type == XmlNodeType_Element) {
         ++m_element;
+        m_elementLines.push_back(Line());
         m_empty = m_reader->IsEmptyElement() != FALSE;
         if (m_depth + 1 > kMaxDepth) {
             Fail("elements nested more than " + std::to_string(kMaxDepth) + " deep");
@@ -172,6 +176,23 @@ int XmlSource::Line() const
     UINT line = 0;
     m_reader->GetLineNumber(&line);
     return static_cast<int>(line);
+}
+
+void XmlSource::CheckMarkup() const
+{
+    try {
+        const XmlMarkup markup(m_bytes);
+        bool same = markup.Count() == static_cast<int>(m_elementLines.size());
+        for (int element = 0; same && element < markup.Count(); ++element) {
+            same = markup[element].line == m_elementLines[static_cast<size_t>(element)];
+        }
+        if (same) {
+            return;
+        }
+    } catch (const std::runtime_error&) {
+        // described below
+    }
+    throw InputError(m_path, "its markup could not be followed element by element, so it cannot be rewritten");
 }
 
 void XmlSource::Fail(const std::string& what) const

@@ -6,6 +6,7 @@
 #include <wrl/client.h>
 
 #include <string>
+#include <vector>
 
 // A document's bytes read with the platform's XML reader (XmlLite), hardened for files from
 // anywhere: UTF-8 only; no DTD processing at all (a document type declaration without an
@@ -16,11 +17,13 @@ class XmlSource {
 public:
     static constexpr int kMaxDepth = 100;
 
-    // Throws InputError naming `path`.
+    // Throws InputError naming `path`. `bytes` must outlive this object.
     XmlSource(const std::string& bytes, std::wstring path);
 
     // Moves to the next node; false at the end of the document. Throws InputError, with the
-    // line, for XML that is not well-formed or is nested too deep.
+    // line, for XML that is not well-formed or is nested too deep. At the end, the elements
+    // XmlMarkup finds in the bytes are checked to be the reader's, on the same lines, so
+    // that a rewrite never edits another element than the one read.
     bool Next();
     XmlNodeType Type() const { return m_type; }
 
@@ -44,10 +47,13 @@ public:
     const std::wstring& Path() const { return m_path; }
 
 private:
+    void CheckMarkup() const;
     std::wstring Text(HRESULT (STDMETHODCALLTYPE IXmlReader::*getter)(LPCWSTR*, UINT*)) const;
 
     Microsoft::WRL::ComPtr<IXmlReader> m_reader;
+    const std::string& m_bytes;
     std::wstring m_path;
+    std::vector<int> m_elementLines;
     XmlNodeType m_type = XmlNodeType_None;
     int m_element = -1;
     int m_depth = 0;
