@@ -4,6 +4,7 @@
 #include <set>
 
 #include "CorrectedWords.h"
+#include "InputError.h"
 #include "ParseNumber.h"
 #include "Utf8.h"
 #include "XmlRewrite.h"
@@ -188,6 +189,7 @@ PageXmlDocument::PageXmlDocument(std::string bytes, const std::wstring& path)
                 }
                 WordElements word;
                 word.element = source.Element();
+                word.sourceLine = source.Line();
                 word.line = static_cast<int>(open.back().index);
                 m_pageWords.push_back(word);
                 glyphs.emplace_back();
@@ -261,7 +263,7 @@ PageXmlDocument::PageXmlDocument(std::string bytes, const std::wstring& path)
         const Open ended = open.back();
         open.pop_back();
         if (ended.kind == kWord && m_pageWords[ended.index].coords < 0) {
-            source.Fail("a Word without Coords");
+            throw InputError(path, m_pageWords[ended.index].sourceLine, "a Word without Coords");
         }
         if (ended.kind == kEquiv && !open.empty()) {
             const TextEquiv& equiv = equivs[0];
@@ -341,15 +343,20 @@ std::string PageXmlDocument::WithVerified(const std::map<int, std::string>& text
         const std::string prefix = name.substr(0, name.find(':') == std::string::npos ? 0 : name.find(':') + 1);
         const std::string childIndentation = rewrite.Indentation(word.coords);
         auto textEquiv = [&prefix](const std::string& unicode) {
-            return "<" + prefix + "TextEquiv conf=\"1\">" + XmlRewrite::WithText(StartTag("<" + prefix + "Unicode>"), unicode) +
-                   "</" + prefix + "TextEquiv>";
+            std::string markup = "<";
+            markup.append(prefix).append("TextEquiv conf=\"1\">");
+            markup += XmlRewrite::WithText(StartTag("<" + prefix + "Unicode>"), unicode);
+            return markup.append("</").append(prefix).append("TextEquiv>");
         };
         auto rectangle = [&word](const CorrectedWords::Piece& piece) {
-            const std::string left = std::to_string(CorrectedWords::Edge(word.box.left, word.box.width, piece.from));
-            const std::string right = std::to_string(CorrectedWords::Edge(word.box.left, word.box.width, piece.to));
-            const std::string top = std::to_string(word.box.top);
-            const std::string bottom = std::to_string(word.box.Bottom());
-            return left + "," + top + " " + right + "," + top + " " + right + "," + bottom + " " + left + "," + bottom;
+            const long long left = CorrectedWords::Edge(word.box.left, word.box.width, piece.from);
+            const long long right = CorrectedWords::Edge(word.box.left, word.box.width, piece.to);
+            std::string points;
+            for (const auto& [x, y] : {std::make_pair(left, word.box.top), std::make_pair(right, word.box.top),
+                                       std::make_pair(right, word.box.Bottom()), std::make_pair(left, word.box.Bottom())}) {
+                points.append(points.empty() ? "" : " ").append(std::to_string(x)).append(",").append(std::to_string(y));
+            }
+            return points;
         };
 
         // The first word in the old one's place: its text, its glyphs gone, a rectangle of
@@ -387,10 +394,14 @@ std::string PageXmlDocument::WithVerified(const std::map<int, std::string>& text
             if (hasId) {
                 tag.Set("id", rewrite.NewId(id));
             }
-            following += indentation + tag.Text() + childIndentation + "<" + prefix + "Coords points=\"" +
-                         rectangle(piece) + "\"/>" + childIndentation + textEquiv(piece.text) +
-                         (word.textStyle >= 0 ? childIndentation + rewrite.Bytes(word.textStyle) : std::string()) +
-                         indentation + "</" + name + ">";
+            following.append(indentation).append(tag.Text());
+            following.append(childIndentation).append("<").append(prefix).append("Coords points=\"");
+            following.append(rectangle(piece)).append("\"/>");
+            following.append(childIndentation).append(textEquiv(piece.text));
+            if (word.textStyle >= 0) {
+                following.append(childIndentation).append(rewrite.Bytes(word.textStyle));
+            }
+            following.append(indentation).append("</").append(name).append(">");
         }
         rewrite.InsertAfter(word.element, following);
     }

@@ -40,6 +40,7 @@ private:
         TextEquiv equiv;
         int line = 0; // into m_lines
         Box box;
+        int sourceLine = 0; // in the file, for messages
     };
     struct LineElements {
         TextEquiv equiv;

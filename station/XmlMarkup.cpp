@@ -48,7 +48,9 @@ size_t FirstOutsideQuotes(const std::string& bytes, size_t from, const char* sto
     for (size_t i = from; i < bytes.size(); ++i) {
         const char c = bytes[i];
         if (quote != 0) {
-            quote = c == quote ? 0 : quote;
+            if (c == quote) {
+                quote = 0;
+            }
         } else if (c == '"' || c == '\'') {
             quote = c;
         } else if (std::strchr(stops, c) != nullptr) {

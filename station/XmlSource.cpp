@@ -3,7 +3,8 @@
 #include <objidl.h>
 #include <shlwapi.h>
 
-#include <cstdio>
+#include <iomanip>
+#include <sstream>
 #include <stdexcept>
 
 #include "InputError.h"
@@ -109,9 +110,10 @@ bool XmlSource::Next()
         return false;
     }
     if (FAILED(result)) {
-        char code[16];
-        std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(result));
-        Fail(std::string("not well-formed XML (") + code + ")");
+        std::ostringstream code;
+        code << "0x" << std::hex << std::uppercase << std::setw(8) << std::setfill('0')
+             << static_cast<unsigned long>(result);
+        Fail("not well-formed XML (" + code.str() + ")");
     }
     if (m_type == XmlNodeType_Element) {
         ++m_element;
