@@ -125,15 +125,13 @@ AltoDocument::AltoDocument(std::string bytes, const std::wstring& path, double d
     while (source.Next()) {
         const XmlNodeType type = source.Type();
         if (type == XmlNodeType_Element) {
-            const std::wstring name = source.LocalName();
             if (root) {
                 altoNamespace = source.NamespaceUri();
                 root = false;
             }
-            const bool alto = source.NamespaceUri() == altoNamespace; // not another vocabulary's
-            if (!alto) {
-                // passed over, only kept track of
-            } else if (name == L"TextLine") {
+            // Another vocabulary's elements are only kept track of.
+            const std::wstring name = source.NamespaceUri() == altoNamespace ? source.LocalName() : std::wstring();
+            if (name == L"TextLine") {
                 ++lines;
             } else if (name == L"String") {
                 if (lines == 0 || word != nullptr) {
@@ -178,11 +176,11 @@ AltoDocument::AltoDocument(std::string bytes, const std::wstring& path, double d
                 m_strings.back().glyphs.push_back(source.Element());
             }
             if (source.EmptyElement()) {
-                if (alto && name == L"String") {
+                if (name == L"String") {
                     finishWord();
                 }
             } else {
-                open.push_back(alto ? name : std::wstring());
+                open.push_back(name);
             }
         } else if (type == XmlNodeType_EndElement && !open.empty()) {
             if (open.back() == L"MeasurementUnit") {

@@ -172,6 +172,15 @@ HocrDocument HocrDocument::Read(const std::wstring& path)
     int word = -1; // into m_words, while a word is open
     std::wstring wordText;
     std::wstring characterTexts;
+    auto finishWord = [&]() {
+        Word& finished = document.m_words[static_cast<size_t>(word)];
+        // The characters' texts make the word when it has characters.
+        finished.text = WideToUtf8(finished.characters.empty() ? Trimmed(wordText) : characterTexts);
+        if (finished.confidence < 0) {
+            finished.confidence = RecognisedCharacter::LeastConfidence(finished.characters); // no x_wconf
+        }
+        word = -1;
+    };
 
     while (source.Next()) {
         const XmlNodeType type = source.Type();
@@ -238,17 +247,11 @@ HocrDocument HocrDocument::Read(const std::wstring& path)
             if (!source.EmptyElement()) {
                 open.push_back(kind);
             } else if (kind == kWord) {
-                word = -1;
+                finishWord();
             }
         } else if (type == XmlNodeType_EndElement && !open.empty()) {
             if (open.back() == kWord && word >= 0) {
-                Word& finished = document.m_words[static_cast<size_t>(word)];
-                // The characters' texts make the word when it has characters.
-                finished.text = WideToUtf8(finished.characters.empty() ? Trimmed(wordText) : characterTexts);
-                if (finished.confidence < 0) {
-                    finished.confidence = RecognisedCharacter::LeastConfidence(finished.characters); // no x_wconf
-                }
-                word = -1;
+                finishWord();
             }
             open.pop_back();
         } else if ((type == XmlNodeType_Text || type == XmlNodeType_CDATA || type == XmlNodeType_Whitespace) &&

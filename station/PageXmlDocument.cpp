@@ -141,7 +141,7 @@ PageXmlDocument::PageXmlDocument(std::string bytes, const std::wstring& path)
         size_t index; // into the list of its kind
     };
     std::vector<Open> open;
-    std::vector<TextEquiv> equivs; // the open TextEquiv, at most one
+    TextEquiv pending; // the open TextEquiv (they do not nest)
     struct Glyph {
         RecognisedCharacter character;
         TextEquiv equiv;
@@ -224,10 +224,10 @@ PageXmlDocument::PageXmlDocument(std::string bytes, const std::wstring& path)
                 if (source.Attribute(L"conf", text) && !ParseDecimal(text, 0, 1, equiv.conf)) {
                     source.Fail("\"conf\" is not a number from 0 to 1: \"" + WideToUtf8(text) + "\"");
                 }
-                equivs.assign(1, equiv);
+                pending = equiv;
                 entry = {kEquiv, 0};
             } else if ((name == L"Unicode" || name == L"PlainText") && parent(kEquiv)) {
-                (name == L"Unicode" ? equivs[0].unicode : equivs[0].plainText) = source.Element();
+                (name == L"Unicode" ? pending.unicode : pending.plainText) = source.Element();
                 entry = {name == L"Unicode" ? kUnicode : kPlainText, 0};
             } else if (name == L"ReadingOrder") {
                 order.assign(1, OrderNode());
@@ -254,7 +254,7 @@ PageXmlDocument::PageXmlDocument(std::string bytes, const std::wstring& path)
             // An empty element ends where it starts.
         } else if ((type == XmlNodeType_Text || type == XmlNodeType_CDATA || type == XmlNodeType_Whitespace) &&
                    parent(kUnicode)) {
-            equivs[0].text += WideToUtf8(source.Value());
+            pending.text += WideToUtf8(source.Value());
             continue;
         } else if (type != XmlNodeType_EndElement || open.empty()) {
             continue;
@@ -266,15 +266,14 @@ PageXmlDocument::PageXmlDocument(std::string bytes, const std::wstring& path)
             throw InputError(path, m_pageWords[ended.index].sourceLine, "a Word without Coords");
         }
         if (ended.kind == kEquiv && !open.empty()) {
-            const TextEquiv& equiv = equivs[0];
             const Open& owner = open.back();
             TextEquiv* main = owner.kind == kRegion ? &m_regions[owner.index].equiv
                               : owner.kind == kLine ? &m_lines[owner.index].equiv
                               : owner.kind == kWord ? &m_pageWords[owner.index].equiv
                                                     : &glyphs[nearest(kWord)->index][owner.index].equiv;
             // The lowest index is the text; one without an index counts as lowest.
-            if (main->element < 0 || equiv.index < main->index) {
-                *main = equiv;
+            if (main->element < 0 || pending.index < main->index) {
+                *main = pending;
             }
         }
     }
