@@ -142,6 +142,18 @@ TEST(StationFormats, EachFormatIsToldByItsContentWhateverItsName)
         WriteFile(folder / file.misleadingName, FileBytes(StationData(file.data)));
         EXPECT_EQ(OcrFormat::OfFile(folder / file.misleadingName), file.format);
     }
+
+    // ALTO v2 and ALTO without a namespace read alike; inch1200 is converted as mm10 is.
+    const std::string alto = FileBytes(StationData(L"page.alto4.xml"));
+    const std::string v2 = Replaced(Replaced(alto, "ns-v4#", "ns-v2#"), "ns-v4#", "ns-v2#");
+    const std::string none = Replaced(alto, "xmlns=\"http://www.loc.gov/standards/alto/ns-v4#\"", "");
+    const std::string inches = Replaced(alto, ">mm10<", ">inch1200<");
+    for (const auto& [variant, left] : {std::make_pair(v2, 74), std::make_pair(none, 74), std::make_pair(inches, 16)}) {
+        WriteFile(folder / L"variant", variant);
+        const std::unique_ptr<LayoutDocument> read = LayoutDocument::Read(folder / L"variant", 72);
+        ASSERT_EQ(read->Words().Words().size(), 4u);
+        EXPECT_EQ(read->Words().Words()[0].box.left, left); // HPOS 261 x 72 / 254, or / 1200
+    }
 }
 
 TEST(StationFormats, LstmChoiceModeHocrIsReadWithoutItsAlternatives)
