@@ -70,17 +70,19 @@ XmlSource::XmlSource(const std::string& bytes, std::wstring path)
     }
     // The declaration is blanked out, line breaks kept, so that the reader never sees a
     // DTD and its line numbers stay those of the file.
-    std::string readable = bytes;
     const XmlMarkup::Doctype doctype = XmlMarkup::FindDoctype(bytes);
+    std::string blanked;
     if (doctype.found) {
         if (doctype.internalSubset) {
             throw InputError(m_path, doctype.line,
                              "a document type declaration with an internal subset (entity declarations) is refused");
         }
+        blanked = bytes;
         for (size_t i = doctype.start; i < doctype.end; ++i) {
-            readable[i] = readable[i] == '\n' || readable[i] == '\r' ? readable[i] : ' ';
+            blanked[i] = blanked[i] == '\n' || blanked[i] == '\r' ? blanked[i] : ' ';
         }
     }
+    const std::string& readable = doctype.found ? blanked : bytes;
 
     const CreateXmlReaderFn createReader = ReaderFactory();
     if (createReader == nullptr) {
