@@ -8,9 +8,9 @@
 class LoadedLibrary {
 public:
     // A DLL shipped with the program: the program's own folder, then System32.
-    static LoadedLibrary BesideProgram(const wchar_t* name);
+    static LoadedLibrary BesideProgram(const wchar_t* name) noexcept;
     // A DLL of the platform: System32 only.
-    static LoadedLibrary FromSystem(const wchar_t* name);
+    static LoadedLibrary FromSystem(const wchar_t* name) noexcept;
 
     LoadedLibrary(LoadedLibrary&& other) noexcept;
     LoadedLibrary& operator=(LoadedLibrary&& other) = delete;
@@ -36,7 +36,7 @@ public:
     }
 
 private:
-    LoadedLibrary(const wchar_t* name, DWORD searchFlags);
+    LoadedLibrary(const wchar_t* name, DWORD searchFlags) noexcept;
 
     HMODULE m_module = nullptr;
     DWORD m_loadError = 0;

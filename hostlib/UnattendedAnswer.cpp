@@ -9,7 +9,8 @@ constexpr DWORD kPressWithinMs = 60000;
 
 } // namespace
 
-UnattendedAnswer::UnattendedAnswer(const std::wstring& press, const std::wstring& screenshot)
+UnattendedAnswer::UnattendedAnswer(const std::wstring& press, const std::wstring& screenshot,
+                                   const std::function<void(tarsil::DialogDriver&)>& beforePress)
     : m_driver(press.empty() ? INFINITE : kPressWithinMs)
 {
     if (!screenshot.empty()) {
@@ -22,6 +23,9 @@ UnattendedAnswer::UnattendedAnswer(const std::wstring& press, const std::wstring
                 m_screenshotFailed = true;
             }
         });
+    }
+    if (beforePress) {
+        beforePress(m_driver);
     }
     if (press == L"ok") {
         // Once OK has ended the dialog the remaining steps never run.

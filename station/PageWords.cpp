@@ -9,6 +9,7 @@ namespace {
 
 void TakeHocrDetails(PageWords::Word& word, const HocrDocument::Word& hocrWord, const HocrDocument& hocr)
 {
+    word.position = hocrWord.position;
     word.characters = hocrWord.characters;
     const HocrDocument::Line& line = hocr.Lines()[static_cast<size_t>(hocrWord.line)];
     word.xSize = line.xSize;
@@ -28,17 +29,16 @@ PageWords PageWords::From(const TsvDocument* tsv, const HocrDocument* hocr, cons
             }
         }
         std::tuple<int, int, int, int> previousLine{-1, -1, -1, -1};
-        int lines = 0;
         int matched = 0;
         for (const TsvDocument::Word& row : tsv->Words()) {
             const auto lineKey = std::make_tuple(row.page, row.block, row.paragraph, row.textLine);
             if (page.m_words.empty() || lineKey != previousLine) {
-                ++lines;
+                ++page.m_lineCount;
                 previousLine = lineKey;
             }
             Word word;
             word.index = row.line;
-            word.line = lines - 1;
+            word.line = page.m_lineCount - 1;
             word.box = row.box;
             word.confidence = row.confidence;
             word.text = row.text;
@@ -65,5 +65,6 @@ PageWords PageWords::From(const TsvDocument* tsv, const HocrDocument* hocr, cons
         word.line = hocrWord.line;
         page.m_words.push_back(word);
     }
+    page.m_lineCount = static_cast<int>(hocr->Lines().size());
     return page;
 }

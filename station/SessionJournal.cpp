@@ -21,7 +21,7 @@ std::string StringOrEmpty(const json& value)
 std::string SessionJournal::ToJson() const
 {
     json session;
-    session["inputs"] = {{"image", OrNull(image)}, {"tsv", OrNull(tsv)}, {"hocr", OrNull(hocr)}};
+    session["inputs"] = {{"image", OrNull(image)}, {"tsv", OrNull(tsv)}, {"hocr", OrNull(hocr)}, {"xml", OrNull(xml)}};
     session["thresholds"] = {{"below", below}, {"charBelow", charBelow}};
     session["finished"] = finished;
     json list = json::array();
@@ -55,6 +55,7 @@ bool SessionJournal::FromJson(const std::string& text, SessionJournal& journal, 
         journal.image = StringOrEmpty(inputs.at("image"));
         journal.tsv = StringOrEmpty(inputs.at("tsv"));
         journal.hocr = StringOrEmpty(inputs.at("hocr"));
+        journal.xml = inputs.contains("xml") ? StringOrEmpty(inputs.at("xml")) : std::string(); // none before ALTO and PAGE
         journal.below = session.at("thresholds").at("below").get<double>();
         journal.charBelow = session.at("thresholds").at("charBelow").get<double>();
         journal.finished = session.at("finished").get<bool>();

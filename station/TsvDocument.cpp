@@ -26,9 +26,6 @@ std::vector<std::string> SplitTabs(const std::string& line)
     }
 }
 
-// Bounds that keep every later computation with a box defined (its right edge, its margin,
-// the crop): far beyond any page, far within an int.
-constexpr long long kMostWhole = 100000000;
 
 } // namespace
 
@@ -88,10 +85,12 @@ TsvDocument TsvDocument::Parse(const std::string& content, const std::wstring& p
         }
         long long numbers[10] = {};
         for (size_t column = 0; column < 10; ++column) {
-            if (!ParseInteger(fields[column], -kMostWhole, kMostWhole, numbers[column])) {
+            // Negative sizes are read, and skipped later as empty boxes.
+            if (!ParseInteger(fields[column], -Box::kMaxCoordinate, Box::kMaxCoordinate, numbers[column])) {
                 throw InputError(path, lineNumber,
-                                 std::string("column ") + kColumnNames[column] +
-                                     " is not a whole number from -100000000 to 100000000: \"" + fields[column] + "\"");
+                                 std::string("column ") + kColumnNames[column] + " is not a whole number from -" +
+                                     std::to_string(Box::kMaxCoordinate) + " to " +
+                                     std::to_string(Box::kMaxCoordinate) + ": \"" + fields[column] + "\"");
             }
         }
         double confidence = 0;

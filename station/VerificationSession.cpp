@@ -11,6 +11,7 @@
 #include "AtomicFile.h"
 #include "FileHandle.h"
 #include "InputError.h"
+#include "OcrFormat.h"
 #include "OutputClash.h"
 #include "PathName.h"
 #include "PngWriter.h"
@@ -88,17 +89,12 @@ std::wstring VerificationSession::Caption(int ordinal, int total)
 void VerificationSession::Prepare()
 {
     m_page = PageImage::Read(m_options.image);
-    if (!m_options.tsv.empty()) {
-        m_tsv = std::make_unique<TsvDocument>(TsvDocument::Read(m_options.tsv));
+    ReadRecognition();
+    if (!m_options.answers.empty()) {
+        m_answers = TypedAnswers::Read(m_options.answers);
     }
-    if (!m_options.hocr.empty()) {
-        m_hocr = std::make_unique<HocrDocument>(HocrDocument::Read(m_options.hocr));
-    }
-    m_words = PageWords::From(m_tsv.get(), m_hocr.get(), m_options.hocr);
 
     m_journal.image = WideToUtf8(PathName::Full(m_options.image));
-    m_journal.tsv = WideToUtf8(PathName::Full(m_options.tsv));
-    m_journal.hocr = WideToUtf8(PathName::Full(m_options.hocr));
     m_journal.below = m_options.below;
     m_journal.charBelow = m_options.charBelow;
 
@@ -119,7 +115,7 @@ void VerificationSession::Prepare()
                                               "); --restart starts a new one");
         }
         if (!SamePath(previous.image, m_journal.image) || !SamePath(previous.tsv, m_journal.tsv) ||
-            !SamePath(previous.hocr, m_journal.hocr)) {
+            !SamePath(previous.hocr, m_journal.hocr) || !SamePath(previous.xml, m_journal.xml)) {
             throw InputError(journalPath, "was written for other input files; --restart starts a new session");
         }
         std::map<int, const PageWords::Word*> byIndex;
@@ -147,16 +143,49 @@ void VerificationSession::Prepare()
     }
 }
 
+void VerificationSession::ReadRecognition()
+{
+    // --ocr stands for whichever of the others its content is.
+    std::wstring tsv = m_options.tsv;
+    std::wstring hocr = m_options.hocr;
+    std::wstring xml;
+    if (!m_options.ocr.empty()) {
+        const OcrFormat::Kind format = OcrFormat::OfFile(m_options.ocr);
+        std::wstring& slot = format == OcrFormat::kTsv ? tsv : format == OcrFormat::kHocr ? hocr : xml;
+        if (!slot.empty()) {
+            throw InputError(m_options.ocr, "is in the format of the other file given with it (--tsv or --hocr)");
+        }
+        slot = m_options.ocr;
+    }
+    if (!xml.empty() && (!tsv.empty() || !hocr.empty())) {
+        throw InputError(xml, "an ALTO or PAGE document is read alone, without --tsv or --hocr");
+    }
+    if (!tsv.empty()) {
+        m_tsv = std::make_unique<TsvDocument>(TsvDocument::Read(tsv));
+    }
+    if (!hocr.empty()) {
+        m_hocr = std::make_unique<HocrDocument>(HocrDocument::Read(hocr));
+    }
+    if (!xml.empty()) {
+        m_layout = LayoutDocument::Read(xml, m_page.Dpi());
+        m_words = m_layout->Words();
+    } else {
+        m_words = PageWords::From(m_tsv.get(), m_hocr.get(), hocr);
+    }
+    m_journal.tsv = WideToUtf8(PathName::Full(tsv));
+    m_journal.hocr = WideToUtf8(PathName::Full(hocr));
+    m_journal.xml = WideToUtf8(PathName::Full(xml));
+}
+
 void VerificationSession::RefuseOutputOverInput() const
 {
     OutputClash clash;
-    clash.AddInput(m_options.image);
-    clash.AddInput(m_options.tsv);
-    clash.AddInput(m_options.hocr);
-    clash.AddOutputFile(m_folder + L"\\session.json");
-    clash.AddOutputFile(m_folder + L"\\text.txt");
-    if (m_tsv) {
-        clash.AddOutputFile(m_folder + L"\\verified.tsv");
+    for (const std::wstring* input : {&m_options.image, &m_options.tsv, &m_options.hocr, &m_options.ocr,
+                                      &m_options.answers}) {
+        clash.AddInput(*input);
+    }
+    for (const std::wstring& name : DocumentNames()) {
+        clash.AddOutputFile(m_folder + L"\\" + name);
     }
     // The training pairs are written and deleted there.
     clash.AddOutputFolder(m_folder + L"\\train");
@@ -180,10 +209,7 @@ void VerificationSession::CheckOutputsCanBeWritten()
     const std::wstring train = m_folder + L"\\train";
     const bool madeFolder = ::CreateDirectoryW(m_folder.c_str(), nullptr) != FALSE;
     const bool madeTrain = ::CreateDirectoryW(train.c_str(), nullptr) != FALSE;
-    std::vector<std::wstring> names{L"session.json", L"text.txt"};
-    if (m_tsv) {
-        names.emplace_back(L"verified.tsv");
-    }
+    std::vector<std::wstring> names = DocumentNames();
     for (const PageWords::Word& word : m_words.Words()) {
         if (word.confidence < m_options.below) {
             names.push_back(L"train\\" + FileName(word.index) + L".png");
@@ -202,6 +228,21 @@ void VerificationSession::CheckOutputsCanBeWritten()
             throw InputError(m_folder, "the output folder cannot be written: " + WideToUtf8(name) + ": " + error);
         }
     }
+}
+
+std::vector<std::wstring> VerificationSession::DocumentNames() const
+{
+    std::vector<std::wstring> names{L"session.json", L"text.txt"};
+    if (m_tsv) {
+        names.emplace_back(L"verified.tsv");
+    }
+    if (m_hocr) {
+        names.emplace_back(L"verified.hocr");
+    }
+    if (m_layout) {
+        names.emplace_back(L"verified.xml");
+    }
+    return names;
 }
 
 std::wstring VerificationSession::ScreenshotPath(int index) const
@@ -346,8 +387,9 @@ VerificationSession::Answer VerificationSession::Show(const PageWords::Word& wor
 
     // Unattended: the kit's driver answers once the dialog has painted.
     std::optional<UnattendedAnswer> unattended;
-    if (!m_options.press.empty() || !m_options.screenshots.empty()) {
-        unattended.emplace(m_options.press, m_options.screenshots.empty() ? std::wstring() : ScreenshotPath(word.index));
+    if (!m_options.press.empty() || !m_options.screenshots.empty() || !m_answers.Empty()) {
+        unattended.emplace(m_options.press, m_options.screenshots.empty() ? std::wstring() : ScreenshotPath(word.index),
+                           [this, &word](tarsil::DialogDriver& driver) { m_answers.Type(driver, word.text); });
     }
 
     int reserved = 0;
@@ -437,12 +479,25 @@ void VerificationSession::WriteOutputs()
             }
         }
     }
-    if (m_tsv) {
-        std::map<int, std::string> texts;
-        for (const auto& entry : verified) {
-            texts[entry.first] = entry.second->corrected;
+    std::map<int, std::string> texts;         // by index
+    std::map<int, std::string> documentTexts; // by position in the hOCR, ALTO or PAGE document
+    for (const PageWords::Word& word : m_words.Words()) {
+        const auto found = verified.find(word.index);
+        if (found != verified.end()) {
+            texts[word.index] = found->second->corrected;
+            if (word.position > 0) {
+                documentTexts[word.position] = found->second->corrected;
+            }
         }
+    }
+    if (m_tsv) {
         Write(L"verified.tsv", m_tsv->WithVerified(texts));
+    }
+    if (m_hocr) {
+        Write(L"verified.hocr", m_hocr->WithVerified(documentTexts));
+    }
+    if (m_layout) {
+        Write(L"verified.xml", m_layout->WithVerified(documentTexts));
     }
     std::string text;
     int line = -1;

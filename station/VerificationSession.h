@@ -7,12 +7,14 @@
 #include <vector>
 
 #include "HocrDocument.h"
+#include "LayoutDocument.h"
 #include "PageImage.h"
 #include "PageWords.h"
 #include "SessionJournal.h"
 #include "StationOptions.h"
 #include "TarsilDlg29.h"
 #include "TsvDocument.h"
+#include "TypedAnswers.h"
 
 // The dialog could not be shown (the library refused the call or the platform failed);
 // every answer until then is written.
@@ -23,8 +25,9 @@ public:
 
 // One page verified word by word: the words the recogniser is unsure of are shown one
 // RastStartDialog call each, in reading order. Every answer goes into the session's journal
-// (session.json) at once; the verified TSV, the text and the training pairs are made from
-// the journal at the end of every run, so one file per answer is all the operator waits for.
+// (session.json) at once; the verified documents, the text and the training pairs are made
+// from the journal at the end of every run, so one file per answer is all the operator
+// waits for.
 class VerificationSession {
 public:
     using DialogFn = RastStartDialogFn;
@@ -65,9 +68,12 @@ private:
     void WriteTrainingPair(const VerifiedWord& record);
     void WriteOutputs();
     void Write(const std::wstring& name, const std::string& content);
+    void ReadRecognition();
     void ForgetEarlierSession(const std::wstring& journalPath);
     void RefuseOutputOverInput() const;
     void CheckOutputsCanBeWritten();
+    // The files of the folder the session writes, training pairs aside.
+    std::vector<std::wstring> DocumentNames() const;
     std::wstring ScreenshotPath(int index) const;
     void Record(const VerifiedWord& record);
     std::string Progress(int ordinal, int total, const VerifiedWord& record) const;
@@ -79,6 +85,8 @@ private:
     PageImage m_page;
     std::unique_ptr<TsvDocument> m_tsv;
     std::unique_ptr<HocrDocument> m_hocr;
+    std::unique_ptr<LayoutDocument> m_layout; // ALTO or PAGE XML
+    TypedAnswers m_answers;
     PageWords m_words;
     SessionJournal m_journal;
 };
