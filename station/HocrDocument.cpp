@@ -153,6 +153,16 @@ HocrDocument HocrDocument::Read(const std::wstring& path)
                 fromTesseract = Attribute(reader.pointer, L"content").rfind(L"tesseract", 0) == 0;
             } else if (className == L"ocr_page") {
                 page = true;
+                const TitleProperties title(Attribute(reader.pointer, L"title"));
+                Page newPage;
+                std::vector<double> values;
+                newPage.number = title.Numbers(L"ppageno", 1, values, path, line) && values[0] >= 0 && values[0] < 1e6
+                                     ? static_cast<int>(values[0]) + 1
+                                     : static_cast<int>(document.m_pages.size()) + 1;
+                if (title.Numbers(L"bbox", 4, values, path, line)) { // without one, the size goes unchecked
+                    newPage.box = title.BoundingBox(L"bbox", path, line);
+                }
+                document.m_pages.push_back(newPage);
             } else if (className == L"ocr_line" || className == L"ocr_caption" || className == L"ocr_textfloat" ||
                        className == L"ocr_header") {
                 const TitleProperties title(Attribute(reader.pointer, L"title"));
@@ -173,6 +183,7 @@ HocrDocument HocrDocument::Read(const std::wstring& path)
                 }
                 const TitleProperties title(Attribute(reader.pointer, L"title"));
                 Word newWord;
+                newWord.page = document.m_pages.empty() ? 1 : document.m_pages.back().number;
                 newWord.position = static_cast<int>(document.m_words.size()) + 1;
                 newWord.line = static_cast<int>(document.m_lines.size()) - 1;
                 newWord.box = title.BoundingBox(L"bbox", path, line);

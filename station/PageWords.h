@@ -24,9 +24,10 @@ public:
         double baselineSlope = 0; // rows per column, y downwards
     };
 
-    // Either document may be null, not both. Throws InputError when the hOCR describes
-    // none of the TSV's words.
-    static PageWords From(const TsvDocument* tsv, const HocrDocument* hocr, const std::wstring& hocrPath);
+    // Either document may be null, not both. With a `pageNumber`, only the words the documents
+    // give that page number. Throws InputError when the hOCR describes none of the TSV's words.
+    static PageWords From(const TsvDocument* tsv, const HocrDocument* hocr, const std::wstring& hocrPath,
+                          int pageNumber = 0);
 
     const std::vector<Word>& Words() const { return m_words; }
     int LineCount() const { return m_lineCount; }
