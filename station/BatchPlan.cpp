@@ -62,7 +62,7 @@ std::set<std::wstring> ImageExtensions()
         list.resize(wcslen(list.c_str()));
         size_t start = 0;
         while (start < list.size()) {
-            const size_t comma = list.find(L',', start);
+            const size_t comma = list.find_first_of(L",;", start); // Windows separates with commas, Wine also with semicolons
             const std::wstring extension = list.substr(start, comma == std::wstring::npos ? comma : comma - start);
             if (!extension.empty()) {
                 extensions.insert(Lower(extension));

@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "JobProcess.h"
+
 namespace {
 
 using UnixPathFn = char*(CDECL*)(const wchar_t*);
@@ -49,24 +51,6 @@ std::string UnixOutputBase(const std::wstring& path)
     const std::string folder = UnixPath(path.substr(0, slash + 1));
     const std::wstring name = path.substr(slash + 1);
     return folder.empty() ? std::string() : folder + (folder.back() == '/' ? "" : "/") + std::string(name.begin(), name.end());
-}
-
-// One argument of a Windows command line, quoted so that Wine splits it back as it was.
-std::wstring Quoted(const std::wstring& argument)
-{
-    std::wstring quoted = L"\"";
-    size_t backslashes = 0;
-    for (wchar_t c : argument) {
-        if (c == L'\\') {
-            ++backslashes;
-            continue;
-        }
-        quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
-        backslashes = 0;
-        quoted += c;
-    }
-    quoted.append(backslashes * 2, L'\\');
-    return quoted + L"\"";
 }
 
 std::wstring Wide(const std::string& utf8)
@@ -133,15 +117,15 @@ int wmain(int argc, wchar_t** argv)
     }
     ::DeleteFileW(status.c_str());
 
-    std::wstring commandLine = L"/bin/sh -c " + Quoted(kScript) + L" engine_relay " + Quoted(Wide(UnixPath(alive))) +
-                               L" " + Quoted(Wide(UnixOutputBase(status))) + L" " + Quoted(Wide(UnixOutputBase(log)));
+    std::wstring commandLine = L"/bin/sh -c " + JobProcess::Quoted(kScript) + L" engine_relay " + JobProcess::Quoted(Wide(UnixPath(alive))) +
+                               L" " + JobProcess::Quoted(Wide(UnixOutputBase(status))) + L" " + JobProcess::Quoted(Wide(UnixOutputBase(log)));
     const DWORD priority = ::GetPriorityClass(::GetCurrentProcess());
     if (priority == IDLE_PRIORITY_CLASS || priority == BELOW_NORMAL_PRIORITY_CLASS) {
         commandLine += std::wstring(L" /usr/bin/nice -n ") + (priority == IDLE_PRIORITY_CLASS ? L"19" : L"10");
     }
-    commandLine += L" " + Quoted(Wide(TARSIL_UNIX_TESSERACT)) + L" " + Quoted(Wide(image)) + L" " + Quoted(Wide(base));
+    commandLine += L" " + JobProcess::Quoted(Wide(TARSIL_UNIX_TESSERACT)) + L" " + JobProcess::Quoted(Wide(image)) + L" " + JobProcess::Quoted(Wide(base));
     for (int i = 3; i < argc; ++i) {
-        commandLine += L" " + Quoted(argv[i]);
+        commandLine += L" " + JobProcess::Quoted(argv[i]);
     }
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
