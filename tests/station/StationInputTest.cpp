@@ -163,7 +163,8 @@ TEST(StationInput, HelpNamesEveryOptionTheProgramTakes)
     const ChildProcess run = ChildProcess::Run(L"tarsil_verify.exe", L"--help");
     EXPECT_EQ(run.exitCode, 0u);
     for (const char* option : {"--image", "--tsv", "--hocr", "--below", "--char-below", "--out", "--restart",
-                               "--press", "--screenshots", "--help"}) {
+                               "--press", "--screenshots", "--help", "--tesseract", "--lang", "--psm", "--ahead",
+                               "--engine-seconds"}) {
         EXPECT_NE(run.output.find(option), std::string::npos) << option;
         // And the program takes it: an option it does not know is refused by name.
         StationOptions options;
