@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "AtomicFile.h"
+#include "ImageFile.h"
 #include "InputError.h"
 #include "JobProcess.h"
 #include "PageImage.h"
-#include "Released.h"
 #include "ScratchFolder.h"
 #include "StationData.h"
 #include "TarsilDlg29.h"
@@ -65,44 +65,15 @@ std::wstring Relay()
     return ProgramFolder() + L"\\engine_relay.exe";
 }
 
-// A multi-page TIFF, one frame a page, by Windows Imaging Component's own encoder: 8-bit grey,
-// uncompressed, each frame with its page's resolution.
-struct Frame {
-    GreyImage grey;
-    double dpi;
-};
-Frame FrameOf(const PageImage& page)
+ImageFrame FrameOf(const PageImage& page)
 {
     return {page.Grey(), page.Dpi()};
 }
 
-void WriteTiff(const std::vector<Frame>& pages, const std::wstring& path)
+// A multi-page TIFF, one frame a page, 8-bit grey, uncompressed.
+void WriteTiff(const std::vector<ImageFrame>& frames, const std::wstring& path)
 {
-    Released<IWICImagingFactory> factory;
-    ASSERT_HRESULT_SUCCEEDED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                                IID_IWICImagingFactory, reinterpret_cast<void**>(&factory.pointer)));
-    Released<IWICStream> stream;
-    ASSERT_HRESULT_SUCCEEDED(factory.pointer->CreateStream(&stream.pointer));
-    ASSERT_HRESULT_SUCCEEDED(stream.pointer->InitializeFromFilename(path.c_str(), GENERIC_WRITE));
-    Released<IWICBitmapEncoder> encoder;
-    ASSERT_HRESULT_SUCCEEDED(factory.pointer->CreateEncoder(GUID_ContainerFormatTiff, nullptr, &encoder.pointer));
-    ASSERT_HRESULT_SUCCEEDED(encoder.pointer->Initialize(stream.pointer, WICBitmapEncoderNoCache));
-    for (const Frame& page : pages) {
-        Released<IWICBitmapFrameEncode> frame;
-        ASSERT_HRESULT_SUCCEEDED(encoder.pointer->CreateNewFrame(&frame.pointer, nullptr));
-        ASSERT_HRESULT_SUCCEEDED(frame.pointer->Initialize(nullptr));
-        const GreyImage& grey = page.grey;
-        ASSERT_HRESULT_SUCCEEDED(frame.pointer->SetSize(static_cast<UINT>(grey.width), static_cast<UINT>(grey.height)));
-        ASSERT_HRESULT_SUCCEEDED(frame.pointer->SetResolution(page.dpi, page.dpi));
-        WICPixelFormatGUID format = GUID_WICPixelFormat8bppGray;
-        ASSERT_HRESULT_SUCCEEDED(frame.pointer->SetPixelFormat(&format));
-        ASSERT_TRUE(IsEqualGUID(format, GUID_WICPixelFormat8bppGray));
-        ASSERT_HRESULT_SUCCEEDED(frame.pointer->WritePixels(static_cast<UINT>(grey.height), static_cast<UINT>(grey.width),
-                                                            static_cast<UINT>(grey.grey.size()),
-                                                            const_cast<BYTE*>(grey.grey.data())));
-        ASSERT_HRESULT_SUCCEEDED(frame.pointer->Commit());
-    }
-    ASSERT_HRESULT_SUCCEEDED(encoder.pointer->Commit());
+    WriteImageFile(GUID_ContainerFormatTiff, frames, false, path);
 }
 
 // Every pixel of the training image is the page's own around the word's box.
@@ -316,7 +287,7 @@ TEST(StationBatch, AResumedSessionWhoseInputsChangedIsRefusedNamingTheFile)
     edited.replace(edited.find("determine"), 9, "detormine");
     // The same page scanned again, saved under the same name: one pixel differs.
     ASSERT_HRESULT_SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-    Frame page = FrameOf(PageImage::Read(folder / L"page.png"));
+    ImageFrame page = FrameOf(PageImage::Read(folder / L"page.png"));
     page.grey.grey[1000] ^= 0x40;
     WriteTiff({page}, folder / L"rescan.tif");
     const std::string rescan = FileBytes(folder / L"rescan.tif");
