@@ -71,6 +71,8 @@ JobProcess::Result JobProcess::Run(std::wstring commandLine, const std::wstring&
         result.failure = "could not be put into a job (error " + std::to_string(::GetLastError()) + ")";
         return result;
     }
+    // The creation flag already asks for it; Wine 8 ignores the flag and honours the call.
+    ::SetPriorityClass(process.get(), BELOW_NORMAL_PRIORITY_CLASS);
     ::ResumeThread(thread.get());
     const HANDLE waits[] = {process.get(), cancel};
     const DWORD waited = ::WaitForMultipleObjects(cancel != nullptr ? 2 : 1, waits, FALSE, timeLimitMs);

@@ -119,7 +119,8 @@ DWORD WINAPI PageWorker::Entry(void* worker) noexcept
         const ComScope com; // the image decoder and the PNG encoder are COM objects
         static_cast<PageWorker*>(worker)->Work();
     } catch (...) {
-        // Work catches what each step throws; nothing is left to report here.
+        // Work catches what each step throws; only COM's start-up could fail here, before
+        // any page was taken up.
     }
     return 0;
 }
@@ -137,6 +138,8 @@ void PageWorker::Work()
                 task();
             } catch (const std::exception& fault) {
                 failure = fault.what();
+            } catch (...) {
+                failure = "unexpected failure while writing a page's files";
             }
             ::EnterCriticalSection(&m_lock);
             if (m_taskFailure.empty()) {
@@ -164,6 +167,10 @@ void PageWorker::Work()
         } catch (const std::exception& fault) {
             page = std::make_unique<PreparedPage>();
             page->failure = fault.what();
+        } catch (...) {
+            // The operator's thread waits for this page: it gets an answer whatever happened.
+            page = std::make_unique<PreparedPage>();
+            page->failure = "unexpected failure while preparing the page";
         }
         page->position = position;
         ::EnterCriticalSection(&m_lock);
