@@ -400,7 +400,7 @@ int WINAPI PacedRastStartDialog(HWND parent, int kind, int mode, wchar_t* text, 
     return result;
 }
 
-// Batches of three copies of the 300-dpi scan without the engine's output, so that the station
+// Batches of five copies of the 300-dpi scan without the engine's output, so that the station
 // recognises each page in the background while the operator answers the one before.
 void BenchPageTurn(const std::wstring& scan, const std::wstring& engine, int sessions, std::vector<Row>& rows)
 {
@@ -408,7 +408,7 @@ void BenchPageTurn(const std::wstring& scan, const std::wstring& engine, int ses
     ::GetTempPathW(MAX_PATH, temporary);
     const std::wstring folder = std::wstring(temporary) + L"tarsil-bench-batch";
     ::CreateDirectoryW(folder.c_str(), nullptr);
-    for (const wchar_t* name : {L"\\page1.tif", L"\\page2.tif", L"\\page3.tif"}) {
+    for (const wchar_t* name : {L"\\page1.tif", L"\\page2.tif", L"\\page3.tif", L"\\page4.tif", L"\\page5.tif"}) {
         ::CopyFileW(scan.c_str(), (folder + name).c_str(), FALSE);
     }
     StationOptions options;

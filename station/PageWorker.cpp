@@ -23,6 +23,11 @@ private:
     CRITICAL_SECTION& m_lock;
 };
 
+// After a page turn the worker leaves the machine to the new page's first dialog this long:
+// starting the engine's process and writing the last page's files both wait for the same
+// system services (under Wine, its server) that creating and painting a dialog waits for.
+constexpr ULONGLONG kQuietAfterTurnMs = 1000;
+
 } // namespace
 
 PageWorker::PageWorker(std::vector<PlannedPage> pages, std::vector<bool> skip,
@@ -79,6 +84,7 @@ std::unique_ptr<PreparedPage> PageWorker::Take(size_t position, const std::funct
 {
     const Locked locked(m_lock);
     m_current = position;
+    m_turnedAt = ::GetTickCount64();
     ::WakeAllConditionVariable(&m_changed);
     bool told = false;
     while (m_prepared.count(position) == 0) {
@@ -129,6 +135,12 @@ void PageWorker::Work()
 {
     ::EnterCriticalSection(&m_lock);
     for (;;) {
+        const ULONGLONG sinceTurn = ::GetTickCount64() - m_turnedAt;
+        const bool operatorWaits = m_next == m_current && m_prepared.count(m_current) == 0;
+        if (!m_finishing && m_turnedAt != 0 && sinceTurn < kQuietAfterTurnMs && !operatorWaits) {
+            ::SleepConditionVariableCS(&m_changed, &m_lock, static_cast<DWORD>(kQuietAfterTurnMs - sinceTurn));
+            continue;
+        }
         if (!m_tasks.empty()) {
             std::function<void()> task = std::move(m_tasks.front());
             m_tasks.erase(m_tasks.begin());

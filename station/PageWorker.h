@@ -76,6 +76,7 @@ private:
     HANDLE m_cancel;
     HANDLE m_thread = nullptr;
     size_t m_current = 0;
+    ULONGLONG m_turnedAt = 0; // when the operator last took a page
     size_t m_next = 0; // the first page not yet taken up for preparing
     bool m_finishing = false;
     std::map<size_t, std::unique_ptr<PreparedPage>> m_prepared;

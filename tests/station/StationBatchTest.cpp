@@ -9,6 +9,7 @@
 
 #include <wincodec.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -357,17 +358,28 @@ TEST(StationBatch, ASecondStationOnTheSameFolderIsRefusedUntilTheFirstHasEnded)
         << third.output;
 }
 
-// The engine run by the station: it fails on one page (a language that is not installed),
-// the batch goes on and lists it; the next run tries it again, with the page's output kept
-// in the session's folder, so that a third run needs no engine at all.
-TEST(StationBatch, APageTheEngineFailsOnIsSkippedListedAndRecognisedByALaterRun)
+FILETIME LastWritten(const std::wstring& path)
 {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+    return data.ftLastWriteTime;
+}
+
+// The engine run by the station, one run per frame of a two-page TIFF: it fails on both pages
+// (a language that is not installed), the batch goes on and lists them; the next run tries
+// them again and keeps their output in the session's folder, so that a third run does not
+// recognise them again.
+TEST(StationBatch, PagesTheEngineFailsOnAreSkippedListedAndRecognisedByALaterRun)
+{
+    ASSERT_HRESULT_SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     ScratchFolder folder;
     for (const wchar_t* name : {L"page.png", L"page.tsv", L"page.hocr"}) {
         Copy(StationData(name), folder / name);
     }
     ::CreateDirectoryW((folder / L"scans").c_str(), nullptr);
-    Copy(Scan(L"phototest.tif"), folder / L"scans\\phototest.tif");
+    // Frames of different pages: the engine's output for the wrong frame would be refused.
+    WriteTiff({FrameOf(PageImage::Read(Scan(L"phototest.tif"))), FrameOf(PageImage::Read(StationData(L"page.png")))},
+              folder / L"scans\\mixed.tif");
     StationOptions options;
     options.inputs = {folder / L"page.png", folder / L"scans"};
     options.out = folder / L"out";
@@ -376,24 +388,27 @@ TEST(StationBatch, APageTheEngineFailsOnIsSkippedListedAndRecognisedByALaterRun)
     options.lang = L"xx-not-installed";
     options.press = L"ok";
     const BatchRun first = RunSession(options);
-    ASSERT_EQ(first.journal.pages.size(), 2u);
+    ASSERT_EQ(first.journal.pages.size(), 3u);
     EXPECT_EQ(first.journal.pages[0].state, "done");
-    EXPECT_EQ(first.journal.pages[1].state, "failed");
-    EXPECT_NE(first.journal.pages[1].failure.find("the engine ended with status 1"), std::string::npos)
-        << first.journal.pages[1].failure;
-    EXPECT_EQ(first.summary.pagesFailed, 1);
-    EXPECT_TRUE(Printed(first, "2 pages: 1 done, 1 failed")) << first.printed.back();
-    EXPECT_TRUE(Printed(first, "failed: " + WideToUtf8(folder / L"scans\\phototest.tif")));
+    for (size_t page = 1; page < 3; ++page) {
+        EXPECT_EQ(first.journal.pages[page].state, "failed");
+        EXPECT_NE(first.journal.pages[page].failure.find("the engine ended with status 1"), std::string::npos)
+            << first.journal.pages[page].failure;
+    }
+    EXPECT_EQ(first.summary.pagesFailed, 2);
+    EXPECT_TRUE(Printed(first, "3 pages: 1 done, 2 failed")) << first.printed.back();
+    EXPECT_TRUE(Printed(first, "failed: " + WideToUtf8(folder / L"scans\\mixed.tif") + " frame 2"));
     EXPECT_FALSE(first.journal.finished);
 
-    // Tried again: recognised, its uncertain words shown; cancelled at the second.
+    // Tried again: recognised, the first frame's uncertain words shown; cancelled at the second.
     options.lang.clear();
     options.press.clear();
     {
         DialogDriver driver(120000);
         for (const wchar_t* word : {L"word 1 of ", L"word 2 of "}) {
-            const std::wstring caption = std::wstring(L"Word Verification \u2013 page 2 of 2 \u2013 ") + word;
-            driver.WaitUntil([caption](DialogDriver& d) { return DialogDriver::WindowText(d.Dialog()).rfind(caption, 0) == 0; });
+            const std::wstring caption = std::wstring(L"Word Verification \u2013 page 2 of 3 \u2013 ") + word;
+            driver.WaitUntil(
+                [caption](DialogDriver& d) { return DialogDriver::WindowText(d.Dialog()).rfind(caption, 0) == 0; });
             if (word[5] == L'1') {
                 driver.Type(1000, L"corrected").Click(IDOK);
             } else {
@@ -406,17 +421,28 @@ TEST(StationBatch, APageTheEngineFailsOnIsSkippedListedAndRecognisedByALaterRun)
         EXPECT_TRUE(second.journal.pages[1].ocrByStation);
         EXPECT_EQ(second.journal.pages[1].tsv.sha256.size(), 64u);
     }
-    // No engine at all now: the page's output is the one kept, the batch goes on at word 2.
-    options.tesseract = folder / L"no-engine-here.exe";
+    const std::wstring kept = folder / L"out\\ocr\\0002-mixed-frame1.tsv";
+    const FILETIME recognised = LastWritten(kept);
+    ::Sleep(50);
+    // The batch goes on at page 2's second word, with the page's output as it was kept.
     options.press = L"ignore";
     const BatchRun third = RunSession(options);
+    const FILETIME afterwards = LastWritten(kept);
+    EXPECT_NE(recognised.dwLowDateTime | recognised.dwHighDateTime, 0u);
+    EXPECT_EQ(::CompareFileTime(&recognised, &afterwards), 0);
     EXPECT_TRUE(third.journal.finished);
     EXPECT_EQ(third.summary.earlier, 10 + 1); // page.png's words below 95, and the corrected one
-    EXPECT_GT(third.summary.ignored, 0);
-    for (const VerifiedWord& word : third.journal.pages[1].words) {
-        EXPECT_TRUE(word.Answered());
+    for (size_t page = 1; page < 3; ++page) {
+        ASSERT_FALSE(third.journal.pages[page].words.empty());
+        for (const VerifiedWord& word : third.journal.pages[page].words) {
+            EXPECT_TRUE(word.Answered());
+        }
     }
     EXPECT_EQ(third.journal.pages[1].words.front().corrected, "corrected");
-    EXPECT_NE(FileBytes(folder / L"out\\text.txt").find("corrected"), std::string::npos);
-    EXPECT_NE(FileBytes(folder / L"out\\text.txt").find("\f"), std::string::npos);
+    // The second frame's words are the second frame's: page.png's text.
+    EXPECT_NE(FileBytes(folder / L"out\\pages\\0003-mixed-frame2.txt").find("markers"), std::string::npos);
+    const std::string text = FileBytes(folder / L"out\\text.txt");
+    EXPECT_NE(text.find("corrected"), std::string::npos);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\f'), 2);
+    ::CoUninitialize();
 }
