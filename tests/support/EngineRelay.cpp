@@ -7,10 +7,13 @@
 // and the benchmarks give the station with --tesseract; on Windows the station runs
 // tesseract.exe itself.
 //
-// What the shell does besides: it runs the engine under `nice` when the relay was started
-// below normal priority (Wine does not map Windows priority classes onto Linux ones), and it
-// ends the engine when the relay's end of its input pipe closes: the station ends the relay
-// (cancel, time limit, exit), and the Linux engine would otherwise run on.
+// What the shell does besides: it runs the engine at the lowest Linux priority (nice 19) when
+// the relay was started below normal priority. Wine does not map Windows priority classes
+// onto Linux ones, and Windows schedules strictly by priority (a thread below normal runs
+// only when no normal one is ready), which nice 19 comes closest to; nice 10 still takes a
+// tenth of a busy core. And it ends the engine when the relay's marker file disappears: the
+// station ends the relay (cancel, time limit, exit), and the Linux engine would otherwise
+// run on.
 
 #include <windows.h>
 
@@ -117,13 +120,17 @@ int wmain(int argc, wchar_t** argv)
     }
     ::DeleteFileW(status.c_str());
 
-    std::wstring commandLine = L"/bin/sh -c " + JobProcess::Quoted(kScript) + L" engine_relay " + JobProcess::Quoted(Wide(UnixPath(alive))) +
-                               L" " + JobProcess::Quoted(Wide(UnixOutputBase(status))) + L" " + JobProcess::Quoted(Wide(UnixOutputBase(log)));
+    std::wstring commandLine = L"/bin/sh -c " + JobProcess::Quoted(kScript) + L" engine_relay";
+    for (const std::string& path : {UnixPath(alive), UnixOutputBase(status), UnixOutputBase(log)}) {
+        commandLine += L" " + JobProcess::Quoted(Wide(path));
+    }
     const DWORD priority = ::GetPriorityClass(::GetCurrentProcess());
     if (priority == IDLE_PRIORITY_CLASS || priority == BELOW_NORMAL_PRIORITY_CLASS) {
-        commandLine += std::wstring(L" /usr/bin/nice -n ") + (priority == IDLE_PRIORITY_CLASS ? L"19" : L"10");
+        commandLine += L" /usr/bin/nice -n 19";
     }
-    commandLine += L" " + JobProcess::Quoted(Wide(TARSIL_UNIX_TESSERACT)) + L" " + JobProcess::Quoted(Wide(image)) + L" " + JobProcess::Quoted(Wide(base));
+    for (const std::string& argument : {std::string(TARSIL_UNIX_TESSERACT), image, base}) {
+        commandLine += L" " + JobProcess::Quoted(Wide(argument));
+    }
     for (int i = 3; i < argc; ++i) {
         commandLine += L" " + JobProcess::Quoted(argv[i]);
     }
