@@ -174,6 +174,24 @@ void WINAPI TypicalUncertain(int, int, RunFn run)
     }
 }
 
+// From the call to the end of the first complete paint of a typical word's dialog, which is
+// then ended; 0 when it never painted. `whileOpen`: the committed memory meanwhile.
+double TypicalCallToFirstPaint(decltype(&RastStartDialog) library, SIZE_T& whileOpen)
+{
+    wchar_t text[84] = L"Tarsil";
+    double size = 24;
+    double orientation = 0;
+    int reserved = 0;
+    int train = 0;
+    int unchanged = 0;
+    FirstPaintWatcher watcher;
+    const double start = Stopwatch::Now();
+    library(nullptr, 0, 0, text, 40, &size, &orientation, 87, 0, 0, 0, 255, 255, 255, 220, 0, 0, &TypicalInk,
+            &TypicalUncertain, &reserved, &train, &unchanged, nullptr);
+    whileOpen = watcher.MemoryWhileOpen();
+    return watcher.CompletedAt() > 0 ? watcher.CompletedAt() - start : 0;
+}
+
 struct Row {
     std::string name;
     Summary library;
@@ -323,6 +341,17 @@ int WINAPI TimedRastStartDialog(HWND parent, int kind, int mode, wchar_t* text, 
     return result;
 }
 
+// Fresh sessions with the options, every dialog through `dialog`; `fresh` runs before each.
+void RunSessions(const StationOptions& options, VerificationSession::DialogFn dialog, int sessions, void (*fresh)())
+{
+    for (int i = 0; i < sessions; ++i) {
+        VerificationSession session(options, dialog, [](const std::string&) {});
+        session.Prepare();
+        fresh();
+        session.Run();
+    }
+}
+
 // Every word of the committed scan verified with OK (training pairs included), `sessions`
 // times over, each a fresh session; the page is decoded before the first word.
 void BenchSession(const std::wstring& data, int sessions, std::vector<Row>& rows)
@@ -340,12 +369,7 @@ void BenchSession(const std::wstring& data, int sessions, std::vector<Row>& rows
     g_hostWork.clear();
     g_callToPaint.clear();
     g_sessionFloor.clear();
-    for (int i = 0; i < sessions; ++i) {
-        VerificationSession session(options, &TimedRastStartDialog, [](const std::string&) {});
-        session.Prepare();
-        g_previousReturn = 0;
-        session.Run();
-    }
+    RunSessions(options, &TimedRastStartDialog, sessions, [] { g_previousReturn = 0; });
     const Summary floor = Summary::Of(g_sessionFloor);
     rows.push_back({"session, return to next paint", Summary::Of(g_sessionGaps), floor, "ms", 1e3});
     rows.push_back({"  the host's work", Summary::Of(g_hostWork), floor, "ms", 1e3});
@@ -421,12 +445,7 @@ void BenchPageTurn(const std::wstring& scan, const std::wstring& engine, int ses
     options.restart = true;
     g_pageTurns.clear();
     g_pageTurnFloor.clear();
-    for (int i = 0; i < sessions; ++i) {
-        VerificationSession session(options, &PacedRastStartDialog, [](const std::string&) {});
-        session.Prepare();
-        g_lastPage = 0;
-        session.Run();
-    }
+    RunSessions(options, &PacedRastStartDialog, sessions, [] { g_lastPage = 0; });
     rows.push_back({"page turn, 2 s a word", Summary::Of(g_pageTurns), Summary::Of(g_pageTurnFloor), "ms", 1e3});
 }
 
@@ -448,18 +467,10 @@ void BenchPaintUnderLoad(const std::wstring& scan, const std::wstring& engine, i
     } load{&tesseract, scan, std::wstring(temporary) + L"tarsil-bench-load", ::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
     const auto timeDialogs = [](int count, std::vector<double>& times) {
         for (int i = 0; i < count; ++i) {
-            wchar_t text[84] = L"Tarsil";
-            double size = 24;
-            double orientation = 0;
-            int reserved = 0;
-            int train = 0;
-            int unchanged = 0;
-            FirstPaintWatcher watcher;
-            const double start = Stopwatch::Now();
-            g_library(nullptr, 0, 0, text, 40, &size, &orientation, 87, 0, 0, 0, 255, 255, 255, 220, 0, 0, &TypicalInk,
-                      &TypicalUncertain, &reserved, &train, &unchanged, nullptr);
-            if (watcher.CompletedAt() > 0) {
-                times.push_back(watcher.CompletedAt() - start);
+            SIZE_T whileOpen = 0;
+            const double time = TypicalCallToFirstPaint(g_library, whileOpen);
+            if (time > 0) {
+                times.push_back(time);
             }
         }
     };
@@ -567,29 +578,17 @@ int main(int argc, char** argv)
         std::vector<double> floorTimes;
         std::vector<double> memoryAdded;
         for (int i = -5; i < iterations; ++i) {
-            wchar_t text[84] = L"Tarsil";
-            double size = 24;
-            double orientation = 0;
-            int reserved = 0;
-            int train = 0;
-            int unchanged = 0;
             const SIZE_T before = CommittedMemory();
-            double start = 0;
-            double libraryTime = 0;
-            {
-                FirstPaintWatcher watcher;
-                start = Stopwatch::Now();
-                rastStartDialog(nullptr, 0, 0, text, 40, &size, &orientation, 87, 0, 0, 0, 255, 255, 255, 220, 0, 0,
-                                &TypicalInk, &TypicalUncertain, &reserved, &train, &unchanged, nullptr);
-                if (watcher.CompletedAt() == 0) {
-                    std::fputs("the call returned without painting the dialog\n", stderr);
-                    return 1;
-                }
-                libraryTime = watcher.CompletedAt() - start;
-                if (i >= 0) {
-                    memoryAdded.push_back(static_cast<double>(watcher.MemoryWhileOpen()) - static_cast<double>(before));
-                }
+            SIZE_T whileOpen = 0;
+            const double libraryTime = TypicalCallToFirstPaint(rastStartDialog, whileOpen);
+            if (libraryTime == 0) {
+                std::fputs("the call returned without painting the dialog\n", stderr);
+                return 1;
             }
+            if (i >= 0) {
+                memoryAdded.push_back(static_cast<double>(whileOpen) - static_cast<double>(before));
+            }
+            double start = 0;
             double floorTime = 0;
             {
                 FirstPaintWatcher watcher;

@@ -4,6 +4,7 @@
 
 #include "ComScope.h"
 #include "InputError.h"
+#include "Sha256.h"
 
 namespace {
 
@@ -115,6 +116,7 @@ void PageWorker::Post(std::function<void()> task)
     {
         const Locked locked(m_lock);
         m_tasks.push_back(std::move(task));
+        m_turnedAt = ::GetTickCount64();
     }
     ::WakeAllConditionVariable(&m_changed);
 }
@@ -221,6 +223,8 @@ std::unique_ptr<PreparedPage> PageWorker::Prepare(size_t position, Recognition& 
             }
             tsv = recognition.tsv = base + L".tsv";
             hocr = recognition.hocr = base + L".hocr";
+            recognition.tsvSha256 = Sha256::OfFile(tsv);
+            recognition.hocrSha256 = Sha256::OfFile(hocr);
         }
         // The engine read one frame: its output names page 1, of that frame's size.
         try {

@@ -28,6 +28,8 @@ struct Recognition {
     std::string failure;
     std::wstring tsv;
     std::wstring hocr;
+    std::string tsvSha256; // taken on the worker, off the operator's way
+    std::string hocrSha256;
 };
 
 // One thread, below the dialog's priority, that works ahead of the operator: it runs the
@@ -52,7 +54,8 @@ public:
     std::unique_ptr<PreparedPage> Take(size_t position, const std::function<void()>& waiting);
     // The engine's runs finished since the last call.
     std::vector<Recognition> TakeRecognitions();
-    // Runs `task` on the thread before anything else it has still to prepare.
+    // Runs `task` on the thread before anything else it has still to prepare (after the quiet
+    // moment a page turn gets: a task is posted when a page is finished).
     void Post(std::function<void()> task);
     // Runs the posted tasks, stops preparing and ends the thread; throws the first failure of
     // a task (as std::runtime_error).

@@ -288,7 +288,6 @@ void VerificationSession::ResumeFrom(const SessionJournal& earlier, const std::w
 
 void VerificationSession::NoteRecognitions(PageWorker& worker)
 {
-    std::map<std::wstring, std::string> hashes;
     for (const Recognition& recognition : worker.TakeRecognitions()) {
         JournalPage& page = m_journal.pages[recognition.position];
         if (!recognition.failure.empty()) {
@@ -296,14 +295,9 @@ void VerificationSession::NoteRecognitions(PageWorker& worker)
             page.failure = recognition.failure;
             continue;
         }
-        try {
-            page.tsv = Hashed(recognition.tsv, hashes);
-            page.hocr = Hashed(recognition.hocr, hashes);
-            page.state = page.state == "waiting" ? "recognised" : page.state;
-        } catch (const InputError& fault) {
-            page.state = "failed";
-            page.failure = fault.what();
-        }
+        page.tsv = {WideToUtf8(recognition.tsv), recognition.tsvSha256};
+        page.hocr = {WideToUtf8(recognition.hocr), recognition.hocrSha256};
+        page.state = page.state == "waiting" ? "recognised" : page.state;
     }
 }
 
@@ -352,10 +346,10 @@ VerificationSession::Summary VerificationSession::Run()
         } catch (const SessionFailure& fault) {
             failure = std::make_unique<SessionFailure>(fault);
         }
+        // The page's state goes into the journal with the next answer: the page turn waits
+        // for no file. (A page left "in progress" with every word answered is finished by
+        // the next run without a dialog.)
         PostOutputs(worker, position, page);
-        if (!failure) {
-            WriteJournal();
-        }
     }
     worker.Finish();
     NoteRecognitions(worker);
