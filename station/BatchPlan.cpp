@@ -12,6 +12,7 @@
 
 #include "ComScope.h"
 #include "InputError.h"
+#include "OcrFormat.h"
 #include "PageImage.h"
 #include "Released.h"
 #include "Utf8.h"
@@ -141,17 +142,18 @@ std::vector<PageOcr::FrameSize> DecodeFrames(const std::wstring& image)
     const unsigned frames = PageImage::FrameCount(image);
     for (unsigned frame = 0; frame < frames; ++frame) {
         const PageImage page = PageImage::Read(image, frame);
-        sizes.push_back({page.Grey().width, page.Grey().height});
+        sizes.push_back({page.Grey().width, page.Grey().height, page.Dpi()});
     }
     return sizes;
 }
 
-void AddPages(BatchPlan& plan, const std::wstring& image, const std::wstring& tsv, const std::wstring& hocr)
+void AddPages(BatchPlan& plan, const std::wstring& image, const std::wstring& tsv, const std::wstring& hocr,
+              const std::wstring& xml)
 {
     const std::vector<PageOcr::FrameSize> sizes = DecodeFrames(image);
     std::shared_ptr<const PageOcr> ocr;
-    if (!tsv.empty() || !hocr.empty()) {
-        ocr = PageOcr::Read(tsv, hocr, image, sizes);
+    if (!tsv.empty() || !hocr.empty() || !xml.empty()) {
+        ocr = PageOcr::Read(tsv, hocr, xml, image, sizes);
     }
     for (unsigned frame = 0; frame < sizes.size(); ++frame) {
         PlannedPage page;
@@ -161,6 +163,7 @@ void AddPages(BatchPlan& plan, const std::wstring& image, const std::wstring& ts
         page.size = sizes[frame];
         page.tsv = tsv;
         page.hocr = hocr;
+        page.xml = xml;
         page.ocr = ocr;
         page.ocrPage = static_cast<int>(frame) + 1;
         wchar_t number[16];
@@ -183,8 +186,23 @@ BatchPlan BatchPlan::Make(const StationOptions& options)
     if (options.OnePageForm()) {
         const std::wstring image = FullPath(options.image);
         plan.inputs = {image};
-        AddPages(plan, image, options.tsv.empty() ? L"" : FullPath(options.tsv),
-                 options.hocr.empty() ? L"" : FullPath(options.hocr));
+        // --ocr stands for whichever of the others its content is.
+        std::wstring tsv = options.tsv;
+        std::wstring hocr = options.hocr;
+        std::wstring xml;
+        if (!options.ocr.empty()) {
+            const OcrFormat::Kind format = OcrFormat::OfFile(options.ocr);
+            std::wstring& slot = format == OcrFormat::kTsv ? tsv : format == OcrFormat::kHocr ? hocr : xml;
+            if (!slot.empty()) {
+                throw InputError(options.ocr, "is in the format of the other file given with it (--tsv or --hocr)");
+            }
+            slot = options.ocr;
+        }
+        if (!xml.empty() && (!tsv.empty() || !hocr.empty())) {
+            throw InputError(xml, "an ALTO or PAGE document is read alone, without --tsv or --hocr");
+        }
+        AddPages(plan, image, tsv.empty() ? L"" : FullPath(tsv), hocr.empty() ? L"" : FullPath(hocr),
+                 xml.empty() ? L"" : FullPath(xml));
         return plan;
     }
     const std::set<std::wstring> extensions = ImageExtensions();
@@ -216,7 +234,9 @@ BatchPlan BatchPlan::Make(const StationOptions& options)
         }
     }
     for (const std::wstring& image : images) {
-        AddPages(plan, image, Beside(image, L".tsv"), Beside(image, L".hocr"));
+        const std::wstring tsv = Beside(image, L".tsv");
+        const std::wstring hocr = Beside(image, L".hocr");
+        AddPages(plan, image, tsv, hocr, tsv.empty() && hocr.empty() ? Beside(image, L".xml") : std::wstring());
     }
     return plan;
 }

@@ -17,11 +17,12 @@ struct PlannedPage {
     // makes them.
     std::wstring tsv;
     std::wstring hocr;
+    std::wstring xml; // an ALTO or PAGE XML document, read alone
     std::shared_ptr<const PageOcr> ocr;
     int ocrPage = 1; // the page number the documents give it
     std::wstring stem; // names the page's files in the output folder: "0003-scan-frame2"
 
-    bool NeedsEngine() const { return tsv.empty() && hocr.empty(); }
+    bool NeedsEngine() const { return tsv.empty() && hocr.empty() && xml.empty(); }
     // "scan.tif" or "scan.tif frame 2", for messages.
     std::string Name() const;
 };

@@ -28,9 +28,17 @@ void CheckPage(const std::wstring& document, int number, const Box& box, const s
 } // namespace
 
 std::shared_ptr<const PageOcr> PageOcr::Read(const std::wstring& tsv, const std::wstring& hocr,
-                                             const std::wstring& image, const std::vector<FrameSize>& frames)
+                                             const std::wstring& xml, const std::wstring& image,
+                                             const std::vector<FrameSize>& frames)
 {
     auto ocr = std::make_shared<PageOcr>();
+    if (!xml.empty()) {
+        if (!tsv.empty() || !hocr.empty()) {
+            throw InputError(xml, "an ALTO or PAGE document is read alone, without a TSV or hOCR");
+        }
+        ocr->m_layout = LayoutDocument::Read(xml, frames.front().dpi);
+        return ocr;
+    }
     if (!tsv.empty()) {
         ocr->m_tsv = std::make_unique<TsvDocument>(TsvDocument::Read(tsv));
         for (const TsvDocument::Page& page : ocr->m_tsv->Pages()) {
@@ -53,5 +61,8 @@ std::shared_ptr<const PageOcr> PageOcr::Read(const std::wstring& tsv, const std:
 
 PageWords PageOcr::Words(int page) const
 {
+    if (m_layout) {
+        return page == 1 ? m_layout->Words() : PageWords();
+    }
     return PageWords::From(m_tsv.get(), m_hocr.get(), m_hocrPath, page);
 }

@@ -25,6 +25,20 @@ std::map<int, std::string> VerifiedTexts(const std::vector<VerifiedWord>& words)
     return texts;
 }
 
+// The verified texts by the words' positions in the hOCR, ALTO or PAGE document.
+std::map<int, std::string> DocumentTexts(const PageWords& words, const std::vector<VerifiedWord>& journalWords)
+{
+    const std::map<int, std::string> verified = VerifiedTexts(journalWords);
+    std::map<int, std::string> texts;
+    for (const PageWords::Word& word : words.Words()) {
+        const auto found = verified.find(word.index);
+        if (found != verified.end() && word.position > 0) {
+            texts[word.position] = found->second;
+        }
+    }
+    return texts;
+}
+
 std::wstring Wide(const std::string& utf8)
 {
     std::wstring wide;
@@ -86,9 +100,16 @@ void PageOutputs::WritePage(const PlannedPage& planned, const PreparedPage& page
     if (m_onePageForm) {
         return; // the whole document's files are written once, at the end
     }
+    // A document that several frames share is written per page with that page's corrections.
     if (page.ocr->Tsv() != nullptr) {
         const int ocrPage = planned.NeedsEngine() ? 1 : planned.ocrPage;
         Write(L"pages\\" + planned.stem + L".tsv", page.ocr->Tsv()->WithVerified(VerifiedTexts(words), ocrPage));
+    }
+    if (page.ocr->Hocr() != nullptr) {
+        Write(L"pages\\" + planned.stem + L".hocr", page.ocr->Hocr()->WithVerified(DocumentTexts(page.words, words)));
+    }
+    if (page.ocr->Layout() != nullptr) {
+        Write(L"pages\\" + planned.stem + L".xml", page.ocr->Layout()->WithVerified(DocumentTexts(page.words, words)));
     }
     Write(L"pages\\" + planned.stem + L".txt", Text(page.words, words));
 }
@@ -107,12 +128,27 @@ void PageOutputs::WriteSession(const std::vector<PlannedPage>& pages, const Sess
         text += (text.empty() ? "" : "\f") + pageText;
     }
     Write(L"text.txt", text);
-    if (m_onePageForm && !pages.empty() && pages.front().ocr->Tsv() != nullptr) {
-        std::vector<VerifiedWord> all;
-        for (const JournalPage& page : journal.pages) {
-            all.insert(all.end(), page.words.begin(), page.words.end());
-        }
-        Write(L"verified.tsv", pages.front().ocr->Tsv()->WithVerified(VerifiedTexts(all)));
+    if (!m_onePageForm || pages.empty()) {
+        return;
+    }
+    // The one document, with the corrections of every page.
+    const PageOcr& ocr = *pages.front().ocr;
+    std::vector<VerifiedWord> all;
+    std::map<int, std::string> documentTexts;
+    for (size_t i = 0; i < pages.size(); ++i) {
+        const std::vector<VerifiedWord>& words = journal.pages[i].words;
+        all.insert(all.end(), words.begin(), words.end());
+        const std::map<int, std::string> texts = DocumentTexts(ocr.Words(pages[i].ocrPage), words);
+        documentTexts.insert(texts.begin(), texts.end());
+    }
+    if (ocr.Tsv() != nullptr) {
+        Write(L"verified.tsv", ocr.Tsv()->WithVerified(VerifiedTexts(all)));
+    }
+    if (ocr.Hocr() != nullptr) {
+        Write(L"verified.hocr", ocr.Hocr()->WithVerified(documentTexts));
+    }
+    if (ocr.Layout() != nullptr) {
+        Write(L"verified.xml", ocr.Layout()->WithVerified(documentTexts));
     }
 }
 
@@ -128,7 +164,8 @@ void PageOutputs::Forget(const SessionJournal& earlier) const
             }
         }
         if (!page.name.empty()) {
-            for (const wchar_t* file : {L"\\pages\\%s.tsv", L"\\pages\\%s.txt", L"\\ocr\\%s.tsv", L"\\ocr\\%s.hocr"}) {
+            for (const wchar_t* file : {L"\\pages\\%s.tsv", L"\\pages\\%s.txt", L"\\pages\\%s.hocr", L"\\pages\\%s.xml",
+                                        L"\\ocr\\%s.tsv", L"\\ocr\\%s.hocr"}) {
                 std::wstring path = m_folder + file;
                 path.replace(path.find(L"%s"), 2, Wide(page.name));
                 ::DeleteFileW(path.c_str());

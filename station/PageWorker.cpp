@@ -228,7 +228,7 @@ std::unique_ptr<PreparedPage> PageWorker::Prepare(size_t position, Recognition& 
         }
         // The engine read one frame: its output names page 1, of that frame's size.
         try {
-            ocr = PageOcr::Read(tsv, hocr, planned.image, {planned.size});
+            ocr = PageOcr::Read(tsv, hocr, L"", planned.image, {planned.size});
         } catch (const InputError& fault) {
             page->failure = std::string("the engine's output cannot be used: ") + fault.what();
             recognition.failure = page->failure;

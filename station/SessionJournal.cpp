@@ -117,7 +117,7 @@ std::string SessionJournal::ToJson() const
         entry["image"] = FileJson(page.image);
         entry["frame"] = page.frame;
         entry["ocr"] = {{"page", page.ocrPage}, {"byStation", page.ocrByStation}, {"tsv", FileJson(page.tsv)},
-                        {"hocr", FileJson(page.hocr)}};
+                        {"hocr", FileJson(page.hocr)}, {"xml", FileJson(page.xml)}};
         entry["state"] = page.state;
         if (page.state == "failed") {
             entry["failure"] = page.failure;
@@ -169,6 +169,7 @@ bool SessionJournal::FromJson(const std::string& text, SessionJournal& journal, 
             page.ocrByStation = ocr.at("byStation").get<bool>();
             page.tsv = FileFrom(ocr.at("tsv"));
             page.hocr = FileFrom(ocr.at("hocr"));
+            page.xml = FileFrom(ocr.at("xml"));
             page.state = entry.at("state").get<std::string>();
             page.failure = entry.contains("failure") ? StringOrEmpty(entry["failure"]) : std::string();
             if (!KnownState(page.state)) {

@@ -37,6 +37,7 @@ struct JournalPage {
     int frame = 1; // from 1
     JournalFile tsv;
     JournalFile hocr;
+    JournalFile xml; // an ALTO or PAGE document
     int ocrPage = 1;           // the page number its rows and ocr_page carry
     bool ocrByStation = false; // the engine's output, kept in the session's folder
     std::string state = "waiting"; // "waiting", "recognised", "in progress", "done" or "failed"

@@ -6,7 +6,7 @@
 const char* StationOptions::Usage()
 {
     return "usage: tarsil_verify [options] INPUT...\n"
-           "       tarsil_verify --image PAGE (--tsv FILE | --hocr FILE | both) [options]\n"
+           "       tarsil_verify --image PAGE (--ocr FILE | --tsv FILE | --hocr FILE | both) [options]\n"
            "\n"
            "Shows the Word Verification dialog for each word of a scanned page that the\n"
            "recogniser (Tesseract) is unsure of, in reading order, and writes what the\n"
@@ -15,7 +15,8 @@ const char* StationOptions::Usage()
            "A batch: each INPUT is a page image, a multi-page image (every frame is a page)\n"
            "or a folder (its images in natural name order, page2 before page10), verified\n"
            "in the order given. A page uses the recogniser's output found beside its image\n"
-           "(BASE.tsv, BASE.hocr; one for all the frames of a multi-page file); otherwise\n"
+           "(BASE.tsv and/or BASE.hocr, else an ALTO or PAGE XML document BASE.xml; one for\n"
+           "all the frames of a multi-page file); otherwise\n"
            "the station runs Tesseract on it, in the background, ahead of the operator.\n"
            "\n"
            "  --tesseract FILE   the engine (default: tesseract.exe on the PATH, else\n"
@@ -29,6 +30,9 @@ const char* StationOptions::Usage()
            "  --image FILE       the page: PNG, TIFF, JPEG, BMP, GIF (whatever Windows\n"
            "                     Imaging Component reads); its DPI turns pixels into points\n"
            "                     (300 when the file states none that is plausible)\n"
+           "  --ocr FILE         the recogniser's output, whichever format its content is:\n"
+           "                     Tesseract's TSV or hOCR, ALTO (v2, v3, v4) or PAGE XML\n"
+           "                     (2013, 2019)\n"
            "  --tsv FILE         Tesseract's TSV output (tesseract PAGE OUT tsv)\n"
            "  --hocr FILE        Tesseract's hOCR with character boxes\n"
            "                     (tesseract PAGE OUT -c hocr_char_boxes=1 hocr): marks the\n"
@@ -40,6 +44,8 @@ const char* StationOptions::Usage()
            "                     station at a time may use it\n"
            "  --restart          forget the answers of an earlier session in DIR\n"
            "  --press ok|ignore|cancel  answer every dialog by itself once it has painted\n"
+           "  --answers FILE     UTF-8 lines \"recognised<TAB>typed\": a dialog showing the\n"
+           "                     recognised text gets the typed one in its text field first\n"
            "  --screenshots DIR  save each dialog as DIR/NNNN.png (NNNN: the word's index)\n"
            "  --help             this text\n"
            "\n"
@@ -51,7 +57,9 @@ const char* StationOptions::Usage()
            "Written in DIR, each file replaced whole (the journal after every answer, the\n"
            "others at the end of each page and of each run):\n"
            "  verified.tsv   the input TSV, each verified word's text replaced by the\n"
-           "                 operator's and its conf set to 100 (with --tsv only)\n"
+           "                 operator's and its conf set to 100 (with a TSV only)\n"
+           "  verified.hocr, verified.xml  the input hOCR, ALTO or PAGE document with only\n"
+           "                 the verified words changed: the operator's text, certain\n"
            "  text.txt       the page's text, one line per recognised line, corrected\n"
            "  train/NNNN.png, train/NNNN.gt.txt  each word confirmed for training: its\n"
            "                 image (grey, the page's resolution) and its text, the line\n"
@@ -88,6 +96,8 @@ bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& er
         std::wstring* text = option == L"--image"         ? &image
                              : option == L"--tsv"         ? &tsv
                              : option == L"--hocr"        ? &hocr
+                             : option == L"--ocr"         ? &ocr
+                             : option == L"--answers"     ? &answers
                              : option == L"--out"         ? &out
                              : option == L"--press"       ? &press
                              : option == L"--screenshots" ? &screenshots
@@ -122,12 +132,12 @@ bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& er
     if (help) {
         return true;
     }
-    if (!inputs.empty() && (!image.empty() || !tsv.empty() || !hocr.empty())) {
-        error = "give either INPUTs (a batch) or --image with --tsv/--hocr (one page), not both";
+    if (!inputs.empty() && (!image.empty() || !ocr.empty() || !tsv.empty() || !hocr.empty())) {
+        error = "give either INPUTs (a batch) or --image with --ocr, --tsv or --hocr (one page), not both";
     } else if (inputs.empty() && image.empty()) {
         error = "no input: give page images or folders, or --image";
-    } else if (inputs.empty() && tsv.empty() && hocr.empty()) {
-        error = "--tsv or --hocr is missing: the station needs the recogniser's output";
+    } else if (inputs.empty() && ocr.empty() && tsv.empty() && hocr.empty()) {
+        error = "--ocr, --tsv or --hocr is missing: the station needs the recogniser's output";
     } else if (!press.empty() && press != L"ok" && press != L"ignore" && press != L"cancel") {
         error = "--press takes ok, ignore or cancel";
     } else if (!psm.empty() && !ParseInteger(std::wstring_view(psm), 0, 13, whole)) {

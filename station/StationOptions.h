@@ -12,6 +12,8 @@ public:
     std::wstring image;
     std::wstring tsv;
     std::wstring hocr;
+    std::wstring ocr;     // TSV, hOCR, ALTO or PAGE XML, told by its content
+    std::wstring answers; // "recognised<TAB>typed" lines, typed into the dialogs
     std::wstring out; // empty: next to the image (or the first input), "<input>.verified"
     double below = 90;
     double charBelow = 90;
@@ -28,7 +30,7 @@ public:
 
     // Reads the command line; false, with the reason in `error`, when it is not usable.
     bool Parse(int argc, const wchar_t* const* argv, std::string& error);
-    // True for --image with --tsv and/or --hocr, false for a batch of INPUTs.
+    // True for --image with --ocr, --tsv and/or --hocr, false for a batch of INPUTs.
     bool OnePageForm() const { return inputs.empty(); }
     // The output folder: `out`, or its default.
     std::wstring OutputFolder() const;

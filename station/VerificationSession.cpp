@@ -159,6 +159,9 @@ std::wstring VerificationSession::Caption(int page, int pages, int ordinal, int 
 void VerificationSession::Prepare()
 {
     m_plan = BatchPlan::Make(m_options);
+    if (!m_options.answers.empty()) {
+        m_answers = TypedAnswers::Read(m_options.answers);
+    }
     std::map<std::wstring, std::string> hashes;
     for (const std::wstring& input : m_plan.inputs) {
         m_journal.inputs.push_back(WideToUtf8(input));
@@ -172,6 +175,7 @@ void VerificationSession::Prepare()
         page.frame = static_cast<int>(planned.frame) + 1;
         page.tsv = Hashed(planned.tsv, hashes);
         page.hocr = Hashed(planned.hocr, hashes);
+        page.xml = Hashed(planned.xml, hashes);
         page.ocrPage = planned.NeedsEngine() ? 1 : planned.ocrPage;
         page.ocrByStation = planned.NeedsEngine();
         page.state = planned.NeedsEngine() ? "waiting" : "recognised";
@@ -267,6 +271,7 @@ void VerificationSession::ResumeFrom(const SessionJournal& earlier, const std::w
         if (!page.ocrByStation) {
             CheckUnchanged(before.tsv, page.tsv, journalPath);
             CheckUnchanged(before.hocr, page.hocr, journalPath);
+            CheckUnchanged(before.xml, page.xml, journalPath);
         } else if (before.state != "waiting" && before.state != "failed") {
             // The engine's output kept from the earlier run: the page is not recognised again.
             std::map<std::wstring, std::string> hashes;
@@ -359,6 +364,7 @@ VerificationSession::Summary VerificationSession::Run()
     }
     m_outputs->WriteSession(m_plan.pages, m_journal);
     WriteJournal();
+    m_lock.reset(); // the session is over: the folder is free for the next one
     if (failure) {
         throw SessionFailure(*failure);
     }
@@ -478,7 +484,7 @@ VerificationSession::Answer VerificationSession::Show(size_t position, const Pre
 
     // Unattended: the kit's driver answers once the dialog has painted.
     std::unique_ptr<tarsil::DialogDriver> driver;
-    if (!m_options.press.empty() || !m_options.screenshots.empty()) {
+    if (!m_options.press.empty() || !m_options.screenshots.empty() || !m_answers.Empty()) {
         driver = std::make_unique<tarsil::DialogDriver>(m_options.press.empty() ? INFINITE : 60000);
         if (!m_options.screenshots.empty()) {
             const std::wstring path = m_options.screenshots + L"\\" +
@@ -489,6 +495,7 @@ VerificationSession::Answer VerificationSession::Show(size_t position, const Pre
                 }
             });
         }
+        m_answers.Type(*driver, word.text);
         if (m_options.press == L"ok") {
             // The dialog refuses OK for an empty word with a message box: that word is
             // answered with Ignore instead. Otherwise the dialog has ended and the rest of

@@ -14,6 +14,7 @@
 #include "StationOptions.h"
 #include "TarsilDlg29.h"
 #include "TesseractEngine.h"
+#include "TypedAnswers.h"
 
 struct PreparedPage;
 class PageWorker;
@@ -38,7 +39,8 @@ struct CalledLike<Result(WINAPI*)(Arguments...) noexcept> {
 // word. The words the recogniser is unsure of are shown one RastStartDialog call each, page
 // by page in reading order, while a worker prepares the next pages. Every answer goes into
 // the session's journal (session.json) at once; a page's other files are made when it is
-// finished and at the end of every run, so one file per answer is all the operator waits for.
+// finished and at the end of every run (the verified TSV, hOCR, ALTO or PAGE document, the
+// text and the training pairs), so one file per answer is all the operator waits for.
 class VerificationSession {
 public:
     using DialogFn = CalledLike<decltype(&RastStartDialog)>::type;
@@ -66,7 +68,8 @@ public:
     // takes the output folder for this station. Throws InputError; writes nothing but a check
     // that the folder can be written.
     void Prepare();
-    // Shows the words still to verify. Throws SessionFailure when a dialog cannot be shown.
+    // Shows the words still to verify, and frees the output folder once every file is
+    // written. Throws SessionFailure when a dialog cannot be shown.
     Summary Run();
 
     const SessionJournal& Journal() const { return m_journal; }
@@ -99,4 +102,5 @@ private:
     std::shared_ptr<const TesseractEngine> m_engine;
     std::map<size_t, std::pair<std::wstring, std::wstring>> m_recognised; // kept engine output, by page
     std::unique_ptr<PageOutputs> m_outputs;
+    TypedAnswers m_answers;
 };

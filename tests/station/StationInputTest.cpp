@@ -57,6 +57,8 @@ TEST(StationInput, BadInputIsNamedWithItsLineAndEndsWithStatusTwoBeforeAnyDialog
                                        "content='tesseract 5.3.0'/>\n</head><body>\n<div class='ocr_page'>\n"
                                        "</span></body></html>\n");
     WriteFile(folder / L"afile", "a file where the output folder should go\n");
+    WriteFile(folder / L"entities.xml", "<?xml version=\"1.0\"?>\n<!DOCTYPE alto [<!ENTITY a \"a\">]>\n<alto>&a;</alto>\n");
+    WriteFile(folder / L"answers.tsv", "jese These\n");
 
     struct Case {
         const char* name;
@@ -86,6 +88,10 @@ TEST(StationInput, BadInputIsNamedWithItsLineAndEndsWithStatusTwoBeforeAnyDialog
          {"broken.hocr:6:", "not well-formed XML"}, out},
         {"output folder not writable", image + tsv + L" --out " + Quote(folder / L"afile\\out"),
          {"afile\\out", "the output folder cannot be written"}, folder / L"afile\\out"},
+        {"entity declarations", image + L" --ocr " + Quote(folder / L"entities.xml"),
+         {"entities.xml:2:", "internal subset (entity declarations) is refused"}, out},
+        {"answers without a tab", image + tsv + L" --answers " + Quote(folder / L"answers.tsv"),
+         {"answers.tsv:1:", "no tab"}, out},
         {"unknown option", image + tsv + L" --colour red", {"unknown option --colour"}, out},
         {"no recogniser output", image, {"--tsv or --hocr is missing"}, out},
     };
@@ -162,9 +168,9 @@ TEST(StationInput, HelpNamesEveryOptionTheProgramTakes)
 {
     const ChildProcess run = ChildProcess::Run(L"tarsil_verify.exe", L"--help");
     EXPECT_EQ(run.exitCode, 0u);
-    for (const char* option : {"--image", "--tsv", "--hocr", "--below", "--char-below", "--out", "--restart",
-                               "--press", "--screenshots", "--help", "--tesseract", "--lang", "--psm", "--ahead",
-                               "--engine-seconds"}) {
+    for (const char* option : {"--image", "--ocr", "--tsv", "--hocr", "--below", "--char-below", "--out", "--restart",
+                               "--press", "--answers", "--screenshots", "--help", "--tesseract", "--lang", "--psm",
+                               "--ahead", "--engine-seconds"}) {
         EXPECT_NE(run.output.find(option), std::string::npos) << option;
         // And the program takes it: an option it does not know is refused by name.
         StationOptions options;
