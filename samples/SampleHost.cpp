@@ -15,7 +15,7 @@
 #include <nlohmann/json.hpp>
 
 #include "ComScope.h"
-#include "ImageFile.h"
+#include "ImageDecoder.h"
 #include "LoadedLibrary.h"
 #include "ParseNumber.h"
 #include "ShownPicture.h"
@@ -236,7 +236,7 @@ int MakePicture(const Options& options, WordPicture& picture)
     if (options.image.empty()) {
         image = WordPicture::RenderWord(options.text, characterEdges);
     } else {
-        ImageFile file;
+        ImageDecoder file;
         std::string error;
         double dpi = 0;
         if (!file.Open(options.image, error) || !file.ReadFrame(0, image, dpi, error)) {

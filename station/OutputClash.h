@@ -1,12 +1,13 @@
 #pragma once
 
+#include <set>
 #include <string>
 #include <vector>
 
 // Finds an input that a session would overwrite: one named again as an output file (or as
 // that file's temporary twin), or lying inside a folder whose files the session writes
 // and deletes. Checked before the first dialog, so that a mistyped command line loses
-// nothing.
+// nothing. Paths are compared in full and case-insensitively (PathName::Key).
 class OutputClash {
 public:
     void AddInput(const std::wstring& path);
@@ -17,7 +18,13 @@ public:
     bool Find(std::wstring& input, std::wstring& output) const;
 
 private:
+    struct Output {
+        std::wstring key;
+        std::wstring path;
+        bool operator<(const Output& other) const { return key < other.key; }
+    };
+
     std::vector<std::wstring> m_inputs;
-    std::vector<std::wstring> m_outputFiles;
-    std::vector<std::wstring> m_outputFolders;
+    std::set<Output> m_files;
+    std::vector<Output> m_folders; // keys end in a backslash
 };

@@ -1,15 +1,39 @@
 #include "PageImage.h"
 
-#include "ImageFile.h"
+#include "ImageDecoder.h"
 #include "InputError.h"
 
-PageImage PageImage::Read(const std::wstring& path)
+namespace {
+
+void Open(const std::wstring& path, ImageDecoder& decoder)
 {
-    ImageFile file;
     std::string error;
+    if (!decoder.Open(path, error)) {
+        throw InputError(path, error);
+    }
+}
+
+} // namespace
+
+unsigned PageImage::FrameCount(const std::wstring& path)
+{
+    ImageDecoder decoder;
+    Open(path, decoder);
+    const unsigned frames = decoder.FrameCount();
+    if (frames == 0) {
+        throw InputError(path, "holds no frame that can be read");
+    }
+    return frames;
+}
+
+PageImage PageImage::Read(const std::wstring& path, unsigned frame)
+{
+    ImageDecoder decoder;
+    Open(path, decoder);
     PageImage page;
     double dpi = 0;
-    if (!file.Open(path, error) || !file.ReadFrame(0, page.m_grey, dpi, error)) {
+    std::string error;
+    if (!decoder.ReadFrame(frame, page.m_grey, dpi, error)) {
         throw InputError(path, error);
     }
     if (dpi >= 20 && dpi <= 10000) {

@@ -30,14 +30,14 @@ bool PathName::Same(const std::wstring& a, const std::wstring& b)
                                   static_cast<int>(fullB.size()), TRUE) == CSTR_EQUAL;
 }
 
-bool PathName::Inside(const std::wstring& path, const std::wstring& folder)
+std::wstring PathName::Key(const std::wstring& path)
 {
-    const std::wstring fullPath = Full(path);
-    std::wstring fullFolder = Full(folder);
-    if (!fullFolder.empty() && fullFolder.back() != L'\\') {
-        fullFolder += L'\\';
+    std::wstring full = Full(path);
+    std::wstring key(full.size(), L'\0');
+    if (!full.empty() && ::LCMapStringEx(LOCALE_NAME_INVARIANT, LCMAP_UPPERCASE, full.data(),
+                                         static_cast<int>(full.size()), &key[0], static_cast<int>(key.size()),
+                                         nullptr, nullptr, 0) != static_cast<int>(key.size())) {
+        return full;
     }
-    return fullPath.size() > fullFolder.size() &&
-           ::CompareStringOrdinal(fullPath.c_str(), static_cast<int>(fullFolder.size()), fullFolder.c_str(),
-                                  static_cast<int>(fullFolder.size()), TRUE) == CSTR_EQUAL;
+    return key;
 }

@@ -10,6 +10,6 @@ public:
     static std::wstring Full(const std::wstring& path);
     // True when both name the same file, compared in full and case-insensitively.
     static bool Same(const std::wstring& a, const std::wstring& b);
-    // True when `path` lies inside `folder`, at any depth.
-    static bool Inside(const std::wstring& path, const std::wstring& folder);
+    // The full path in one case, to compare many paths by: equal keys name the same file.
+    static std::wstring Key(const std::wstring& path);
 };

@@ -1,20 +1,23 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "HocrDocument.h"
-#include "LayoutDocument.h"
-#include "PageImage.h"
-#include "PageWords.h"
+#include "BatchPlan.h"
+#include "OutputFolderLock.h"
+#include "PageOutputs.h"
 #include "SessionJournal.h"
 #include "StationOptions.h"
 #include "TarsilDlg29.h"
-#include "TsvDocument.h"
+#include "TesseractEngine.h"
 #include "TypedAnswers.h"
+
+struct PreparedPage;
+class PageWorker;
 
 // The dialog could not be shown (the library refused the call or the platform failed);
 // every answer until then is written.
@@ -23,11 +26,12 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// One page verified word by word: the words the recogniser is unsure of are shown one
-// RastStartDialog call each, in reading order. Every answer goes into the session's journal
-// (session.json) at once; the verified documents, the text and the training pairs are made
-// from the journal at the end of every run, so one file per answer is all the operator
-// waits for.
+// A session: the pages of a batch (or the one page of the one-page form) verified word by
+// word. The words the recogniser is unsure of are shown one RastStartDialog call each, page
+// by page in reading order, while a worker prepares the next pages. Every answer goes into
+// the session's journal (session.json) at once; a page's other files are made when it is
+// finished and at the end of every run (the verified TSV, hOCR, ALTO or PAGE document, the
+// text and the training pairs), so one file per answer is all the operator waits for.
 class VerificationSession {
 public:
     using DialogFn = RastStartDialogFn;
@@ -42,51 +46,62 @@ public:
         int skipped = 0;
         int earlier = 0; // answered in an earlier run
         bool cancelled = false;
+        int pages = 0;
+        int pagesFailed = 0; // in this run
     };
 
     // `dialog` is the library's RastStartDialog (or a stand-in that calls it); `print`
     // receives the progress lines.
     VerificationSession(StationOptions options, DialogFn dialog, PrintFn print);
+    ~VerificationSession();
 
-    // Reads and checks every input, the output folder and an earlier session's answers;
-    // refuses an output that would overwrite an input, and tries the very files the session
-    // will write. Throws InputError, with nothing written (the output folder is made only to
-    // try the files, and removed again when that fails).
+    // Reads and checks every input, the output folder and an earlier session's answers, and
+    // takes the output folder for this station; refuses an output that would overwrite an
+    // input, and tries the very files the session will write. Throws InputError, with
+    // nothing written (the folders are made only to try the files, and removed again when
+    // that fails).
     void Prepare();
-    // Shows the words still to verify. Throws SessionFailure when a dialog cannot be shown.
+    // Shows the words still to verify, and frees the output folder once every file is
+    // written. Throws SessionFailure when a dialog cannot be shown.
     Summary Run();
 
     const SessionJournal& Journal() const { return m_journal; }
-    // The caption the dialog of the word with this ordinal shows.
+    // The caption the dialog of the word with this ordinal shows, alone or on a page of several.
     static std::wstring Caption(int ordinal, int total);
+    static std::wstring Caption(int page, int pages, int ordinal, int total);
 
 private:
     enum class Answer { kOk, kIgnore, kCancel };
 
-    std::string SkipReason(const PageWords::Word& word) const;
-    Answer Show(const PageWords::Word& word, int ordinal, int total, VerifiedWord& record);
-    void WriteTrainingPair(const VerifiedWord& record);
-    void WriteOutputs();
-    void Write(const std::wstring& name, const std::string& content);
-    void ReadRecognition();
-    void ForgetEarlierSession(const std::wstring& journalPath);
+    void ResumeFrom(const SessionJournal& earlier, const std::wstring& journalPath);
     void RefuseOutputOverInput() const;
-    void CheckOutputsCanBeWritten();
-    // The files of the folder the session writes, training pairs aside.
-    std::vector<std::wstring> DocumentNames() const;
-    std::wstring ScreenshotPath(int index) const;
-    void Record(const VerifiedWord& record);
+    void CheckOutputsCanBeWritten(const std::vector<std::wstring>& madeFolders);
+    // The files the session will write that can be named before the first dialog (a page
+    // the engine has yet to read has no words yet), by their names in the output folder.
+    std::vector<std::wstring> OutputNames() const;
+    // The indices of the words of a page, when they are known, that it may show.
+    std::vector<int> WordsToVerify(size_t position) const;
+    std::wstring ScreenshotPath(size_t position, int index) const;
+    void NoteRecognitions(PageWorker& worker);
+    bool VerifyPage(size_t position, const PreparedPage& page, Summary& summary);
+    std::string SkipReason(const PreparedPage& page, const PageWords::Word& word) const;
+    Answer Show(size_t position, const PreparedPage& page, const PageWords::Word& word, int ordinal, int total,
+                VerifiedWord& record);
+    void Record(std::vector<VerifiedWord>& words, const PageWords& order, const VerifiedWord& record);
+    void PostOutputs(PageWorker& worker, size_t position, const std::shared_ptr<PreparedPage>& page);
+    void WriteJournal();
     std::string Progress(int ordinal, int total, const VerifiedWord& record) const;
+    void PrintSummary(const Summary& summary);
 
     StationOptions m_options;
     DialogFn m_dialog;
     PrintFn m_print;
     std::wstring m_folder;
-    PageImage m_page;
-    std::unique_ptr<TsvDocument> m_tsv;
-    std::unique_ptr<HocrDocument> m_hocr;
-    std::unique_ptr<LayoutDocument> m_layout; // ALTO or PAGE XML
-    TypedAnswers m_answers;
-    PageWords m_words;
+    BatchPlan m_plan;
     SessionJournal m_journal;
+    std::unique_ptr<OutputFolderLock> m_lock;
+    std::shared_ptr<const TesseractEngine> m_engine;
+    std::map<size_t, std::pair<std::wstring, std::wstring>> m_recognised; // kept engine output, by page
+    std::unique_ptr<PageOutputs> m_outputs;
+    TypedAnswers m_answers;
 };

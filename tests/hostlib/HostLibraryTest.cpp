@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "GreyImage.h"
-#include "ImageFile.h"
+#include "ImageDecoder.h"
 #include "LoadedLibrary.h"
 #include "WordPicture.h"
 
@@ -83,14 +83,14 @@ bool LShape(int x, int y, int height)
 
 bool ReadImage(const std::wstring& path, GreyImage& image, std::string& error)
 {
-    ImageFile file;
+    ImageDecoder file;
     double dpi = 0;
     return file.Open(path, error) && file.ReadFrame(0, image, dpi, error);
 }
 
 } // namespace
 
-TEST(ImageFileRead, EveryDepthAndRowOrderGivesTheSameGreyLevels)
+TEST(ImageDecoderRead, EveryDepthAndRowOrderGivesTheSameGreyLevels)
 {
     const int width = 13; // odd, so that rows need padding
     const int height = 7;
@@ -115,7 +115,7 @@ TEST(ImageFileRead, EveryDepthAndRowOrderGivesTheSameGreyLevels)
     }
 }
 
-TEST(ImageFileRead, MissingAndDamagedFilesAreRefusedWithAReason)
+TEST(ImageDecoderRead, MissingAndDamagedFilesAreRefusedWithAReason)
 {
     std::vector<std::uint8_t> notAnImage = MakeBmp(20, 10, 24, false, [](int, int) { return false; });
     notAnImage[0] = 'P';

@@ -163,6 +163,21 @@ TEST(StationFiles, AnInputTheSessionWouldOverwriteIsRefusedBeforeAnyDialogWithNo
         EXPECT_EQ(Listing(folder.Path()), before);
     }
 
+    // A batch of the training crops, verified into the folder they came from.
+    StationOptions batch;
+    batch.inputs = {out + L"\\train"};
+    batch.out = out;
+    VerificationSession crops(batch, &RastStartDialog, [](const std::string&) {});
+    try {
+        crops.Prepare();
+        ADD_FAILURE() << "a batch over its own training pairs is not refused";
+    } catch (const InputError& refused) {
+        EXPECT_NE(std::string(refused.what()).find("page.png: is an input, and the session would overwrite it as "),
+                  std::string::npos)
+            << refused.what();
+    }
+    EXPECT_EQ(Listing(folder.Path()), before);
+
     // As a user types it: exit status 2, the message, nothing written.
     const ChildProcess run = ChildProcess::Run(
         L"tarsil_verify.exe", L"--image \"" + StationData(L"page.png") + L"\" --tsv \"" + out + L"\\verified.tsv\" --out \"" +
@@ -202,9 +217,10 @@ TEST(StationFiles, AFileAnotherProgramHoldsForAMomentIsWaitedForAndTheAnswerKept
     SessionJournal journal;
     std::string error;
     ASSERT_TRUE(SessionJournal::FromJson(FileBytes(g_hold.journal), journal, error)) << error;
-    ASSERT_EQ(journal.words.size(), 2u);
-    EXPECT_EQ(journal.words[1].index, 36);
-    EXPECT_EQ(journal.words[1].outcome, "ignore");
+    ASSERT_EQ(journal.pages.size(), 1u);
+    ASSERT_EQ(journal.pages.front().words.size(), 2u);
+    EXPECT_EQ(journal.pages.front().words[1].index, 36);
+    EXPECT_EQ(journal.pages.front().words[1].outcome, "ignore");
     EXPECT_TRUE(journal.finished);
 }
 

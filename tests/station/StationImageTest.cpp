@@ -6,55 +6,17 @@
 #include <windows.h>
 
 #include <wincodec.h>
-#include <wrl/client.h>
 
 #include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "ImageFile.h"
 #include "InputError.h"
 #include "PageImage.h"
 #include "ScratchFolder.h"
 #include "StationData.h"
-
-namespace {
-
-using Microsoft::WRL::ComPtr;
-
-// Writes the grey image with Windows Imaging Component's own encoder for the container, as
-// 24-bit colour, stating the resolution.
-void Encode(const GreyImage& image, const GUID& container, double dpi, const std::wstring& path)
-{
-    ComPtr<IWICImagingFactory> factory;
-    ASSERT_HRESULT_SUCCEEDED(
-        ::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory)));
-    ComPtr<IWICStream> stream;
-    ASSERT_HRESULT_SUCCEEDED(factory->CreateStream(&stream));
-    ASSERT_HRESULT_SUCCEEDED(stream->InitializeFromFilename(path.c_str(), GENERIC_WRITE));
-    ComPtr<IWICBitmapEncoder> encoder;
-    ASSERT_HRESULT_SUCCEEDED(factory->CreateEncoder(container, nullptr, &encoder));
-    ASSERT_HRESULT_SUCCEEDED(encoder->Initialize(stream.Get(), WICBitmapEncoderNoCache));
-    ComPtr<IWICBitmapFrameEncode> frame;
-    ASSERT_HRESULT_SUCCEEDED(encoder->CreateNewFrame(&frame, nullptr));
-    ASSERT_HRESULT_SUCCEEDED(frame->Initialize(nullptr));
-    ASSERT_HRESULT_SUCCEEDED(frame->SetSize(static_cast<UINT>(image.width), static_cast<UINT>(image.height)));
-    ASSERT_HRESULT_SUCCEEDED(frame->SetResolution(dpi, dpi));
-    WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
-    ASSERT_HRESULT_SUCCEEDED(frame->SetPixelFormat(&format));
-    ASSERT_TRUE(IsEqualGUID(format, GUID_WICPixelFormat24bppBGR));
-    const UINT stride = static_cast<UINT>(image.width) * 3;
-    std::vector<BYTE> pixels;
-    for (std::uint8_t grey : image.grey) {
-        pixels.insert(pixels.end(), {grey, grey, grey});
-    }
-    ASSERT_HRESULT_SUCCEEDED(frame->WritePixels(static_cast<UINT>(image.height), stride,
-                                                        static_cast<UINT>(pixels.size()), pixels.data()));
-    ASSERT_HRESULT_SUCCEEDED(frame->Commit());
-    ASSERT_HRESULT_SUCCEEDED(encoder->Commit());
-}
-
-} // namespace
 
 TEST(StationImage, EachFormatDecodesToThePagesGreyLevelsWithTheResolutionItStates)
 {
@@ -81,7 +43,7 @@ TEST(StationImage, EachFormatDecodesToThePagesGreyLevelsWithTheResolutionItState
     for (const Format& format : formats) {
         SCOPED_TRACE(format.name);
         const std::wstring path = folder / (std::to_wstring(&format - formats) + L".image");
-        Encode(original.Grey(), format.container, format.dpi, path);
+        WriteImageFile(format.container, {{original.Grey(), format.dpi}}, true, path);
         const PageImage decoded = PageImage::Read(path);
         ASSERT_EQ(decoded.Grey().width, 384);
         ASSERT_EQ(decoded.Grey().height, 191);

@@ -1,4 +1,4 @@
-#include "ImageFile.h"
+#include "ImageDecoder.h"
 
 #include <algorithm>
 #include <cmath>
@@ -17,9 +17,15 @@ std::string Code(HRESULT result)
     return text;
 }
 
+// "the image's first frame", or "frame 3" of a file with several.
+std::string FrameName(unsigned frame, unsigned frames)
+{
+    return frames > 1 ? "frame " + std::to_string(frame + 1) : std::string("the image's first frame");
+}
+
 } // namespace
 
-bool ImageFile::Open(const std::wstring& path, std::string& error)
+bool ImageDecoder::Open(const std::wstring& path, std::string& error)
 {
     m_file = FileHandle::OpenWhenFree(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING);
     if (!m_file.IsOpen()) {
@@ -45,8 +51,15 @@ bool ImageFile::Open(const std::wstring& path, std::string& error)
     return true;
 }
 
-bool ImageFile::ReadFrame(unsigned index, GreyImage& image, double& dpi, std::string& error) const
+unsigned ImageDecoder::FrameCount() const
 {
+    UINT count = 0;
+    return m_decoder != nullptr && SUCCEEDED(m_decoder->GetFrameCount(&count)) ? count : 0;
+}
+
+bool ImageDecoder::ReadFrame(unsigned index, GreyImage& image, double& dpi, std::string& error) const
+{
+    const std::string frameName = FrameName(index, FrameCount());
     ComPtr<IWICBitmapFrameDecode> frame;
     UINT width = 0;
     UINT height = 0;
@@ -55,11 +68,11 @@ bool ImageFile::ReadFrame(unsigned index, GreyImage& image, double& dpi, std::st
         result = frame->GetSize(&width, &height);
     }
     if (FAILED(result)) {
-        error = "frame " + std::to_string(index + 1) + " cannot be read (" + Code(result) + ")";
+        error = frameName + " cannot be read (" + Code(result) + ")";
         return false;
     }
     if (width == 0 || height == 0 || static_cast<double>(width) * height > kMostPixels) {
-        error = "unsupported image size " + std::to_string(width) + " x " + std::to_string(height) +
+        error = frameName + ": unsupported image size " + std::to_string(width) + " x " + std::to_string(height) +
                 " (at most 200,000,000 pixels)";
         return false;
     }
@@ -75,7 +88,7 @@ bool ImageFile::ReadFrame(unsigned index, GreyImage& image, double& dpi, std::st
                                        0.0, WICBitmapPaletteTypeCustom);
     }
     if (FAILED(result)) {
-        error = "the image's pixels cannot be converted (" + Code(result) + ")";
+        error = frameName + ": the pixels cannot be converted (" + Code(result) + ")";
         return false;
     }
     image.width = static_cast<int>(width);
@@ -89,7 +102,7 @@ bool ImageFile::ReadFrame(unsigned index, GreyImage& image, double& dpi, std::st
         const WICRect rect{0, static_cast<INT>(top), static_cast<INT>(width), static_cast<INT>(rows)};
         result = converter->CopyPixels(&rect, width * 4, static_cast<UINT>(width * 4 * rows), strip.data());
         if (FAILED(result)) {
-            error = "the image's pixels cannot be decoded (" + Code(result) + ")";
+            error = frameName + ": the pixels cannot be decoded (" + Code(result) + ")";
             return false;
         }
         std::uint8_t* out = image.grey.data() + static_cast<size_t>(top) * width;

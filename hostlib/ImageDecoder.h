@@ -13,7 +13,7 @@
 // An image file decoded by the platform's codecs (Windows Imaging Component: PNG, TIFF,
 // JPEG, BMP, GIF and whatever else is installed), a frame at a time, as grey levels. COM
 // must be initialised on the calling thread.
-class ImageFile {
+class ImageDecoder {
 public:
     // Larger frames than this are refused rather than exhausting memory.
     static constexpr double kMostPixels = 200e6;
@@ -22,8 +22,11 @@ public:
     // with the reason in `error`, when it is missing or no codec reads it.
     bool Open(const std::wstring& path, std::string& error);
 
+    // How many frames (pages) the file holds; 0 when it cannot tell.
+    unsigned FrameCount() const;
     // Decodes frame `index` (from 0). Transparent pixels count as paper. `dpi` gets the
-    // frame's vertical resolution as the file states it (0 when it states none).
+    // frame's vertical resolution as the file states it (0 when it states none). A failure's
+    // reason names the frame: "the image's first frame", or "frame 3" of a file with several.
     bool ReadFrame(unsigned index, GreyImage& image, double& dpi, std::string& error) const;
 
 private:
