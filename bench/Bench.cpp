@@ -4,6 +4,8 @@
 //
 //   bench [--iterations N]     (default 200 dialogs per side)
 //         [--station-data DIR] the station's test data: the session benchmark
+//         [--readability]      with --station-data: instead of timings, how large the doubtful
+//                              characters of the real scans must be drawn (Readability.h)
 //         [--engine FILE]      the engine the station runs: the batch benchmarks (page turn,
 //                              paint while the engine works)
 
@@ -21,6 +23,7 @@
 #include "ComScope.h"
 #include "LoadedLibrary.h"
 #include "ParseNumber.h"
+#include "Readability.h"
 #include "StationOptions.h"
 #include "TesseractEngine.h"
 #include "Stopwatch.h"
@@ -525,6 +528,10 @@ int main(int argc, char** argv)
     int iterations = 200;
     std::wstring stationData; // the station's test data: the scan and Tesseract's output
     std::wstring engine;      // the engine the station runs, for the batch benchmarks
+    bool readability = false;
+    for (int i = 1; i < argc; ++i) {
+        readability = readability || std::string(argv[i]) == "--readability";
+    }
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::string(argv[i]) == "--iterations") {
             long long parsed = 0;
@@ -540,6 +547,12 @@ int main(int argc, char** argv)
     if (iterations < 1) {
         std::fputs("usage: bench [--iterations N] [--station-data DIR [--engine FILE]]\n", stderr);
         return 2;
+    }
+
+    if (readability && !stationData.empty()) {
+        const ComScope com;
+        Readability::Print(stationData);
+        return 0;
     }
 
     std::vector<Row> rows;

@@ -13,7 +13,12 @@ InkThreshold::InkThreshold(const GreyImage& image)
     for (int level = 0; level < 256; ++level) {
         sumAll += level * histogram[static_cast<size_t>(level)];
     }
-    // The level that maximises the variance between the two classes.
+    // The level that maximises the variance between the two classes. Levels that no pixel
+    // has leave it unchanged, so it is the same over a gap in the histogram (over 1 to 254
+    // for a scan of one bit a pixel): the middle of that range is taken, which puts the
+    // boundary halfway between ink and paper for the grey levels that scaling makes.
+    int firstBest = 127;
+    int lastBest = 127;
     double countBelow = 0;
     double sumBelow = 0;
     double best = -1;
@@ -27,14 +32,34 @@ InkThreshold::InkThreshold(const GreyImage& image)
         const double meanBelow = sumBelow / countBelow;
         const double meanAbove = (sumAll - sumBelow) / countAbove;
         const double between = countBelow * countAbove * (meanBelow - meanAbove) * (meanBelow - meanAbove);
-        if (between > best) {
+        if (between > best * (1 + 1e-12)) {
             best = between;
-            m_level = level;
+            firstBest = level;
+            lastBest = level;
+        } else if (level == lastBest + 1 && between >= best * (1 - 1e-12)) {
+            lastBest = level;
         }
     }
+    m_boundary = (firstBest + lastBest + 1) / 2.0;
     double dark = 0;
-    for (int level = 0; level <= m_level; ++level) {
+    double darkSum = 0;
+    for (int level = 0; level < m_boundary; ++level) {
         dark += histogram[static_cast<size_t>(level)];
+        darkSum += level * histogram[static_cast<size_t>(level)];
     }
     m_lightInk = dark * 2 > total;
+    if (m_lightInk) {
+        m_paper = dark > 0 ? darkSum / dark : 0;
+    } else {
+        m_paper = total > dark ? (sumAll - darkSum) / (total - dark) : 255;
+    }
+}
+
+InkThreshold InkThreshold::Shrunk(double scale) const
+{
+    InkThreshold shrunk = *this;
+    if (scale < 1 && scale > 0) {
+        shrunk.m_boundary = m_paper + scale * (m_boundary - m_paper);
+    }
+    return shrunk;
 }

@@ -8,7 +8,7 @@
 #include "DibSurface.h"
 #include "GdiObject.h"
 #include "GdiSelection.h"
-#include "InkThreshold.h"
+#include "GreyResampler.h"
 
 WordPicture::Placement WordPicture::Fit(int width, int height)
 {
@@ -24,16 +24,38 @@ WordPicture::Placement WordPicture::Fit(int width, int height)
     return placement;
 }
 
-WordPicture WordPicture::FromLayers(const std::vector<unsigned char>& layerOfPixel, int width, int height)
+WordPicture WordPicture::FromGrey(const GreyImage& image, const InkThreshold& ink, const Placement& placement,
+                                  const LayerOfInk& layerOf)
 {
     std::vector<unsigned char> picture(static_cast<size_t>(kWidth) * kHeight, kNone);
-    const Placement placement = Fit(width, height);
+    const GreyImage scaled = GreyResampler::Scale(image, placement.sourceLeft, placement.sourceTop, placement.scale,
+                                                  placement.width, placement.height);
+    if (scaled.grey.empty()) {
+        return FromPictureLayers(picture);
+    }
+    const InkThreshold scaledInk = ink.Shrunk(placement.scale);
+    // The image pixel under each picture column and row.
+    const auto sourceOf = [&placement](int offset, int origin, int size) {
+        const int index = origin + static_cast<int>(std::floor((offset + 0.5) / placement.scale));
+        return std::clamp(index, 0, size - 1);
+    };
+    std::vector<int> sourceX(static_cast<size_t>(placement.width));
+    for (int x = 0; x < placement.width; ++x) {
+        sourceX[static_cast<size_t>(x)] = sourceOf(x, placement.sourceLeft, image.width);
+    }
     for (int y = 0; y < placement.height; ++y) {
-        const int sourceY = std::min(height - 1, static_cast<int>((y + 0.5) / placement.scale));
+        const int sourceY = sourceOf(y, placement.sourceTop, image.height);
+        const int pictureY = placement.top + y;
         for (int x = 0; x < placement.width; ++x) {
-            const int sourceX = std::min(width - 1, static_cast<int>((x + 0.5) / placement.scale));
-            picture[static_cast<size_t>(placement.top + y) * kWidth + (placement.left + x)] =
-                layerOfPixel[static_cast<size_t>(sourceY) * width + sourceX];
+            if (!scaledInk.IsInk(scaled.At(x, y))) {
+                continue;
+            }
+            const int pictureX = placement.left + x;
+            PixelLayer layer = layerOf(sourceX[static_cast<size_t>(x)], sourceY);
+            if (layer == kContextInk) {
+                layer = (pictureX + pictureY) % 2 == 0 ? kInk : kNone;
+            }
+            picture[static_cast<size_t>(pictureY) * kWidth + pictureX] = layer;
         }
     }
     return FromPictureLayers(picture);
@@ -53,17 +75,9 @@ WordPicture WordPicture::FromImage(const GreyImage& image, const std::vector<int
             uncertainColumn[static_cast<size_t>(x)] = true;
         }
     }
-    const InkThreshold ink(image);
-    std::vector<unsigned char> layers(image.grey.size(), kNone);
-    for (int y = 0; y < image.height; ++y) {
-        for (int x = 0; x < image.width; ++x) {
-            if (ink.IsInk(image.At(x, y))) {
-                layers[static_cast<size_t>(y) * image.width + x] =
-                    uncertainColumn[static_cast<size_t>(x)] ? kUncertainInk : kInk;
-            }
-        }
-    }
-    return FromLayers(layers, image.width, image.height);
+    return FromGrey(image, InkThreshold(image), Fit(image.width, image.height), [&uncertainColumn](int x, int) {
+        return uncertainColumn[static_cast<size_t>(x)] ? kUncertainInk : kInk;
+    });
 }
 
 std::vector<int> WordPicture::EvenCharacterEdges(const GreyImage& image, int characters)

@@ -19,6 +19,7 @@
 #include "UnattendedAnswer.h"
 #include "Utf8.h"
 #include "WordImage.h"
+#include "WordInLine.h"
 
 namespace {
 
@@ -563,6 +564,19 @@ std::string VerificationSession::SkipReason(const PreparedPage& page, const Page
     return {};
 }
 
+WordPicture VerificationSession::Picture(const PreparedPage& page, const PageWords::Word& word) const
+{
+    std::vector<Box> line;
+    for (const PageWords::Word& other : page.words.Words()) {
+        if (other.line == word.line) {
+            line.push_back(other.box);
+        }
+    }
+    const GreyImage& grey = page.image.Grey();
+    const WordInLine view(Box{0, 0, grey.width, grey.height}, word.box, line);
+    return WordImage(grey, word.box).Picture(view.Placement(), word.characters, m_options.charBelow);
+}
+
 VerificationSession::Answer VerificationSession::Show(size_t position, const PreparedPage& page,
                                                       const PageWords::Word& word, int ordinal, int total,
                                                       VerifiedWord& record)
@@ -579,8 +593,7 @@ VerificationSession::Answer VerificationSession::Show(size_t position, const Pre
     record.size = size;
     record.orientation = orientation;
 
-    const WordImage image(page.image.Grey(), word.box);
-    const WordPicture picture = image.Picture(word.characters, m_options.charBelow);
+    const WordPicture picture = Picture(page, word);
     const std::wstring caption = Caption(static_cast<int>(position) + 1, static_cast<int>(m_plan.pages.size()),
                                          ordinal, total);
     // Unattended: the kit's driver answers once the dialog has painted.

@@ -7,18 +7,21 @@
 
 WordImage::WordImage(const GreyImage& page, const Box& wordBox)
     : m_page(page)
+    , m_word(wordBox)
 {
     if (wordBox.Empty()) {
         return;
     }
     const Box pageBox{0, 0, page.width, page.height};
-    // Enough paper around the word for the threshold and for the eye; clipped to the page.
-    const int margin = std::max(2, std::min(wordBox.width, wordBox.height) / 5);
-    const Box widened{wordBox.left - margin, wordBox.top - margin, wordBox.width + 2 * margin,
-                      wordBox.height + 2 * margin};
     if (!wordBox.ClippedTo(pageBox).Empty()) {
-        m_crop = widened.ClippedTo(pageBox);
+        m_crop = WithMargin(wordBox).ClippedTo(pageBox);
     }
+}
+
+Box WordImage::WithMargin(const Box& box)
+{
+    const int margin = std::max(2, std::min(box.width, box.height) / 5);
+    return {box.left - margin, box.top - margin, box.width + 2 * margin, box.height + 2 * margin};
 }
 
 GreyImage WordImage::CropPixels() const
@@ -34,29 +37,24 @@ GreyImage WordImage::CropPixels() const
     return crop;
 }
 
-WordPicture WordImage::Picture(const std::vector<RecognisedCharacter>& characters, double uncertainBelow) const
+WordPicture WordImage::Picture(const WordPicture::Placement& placement,
+                               const std::vector<RecognisedCharacter>& characters, double uncertainBelow) const
 {
-    const GreyImage crop = CropPixels();
-    const InkThreshold ink(crop);
-    std::vector<unsigned char> cropLayer(crop.grey.size(), WordPicture::kNone);
-    for (size_t i = 0; i < crop.grey.size(); ++i) {
-        if (ink.IsInk(crop.grey[i])) {
-            cropLayer[i] = WordPicture::kInk;
+    std::vector<Box> uncertain;
+    for (const RecognisedCharacter& character : characters) {
+        if (character.confidence < uncertainBelow) {
+            uncertain.push_back(character.box.ClippedTo(m_crop));
         }
     }
-    for (const RecognisedCharacter& character : characters) {
-        if (character.confidence >= uncertainBelow) {
-            continue;
-        }
-        const Box inside = character.box.ClippedTo(m_crop);
-        for (int y = inside.top; y < inside.Bottom(); ++y) {
-            for (int x = inside.left; x < inside.Right(); ++x) {
-                unsigned char& layer = cropLayer[static_cast<size_t>(y - m_crop.top) * m_crop.width + (x - m_crop.left)];
-                if (layer != WordPicture::kNone) {
-                    layer = WordPicture::kUncertainInk;
-                }
+    // The word's own ink: its box, and the page pixel around it where the smoothed edge of
+    // a stroke on the box's border falls.
+    const Box own{m_word.left - 1, m_word.top - 1, m_word.width + 2, m_word.height + 2};
+    return WordPicture::FromGrey(m_page, InkThreshold(CropPixels()), placement, [&](int x, int y) {
+        for (const Box& box : uncertain) {
+            if (box.Contains(x, y)) {
+                return WordPicture::kUncertainInk;
             }
         }
-    }
-    return WordPicture::FromLayers(cropLayer, crop.width, crop.height);
+        return own.Contains(x, y) ? WordPicture::kInk : WordPicture::kContextInk;
+    });
 }

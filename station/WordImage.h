@@ -18,12 +18,19 @@ public:
     // The crop's pixels at the page's resolution.
     GreyImage CropPixels() const;
 
-    // The crop as the dialog's two layers, binarised at its own threshold (InkThreshold),
-    // fitted into the picture: the ink, and the ink inside the boxes of the characters whose
-    // confidence is below `uncertainBelow`.
-    WordPicture Picture(const std::vector<RecognisedCharacter>& characters, double uncertainBelow) const;
+    // A box with the paper around it that the threshold and the eye need.
+    static Box WithMargin(const Box& box);
+
+    // The part of the page that `placement` shows (WordInLine), as the dialog's two layers,
+    // scaled in grey and binarised at the crop's own threshold (InkThreshold): the word's
+    // ink solid, the ink inside the boxes of its characters whose confidence is below
+    // `uncertainBelow` in the second layer, and the ink around the word (its neighbours) as
+    // a half-tone of the first.
+    WordPicture Picture(const WordPicture::Placement& placement, const std::vector<RecognisedCharacter>& characters,
+                        double uncertainBelow) const;
 
 private:
     const GreyImage& m_page;
+    Box m_word;
     Box m_crop;
 };
