@@ -45,6 +45,8 @@ json WordJson(const VerifiedWord& word)
     }
     entry["corrected"] = word.outcome == "ok" ? json(word.corrected) : json(nullptr);
     entry["changed"] = word.changed;
+    entry["proposed"] = OrNull(word.proposed);
+    entry["proposal"] = OrNull(word.proposal);
     entry["train"] = word.train;
     entry["size"] = word.size;
     entry["orientation"] = word.orientation;
@@ -65,6 +67,9 @@ VerifiedWord WordFrom(const json& entry)
     word.reason = entry.contains("reason") ? StringOrEmpty(entry["reason"]) : std::string();
     word.corrected = StringOrEmpty(entry.at("corrected"));
     word.changed = entry.at("changed").get<bool>();
+    // Absent from the journals of stations that offered no proposals.
+    word.proposed = entry.contains("proposed") ? StringOrEmpty(entry["proposed"]) : std::string();
+    word.proposal = entry.contains("proposal") ? StringOrEmpty(entry["proposal"]) : std::string();
     word.train = entry.at("train").get<bool>();
     word.size = entry.at("size").get<double>();
     word.orientation = entry.at("orientation").get<double>();

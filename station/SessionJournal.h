@@ -14,6 +14,8 @@ struct VerifiedWord {
     std::string outcome; // "ok", "ignore", "cancel" or "skipped"
     std::string reason;  // why it was skipped
     std::string corrected; // the operator's text (outcome "ok")
+    std::string proposed;  // the earlier correction the text field opened with, or empty
+    std::string proposal;  // what became of it: "accepted", "changed", "ignored" or empty
     bool changed = false;
     bool train = false;
     double size = 0;

@@ -420,6 +420,9 @@ VerificationSession::Summary VerificationSession::Run()
         skip.push_back(page.state == "done");
     }
     PageWorker worker(m_plan.pages, skip, m_recognised, m_engine, m_folder + L"\\ocr", m_options.ahead);
+    // The corrections of earlier runs are offered again as those of this one.
+    m_proposals = CorrectionProposals();
+    m_proposals.LearnFrom(m_journal);
     m_journal.finished = false;
     std::unique_ptr<SessionFailure> failure;
     for (size_t position = 0; position < m_plan.pages.size() && !summary.cancelled && !failure; ++position) {
@@ -529,6 +532,7 @@ bool VerificationSession::VerifyPage(size_t position, const PreparedPage& page, 
         }
         const Answer answer = Show(position, page, word, ordinal, total, record);
         Record(journalWords, page.words, record);
+        m_proposals.Learn(record);
         if (answer == Answer::kOk) {
             ++summary.ok;
             summary.corrected += record.changed ? 1 : 0;
@@ -583,10 +587,13 @@ VerificationSession::Answer VerificationSession::Show(size_t position, const Pre
 {
     // A careful host: a buffer for the longest word the library takes, so that the
     // correction may be longer than the recognised word.
+    // The field opens with the word's earlier correction where there is one, else with the
+    // recognised text (never longer than the library takes: SkipReason).
     wchar_t text[TARSIL_MAX_LENGTH + 1] = {};
-    std::wstring recognised;
-    Utf8ToWide(word.text, recognised);
-    recognised.copy(text, recognised.size());
+    record.proposed = m_proposals.For(word.text);
+    std::wstring initial;
+    Utf8ToWide(record.proposed.empty() ? word.text : record.proposed, initial);
+    initial.copy(text, std::min<size_t>(initial.size(), TARSIL_MAX_LENGTH));
     const double pixels = word.xSize > 0 ? word.xSize : word.box.height;
     double size = Hundredths(pixels * 72.0 / page.image.Dpi());
     double orientation = Hundredths(-std::atan(word.baselineSlope) * 180.0 / kPi);
@@ -594,8 +601,11 @@ VerificationSession::Answer VerificationSession::Show(size_t position, const Pre
     record.orientation = orientation;
 
     const WordPicture picture = Picture(page, word);
-    const std::wstring caption = Caption(static_cast<int>(position) + 1, static_cast<int>(m_plan.pages.size()),
-                                         ordinal, total);
+    std::wstring caption = Caption(static_cast<int>(position) + 1, static_cast<int>(m_plan.pages.size()), ordinal,
+                                   total);
+    if (!record.proposed.empty()) {
+        caption += L" \u2013 proposed from an earlier correction";
+    }
     // Unattended: the kit's driver answers once the dialog has painted.
     std::optional<UnattendedAnswer> unattended;
     if (!m_options.press.empty() || !m_options.screenshots.empty() || !m_answers.Empty()) {
@@ -634,10 +644,12 @@ VerificationSession::Answer VerificationSession::Show(size_t position, const Pre
         record.train = train != 0;
         record.size = size;
         record.orientation = orientation;
+        record.proposal = CorrectionProposals::Fate(record);
         return Answer::kOk;
     }
     if (result == TARSIL_RESULT_IGNORE) {
         record.outcome = "ignore";
+        record.proposal = CorrectionProposals::Fate(record);
         return Answer::kIgnore;
     }
     if (error != ERROR_SUCCESS) {
@@ -692,6 +704,9 @@ std::string VerificationSession::Progress(int ordinal, int total, const Verified
         line += Quoted(record.corrected) + " (was " + Quoted(record.text) + ", " + confidence + ")";
     } else {
         line += Quoted(record.text) + " (" + confidence + ")";
+    }
+    if (!record.proposal.empty()) {
+        line += ", proposal " + record.proposal;
     }
     if (record.train) {
         line += ", for training";

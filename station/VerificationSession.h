@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "BatchPlan.h"
+#include "CorrectionProposals.h"
 #include "OutputFolderLock.h"
 #include "PageOutputs.h"
 #include "SessionJournal.h"
@@ -107,4 +108,5 @@ private:
     std::map<size_t, std::pair<std::wstring, std::wstring>> m_recognised; // kept engine output, by page
     std::unique_ptr<PageOutputs> m_outputs;
     TypedAnswers m_answers;
+    CorrectionProposals m_proposals;
 };

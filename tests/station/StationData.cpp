@@ -42,7 +42,12 @@ std::vector<std::string> Lines(const std::string& text)
 
 void AnswerWord(DialogDriver& driver, int ordinal, int total, const std::function<void(DialogDriver&)>& answer)
 {
+    // The caption, or the caption of a word whose text is proposed.
     const std::wstring caption = VerificationSession::Caption(ordinal, total);
-    driver.WaitUntil([caption](DialogDriver& d) { return DialogDriver::WindowText(d.Dialog()) == caption; });
+    const std::wstring proposed = caption + L" \u2013 ";
+    driver.WaitUntil([caption, proposed](DialogDriver& d) {
+        const std::wstring shown = DialogDriver::WindowText(d.Dialog());
+        return shown == caption || shown.rfind(proposed, 0) == 0;
+    });
     answer(driver);
 }

@@ -19,6 +19,7 @@ StationOptions CommittedScan(const std::wstring& out);
 std::string FileBytes(const std::wstring& path);
 std::vector<std::string> Lines(const std::string& text);
 
-// Queues the operator's answer to the dialog captioned "... ordinal of total": waits for
+// Queues the operator's answer to the dialog captioned "... ordinal of total" (and perhaps
+// more after a dash): waits for
 // that dialog, then runs `answer`.
 void AnswerWord(DialogDriver& driver, int ordinal, int total, const std::function<void(DialogDriver&)>& answer);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "AtomicFile.h"
 #include "GreyImage.h"
 #include "PageImage.h"
 #include "ScratchFolder.h"
@@ -355,4 +356,79 @@ TEST(StationSession, HocrAloneNumbersWordsByPositionAndWritesNoTsv)
     ASSERT_EQ(text.size(), 5u);
     EXPECT_EQ(text[0], "\xE2\x80\x9C" "based segmentation");
     EXPECT_EQ(FileBytes(out / L"train\\0001.gt.txt"), "\xE2\x80\x9C" "based\n");
+}
+
+// "jese" (row 27) corrected once is offered again to the later words read as "jese" (rows
+// 40, 43 and 46 here): OK accepts it, Ignore ignores it, and after a Cancel the resumed
+// session still offers it, where typing over it changes it.
+TEST(StationSession, ACorrectionIsProposedAgainAcceptedIgnoredOrChangedAndSurvivesAResume)
+{
+    ScratchFolder out;
+    std::string tsv = FileBytes(StationData(L"page.tsv"));
+    for (const char* text : {"\tHere,\n", "\tat\n", "\textreme\n"}) {
+        const size_t found = tsv.find(text);
+        ASSERT_NE(found, std::string::npos);
+        tsv.replace(found, std::string(text).size(), "\tjese\n");
+    }
+    std::string error;
+    ASSERT_TRUE(AtomicFile::Write(out / L"page.tsv", tsv, error)) << error;
+    StationOptions options = CommittedScan(out / L"out");
+    options.tsv = out / L"page.tsv";
+    options.hocr.clear();
+
+    struct Seen {
+        std::wstring caption;
+        std::wstring text;
+    };
+    std::map<int, Seen> seen;
+    const auto look = [&seen](int ordinal) {
+        return [&seen, ordinal](DialogDriver& dialog) {
+            seen[ordinal] = {DialogDriver::WindowText(dialog.Dialog()), dialog.ControlText(1000)};
+        };
+    };
+    {
+        DialogDriver driver(60000);
+        AnswerWord(driver, 1, 7, [](DialogDriver& d) { d.Click(IDOK); });
+        AnswerWord(driver, 2, 7, [](DialogDriver& d) { d.Click(IDOK); });
+        AnswerWord(driver, 3, 7, [&](DialogDriver& d) { d.Do(look(3)).Type(1000, L"these").Click(IDOK); });
+        AnswerWord(driver, 4, 7, [](DialogDriver& d) { d.Click(IDOK); });
+        AnswerWord(driver, 5, 7, [&](DialogDriver& d) { d.Do(look(5)).Click(IDOK); });
+        AnswerWord(driver, 6, 7, [&](DialogDriver& d) { d.Do(look(6)).Click(1009); });
+        AnswerWord(driver, 7, 7, [](DialogDriver& d) { d.Click(IDCANCEL); });
+        RunSession(options);
+        EXPECT_TRUE(driver.Finished());
+    }
+    SessionRun resumed;
+    {
+        DialogDriver driver(60000);
+        AnswerWord(driver, 7, 7, [&](DialogDriver& d) { d.Do(look(7)).Type(1000, L"thesis").Click(IDOK); });
+        resumed = RunSession(options);
+        EXPECT_TRUE(driver.Finished());
+    }
+    const std::wstring proposed = L" \u2013 proposed from an earlier correction";
+    EXPECT_EQ(seen[3].caption, L"Word Verification \u2013 3 of 7");
+    EXPECT_EQ(seen[3].text, L"jese");
+    for (const int ordinal : {5, 6, 7}) {
+        SCOPED_TRACE(ordinal);
+        EXPECT_EQ(seen[ordinal].caption, L"Word Verification \u2013 " + std::to_wstring(ordinal) + L" of 7" + proposed);
+        EXPECT_EQ(seen[ordinal].text, L"these");
+    }
+
+    // The journal, read back as a later run reads it.
+    SessionJournal journal;
+    ASSERT_TRUE(SessionJournal::FromJson(FileBytes(out / L"out\\session.json"), journal, error)) << error;
+    std::map<int, VerifiedWord> byRow;
+    for (const VerifiedWord& word : journal.pages.at(0).words) {
+        byRow[word.index] = word;
+    }
+    EXPECT_EQ(byRow[27].proposal, "");
+    const std::map<int, std::pair<std::string, std::string>> fates{
+        {40, {"accepted", "these"}}, {43, {"ignored", ""}}, {46, {"changed", "thesis"}}};
+    for (const auto& [row, fate] : fates) {
+        SCOPED_TRACE(row);
+        EXPECT_EQ(byRow[row].proposed, "these");
+        EXPECT_EQ(byRow[row].proposal, fate.first);
+        EXPECT_EQ(byRow[row].corrected, fate.second);
+    }
+    EXPECT_EQ(resumed.printed.at(0), "7/7 ok \"thesis\" (was \"jese\", 89), proposal changed, for training");
 }
