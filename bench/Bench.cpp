@@ -21,13 +21,18 @@
 #include <vector>
 
 #include "ComScope.h"
+#include "HocrDocument.h"
 #include "LoadedLibrary.h"
+#include "PageImage.h"
+#include "PageWords.h"
 #include "ParseNumber.h"
 #include "Readability.h"
 #include "StationOptions.h"
 #include "TesseractEngine.h"
+#include "TsvDocument.h"
 #include "Stopwatch.h"
 #include "VerificationSession.h"
+#include "WordInLine.h"
 #include "TarsilDlg29.h"
 #include "entry/PictureColours.h"
 #include "entry/PictureLayers.h"
@@ -382,6 +387,34 @@ void BenchSession(const std::wstring& data, int sessions, std::vector<Row>& rows
     rows.push_back({"  call to first complete paint", Summary::Of(g_callToPaint), floor, "ms", 1e3});
 }
 
+// The picture of each word in its line, as the station makes it before each call: every
+// word of the page `repetitions` times, one word at a time.
+// `base` names the page's files without their extension; `image` is the image's.
+void BenchWordPreparation(const char* name, const std::wstring& base, const wchar_t* image, int repetitions,
+                          std::vector<Row>& rows)
+{
+    const PageImage page = PageImage::Read(base + image);
+    const TsvDocument tsv = TsvDocument::Read(base + L".tsv");
+    const HocrDocument hocr = HocrDocument::Read(base + L".hocr");
+    const PageWords words = PageWords::From(&tsv, &hocr, base + L".hocr");
+    std::vector<double> times;
+    size_t runs = 0;
+    for (int i = 0; i < repetitions; ++i) {
+        for (const PageWords::Word& word : words.Words()) {
+            if (word.box.Empty()) {
+                continue;
+            }
+            const Stopwatch watch;
+            const WordPicture picture = WordInLine::Draw(page.Grey(), words, word, 90);
+            times.push_back(watch.Seconds());
+            runs += picture.Ink().size() + picture.Uncertain().size();
+        }
+    }
+    rows.push_back({name, Summary::Of(times), {0, 0, 0}, "ms", 1e3});
+    std::printf("(%s: %zu words, %.0f runs a word)\n", name, times.size(),
+                times.empty() ? 0.0 : static_cast<double>(runs) / times.size());
+}
+
 INT_PTR CALLBACK DoNothing(HWND, UINT, WPARAM, LPARAM)
 {
     return FALSE;
@@ -633,6 +666,10 @@ int main(int argc, char** argv)
         g_bareModule = library;
         g_bareTemplate = dialogTemplate;
         BenchSession(stationData, std::max(1, iterations / 10), rows);
+        BenchWordPreparation("word in its line, 72-dpi page", stationData + L"\\page", L".png", std::max(1, iterations / 20),
+                             rows);
+        BenchWordPreparation("word in its line, 300-dpi page", stationData + L"\\scans\\8087_054.3B",
+                             L".tif", std::max(1, iterations / 100), rows);
         if (!engine.empty()) {
             const std::wstring scan = stationData + L"\\scans\\8087_054.3B.tif";
             BenchPaintUnderLoad(scan, engine, std::max(1, iterations / 10), rows);

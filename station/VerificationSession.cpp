@@ -568,19 +568,6 @@ std::string VerificationSession::SkipReason(const PreparedPage& page, const Page
     return {};
 }
 
-WordPicture VerificationSession::Picture(const PreparedPage& page, const PageWords::Word& word) const
-{
-    std::vector<Box> line;
-    for (const PageWords::Word& other : page.words.Words()) {
-        if (other.line == word.line) {
-            line.push_back(other.box);
-        }
-    }
-    const GreyImage& grey = page.image.Grey();
-    const WordInLine view(Box{0, 0, grey.width, grey.height}, word.box, line);
-    return WordImage(grey, word.box).Picture(view.Placement(), word.characters, m_options.charBelow);
-}
-
 VerificationSession::Answer VerificationSession::Show(size_t position, const PreparedPage& page,
                                                       const PageWords::Word& word, int ordinal, int total,
                                                       VerifiedWord& record)
@@ -600,7 +587,8 @@ VerificationSession::Answer VerificationSession::Show(size_t position, const Pre
     record.size = size;
     record.orientation = orientation;
 
-    const WordPicture picture = Picture(page, word);
+    // The word in its line, made once, before the call.
+    const WordPicture picture = WordInLine::Draw(page.image.Grey(), page.words, word, m_options.charBelow);
     std::wstring caption = Caption(static_cast<int>(position) + 1, static_cast<int>(m_plan.pages.size()), ordinal,
                                    total);
     if (!record.proposed.empty()) {

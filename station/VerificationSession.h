@@ -16,7 +16,6 @@
 #include "TarsilDlg29.h"
 #include "TesseractEngine.h"
 #include "TypedAnswers.h"
-#include "WordPicture.h"
 
 struct PreparedPage;
 class PageWorker;
@@ -87,8 +86,6 @@ private:
     void NoteRecognitions(PageWorker& worker);
     bool VerifyPage(size_t position, const PreparedPage& page, Summary& summary);
     std::string SkipReason(const PreparedPage& page, const PageWords::Word& word) const;
-    // The word in its line as the dialog's picture: made once, before the call.
-    WordPicture Picture(const PreparedPage& page, const PageWords::Word& word) const;
     Answer Show(size_t position, const PreparedPage& page, const PageWords::Word& word, int ordinal, int total,
                 VerifiedWord& record);
     void Record(std::vector<VerifiedWord>& words, const PageWords& order, const VerifiedWord& record);

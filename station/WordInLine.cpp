@@ -40,6 +40,19 @@ void Window(double centre, double window, int from, int to, int& shownFrom, int&
 
 } // namespace
 
+WordPicture WordInLine::Draw(const GreyImage& page, const PageWords& words, const PageWords::Word& word,
+                             double uncertainBelow)
+{
+    std::vector<Box> line;
+    for (const PageWords::Word& other : words.Words()) {
+        if (other.line == word.line) {
+            line.push_back(other.box);
+        }
+    }
+    const WordInLine view(Box{0, 0, page.width, page.height}, word.box, line);
+    return WordImage(page, word.box).Picture(view.Placement(), word.characters, uncertainBelow);
+}
+
 double WordInLine::ReadableScale(double medianWordHeight)
 {
     return kXHeightInPicture / (std::max(1.0, medianWordHeight) * kXHeightShareOfWordHeight);

@@ -3,6 +3,8 @@
 #include <vector>
 
 #include "Box.h"
+#include "GreyImage.h"
+#include "PageWords.h"
 #include "WordPicture.h"
 
 // What the dialog's picture shows of the page for one word: the word where it stands in
@@ -18,6 +20,10 @@ public:
     const WordPicture::Placement& Placement() const { return m_placement; }
     // The part of the page on show.
     const Box& Shown() const { return m_shown; }
+
+    // The dialog's picture of one of a page's words, shown in its line (WordImage draws it).
+    static WordPicture Draw(const GreyImage& page, const PageWords& words, const PageWords::Word& word,
+                            double uncertainBelow);
 
     // The scale that gives a line of words of this median height the x-height in picture
     // pixels that the doubtful characters need.
