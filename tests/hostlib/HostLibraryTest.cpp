@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -204,6 +205,36 @@ TEST(WordPictureRuns, ImagesOfAnySizeAreFittedIntoThePicture)
         EXPECT_EQ(highest, placement.top + placement.height - 1);
         EXPECT_TRUE(placement.width == TARSIL_PICTURE_WIDTH || placement.height == TARSIL_PICTURE_HEIGHT);
     }
+}
+
+// A disc 16 pixels across in a square of 24, enlarged about eight times: its left edge moves
+// on most rows, where a disc binarised first and then enlarged pixel by pixel moves in steps
+// of eight rows.
+TEST(WordPictureRuns, AnEnlargedDiscHasASmoothEdgeNotBlocks)
+{
+    GreyImage image;
+    image.width = 24;
+    image.height = 24;
+    image.grey.assign(24 * 24, 255);
+    for (int y = 0; y < 24; ++y) {
+        for (int x = 0; x < 24; ++x) {
+            if ((x - 11.5) * (x - 11.5) + (y - 11.5) * (y - 11.5) <= 64) {
+                image.grey[static_cast<size_t>(y) * 24 + x] = 0;
+            }
+        }
+    }
+    const WordPicture picture = WordPicture::FromImage(image, {}, {});
+    std::map<short, short> leftEdge;
+    for (const WordPicture::Run& run : picture.Ink()) {
+        const auto found = leftEdge.find(run.y);
+        leftEdge[run.y] = found == leftEdge.end() ? run.xFrom : std::min(found->second, run.xFrom);
+    }
+    int moves = 0;
+    for (auto row = leftEdge.begin(); std::next(row) != leftEdge.end(); ++row) {
+        moves += std::next(row)->second != row->second ? 1 : 0;
+    }
+    EXPECT_GT(leftEdge.size(), 120u);
+    EXPECT_GT(moves, 50);
 }
 
 TEST(WordPictureRuns, RenderedWordHasInkInsideThePicture)
