@@ -85,7 +85,7 @@ GreyImage GreyResampler::Scale(const GreyImage& image, double left, double top, 
             const size_t tap = static_cast<size_t>(x) * columns.perOutput;
             float sum = 0;
             for (int k = 0; k < columns.perOutput; ++k) {
-                sum += columns.weight[tap + k] * source[columns.source[tap + k]];
+                sum += columns.weight[tap + k] * static_cast<float>(source[columns.source[tap + k]]);
             }
             out[x] = sum;
         }
