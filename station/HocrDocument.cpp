@@ -111,6 +111,9 @@ HocrDocument HocrDocument::Read(const std::wstring& path)
     if (!AtomicFile::Read(path, content)) {
         throw InputError(path, "cannot be opened or read");
     }
+    // A line end after the document, which XML allows: Wine's reader ends the process on a
+    // file that stops inside its XML declaration, and reports an error given one more byte.
+    content += '\n';
     HMODULE xmlLite = ::LoadLibraryW(L"xmllite.dll");
     const auto createReader = xmlLite == nullptr ? nullptr
                                                  : reinterpret_cast<CreateXmlReaderFn>(reinterpret_cast<void*>(
@@ -141,7 +144,15 @@ HocrDocument HocrDocument::Read(const std::wstring& path)
 
     XmlNodeType type = XmlNodeType_None;
     HRESULT result = S_OK;
+    // Every node of a document without entities takes at least one of its characters. Wine's
+    // reader, given a file cut short after a start tag, returns the same white space forever:
+    // more nodes than characters mean a reader stuck at the end of a file that ends too early
+    // (or entities that expand into more nodes than Tesseract's hOCR ever has).
+    size_t nodesLeft = content.size() + 1;
     while ((result = reader.pointer->Read(&type)) == S_OK) {
+        if (nodesLeft-- == 0) {
+            throw InputError(path, LineNumber(reader.pointer), "not well-formed XML (the file ends too early)");
+        }
         if (type == XmlNodeType_Element) {
             const int line = LineNumber(reader.pointer);
             const bool empty = reader.pointer->IsEmptyElement() != FALSE;
@@ -222,6 +233,9 @@ HocrDocument HocrDocument::Read(const std::wstring& path)
                 wordText.append(text, length);
             }
         }
+    }
+    if (SUCCEEDED(result) && !open.empty()) {
+        throw InputError(path, LineNumber(reader.pointer), "not well-formed XML (the file ends inside an element)");
     }
     if (FAILED(result)) {
         char code[16];

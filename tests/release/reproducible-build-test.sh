@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Two release builds of the checked-out commit, each from its own fresh clone in its own
 # folder, one after the other (so at different times), under different umasks and time
-# zones. Every file of the installed kit, the zip and the SHA256SUMS beside it must be the
-# same bytes in both; the checksums must verify; the zip must hold exactly the kit, and no
-# file of the kit may name the folders it was built in. Builds only what the kit holds.
+# zones; the second folder's path is deeper and holds spaces, as a checkout's may. Every
+# file of the installed kit, the zip and the SHA256SUMS beside it must be the same bytes in
+# both; the checksums must verify; the zip must hold exactly the kit, and no file of the
+# kit may name the folders it was built in. Builds only what the kit holds.
 # Usage: reproducible-build-test.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/checks.sh" reproducible "$@"
@@ -22,7 +23,7 @@ release_build() {
 }
 
 first="$work/first"
-second="$work/second/in/a/deeper/folder"
+second="$work/second/in a/deeper folder"
 start=$SECONDS
 (umask 022 && export TZ=UTC0 && release_build "$first")
 echo "first build: $((SECONDS - start)) s"

@@ -56,6 +56,11 @@ TEST(StationInput, BadInputIsNamedWithItsLineAndEndsWithStatusTwoBeforeAnyDialog
     WriteFile(folder / L"broken.hocr", "<?xml version=\"1.0\"?>\n<html><head>\n<meta name='ocr-system' "
                                        "content='tesseract 5.3.0'/>\n</head><body>\n<div class='ocr_page'>\n"
                                        "</span></body></html>\n");
+    // Cut short: after a start tag, and inside the XML declaration (both stopped Wine's reader
+    // for good, the one in a loop, the other with the process).
+    const std::string hocr = FileBytes(StationData(L"page.hocr"));
+    WriteFile(folder / L"cut.hocr", hocr.substr(0, hocr.find("<head>") + 7));
+    WriteFile(folder / L"declaration.hocr", "<?xml");
     WriteFile(folder / L"afile", "a file where the output folder should go\n");
 
     struct Case {
@@ -84,6 +89,9 @@ TEST(StationInput, BadInputIsNamedWithItsLineAndEndsWithStatusTwoBeforeAnyDialog
          {"foreign.hocr", "not Tesseract's hOCR"}, out},
         {"malformed hOCR", image + L" --hocr " + Quote(folder / L"broken.hocr"),
          {"broken.hocr:6:", "not well-formed XML"}, out},
+        {"hOCR cut short", image + L" --hocr " + Quote(folder / L"cut.hocr"), {"cut.hocr:", "not well-formed XML"}, out},
+        {"hOCR cut in its declaration", image + L" --hocr " + Quote(folder / L"declaration.hocr"),
+         {"declaration.hocr:1:", "not well-formed XML"}, out},
         {"output folder not writable", image + tsv + L" --out " + Quote(folder / L"afile\\out"),
          {"afile\\out", "the output folder cannot be written"}, folder / L"afile\\out"},
         {"unknown option", image + tsv + L" --colour red", {"unknown option --colour"}, out},

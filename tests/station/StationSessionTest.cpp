@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "FolderEntries.h"
 #include "GreyImage.h"
 #include "PageImage.h"
 #include "ScratchFolder.h"
@@ -225,24 +226,14 @@ DiskAtEachWord g_disk;
 void CopyFolder(const std::wstring& from, const std::wstring& to)
 {
     ::CreateDirectoryW(to.c_str(), nullptr);
-    WIN32_FIND_DATAW found{};
-    HANDLE search = ::FindFirstFileW((from + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
-        return;
-    }
-    do {
-        const std::wstring name = found.cFileName;
-        if (name == L"." || name == L"..") {
-            continue;
-        }
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-            CopyFolder(from + L"\\" + name, to + L"\\" + name);
+    for (const FolderEntry& entry : FolderEntries(from)) {
+        if (entry.folder) {
+            CopyFolder(from + L"\\" + entry.name, to + L"\\" + entry.name);
         } else {
-            g_disk.partialFiles += name.find(L".partial") != std::wstring::npos ? 1 : 0;
-            ::CopyFileW((from + L"\\" + name).c_str(), (to + L"\\" + name).c_str(), FALSE);
+            g_disk.partialFiles += entry.name.find(L".partial") != std::wstring::npos ? 1 : 0;
+            ::CopyFileW((from + L"\\" + entry.name).c_str(), (to + L"\\" + entry.name).c_str(), FALSE);
         }
-    } while (::FindNextFileW(search, &found));
-    ::FindClose(search);
+    }
 }
 
 int WINAPI InspectDiskThenShow(HWND parent, int kind, int mode, wchar_t* text, int length, double* size,
