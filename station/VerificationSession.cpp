@@ -153,9 +153,14 @@ void VerificationSession::Prepare()
         }
         for (const VerifiedWord& word : previous.words) {
             const auto found = byIndex.find(word.index);
-            if (found == byIndex.end() || found->second->text != word.text) {
+            // The box too: the training pair of an earlier answer is cut from the page by it.
+            if (found == byIndex.end() || found->second->text != word.text || !(found->second->box == word.box)) {
                 throw InputError(journalPath, "word " + std::to_string(word.index) +
                                                   " is not the input's; --restart starts a new session");
+            }
+            if (word.Answered() && !SkipReason(*found->second).empty()) {
+                throw InputError(journalPath, "word " + std::to_string(word.index) +
+                                                  " has an answer, but cannot be shown; --restart starts a new session");
             }
             if (word.Answered()) {
                 m_journal.words.push_back(word);

@@ -65,9 +65,19 @@ ChildProcess ChildProcess::Run(const std::wstring& program, const std::wstring& 
     startup.hStdOutput = writeEnd;
     startup.hStdError = writeEnd;
     PROCESS_INFORMATION started{};
-    // Suspended until it is in the job, so that nothing it starts escapes the job.
-    if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr, nullptr,
-                          &startup, &started)) {
+    // Suspended until it is in the job, so that nothing it starts escapes the job. Wine
+    // now and then fails to start a process (ERROR_INTERNAL_ERROR, once in some thousands
+    // on a busy machine): one more try after a pause.
+    const auto start = [&] {
+        return ::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr, nullptr,
+                                &startup, &started) != FALSE;
+    };
+    bool running = start();
+    if (!running) {
+        ::Sleep(500);
+        running = start();
+    }
+    if (!running) {
         result.output = "could not start " + std::to_string(::GetLastError());
         return result;
     }
