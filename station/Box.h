@@ -4,6 +4,10 @@
 
 // A rectangle of page pixels: columns left to left + width - 1, rows top to top + height - 1.
 struct Box {
+    // The largest coordinate or size a reader accepts: sums and differences of two stay
+    // far within int, and a page of that size would be 85 m wide at 300 dpi.
+    static constexpr int kMaxCoordinate = 1000000;
+
     int left = 0;
     int top = 0;
     int width = 0;

@@ -1,25 +1,20 @@
 #include "HocrDocument.h"
 
-#include <windows.h>
-
-#include <objidl.h>
-#include <shlwapi.h>
-#include <xmllite.h>
-
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <cwchar>
+#include <algorithm>
 #include <sstream>
 
-#include "AtomicFile.h"
+#include "CorrectedWords.h"
 #include "InputError.h"
-#include "Released.h"
+#include "InputFile.h"
+#include "ParseNumber.h"
 #include "Utf8.h"
+#include "XmlRewrite.h"
+#include "XmlSource.h"
 
 namespace {
 
-using CreateXmlReaderFn = HRESULT(WINAPI*)(REFIID, void**, IMalloc*);
+constexpr double kMaxConfidence = 100;
+constexpr double kMaxSlope = 1000;
 
 // The properties of an hOCR title ("bbox 1 2 3 4; x_wconf 96"), by name.
 class TitleProperties {
@@ -30,220 +25,284 @@ public:
         std::wstring part;
         while (std::getline(parts, part, L';')) {
             std::wstringstream words(part);
-            std::wstring name;
-            words >> name;
-            std::vector<double> values;
+            Property property;
+            words >> property.name;
             std::wstring value;
-            bool numeric = true;
             while (words >> value) {
-                wchar_t* end = nullptr;
-                const double number = std::wcstod(value.c_str(), &end);
-                numeric = numeric && *end == L'\0' && std::isfinite(number);
-                values.push_back(number);
+                property.values.push_back(value);
             }
-            if (!name.empty()) {
-                m_properties.push_back({name, values, numeric});
+            if (!property.name.empty()) {
+                m_properties.push_back(property);
             }
         }
     }
 
-    // The property's numbers; false when it is missing. Throws when it is malformed.
-    bool Numbers(const wchar_t* name, size_t count, std::vector<double>& values, const std::wstring& path,
-                 int line) const
+    bool Has(const wchar_t* name) const { return Find(name) != nullptr; }
+
+    // The property's first `count` values, each within [least, most]; false when the title
+    // has no such property. Throws InputError when it is malformed.
+    bool Numbers(const wchar_t* name, size_t count, double least, double most, std::vector<double>& values,
+                 const XmlSource& source) const
     {
-        for (const Property& property : m_properties) {
-            if (property.name == name) {
-                if (!property.numeric || property.values.size() < count) {
-                    throw InputError(path, line, "malformed \"" + WideToUtf8(name) + "\" in a title");
-                }
-                values = property.values;
-                return true;
+        const Property* property = Find(name);
+        if (property == nullptr) {
+            return false;
+        }
+        values.assign(count, 0);
+        for (size_t i = 0; i < count; ++i) {
+            if (i >= property->values.size() || !ParseDecimal(property->values[i], least, most, values[i])) {
+                source.Fail("malformed \"" + WideToUtf8(name) + "\" in a title (numbers from " + Number(least) +
+                            " to " + Number(most) + " expected)");
             }
         }
-        return false;
+        return true;
     }
 
-    Box BoundingBox(const wchar_t* name, const std::wstring& path, int line) const
+    Box BoundingBox(const wchar_t* name, const XmlSource& source) const
     {
-        std::vector<double> values;
-        if (!Numbers(name, 4, values, path, line)) {
-            throw InputError(path, line, "an element has no \"" + WideToUtf8(name) + "\"");
+        const Property* property = Find(name);
+        if (property == nullptr) {
+            source.Fail("an element has no \"" + WideToUtf8(name) + "\"");
         }
-        const int left = static_cast<int>(values[0]);
-        const int top = static_cast<int>(values[1]);
-        return {left, top, static_cast<int>(values[2]) - left, static_cast<int>(values[3]) - top};
+        long long corners[4] = {};
+        for (size_t i = 0; i < 4; ++i) {
+            if (i >= property->values.size() ||
+                !ParseInteger(property->values[i], 0, Box::kMaxCoordinate, corners[i])) {
+                source.Fail("malformed \"" + WideToUtf8(name) + "\" in a title (four whole numbers from 0 to " +
+                            std::to_string(Box::kMaxCoordinate) + " expected)");
+            }
+        }
+        const int left = static_cast<int>(corners[0]);
+        const int top = static_cast<int>(corners[1]);
+        return {left, top, static_cast<int>(corners[2]) - left, static_cast<int>(corners[3]) - top};
     }
 
 private:
     struct Property {
         std::wstring name;
-        std::vector<double> values;
-        bool numeric;
+        std::vector<std::wstring> values;
     };
+
+    const Property* Find(const wchar_t* name) const
+    {
+        for (const Property& property : m_properties) {
+            if (property.name == name) {
+                return &property;
+            }
+        }
+        return nullptr;
+    }
+
+    static std::string Number(double value)
+    {
+        std::ostringstream text;
+        text << value;
+        return text.str();
+    }
+
     std::vector<Property> m_properties;
 };
 
-std::wstring Attribute(IXmlReader* reader, const wchar_t* name)
+bool XmlBlank(wchar_t c)
 {
-    std::wstring value;
-    if (reader->MoveToAttributeByName(name, nullptr) == S_OK) {
-        const wchar_t* text = nullptr;
-        if (SUCCEEDED(reader->GetValue(&text, nullptr)) && text != nullptr) {
-            value = text;
-        }
-    }
-    reader->MoveToElement();
-    return value;
+    return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n';
 }
 
-int LineNumber(IXmlReader* reader)
+std::wstring Trimmed(const std::wstring& text)
 {
-    UINT line = 0;
-    reader->GetLineNumber(&line);
-    return static_cast<int>(line);
+    size_t start = 0;
+    size_t end = text.size();
+    while (start < end && XmlBlank(text[start])) {
+        ++start;
+    }
+    while (end > start && XmlBlank(text[end - 1])) {
+        --end;
+    }
+    return text.substr(start, end - start);
+}
+
+// The title with x_wconf 100 and, when given, the new bounding box; its other properties as
+// they were.
+std::string VerifiedTitle(const std::string& title, const Box* box)
+{
+    std::vector<std::string> parts;
+    std::stringstream properties(title);
+    std::string part;
+    while (std::getline(properties, part, ';')) {
+        parts.push_back(part);
+    }
+    bool confidence = false;
+    for (std::string& property : parts) {
+        std::stringstream words(property);
+        std::string name;
+        words >> name;
+        const std::string lead = property.substr(0, property.find_first_not_of(' '));
+        if (name == "x_wconf") {
+            property = lead + "x_wconf 100";
+            confidence = true;
+        } else if (name == "bbox" && box != nullptr) {
+            property = lead + "bbox " + std::to_string(box->left) + " " + std::to_string(box->top) + " " +
+                       std::to_string(box->Right()) + " " + std::to_string(box->Bottom());
+        }
+    }
+    if (!confidence) {
+        parts.push_back(parts.empty() ? "x_wconf 100" : " x_wconf 100");
+    }
+    std::string result;
+    for (size_t i = 0; i < parts.size(); ++i) {
+        result += (i == 0 ? "" : ";") + parts[i];
+    }
+    return result;
 }
 
 } // namespace
 
 HocrDocument HocrDocument::Read(const std::wstring& path)
 {
-    std::string content;
-    if (!AtomicFile::Read(path, content)) {
-        throw InputError(path, "cannot be opened or read");
-    }
-    // A line end after the document, which XML allows: Wine's reader ends the process on a
-    // file that stops inside its XML declaration, and reports an error given one more byte.
-    content += '\n';
-    HMODULE xmlLite = ::LoadLibraryW(L"xmllite.dll");
-    const auto createReader = xmlLite == nullptr ? nullptr
-                                                 : reinterpret_cast<CreateXmlReaderFn>(reinterpret_cast<void*>(
-                                                       ::GetProcAddress(xmlLite, "CreateXmlReader")));
-    if (createReader == nullptr) {
-        throw InputError(path, "cannot be read: the platform's XML reader (xmllite.dll) is missing");
-    }
-    Released<IXmlReader> reader;
-    Released<IStream> stream;
-    stream.pointer = ::SHCreateMemStream(reinterpret_cast<const BYTE*>(content.data()), static_cast<UINT>(content.size()));
-    if (FAILED(createReader(__uuidof(IXmlReader), reinterpret_cast<void**>(&reader.pointer), nullptr)) ||
-        stream.pointer == nullptr) {
-        throw InputError(path, "cannot be read: the XML reader could not be made");
-    }
-    // Tesseract's hOCR declares the XHTML DTD; it is read, never fetched.
-    reader.pointer->SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Parse);
-    reader.pointer->SetInput(stream.pointer);
-
     HocrDocument document;
+    document.m_bytes = InputFile::Read(path);
+    XmlSource source(document.m_bytes, path);
+
     bool fromTesseract = false;
     bool page = false;
-    // The open elements' kinds, so that each end tag closes what its start opened.
-    enum Kind { kOther, kLine, kWord, kCharacter };
+    // The open elements' kinds, so that each end tag closes what its start opened. Text
+    // inside an alternative (lstm_choice_mode's choices and symbols) is never the word's.
+    enum Kind { kOther, kLine, kWord, kCharacter, kAlternative };
     std::vector<Kind> open;
-    Word* word = nullptr;
-    bool wordHasCharacters = false;
+    int word = -1; // into m_words, while a word is open
     std::wstring wordText;
-
-    XmlNodeType type = XmlNodeType_None;
-    HRESULT result = S_OK;
-    // Every node of a document without entities takes at least one of its characters. Wine's
-    // reader, given a file cut short after a start tag, returns the same white space forever:
-    // more nodes than characters mean a reader stuck at the end of a file that ends too early
-    // (or entities that expand into more nodes than Tesseract's hOCR ever has).
-    size_t nodesLeft = content.size() + 1;
-    while ((result = reader.pointer->Read(&type)) == S_OK) {
-        if (nodesLeft-- == 0) {
-            throw InputError(path, LineNumber(reader.pointer), "not well-formed XML (the file ends too early)");
+    std::wstring characterTexts;
+    auto finishWord = [&]() {
+        Word& finished = document.m_words[static_cast<size_t>(word)];
+        // The characters' texts make the word when it has characters.
+        finished.text = WideToUtf8(finished.characters.empty() ? Trimmed(wordText) : characterTexts);
+        if (finished.confidence < 0) {
+            finished.confidence = RecognisedCharacter::LeastConfidence(finished.characters); // no x_wconf
         }
+        word = -1;
+    };
+
+    while (source.Next()) {
+        const XmlNodeType type = source.Type();
+        const bool inAlternative = std::find(open.begin(), open.end(), kAlternative) != open.end();
         if (type == XmlNodeType_Element) {
-            const int line = LineNumber(reader.pointer);
-            const bool empty = reader.pointer->IsEmptyElement() != FALSE;
-            const wchar_t* name = nullptr;
-            reader.pointer->GetLocalName(&name, nullptr);
-            const std::wstring className = Attribute(reader.pointer, L"class");
+            const std::wstring name = source.LocalName();
+            const std::wstring className = source.Attribute(L"class");
             Kind kind = kOther;
-            if (std::wcscmp(name, L"meta") == 0 && Attribute(reader.pointer, L"name") == L"ocr-system") {
-                fromTesseract = Attribute(reader.pointer, L"content").rfind(L"tesseract", 0) == 0;
+            if (name == L"meta" && source.Attribute(L"name") == L"ocr-system") {
+                fromTesseract = source.Attribute(L"content").rfind(L"tesseract", 0) == 0;
             } else if (className == L"ocr_page") {
                 page = true;
             } else if (className == L"ocr_line" || className == L"ocr_caption" || className == L"ocr_textfloat" ||
                        className == L"ocr_header") {
-                const TitleProperties title(Attribute(reader.pointer, L"title"));
-                Line textLine;
-                textLine.box = title.BoundingBox(L"bbox", path, line);
+                const TitleProperties title(source.Attribute(L"title"));
+                Line line;
+                line.box = title.BoundingBox(L"bbox", source);
                 std::vector<double> values;
-                if (title.Numbers(L"x_size", 1, values, path, line)) {
-                    textLine.xSize = values[0];
+                if (title.Numbers(L"x_size", 1, 0, Box::kMaxCoordinate, values, source)) {
+                    line.xSize = values[0];
                 }
-                if (title.Numbers(L"baseline", 2, values, path, line)) {
-                    textLine.baselineSlope = values[0];
+                if (title.Numbers(L"baseline", 2, -kMaxSlope, kMaxSlope, values, source)) {
+                    line.baselineSlope = values[0];
                 }
-                document.m_lines.push_back(textLine);
+                document.m_lines.push_back(line);
                 kind = kLine;
             } else if (className == L"ocrx_word") {
                 if (document.m_lines.empty()) {
-                    throw InputError(path, line, "a word outside any line");
+                    source.Fail("a word outside any line");
                 }
-                const TitleProperties title(Attribute(reader.pointer, L"title"));
+                if (word >= 0) {
+                    source.Fail("a word inside a word");
+                }
                 Word newWord;
+                newWord.title = WideToUtf8(source.Attribute(L"title"));
+                const TitleProperties title(source.Attribute(L"title"));
                 newWord.position = static_cast<int>(document.m_words.size()) + 1;
                 newWord.line = static_cast<int>(document.m_lines.size()) - 1;
-                newWord.box = title.BoundingBox(L"bbox", path, line);
+                newWord.box = title.BoundingBox(L"bbox", source);
+                newWord.element = source.Element();
                 std::vector<double> values;
-                if (!title.Numbers(L"x_wconf", 1, values, path, line)) {
-                    throw InputError(path, line, "a word has no \"x_wconf\"");
-                }
-                newWord.confidence = values[0];
+                newWord.confidence = title.Numbers(L"x_wconf", 1, 0, kMaxConfidence, values, source) ? values[0] : -1;
                 document.m_words.push_back(newWord);
-                word = &document.m_words.back();
-                wordHasCharacters = false;
+                word = static_cast<int>(document.m_words.size()) - 1;
                 wordText.clear();
+                characterTexts.clear();
                 kind = kWord;
-            } else if (className == L"ocrx_cinfo" && word != nullptr) {
-                const TitleProperties title(Attribute(reader.pointer, L"title"));
-                RecognisedCharacter character;
-                character.box = title.BoundingBox(L"x_bboxes", path, line);
-                std::vector<double> values;
-                if (!title.Numbers(L"x_conf", 1, values, path, line)) {
-                    throw InputError(path, line, "a character has no \"x_conf\"");
+            } else if ((className == L"ocrx_cinfo" || className == L"ocr_symbol") && word >= 0) {
+                // A character has its own box; the choices of lstm_choice_mode have none.
+                const TitleProperties title(source.Attribute(L"title"));
+                const bool inCharacter = std::find(open.begin(), open.end(), kCharacter) != open.end();
+                kind = className == L"ocrx_cinfo" && title.Has(L"x_bboxes") && !inAlternative && !inCharacter
+                           ? kCharacter
+                           : kAlternative;
+                if (kind == kCharacter) {
+                    RecognisedCharacter character;
+                    character.box = title.BoundingBox(L"x_bboxes", source);
+                    std::vector<double> values;
+                    title.Numbers(L"x_conf", 1, 0, kMaxConfidence, values, source);
+                    character.confidence = values.empty() ? 0 : values[0];
+                    document.m_words[static_cast<size_t>(word)].characters.push_back(character);
                 }
-                character.confidence = values[0];
-                if (!wordHasCharacters) {
-                    wordText.clear(); // the characters' texts make the word
-                    wordHasCharacters = true;
-                }
-                word->characters.push_back(character);
-                kind = kCharacter;
             }
-            if (!empty) {
+            if (!source.EmptyElement()) {
                 open.push_back(kind);
             } else if (kind == kWord) {
-                word = nullptr;
+                finishWord();
             }
         } else if (type == XmlNodeType_EndElement && !open.empty()) {
-            if (open.back() == kWord && word != nullptr) {
-                word->text = WideToUtf8(wordText);
-                word = nullptr;
+            if (open.back() == kWord && word >= 0) {
+                finishWord();
             }
             open.pop_back();
-        } else if ((type == XmlNodeType_Text || type == XmlNodeType_CDATA) && word != nullptr) {
-            const bool inCharacter = !open.empty() && open.back() == kCharacter;
-            if (inCharacter || !wordHasCharacters) {
-                const wchar_t* text = nullptr;
-                UINT length = 0;
-                reader.pointer->GetValue(&text, &length);
-                wordText.append(text, length);
+        } else if ((type == XmlNodeType_Text || type == XmlNodeType_CDATA || type == XmlNodeType_Whitespace) &&
+                   word >= 0 && !inAlternative) {
+            if (!open.empty() && open.back() == kCharacter) {
+                characterTexts += source.Value();
+            } else if (std::find(open.begin(), open.end(), kCharacter) == open.end()) {
+                wordText += source.Value();
             }
         }
-    }
-    if (SUCCEEDED(result) && !open.empty()) {
-        throw InputError(path, LineNumber(reader.pointer), "not well-formed XML (the file ends inside an element)");
-    }
-    if (FAILED(result)) {
-        char code[16];
-        std::snprintf(code, sizeof code, "0x%08lX", static_cast<unsigned long>(result));
-        throw InputError(path, LineNumber(reader.pointer), std::string("not well-formed XML (") + code + ")");
     }
     if (!fromTesseract || !page) {
         throw InputError(path, "not Tesseract's hOCR (no ocr-system \"tesseract\" or no ocr_page)");
     }
     return document;
+}
+
+std::string HocrDocument::WithVerified(const std::map<int, std::string>& texts) const
+{
+    XmlRewrite rewrite(m_bytes);
+    for (const auto& [position, text] : texts) {
+        const Word& word = m_words.at(static_cast<size_t>(position - 1));
+        const CorrectedWords corrected(text);
+        const StartTag original = rewrite.Tag(word.element);
+        std::string id;
+        const bool hasId = original.Get("id", id);
+        // The first word in the old one's place, the others after it on the line, as
+        // Tesseract writes them.
+        const std::string indentation = rewrite.Indentation(word.element);
+        const std::string separator = indentation.empty() ? " " : indentation; // words need a blank between
+        std::string following;
+        for (size_t i = 0; i < corrected.Pieces().size(); ++i) {
+            const CorrectedWords::Piece& piece = corrected.Pieces()[i];
+            Box box = word.box;
+            box.left = static_cast<int>(CorrectedWords::Edge(word.box.left, word.box.width, piece.from));
+            box.width = static_cast<int>(CorrectedWords::Edge(word.box.left, word.box.width, piece.to)) - box.left;
+            StartTag tag = original;
+            tag.Set("title", VerifiedTitle(word.title, corrected.Split() ? &box : nullptr));
+            if (i == 0) {
+                rewrite.ReplaceTag(word.element, tag);
+                rewrite.SetText(word.element, piece.text);
+                continue;
+            }
+            if (hasId) {
+                tag.Set("id", rewrite.NewId(id));
+            }
+            following += separator + XmlRewrite::WithText(tag, piece.text);
+        }
+        if (!following.empty()) {
+            rewrite.InsertAfter(word.element, following);
+        }
+    }
+    return rewrite.Result();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -8,7 +9,8 @@
 
 // Tesseract's hOCR (XHTML): its lines with their baseline and x-height, its words with
 // their confidence and, when it was written with hocr_char_boxes=1, each character's box
-// and confidence. Read with the platform's XML reader (XmlLite).
+// and confidence (lstm_choice_mode's alternatives are passed over). Read with XmlSource;
+// written back with only the verified words changed.
 class HocrDocument {
 public:
     struct Line {
@@ -20,9 +22,11 @@ public:
         int position = 0; // among the file's words, from 1
         int line = 0;     // index into Lines()
         Box box;
-        double confidence = 0;
-        std::string text; // UTF-8
+        double confidence = 0; // x_wconf; else the least sure character's; else 0
+        std::string text;      // UTF-8
         std::vector<RecognisedCharacter> characters;
+        int element = 0;   // the word's element, numbered as XmlSource numbers them
+        std::string title; // its title attribute, UTF-8
     };
 
     // Reads and checks the file; throws InputError naming the file, the line and the fault.
@@ -31,7 +35,13 @@ public:
     const std::vector<Line>& Lines() const { return m_lines; }
     const std::vector<Word>& Words() const { return m_words; }
 
+    // The document with each word named in `texts` (by position) given that text and
+    // x_wconf 100, its character spans removed; a text with blanks becomes several words,
+    // each with its share of the box. Every other byte as it was read.
+    std::string WithVerified(const std::map<int, std::string>& texts) const;
+
 private:
+    std::string m_bytes;
     std::vector<Line> m_lines;
     std::vector<Word> m_words;
 };

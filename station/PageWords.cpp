@@ -9,6 +9,7 @@ namespace {
 
 void TakeHocrDetails(PageWords::Word& word, const HocrDocument::Word& hocrWord, const HocrDocument& hocr)
 {
+    word.position = hocrWord.position;
     word.characters = hocrWord.characters;
     const HocrDocument::Line& line = hocr.Lines()[static_cast<size_t>(hocrWord.line)];
     word.xSize = line.xSize;

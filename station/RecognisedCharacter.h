@@ -1,5 +1,8 @@
 #pragma once
 
+#include <algorithm>
+#include <vector>
+
 #include "Box.h"
 
 // One character as the recogniser saw it: where it stands on the page and how sure the
@@ -7,4 +10,18 @@
 struct RecognisedCharacter {
     Box box;
     double confidence = 0;
+
+    // What vouches for a word that states no confidence of its own: its least sure
+    // character; nothing (0) when it has no characters.
+    static double LeastConfidence(const std::vector<RecognisedCharacter>& characters)
+    {
+        if (characters.empty()) {
+            return 0;
+        }
+        return std::min_element(characters.begin(), characters.end(),
+                                [](const RecognisedCharacter& a, const RecognisedCharacter& b) {
+                                    return a.confidence < b.confidence;
+                                })
+            ->confidence;
+    }
 };

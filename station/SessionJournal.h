@@ -30,6 +30,7 @@ public:
     std::string image; // the inputs' full paths, UTF-8; empty when not given
     std::string tsv;
     std::string hocr;
+    std::string xml; // an ALTO or PAGE document
     double below = 0;
     double charBelow = 0;
     double dpi = 0;

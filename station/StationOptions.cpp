@@ -18,7 +18,7 @@ bool ParseThreshold(const wchar_t* text, double& value)
 
 const char* StationOptions::Usage()
 {
-    return "usage: tarsil_verify --image PAGE (--tsv FILE | --hocr FILE | both) [options]\n"
+    return "usage: tarsil_verify --image PAGE (--ocr FILE | --tsv FILE | --hocr FILE | both) [options]\n"
            "\n"
            "Shows the Word Verification dialog for each word of a scanned page that the\n"
            "recogniser (Tesseract) is unsure of, in reading order, and writes what the\n"
@@ -27,6 +27,9 @@ const char* StationOptions::Usage()
            "  --image FILE       the page: PNG, TIFF, JPEG, BMP, GIF (whatever Windows\n"
            "                     Imaging Component reads); its DPI turns pixels into points\n"
            "                     (300 when the file states none that is plausible)\n"
+           "  --ocr FILE         the recogniser's output, whichever format its content is:\n"
+           "                     Tesseract's TSV or hOCR, ALTO (v2, v3, v4) or PAGE XML\n"
+           "                     (2013, 2019)\n"
            "  --tsv FILE         Tesseract's TSV output (tesseract PAGE OUT tsv)\n"
            "  --hocr FILE        Tesseract's hOCR with character boxes\n"
            "                     (tesseract PAGE OUT -c hocr_char_boxes=1 hocr): marks the\n"
@@ -37,6 +40,8 @@ const char* StationOptions::Usage()
            "                     image)\n"
            "  --restart          forget the answers of an earlier session in DIR\n"
            "  --press ok|ignore|cancel  answer every dialog by itself once it has painted\n"
+           "  --answers FILE     UTF-8 lines \"recognised<TAB>typed\": a dialog showing the\n"
+           "                     recognised text gets the typed one in its text field first\n"
            "  --screenshots DIR  save each dialog as DIR/NNNN.png (NNNN: the word's index)\n"
            "  --help             this text\n"
            "\n"
@@ -47,7 +52,9 @@ const char* StationOptions::Usage()
            "\n"
            "Written in DIR, each file replaced whole after every answer:\n"
            "  verified.tsv   the input TSV, each verified word's text replaced by the\n"
-           "                 operator's and its conf set to 100 (with --tsv only)\n"
+           "                 operator's and its conf set to 100 (with a TSV only)\n"
+           "  verified.hocr, verified.xml  the input hOCR, ALTO or PAGE document with only\n"
+           "                 the verified words changed: the operator's text, certain\n"
            "  text.txt       the page's text, one line per recognised line, corrected\n"
            "  train/NNNN.png, train/NNNN.gt.txt  each word confirmed for training: its\n"
            "                 image (grey, the page's resolution) and its text, the line\n"
@@ -73,6 +80,8 @@ bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& er
         std::wstring* text = option == L"--image"         ? &image
                              : option == L"--tsv"         ? &tsv
                              : option == L"--hocr"        ? &hocr
+                             : option == L"--ocr"         ? &ocr
+                             : option == L"--answers"     ? &answers
                              : option == L"--out"         ? &out
                              : option == L"--press"       ? &press
                              : option == L"--screenshots" ? &screenshots
@@ -99,8 +108,8 @@ bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& er
     }
     if (image.empty()) {
         error = "--image is missing";
-    } else if (tsv.empty() && hocr.empty()) {
-        error = "--tsv or --hocr is missing: the station needs the recogniser's output";
+    } else if (ocr.empty() && tsv.empty() && hocr.empty()) {
+        error = "--ocr, --tsv or --hocr is missing: the station needs the recogniser's output";
     } else if (!press.empty() && press != L"ok" && press != L"ignore" && press != L"cancel") {
         error = "--press takes ok, ignore or cancel";
     }

@@ -8,6 +8,8 @@ public:
     std::wstring image;
     std::wstring tsv;
     std::wstring hocr;
+    std::wstring ocr;     // TSV, hOCR, ALTO or PAGE XML, told by its content
+    std::wstring answers; // "recognised<TAB>typed" lines, typed into the dialogs
     std::wstring out; // empty: next to the image, "<image>.verified"
     double below = 90;
     double charBelow = 90;

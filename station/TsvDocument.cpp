@@ -3,9 +3,11 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 #include "AtomicFile.h"
 #include "InputError.h"
+#include "ParseNumber.h"
 #include "Utf8.h"
 
 namespace {
@@ -40,14 +42,11 @@ bool ParseWhole(const std::string& text, long& value)
     return *end == '\0' && errno == 0 && value >= -1000000000L && value <= 1000000000L;
 }
 
-bool ParseNumber(const std::string& text, double& value)
+// Any finite number, read in time proportional to its length (the C runtime's strtod takes
+// time that grows with the square of it under Wine: a minute for a million digits).
+bool ParseConfidence(const std::string& text, double& value)
 {
-    if (text.empty()) {
-        return false;
-    }
-    char* end = nullptr;
-    value = std::strtod(text.c_str(), &end);
-    return *end == '\0' && std::isfinite(value);
+    return ParseDecimal(text, std::numeric_limits<double>::lowest(), std::numeric_limits<double>::max(), value);
 }
 
 } // namespace
@@ -115,7 +114,7 @@ TsvDocument TsvDocument::Parse(const std::string& content, const std::wstring& p
             }
         }
         double confidence = 0;
-        if (!ParseNumber(fields[10], confidence)) {
+        if (!ParseConfidence(fields[10], confidence)) {
             throw InputError(path, lineNumber, "column conf is not a number: \"" + fields[10] + "\"");
         }
         if (numbers[0] != 5 || confidence == -1) {

@@ -9,6 +9,7 @@
 
 #include "AtomicFile.h"
 #include "InputError.h"
+#include "OcrFormat.h"
 #include "PngWriter.h"
 #include "TarsilDlg29Driver.h"
 #include "Utf8.h"
@@ -118,17 +119,12 @@ std::wstring VerificationSession::Caption(int ordinal, int total)
 void VerificationSession::Prepare()
 {
     m_page = PageImage::Read(m_options.image);
-    if (!m_options.tsv.empty()) {
-        m_tsv = std::make_unique<TsvDocument>(TsvDocument::Read(m_options.tsv));
+    ReadRecognition();
+    if (!m_options.answers.empty()) {
+        m_answers = TypedAnswers::Read(m_options.answers);
     }
-    if (!m_options.hocr.empty()) {
-        m_hocr = std::make_unique<HocrDocument>(HocrDocument::Read(m_options.hocr));
-    }
-    m_words = PageWords::From(m_tsv.get(), m_hocr.get(), m_options.hocr);
 
     m_journal.image = WideToUtf8(FullPath(m_options.image));
-    m_journal.tsv = WideToUtf8(FullPath(m_options.tsv));
-    m_journal.hocr = WideToUtf8(FullPath(m_options.hocr));
     m_journal.below = m_options.below;
     m_journal.charBelow = m_options.charBelow;
     m_journal.dpi = m_page.Dpi();
@@ -144,7 +140,7 @@ void VerificationSession::Prepare()
                                               "); --restart starts a new one");
         }
         if (!SamePath(previous.image, m_journal.image) || !SamePath(previous.tsv, m_journal.tsv) ||
-            !SamePath(previous.hocr, m_journal.hocr)) {
+            !SamePath(previous.hocr, m_journal.hocr) || !SamePath(previous.xml, m_journal.xml)) {
             throw InputError(journalPath, "was written for other input files; --restart starts a new session");
         }
         std::map<int, const PageWords::Word*> byIndex;
@@ -183,6 +179,40 @@ void VerificationSession::Prepare()
     if (!m_options.screenshots.empty()) {
         ::CreateDirectoryW(m_options.screenshots.c_str(), nullptr);
     }
+}
+
+void VerificationSession::ReadRecognition()
+{
+    // --ocr stands for whichever of the others its content is.
+    std::wstring tsv = m_options.tsv;
+    std::wstring hocr = m_options.hocr;
+    std::wstring xml;
+    if (!m_options.ocr.empty()) {
+        const OcrFormat::Kind format = OcrFormat::OfFile(m_options.ocr);
+        std::wstring& slot = format == OcrFormat::kTsv ? tsv : format == OcrFormat::kHocr ? hocr : xml;
+        if (!slot.empty()) {
+            throw InputError(m_options.ocr, "is in the format of the other file given with it (--tsv or --hocr)");
+        }
+        slot = m_options.ocr;
+    }
+    if (!xml.empty() && (!tsv.empty() || !hocr.empty())) {
+        throw InputError(xml, "an ALTO or PAGE document is read alone, without --tsv or --hocr");
+    }
+    if (!tsv.empty()) {
+        m_tsv = std::make_unique<TsvDocument>(TsvDocument::Read(tsv));
+    }
+    if (!hocr.empty()) {
+        m_hocr = std::make_unique<HocrDocument>(HocrDocument::Read(hocr));
+    }
+    if (!xml.empty()) {
+        m_layout = LayoutDocument::Read(xml, m_page.Dpi());
+        m_words = m_layout->Words();
+    } else {
+        m_words = PageWords::From(m_tsv.get(), m_hocr.get(), hocr);
+    }
+    m_journal.tsv = WideToUtf8(FullPath(tsv));
+    m_journal.hocr = WideToUtf8(FullPath(hocr));
+    m_journal.xml = WideToUtf8(FullPath(xml));
 }
 
 void VerificationSession::ForgetEarlierSession(const std::wstring& journalPath)
@@ -324,7 +354,7 @@ VerificationSession::Answer VerificationSession::Show(const PageWords::Word& wor
 
     // Unattended: the kit's driver answers once the dialog has painted.
     std::unique_ptr<tarsil::DialogDriver> driver;
-    if (!m_options.press.empty() || !m_options.screenshots.empty()) {
+    if (!m_options.press.empty() || !m_options.screenshots.empty() || !m_answers.Empty()) {
         driver = std::make_unique<tarsil::DialogDriver>(m_options.press.empty() ? INFINITE : 60000);
         if (!m_options.screenshots.empty()) {
             const std::wstring path = m_options.screenshots + L"\\" + FileName(word.index) + L".png";
@@ -334,6 +364,7 @@ VerificationSession::Answer VerificationSession::Show(const PageWords::Word& wor
                 }
             });
         }
+        m_answers.Type(*driver, word.text);
         if (m_options.press == L"ok") {
             // The dialog refuses OK for an empty word with a message box: that word is
             // answered with Ignore instead. Otherwise the dialog has ended and the rest of
@@ -422,12 +453,25 @@ void VerificationSession::WriteOutputs()
             }
         }
     }
-    if (m_tsv) {
-        std::map<int, std::string> texts;
-        for (const auto& entry : verified) {
-            texts[entry.first] = entry.second->corrected;
+    std::map<int, std::string> texts;         // by index
+    std::map<int, std::string> documentTexts; // by position in the hOCR, ALTO or PAGE document
+    for (const PageWords::Word& word : m_words.Words()) {
+        const auto found = verified.find(word.index);
+        if (found != verified.end()) {
+            texts[word.index] = found->second->corrected;
+            if (word.position > 0) {
+                documentTexts[word.position] = found->second->corrected;
+            }
         }
+    }
+    if (m_tsv) {
         Write(L"verified.tsv", m_tsv->WithVerified(texts));
+    }
+    if (m_hocr) {
+        Write(L"verified.hocr", m_hocr->WithVerified(documentTexts));
+    }
+    if (m_layout) {
+        Write(L"verified.xml", m_layout->WithVerified(documentTexts));
     }
     std::string text;
     int line = -1;

@@ -7,12 +7,14 @@
 #include <vector>
 
 #include "HocrDocument.h"
+#include "LayoutDocument.h"
 #include "PageImage.h"
 #include "PageWords.h"
 #include "SessionJournal.h"
 #include "StationOptions.h"
 #include "TarsilDlg29.h"
 #include "TsvDocument.h"
+#include "TypedAnswers.h"
 
 // The dialog could not be shown (the library refused the call or the platform failed);
 // every answer until then is written.
@@ -32,8 +34,9 @@ struct CalledLike<Result(WINAPI*)(Arguments...) noexcept> {
 
 // One page verified word by word: the words the recogniser is unsure of are shown one
 // RastStartDialog call each, in reading order. Every answer goes into the session's journal
-// (session.json) at once; the verified TSV, the text and the training pairs are made from
-// the journal at the end of every run, so one file per answer is all the operator waits for.
+// (session.json) at once; the verified documents, the text and the training pairs are made
+// from the journal at the end of every run, so one file per answer is all the operator
+// waits for.
 class VerificationSession {
 public:
     using DialogFn = CalledLike<decltype(&RastStartDialog)>::type;
@@ -74,6 +77,7 @@ private:
     void WriteTrainingPair(const VerifiedWord& record);
     void WriteOutputs();
     void Write(const std::wstring& name, const std::string& content);
+    void ReadRecognition();
     void ForgetEarlierSession(const std::wstring& journalPath);
     void Record(const VerifiedWord& record);
     std::string Progress(int ordinal, int total, const VerifiedWord& record) const;
@@ -85,6 +89,8 @@ private:
     PageImage m_page;
     std::unique_ptr<TsvDocument> m_tsv;
     std::unique_ptr<HocrDocument> m_hocr;
+    std::unique_ptr<LayoutDocument> m_layout; // ALTO or PAGE XML
+    TypedAnswers m_answers;
     PageWords m_words;
     SessionJournal m_journal;
 };

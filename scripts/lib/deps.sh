@@ -11,6 +11,7 @@ TARSIL_PACKAGES=(
   fonts-wine fonts-liberation fonts-dejavu-extra
   osslsigncode openssl python3 zip unzip git
   tesseract-ocr tesseract-ocr-eng nlohmann-json3-dev
+  libxml2-utils ocrmypdf poppler-utils
 )
 
 tarsil_install_deps() {

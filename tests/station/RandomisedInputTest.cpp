@@ -4,7 +4,7 @@
 // or 2 (bad input, in a message that names a file of the case), never a crash or a hang;
 // on 2 nothing is written: the case's folder, its output folder included, is as before.
 //
-// TARSIL_RANDOM_CASES sets the number of cases (default 200) and TARSIL_RANDOM_SEED the
+// TARSIL_RANDOM_CASES sets the number of cases (default 250) and TARSIL_RANDOM_SEED the
 // seed, which is printed; TARSIL_RANDOM_CASE with the seed runs that one case alone.
 
 #include <gtest/gtest.h>
@@ -60,6 +60,12 @@ const SeedFile kSeedFiles[] = {
     {L"page.tsv", FileContent::kTabular, Place::kArgument, L"--image page.png --tsv FILE --hocr page.hocr"},
     {L"page.hocr", FileContent::kMarkup, Place::kArgument, L"--image page.png --hocr FILE"},
     {L"page.hocr", FileContent::kMarkup, Place::kArgument, L"--image page.png --tsv page.tsv --hocr FILE"},
+    {L"page.choices.hocr", FileContent::kMarkup, Place::kArgument, L"--image page.png --ocr FILE"},
+    {L"page.alto4.xml", FileContent::kMarkup, Place::kArgument, L"--image page.png --ocr FILE"},
+    {L"scans/8087_054.3B.alto.xml", FileContent::kMarkup, Place::kArgument, L"--image scans/8087_054.3B.tif --ocr FILE"},
+    {L"page.2013.xml", FileContent::kMarkup, Place::kArgument, L"--image page.png --ocr FILE"},
+    {L"page.2019.xml", FileContent::kMarkup, Place::kArgument, L"--image page.png --ocr FILE"},
+    {L"answers.tsv", FileContent::kTabular, Place::kArgument, L"--image page.png --tsv page.tsv --answers FILE"},
     {L"session.json", FileContent::kJson, Place::kOutputFolder, L"--image page.png --tsv page.tsv --hocr page.hocr"},
 };
 
@@ -86,15 +92,26 @@ std::wstring Arguments(const SeedFile& seed, const std::wstring& file)
     return arguments;
 }
 
+// A file name in ASCII, for messages.
+std::string Narrow(const std::wstring& name)
+{
+    return std::string(name.begin(), name.end());
+}
+
+std::wstring WithoutFolders(const std::wstring& name)
+{
+    return name.substr(name.find_last_of(L"/\\") + 1);
+}
+
 // The names of a case's files, one of which a message about bad input must name.
 std::vector<std::string> FileNames(const SeedFile& seed)
 {
     std::wistringstream words(seed.arguments);
-    std::vector<std::string> names{std::string(seed.name, seed.name + std::wcslen(seed.name))};
+    std::vector<std::string> names{Narrow(WithoutFolders(seed.name))};
     std::wstring word;
     while (words >> word) {
         if (word != kFile && word.rfind(L"--", 0) != 0) {
-            names.emplace_back(word.begin(), word.end());
+            names.push_back(Narrow(WithoutFolders(word)));
         }
     }
     return names;
@@ -176,7 +193,7 @@ void RunCase(unsigned seed, unsigned number, bool replay, const std::map<std::ws
     const SeedFile& seedFile = kSeedFiles[std::uniform_int_distribution<size_t>(0, std::size(kSeedFiles) - 1)(random)];
     const auto madeSeed = made.find(seedFile.name);
     std::string bytes = madeSeed != made.end() ? madeSeed->second : FileBytes(StationData(seedFile.name));
-    ASSERT_FALSE(bytes.empty()) << "no seed " << std::string(seedFile.name, seedFile.name + std::wcslen(seedFile.name));
+    ASSERT_FALSE(bytes.empty()) << "no seed " << Narrow(seedFile.name);
     Malformer malformer(random);
     const std::string malformation = malformer.Apply(bytes, seedFile.content);
     // A few cases show their dialogs and answer each with OK; the others show none, as no
@@ -188,11 +205,12 @@ void RunCase(unsigned seed, unsigned number, bool replay, const std::map<std::ws
     if (seedFile.place == Place::kOutputFolder) {
         ::CreateDirectoryW(out.c_str(), nullptr);
     }
-    const std::wstring file = (seedFile.place == Place::kOutputFolder ? out : folder.Path()) + L"\\" + seedFile.name;
+    const std::wstring file = (seedFile.place == Place::kOutputFolder ? out : folder.Path()) + L"\\" + WithoutFolders(seedFile.name);
     ASSERT_TRUE(WriteBytes(file, bytes));
     if (replay) {
         // Kept beside the test program, for a closer look.
-        const std::wstring kept = ChildProcess::ProgramFolder() + L"randomised-input-" + std::to_wstring(number) + L"-" + seedFile.name;
+        const std::wstring kept =
+            ChildProcess::ProgramFolder() + L"randomised-input-" + std::to_wstring(number) + L"-" + WithoutFolders(seedFile.name);
         WriteBytes(kept, bytes);
         std::printf("case %u: %ls, %s; the file: %ls\n", number, seedFile.name, malformation.c_str(), kept.c_str());
     }
@@ -238,7 +256,7 @@ void RunCase(unsigned seed, unsigned number, bool replay, const std::map<std::ws
     }
     if (!fault.empty()) {
         ADD_FAILURE() << "case " << number << " of seed " << seed << ": "
-                      << std::string(seedFile.name, seedFile.name + std::wcslen(seedFile.name)) << ", " << malformation
+                      << Narrow(seedFile.name) << ", " << malformation
                       << (dialogs ? ", dialogs answered" : "") << ": " << fault << " (" << elapsed << " ms)\n"
                       << run.output.substr(0, 2000);
     }
@@ -249,7 +267,7 @@ void RunCase(unsigned seed, unsigned number, bool replay, const std::map<std::ws
 TEST(RandomisedInput, MalformedFilesEndWithStatusZeroOrTwoInTimeAndTwoWritesNothing)
 {
     const unsigned seed = Setting("TARSIL_RANDOM_SEED", 20261209u);
-    const unsigned cases = Setting("TARSIL_RANDOM_CASES", 200);
+    const unsigned cases = Setting("TARSIL_RANDOM_CASES", 250);
     const char* only = std::getenv("TARSIL_RANDOM_CASE");
     std::printf("randomised input: seed %u (TARSIL_RANDOM_SEED replays it)\n", seed);
     std::fflush(stdout);
@@ -267,16 +285,16 @@ TEST(RandomisedInput, MalformedFilesEndWithStatusZeroOrTwoInTimeAndTwoWritesNoth
         const std::wstring out = folder / L"out";
         const auto madeSeed = made.find(seedFile.name);
         const std::wstring file =
-            madeSeed == made.end() ? StationData(seedFile.name) : (folder / seedFile.name);
+            madeSeed == made.end() ? StationData(seedFile.name) : (folder / WithoutFolders(seedFile.name));
         if (seedFile.place == Place::kOutputFolder) {
             ::CreateDirectoryW(out.c_str(), nullptr);
         }
         ASSERT_TRUE(madeSeed == made.end() ||
-                    WriteBytes(seedFile.place == Place::kOutputFolder ? out + L"\\" + seedFile.name : file,
+                    WriteBytes(seedFile.place == Place::kOutputFolder ? out + L"\\" + WithoutFolders(seedFile.name) : file,
                                madeSeed->second));
         const ChildProcess run =
             ChildProcess::Run(L"tarsil_verify.exe", Arguments(seedFile, file) + L"--out " + Quoted(out) + kNoDialog);
-        ASSERT_EQ(run.exitCode, 0u) << std::string(seedFile.name, seedFile.name + std::wcslen(seedFile.name)) << ": "
+        ASSERT_EQ(run.exitCode, 0u) << Narrow(seedFile.name) << ": "
                                     << run.output;
     }
 

@@ -62,6 +62,8 @@ TEST(StationInput, BadInputIsNamedWithItsLineAndEndsWithStatusTwoBeforeAnyDialog
     WriteFile(folder / L"cut.hocr", hocr.substr(0, hocr.find("<head>") + 7));
     WriteFile(folder / L"declaration.hocr", "<?xml");
     WriteFile(folder / L"afile", "a file where the output folder should go\n");
+    WriteFile(folder / L"entities.xml", "<?xml version=\"1.0\"?>\n<!DOCTYPE alto [<!ENTITY a \"a\">]>\n<alto>&a;</alto>\n");
+    WriteFile(folder / L"answers.tsv", "jese These\n");
 
     struct Case {
         const char* name;
@@ -94,6 +96,10 @@ TEST(StationInput, BadInputIsNamedWithItsLineAndEndsWithStatusTwoBeforeAnyDialog
          {"declaration.hocr:1:", "not well-formed XML"}, out},
         {"output folder not writable", image + tsv + L" --out " + Quote(folder / L"afile\\out"),
          {"afile\\out", "the output folder cannot be written"}, folder / L"afile\\out"},
+        {"entity declarations", image + L" --ocr " + Quote(folder / L"entities.xml"),
+         {"entities.xml:2:", "internal subset (entity declarations) is refused"}, out},
+        {"answers without a tab", image + tsv + L" --answers " + Quote(folder / L"answers.tsv"),
+         {"answers.tsv:1:", "no tab"}, out},
         {"unknown option", image + tsv + L" --colour red", {"unknown option --colour"}, out},
         {"no recogniser output", image, {"--tsv or --hocr is missing"}, out},
     };
@@ -170,8 +176,8 @@ TEST(StationInput, HelpNamesEveryOptionTheProgramTakes)
 {
     const ChildProcess run = ChildProcess::Run(L"tarsil_verify.exe", L"--help");
     EXPECT_EQ(run.exitCode, 0u);
-    for (const char* option : {"--image", "--tsv", "--hocr", "--below", "--char-below", "--out", "--restart",
-                               "--press", "--screenshots", "--help"}) {
+    for (const char* option : {"--image", "--ocr", "--tsv", "--hocr", "--below", "--char-below", "--out", "--restart",
+                               "--press", "--answers", "--screenshots", "--help"}) {
         EXPECT_NE(run.output.find(option), std::string::npos) << option;
         // And the program takes it: an option it does not know is refused by name.
         StationOptions options;

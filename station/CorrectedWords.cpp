@@ -1,0 +1,53 @@
+#include "CorrectedWords.h"
+
+#include <cmath>
+
+namespace {
+
+bool ContinuationByte(char c)
+{
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+} // namespace
+
+CorrectedWords::CorrectedWords(const std::string& corrected)
+{
+    // Characters are counted as code points.
+    size_t characters = 0;
+    for (const char c : corrected) {
+        characters += ContinuationByte(c) ? 0 : 1;
+    }
+    size_t position = 0; // in characters
+    Piece piece;
+    size_t pieceStart = 0;
+    for (size_t i = 0; i <= corrected.size(); ++i) {
+        const bool end = i == corrected.size();
+        const bool blank = !end && corrected[i] == ' ';
+        if (end || blank) {
+            if (!piece.text.empty()) {
+                piece.from = static_cast<double>(pieceStart) / static_cast<double>(characters);
+                piece.to = static_cast<double>(position) / static_cast<double>(characters);
+                m_pieces.push_back(piece);
+                piece = Piece();
+            }
+            if (end) {
+                break;
+            }
+        } else {
+            if (piece.text.empty()) {
+                pieceStart = position;
+            }
+            piece.text += corrected[i];
+        }
+        position += ContinuationByte(corrected[i]) ? 0 : 1;
+    }
+    if (m_pieces.empty()) {
+        m_pieces.push_back(Piece());
+    }
+}
+
+long long CorrectedWords::Edge(long long left, long long width, double fraction)
+{
+    return left + std::llround(static_cast<double>(width) * fraction);
+}
