@@ -3,7 +3,6 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
-#include <limits>
 
 #include "AtomicFile.h"
 #include "InputError.h"
@@ -42,11 +41,12 @@ bool ParseWhole(const std::string& text, long& value)
     return *end == '\0' && errno == 0 && value >= -1000000000L && value <= 1000000000L;
 }
 
-// Any finite number, read in time proportional to its length (the C runtime's strtod takes
-// time that grows with the square of it under Wine: a minute for a million digits).
+// Tesseract's confidence: 0 to 100, or -1 for a row that is not a word. Read in time
+// proportional to its length (the C runtime's strtod takes time that grows with its square
+// under Wine: a minute for a million digits).
 bool ParseConfidence(const std::string& text, double& value)
 {
-    return ParseDecimal(text, std::numeric_limits<double>::lowest(), std::numeric_limits<double>::max(), value);
+    return ParseDecimal(text, -1, 100, value);
 }
 
 } // namespace
@@ -115,7 +115,7 @@ TsvDocument TsvDocument::Parse(const std::string& content, const std::wstring& p
         }
         double confidence = 0;
         if (!ParseConfidence(fields[10], confidence)) {
-            throw InputError(path, lineNumber, "column conf is not a number: \"" + fields[10] + "\"");
+            throw InputError(path, lineNumber, "column conf is not a number from -1 to 100: \"" + fields[10] + "\"");
         }
         if (numbers[0] != 5 || confidence == -1) {
             continue; // page, block, paragraph and line rows

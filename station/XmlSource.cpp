@@ -3,9 +3,11 @@
 #include <objidl.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <iomanip>
 #include <sstream>
 #include <stdexcept>
+#include <utility>
 
 #include "InputError.h"
 #include "XmlMarkup.h"
@@ -47,6 +49,32 @@ std::string DeclaredEncoding(const std::string& bytes, size_t start)
     return encoding;
 }
 
+// Comments longer than this are refused: Wine's reader reads past the end of its buffer in
+// one of a few hundred thousand characters (an access violation). The formats' own
+// comments are a few lines.
+constexpr size_t kLongestComment = 65536;
+
+// Where the longest comment starts, and its length; a comment never closed runs to the end.
+std::pair<size_t, size_t> LongestComment(const std::string& bytes)
+{
+    std::pair<size_t, size_t> longest{0, 0};
+    size_t start = bytes.find("<!--");
+    while (start != std::string::npos) {
+        const size_t close = bytes.find("-->", start + 4);
+        const size_t end = close == std::string::npos ? bytes.size() : close + 3;
+        if (end - start > longest.second) {
+            longest = {start, end - start};
+        }
+        start = bytes.find("<!--", end);
+    }
+    return longest;
+}
+
+int LineAt(const std::string& bytes, size_t offset)
+{
+    return 1 + static_cast<int>(std::count(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(offset), '\n'));
+}
+
 bool LooksUtf16(const std::string& bytes)
 {
     if (bytes.size() < 2) {
@@ -67,6 +95,12 @@ XmlSource::XmlSource(const std::string& bytes, std::wstring path)
     const std::string encoding = DeclaredEncoding(bytes, start);
     if (LooksUtf16(bytes) || (!encoding.empty() && encoding != "utf-8")) {
         throw InputError(m_path, 1, "not UTF-8: only UTF-8 documents are read");
+    }
+    const std::pair<size_t, size_t> comment = LongestComment(bytes);
+    if (comment.second > kLongestComment) {
+        throw InputError(m_path, LineAt(bytes, comment.first),
+                         "a comment of " + std::to_string(comment.second) + " characters (more than " +
+                             std::to_string(kLongestComment) + ")");
     }
     // The declaration is blanked out, line breaks kept, so that the reader never sees a
     // DTD and its line numbers stay those of the file.

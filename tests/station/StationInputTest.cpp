@@ -61,6 +61,9 @@ TEST(StationInput, BadInputIsNamedWithItsLineAndEndsWithStatusTwoBeforeAnyDialog
     const std::string hocr = FileBytes(StationData(L"page.hocr"));
     WriteFile(folder / L"cut.hocr", hocr.substr(0, hocr.find("<head>") + 7));
     WriteFile(folder / L"declaration.hocr", "<?xml");
+    // A comment of half a million characters (Wine's reader read past its buffer's end).
+    WriteFile(folder / L"comment.hocr", hocr.substr(0, hocr.find("<body>")) + "<!-- " + std::string(500000, 'x') +
+                                            " -->" + hocr.substr(hocr.find("<body>")));
     WriteFile(folder / L"afile", "a file where the output folder should go\n");
     WriteFile(folder / L"entities.xml", "<?xml version=\"1.0\"?>\n<!DOCTYPE alto [<!ENTITY a \"a\">]>\n<alto>&a;</alto>\n");
     WriteFile(folder / L"answers.tsv", "jese These\n");
@@ -94,6 +97,8 @@ TEST(StationInput, BadInputIsNamedWithItsLineAndEndsWithStatusTwoBeforeAnyDialog
         {"hOCR cut short", image + L" --hocr " + Quote(folder / L"cut.hocr"), {"cut.hocr:", "not well-formed XML"}, out},
         {"hOCR cut in its declaration", image + L" --hocr " + Quote(folder / L"declaration.hocr"),
          {"declaration.hocr:1:", "not well-formed XML"}, out},
+        {"hOCR with a long comment", image + L" --hocr " + Quote(folder / L"comment.hocr"),
+         {"comment.hocr:", "a comment of 500009 characters"}, out},
         {"output folder not writable", image + tsv + L" --out " + Quote(folder / L"afile\\out"),
          {"afile\\out", "the output folder cannot be written"}, folder / L"afile\\out"},
         {"entity declarations", image + L" --ocr " + Quote(folder / L"entities.xml"),
