@@ -13,7 +13,7 @@
 #include <cstdio>
 #include <string>
 
-#include "ImageReencoder.h"
+#include "GreyImageEncoder.h"
 #include "InputError.h"
 #include "PageImage.h"
 #include "ScratchFolder.h"
@@ -22,15 +22,6 @@
 
 namespace {
 
-void WriteBytes(const std::wstring& path, const std::string& bytes)
-{
-    FILE* file = _wfopen(path.c_str(), L"wb");
-    ASSERT_NE(file, nullptr);
-    const size_t written = std::fwrite(bytes.data(), 1, bytes.size(), file);
-    ASSERT_EQ(std::fclose(file), 0);
-    ASSERT_EQ(written, bytes.size());
-}
-
 std::string LittleEndian(std::uint32_t value, size_t bytes)
 {
     std::string text;
@@ -38,11 +29,6 @@ std::string LittleEndian(std::uint32_t value, size_t bytes)
         text += static_cast<char>((value >> (8 * i)) & 0xFF);
     }
     return text;
-}
-
-std::wstring Quoted(const std::wstring& path)
-{
-    return L"\"" + path + L"\"";
 }
 
 // The message PageImage::Read gives for the file, or "" when it reads it.
@@ -66,22 +52,23 @@ TEST(HostileInput, ImagesClaimingAnUndecodableSizeAreRefusedBeforeTheyAreDecoded
     const std::string bmp = "BM" + LittleEndian(54 + 64, 4) + LittleEndian(0, 4) + LittleEndian(54, 4) +
                             LittleEndian(40, 4) + LittleEndian(100000000, 4) + LittleEndian(2, 4) +
                             LittleEndian(1, 2) + LittleEndian(24, 2) + std::string(24, '\0') + std::string(64, '\x7F');
-    WriteBytes(folder / L"wide.bmp", bmp);
+    ASSERT_TRUE(WriteBytes(folder / L"wide.bmp", bmp));
     EXPECT_NE(ReadError(folder / L"wide.bmp").find("unsupported image size 100000000 x 2"), std::string::npos)
         << ReadError(folder / L"wide.bmp");
 
     // The page as a JPEG whose frame claims 57,600 x 57,600 pixels: Wine's decoder decoded
     // it as it opened the file and overran its buffer (an access violation after seconds).
-    std::string jpeg = ImageReencoder::Reencode(StationData(L"page.png"), GUID_ContainerFormatJpeg);
+    const PageImage page = PageImage::Read(StationData(L"page.png"));
+    std::string jpeg = GreyImageEncoder::Encode(page.Grey(), GUID_ContainerFormatJpeg, page.Dpi());
     const size_t frame = jpeg.find(std::string("\xFF\xC0", 2));
     ASSERT_NE(frame, std::string::npos);
     jpeg.replace(frame + 5, 4, std::string("\xE1\x00\xE1\x00", 4));
-    WriteBytes(folder / L"huge.jpg", jpeg);
+    ASSERT_TRUE(WriteBytes(folder / L"huge.jpg", jpeg));
     EXPECT_NE(ReadError(folder / L"huge.jpg").find("unsupported image size 57600 x 57600"), std::string::npos)
         << ReadError(folder / L"huge.jpg");
     // Unchanged, it is read.
     jpeg.replace(frame + 5, 4, std::string("\x00\xBF\x01\x80", 4));
-    WriteBytes(folder / L"page.jpg", jpeg);
+    ASSERT_TRUE(WriteBytes(folder / L"page.jpg", jpeg));
     EXPECT_EQ(ReadError(folder / L"page.jpg"), "");
 }
 
@@ -90,13 +77,13 @@ TEST(HostileInput, NumbersOfAMillionDigitsAreReadInTime)
     // The C runtime's strtod took a minute for such a number under Wine.
     ScratchFolder folder;
     const std::wstring image = L"--image " + Quoted(StationData(L"page.png"));
-    WriteBytes(folder / L"long.tsv",
-               "level\tpage_num\tblock_num\tpar_num\tline_num\tword_num\tleft\ttop\twidth\theight\tconf\ttext\n"
-               "5\t1\t1\t1\t1\t1\t74\t12\t68\t18\t50." +
-                   std::string(1000000, '1') + "\tword\n");
+    ASSERT_TRUE(WriteBytes(folder / L"long.tsv",
+                           "level\tpage_num\tblock_num\tpar_num\tline_num\tword_num\tleft\ttop\twidth\theight\tconf\ttext\n"
+                           "5\t1\t1\t1\t1\t1\t74\t12\t68\t18\t50." +
+                               std::string(1000000, '1') + "\tword\n"));
     const ChildProcess tsv = ChildProcess::Run(
-        L"tarsil_verify.exe", image + L" --tsv " + Quoted(folder / L"long.tsv") + L" --below 0 --out " + Quoted(folder / L"tsv"),
-        10000);
+        L"tarsil_verify.exe",
+        image + L" --tsv " + Quoted(folder / L"long.tsv") + L" --below 0 --out " + Quoted(folder / L"tsv"), 10000);
     EXPECT_EQ(tsv.exitCode, 0u) << tsv.output.substr(0, 500);
 
     // A journal with such a number is not one the station wrote.
@@ -107,7 +94,7 @@ TEST(HostileInput, NumbersOfAMillionDigitsAreReadInTime)
     const size_t below = journal.find("\"below\": ");
     ASSERT_NE(below, std::string::npos);
     journal.insert(below + 9, "0." + std::string(1000000, '1') + ", \"before\": ");
-    WriteBytes(folder / L"session\\session.json", journal);
+    ASSERT_TRUE(WriteBytes(folder / L"session\\session.json", journal));
     const ChildProcess resumed = ChildProcess::Run(L"tarsil_verify.exe", session, 10000);
     EXPECT_EQ(resumed.exitCode, 2u) << resumed.output.substr(0, 500);
     EXPECT_NE(resumed.output.find("is not a session of this program (a number of 1000002 characters)"),
@@ -120,10 +107,10 @@ TEST(HostileInput, AnEarlierAnswerCountsOnlyForTheInputsWordAsItIsShown)
 {
     // A word answered OK for training, and one skipped for its empty box.
     ScratchFolder folder;
-    WriteBytes(folder / L"page.tsv",
-               "level\tpage_num\tblock_num\tpar_num\tline_num\tword_num\tleft\ttop\twidth\theight\tconf\ttext\n"
-               "5\t1\t2\t1\t1\t1\t74\t12\t68\t18\t22.721909\tbased\n"
-               "5\t1\t2\t1\t1\t2\t150\t12\t0\t18\t30\tflat\n");
+    ASSERT_TRUE(WriteBytes(folder / L"page.tsv",
+                           "level\tpage_num\tblock_num\tpar_num\tline_num\tword_num\tleft\ttop\twidth\theight\tconf\ttext\n"
+                           "5\t1\t2\t1\t1\t1\t74\t12\t68\t18\t22.721909\tbased\n"
+                           "5\t1\t2\t1\t1\t2\t150\t12\t0\t18\t30\tflat\n"));
     const std::wstring out = folder / L"out";
     const std::wstring arguments = L"--image " + Quoted(StationData(L"page.png")) + L" --tsv " +
                                    Quoted(folder / L"page.tsv") + L" --out " + Quoted(out);
@@ -153,7 +140,7 @@ TEST(HostileInput, AnEarlierAnswerCountsOnlyForTheInputsWordAsItIsShown)
         const size_t at = tampered.find(c.from);
         ASSERT_NE(at, std::string::npos);
         tampered.replace(at, c.from.size(), c.to);
-        WriteBytes(out + L"\\session.json", tampered);
+        ASSERT_TRUE(WriteBytes(out + L"\\session.json", tampered));
         const ChildProcess run = ChildProcess::Run(L"tarsil_verify.exe", arguments + L" --below 0");
         EXPECT_EQ(run.exitCode, 2u) << run.output;
         EXPECT_NE(run.output.find(c.message), std::string::npos) << run.output;

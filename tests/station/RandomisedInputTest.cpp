@@ -26,8 +26,9 @@
 #include <vector>
 
 #include "FolderEntries.h"
-#include "ImageReencoder.h"
+#include "GreyImageEncoder.h"
 #include "Malformer.h"
+#include "PageImage.h"
 #include "ScratchFolder.h"
 #include "StationData.h"
 #include "support/ChildProcess.h"
@@ -74,11 +75,6 @@ const wchar_t kFile[] = L"FILE";
 // Shows no dialog, whatever the confidences.
 const wchar_t kNoDialog[] = L" --below -1.7976931348623157e308";
 
-std::wstring Quoted(const std::wstring& path)
-{
-    return L"\"" + path + L"\"";
-}
-
 // The seed's arguments with the malformed file and the committed files' paths in them.
 std::wstring Arguments(const SeedFile& seed, const std::wstring& file)
 {
@@ -117,16 +113,6 @@ std::vector<std::string> FileNames(const SeedFile& seed)
     return names;
 }
 
-bool WriteBytes(const std::wstring& path, const std::string& bytes)
-{
-    FILE* file = _wfopen(path.c_str(), L"wb");
-    if (file == nullptr) {
-        return false;
-    }
-    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && written;
-}
-
 // Every file and folder below `folder`, by its path within it, with each file's bytes.
 void CollectContents(const std::wstring& folder, const std::wstring& within, std::map<std::wstring, std::string>& contents)
 {
@@ -148,16 +134,18 @@ std::map<std::wstring, std::string> Contents(const std::wstring& folder)
 }
 
 // The seeds the test makes from the committed scan: the page in the other formats the
-// station reads, and the journal of a session on it with two words answered.
+// station reads (its grey levels, as the station reads them), and the journal of a session
+// on it with two words answered.
 std::map<std::wstring, std::string> MadeSeeds(const ScratchFolder& folder)
 {
     std::map<std::wstring, std::string> made;
+    const PageImage page = PageImage::Read(StationData(L"page.png"));
     const std::pair<const wchar_t*, GUID> formats[] = {{L"page.tif", GUID_ContainerFormatTiff},
                                                        {L"page.bmp", GUID_ContainerFormatBmp},
                                                        {L"page.gif", GUID_ContainerFormatGif},
                                                        {L"page.jpg", GUID_ContainerFormatJpeg}};
     for (const auto& format : formats) {
-        made[format.first] = ImageReencoder::Reencode(StationData(L"page.png"), format.second);
+        made[format.first] = GreyImageEncoder::Encode(page.Grey(), format.second, page.Dpi());
     }
     const SeedFile* session = std::find_if(std::begin(kSeedFiles), std::end(kSeedFiles),
                                            [](const SeedFile& seed) { return seed.place == Place::kOutputFolder; });
@@ -205,12 +193,14 @@ void RunCase(unsigned seed, unsigned number, bool replay, const std::map<std::ws
     if (seedFile.place == Place::kOutputFolder) {
         ::CreateDirectoryW(out.c_str(), nullptr);
     }
-    const std::wstring file = (seedFile.place == Place::kOutputFolder ? out : folder.Path()) + L"\\" + WithoutFolders(seedFile.name);
+    const std::wstring file =
+        (seedFile.place == Place::kOutputFolder ? out : folder.Path()) + L"\\" + WithoutFolders(seedFile.name);
     ASSERT_TRUE(WriteBytes(file, bytes));
     if (replay) {
         // Kept beside the test program, for a closer look.
         const std::wstring kept =
-            ChildProcess::ProgramFolder() + L"randomised-input-" + std::to_wstring(number) + L"-" + WithoutFolders(seedFile.name);
+            ChildProcess::ProgramFolder() + L"randomised-input-" + std::to_wstring(number) + L"-" +
+            WithoutFolders(seedFile.name);
         WriteBytes(kept, bytes);
         std::printf("case %u: %ls, %s; the file: %ls\n", number, seedFile.name, malformation.c_str(), kept.c_str());
     }

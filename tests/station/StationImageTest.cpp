@@ -10,49 +10,12 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
-#include <vector>
 
+#include "GreyImageEncoder.h"
 #include "InputError.h"
 #include "PageImage.h"
-#include "Released.h"
 #include "ScratchFolder.h"
 #include "StationData.h"
-
-namespace {
-
-// Writes the grey image with Windows Imaging Component's own encoder for the container, as
-// 24-bit colour, stating the resolution.
-void Encode(const GreyImage& image, const GUID& container, double dpi, const std::wstring& path)
-{
-    Released<IWICImagingFactory> factory;
-    ASSERT_HRESULT_SUCCEEDED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                                IID_IWICImagingFactory, reinterpret_cast<void**>(&factory.pointer)));
-    Released<IWICStream> stream;
-    ASSERT_HRESULT_SUCCEEDED(factory.pointer->CreateStream(&stream.pointer));
-    ASSERT_HRESULT_SUCCEEDED(stream.pointer->InitializeFromFilename(path.c_str(), GENERIC_WRITE));
-    Released<IWICBitmapEncoder> encoder;
-    ASSERT_HRESULT_SUCCEEDED(factory.pointer->CreateEncoder(container, nullptr, &encoder.pointer));
-    ASSERT_HRESULT_SUCCEEDED(encoder.pointer->Initialize(stream.pointer, WICBitmapEncoderNoCache));
-    Released<IWICBitmapFrameEncode> frame;
-    ASSERT_HRESULT_SUCCEEDED(encoder.pointer->CreateNewFrame(&frame.pointer, nullptr));
-    ASSERT_HRESULT_SUCCEEDED(frame.pointer->Initialize(nullptr));
-    ASSERT_HRESULT_SUCCEEDED(frame.pointer->SetSize(static_cast<UINT>(image.width), static_cast<UINT>(image.height)));
-    ASSERT_HRESULT_SUCCEEDED(frame.pointer->SetResolution(dpi, dpi));
-    WICPixelFormatGUID format = GUID_WICPixelFormat24bppBGR;
-    ASSERT_HRESULT_SUCCEEDED(frame.pointer->SetPixelFormat(&format));
-    ASSERT_TRUE(IsEqualGUID(format, GUID_WICPixelFormat24bppBGR));
-    const UINT stride = static_cast<UINT>(image.width) * 3;
-    std::vector<BYTE> pixels;
-    for (std::uint8_t grey : image.grey) {
-        pixels.insert(pixels.end(), {grey, grey, grey});
-    }
-    ASSERT_HRESULT_SUCCEEDED(frame.pointer->WritePixels(static_cast<UINT>(image.height), stride,
-                                                        static_cast<UINT>(pixels.size()), pixels.data()));
-    ASSERT_HRESULT_SUCCEEDED(frame.pointer->Commit());
-    ASSERT_HRESULT_SUCCEEDED(encoder.pointer->Commit());
-}
-
-} // namespace
 
 TEST(StationImage, EachFormatDecodesToThePagesGreyLevelsWithTheResolutionItStates)
 {
@@ -80,7 +43,7 @@ TEST(StationImage, EachFormatDecodesToThePagesGreyLevelsWithTheResolutionItState
     for (const Format& format : formats) {
         SCOPED_TRACE(format.name);
         const std::wstring path = folder / (std::to_wstring(&format - formats) + L".image");
-        Encode(original.Grey(), format.container, format.dpi, path);
+        ASSERT_TRUE(WriteBytes(path, GreyImageEncoder::Encode(original.Grey(), format.container, format.dpi)));
         const PageImage decoded = PageImage::Read(path);
         ASSERT_EQ(decoded.Grey().width, 384);
         ASSERT_EQ(decoded.Grey().height, 191);
