@@ -3,6 +3,9 @@
 // ratio of the library's median to the floor's.
 //
 //   bench [--iterations N]     (default 200 dialogs per side)
+//         [--station-data DIR] the station's test data: the session benchmark
+//         [--engine FILE]      the engine the station runs: the batch benchmarks (page turn,
+//                              paint while the engine works)
 
 #include <windows.h>
 
@@ -16,6 +19,7 @@
 #include <vector>
 
 #include "StationOptions.h"
+#include "TesseractEngine.h"
 #include "Stopwatch.h"
 #include "VerificationSession.h"
 #include "TarsilDlg29.h"
@@ -34,8 +38,11 @@ namespace {
 // whoever handles it.
 class FirstPaintWatcher {
 public:
-    explicit FirstPaintWatcher(bool pressOk = false)
+    // `pressAfterMs`: OK is pressed that long after the first complete paint, as an operator
+    // who reads the word first would.
+    explicit FirstPaintWatcher(bool pressOk = false, UINT pressAfterMs = 0)
         : m_pressOk(pressOk)
+        , m_pressAfterMs(pressAfterMs)
     {
         s_watcher = this;
         m_hook = ::SetWindowsHookExW(WH_CBT, &FirstPaintWatcher::OnCreate, nullptr, ::GetCurrentThreadId());
@@ -113,15 +120,24 @@ private:
         counters.cb = sizeof counters;
         ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters);
         m_memoryWhileOpen = counters.PagefileUsage;
-        if (m_pressOk) {
+        if (m_pressOk && m_pressAfterMs > 0) {
+            ::SetTimer(m_dialog, 1, m_pressAfterMs, &FirstPaintWatcher::PressOk);
+        } else if (m_pressOk) {
             ::PostMessageW(::GetDlgItem(m_dialog, IDOK), BM_CLICK, 0, 0);
         } else {
             ::EndDialog(m_dialog, IDCANCEL);
         }
     }
 
+    static void CALLBACK PressOk(HWND dialog, UINT, UINT_PTR timer, DWORD)
+    {
+        ::KillTimer(dialog, timer);
+        ::PostMessageW(::GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+    }
+
     static FirstPaintWatcher* s_watcher;
     bool m_pressOk;
+    UINT m_pressAfterMs;
     HHOOK m_hook = nullptr;
     HWND m_dialog = nullptr;
     std::vector<Watched> m_watched;
@@ -156,6 +172,24 @@ void WINAPI TypicalUncertain(int, int, RunFn run)
     for (short y = 20; y < 180; ++y) {
         run(300, 330, y);
     }
+}
+
+// From the call to the end of the first complete paint of a typical word's dialog, which is
+// then ended; 0 when it never painted. `whileOpen`: the committed memory meanwhile.
+double TypicalCallToFirstPaint(decltype(&RastStartDialog) library, SIZE_T& whileOpen)
+{
+    wchar_t text[84] = L"Tarsil";
+    double size = 24;
+    double orientation = 0;
+    int reserved = 0;
+    int train = 0;
+    int unchanged = 0;
+    FirstPaintWatcher watcher;
+    const double start = Stopwatch::Now();
+    library(nullptr, 0, 0, text, 40, &size, &orientation, 87, 0, 0, 0, 255, 255, 255, 220, 0, 0, &TypicalInk,
+            &TypicalUncertain, &reserved, &train, &unchanged, nullptr);
+    whileOpen = watcher.MemoryWhileOpen();
+    return watcher.CompletedAt() > 0 ? watcher.CompletedAt() - start : 0;
 }
 
 struct Row {
@@ -307,6 +341,17 @@ int WINAPI TimedRastStartDialog(HWND parent, int kind, int mode, wchar_t* text, 
     return result;
 }
 
+// Fresh sessions with the options, every dialog through `dialog`; `fresh` runs before each.
+void RunSessions(const StationOptions& options, VerificationSession::DialogFn dialog, int sessions, void (*fresh)())
+{
+    for (int i = 0; i < sessions; ++i) {
+        VerificationSession session(options, dialog, [](const std::string&) {});
+        session.Prepare();
+        fresh();
+        session.Run();
+    }
+}
+
 // Every word of the committed scan verified with OK (training pairs included), `sessions`
 // times over, each a fresh session; the page is decoded before the first word.
 void BenchSession(const std::wstring& data, int sessions, std::vector<Row>& rows)
@@ -324,12 +369,7 @@ void BenchSession(const std::wstring& data, int sessions, std::vector<Row>& rows
     g_hostWork.clear();
     g_callToPaint.clear();
     g_sessionFloor.clear();
-    for (int i = 0; i < sessions; ++i) {
-        VerificationSession session(options, &TimedRastStartDialog, [](const std::string&) {});
-        session.Prepare();
-        g_previousReturn = 0;
-        session.Run();
-    }
+    RunSessions(options, &TimedRastStartDialog, sessions, [] { g_previousReturn = 0; });
     const Summary floor = Summary::Of(g_sessionFloor);
     rows.push_back({"session, return to next paint", Summary::Of(g_sessionGaps), floor, "ms", 1e3});
     rows.push_back({"  the host's work", Summary::Of(g_hostWork), floor, "ms", 1e3});
@@ -339,6 +379,129 @@ void BenchSession(const std::wstring& data, int sessions, std::vector<Row>& rows
 INT_PTR CALLBACK DoNothing(HWND, UINT, WPARAM, LPARAM)
 {
     return FALSE;
+}
+
+// ---- A batch: the page turn, and painting while the engine works ----
+
+std::vector<double> g_pageTurns;
+std::vector<double> g_pageTurnFloor;
+int g_lastPage = 0;
+double g_lastReturn = 0;
+
+double BareDialog()
+{
+    FirstPaintWatcher bare;
+    const double start = Stopwatch::Now();
+    ::DialogBoxIndirectParamW(g_bareModule, g_bareTemplate, nullptr, &DoNothing, 0);
+    return bare.CompletedAt() - start;
+}
+
+// The operator answers each word 2 s after its dialog has painted. The first dialog of each
+// page after the first is timed from the last answer of the page before; three bare dialogs
+// follow it, outside the timed span.
+int WINAPI PacedRastStartDialog(HWND parent, int kind, int mode, wchar_t* text, int length, double* size,
+                                double* orientation, int confidence, int r1, int g1, int b1, int rb, int gb, int bb,
+                                int r2, int g2, int b2, LayerDrawFn layer1, LayerDrawFn layer2, int* reserved,
+                                int* train, int* unchanged, TextLookupFn lookup)
+{
+    const wchar_t* caption = lookup(TARSIL_TEXT_CAPTION);
+    const wchar_t* pageText = std::wcsstr(caption, L"page ");
+    const int page = pageText != nullptr ? static_cast<int>(std::wcstol(pageText + 5, nullptr, 10)) : 0;
+    int result = 0;
+    double completed = 0;
+    {
+        FirstPaintWatcher watcher(true, 2000);
+        result = g_library(parent, kind, mode, text, length, size, orientation, confidence, r1, g1, b1, rb, gb, bb, r2,
+                           g2, b2, layer1, layer2, reserved, train, unchanged, lookup);
+        completed = watcher.CompletedAt();
+    }
+    if (page != g_lastPage && g_lastPage != 0 && completed > 0) {
+        g_pageTurns.push_back(completed - g_lastReturn);
+        for (int i = 0; i < 3; ++i) {
+            g_pageTurnFloor.push_back(BareDialog());
+        }
+    }
+    g_lastPage = page;
+    g_lastReturn = Stopwatch::Now();
+    return result;
+}
+
+// Batches of five copies of the 300-dpi scan without the engine's output, so that the station
+// recognises each page in the background while the operator answers the one before.
+void BenchPageTurn(const std::wstring& scan, const std::wstring& engine, int sessions, std::vector<Row>& rows)
+{
+    wchar_t temporary[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, temporary);
+    const std::wstring folder = std::wstring(temporary) + L"tarsil-bench-batch";
+    ::CreateDirectoryW(folder.c_str(), nullptr);
+    for (const wchar_t* name : {L"\\page1.tif", L"\\page2.tif", L"\\page3.tif", L"\\page4.tif", L"\\page5.tif"}) {
+        ::CopyFileW(scan.c_str(), (folder + name).c_str(), FALSE);
+    }
+    StationOptions options;
+    options.inputs = {folder};
+    options.out = std::wstring(temporary) + L"tarsil-bench-batch-out";
+    options.tesseract = engine;
+    options.below = 60; // six words a page: 12 s at the operator's pace, the engine's time and more
+    options.restart = true;
+    g_pageTurns.clear();
+    g_pageTurnFloor.clear();
+    RunSessions(options, &PacedRastStartDialog, sessions, [] { g_lastPage = 0; });
+    rows.push_back({"page turn, 2 s a word", Summary::Of(g_pageTurns), Summary::Of(g_pageTurnFloor), "ms", 1e3});
+}
+
+// The dialog's first paint while the engine recognises the scan in the background (as the
+// station's worker runs it: a thread below normal priority, the engine's process below
+// normal), against the same with the engine idle, in alternating blocks.
+void BenchPaintUnderLoad(const std::wstring& scan, const std::wstring& engine, int rounds, std::vector<Row>& rows)
+{
+    StationOptions options;
+    options.tesseract = engine;
+    const TesseractEngine tesseract(options);
+    wchar_t temporary[MAX_PATH];
+    ::GetTempPathW(MAX_PATH, temporary);
+    struct Load {
+        const TesseractEngine* engine;
+        std::wstring scan;
+        std::wstring base;
+        HANDLE cancel;
+    } load{&tesseract, scan, std::wstring(temporary) + L"tarsil-bench-load", ::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+    const auto timeDialogs = [](int count, std::vector<double>& times) {
+        for (int i = 0; i < count; ++i) {
+            SIZE_T whileOpen = 0;
+            const double time = TypicalCallToFirstPaint(g_library, whileOpen);
+            if (time > 0) {
+                times.push_back(time);
+            }
+        }
+    };
+    std::vector<double> idle;
+    std::vector<double> loaded;
+    for (int round = 0; round < rounds; ++round) {
+        timeDialogs(10, idle);
+        ::ResetEvent(load.cancel);
+        HANDLE worker = ::CreateThread(
+            nullptr, 0,
+            [](void* context) noexcept -> DWORD {
+                const auto* work = static_cast<Load*>(context);
+                work->engine->Recognise(work->scan, 0, 1, work->base, work->cancel);
+                return 0;
+            },
+            &load, CREATE_SUSPENDED, nullptr);
+        ::SetThreadPriority(worker, THREAD_PRIORITY_BELOW_NORMAL);
+        ::ResumeThread(worker);
+        ::Sleep(1000); // the engine past its start, recognising
+        std::vector<double> block;
+        timeDialogs(10, block);
+        if (::WaitForSingleObject(worker, 0) == WAIT_TIMEOUT) {
+            loaded.insert(loaded.end(), block.begin(), block.end()); // only while it still worked
+        }
+        ::SetEvent(load.cancel);
+        ::WaitForSingleObject(worker, INFINITE);
+        ::CloseHandle(worker);
+        ::Sleep(1000); // the Linux engine is ended a moment after the relay
+    }
+    ::CloseHandle(load.cancel);
+    rows.push_back({"first paint, engine working", Summary::Of(loaded), Summary::Of(idle), "ms", 1e3});
 }
 
 void PrintTable(const std::vector<Row>& rows)
@@ -358,16 +521,20 @@ int main(int argc, char** argv)
 {
     int iterations = 200;
     std::wstring stationData; // the station's test data: the scan and Tesseract's output
+    std::wstring engine;      // the engine the station runs, for the batch benchmarks
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::string(argv[i]) == "--iterations") {
             iterations = std::atoi(argv[i + 1]);
         } else if (std::string(argv[i]) == "--station-data") {
             const std::string path = argv[i + 1];
             stationData.assign(path.begin(), path.end());
+        } else if (std::string(argv[i]) == "--engine") {
+            const std::string path = argv[i + 1];
+            engine.assign(path.begin(), path.end());
         }
     }
     if (iterations < 1) {
-        std::fputs("usage: bench [--iterations N]\n", stderr);
+        std::fputs("usage: bench [--iterations N] [--station-data DIR [--engine FILE]]\n", stderr);
         return 2;
     }
 
@@ -411,29 +578,17 @@ int main(int argc, char** argv)
         std::vector<double> floorTimes;
         std::vector<double> memoryAdded;
         for (int i = -5; i < iterations; ++i) {
-            wchar_t text[84] = L"Tarsil";
-            double size = 24;
-            double orientation = 0;
-            int reserved = 0;
-            int train = 0;
-            int unchanged = 0;
             const SIZE_T before = CommittedMemory();
-            double start = 0;
-            double libraryTime = 0;
-            {
-                FirstPaintWatcher watcher;
-                start = Stopwatch::Now();
-                rastStartDialog(nullptr, 0, 0, text, 40, &size, &orientation, 87, 0, 0, 0, 255, 255, 255, 220, 0, 0,
-                                &TypicalInk, &TypicalUncertain, &reserved, &train, &unchanged, nullptr);
-                if (watcher.CompletedAt() == 0) {
-                    std::fputs("the call returned without painting the dialog\n", stderr);
-                    return 1;
-                }
-                libraryTime = watcher.CompletedAt() - start;
-                if (i >= 0) {
-                    memoryAdded.push_back(static_cast<double>(watcher.MemoryWhileOpen()) - static_cast<double>(before));
-                }
+            SIZE_T whileOpen = 0;
+            const double libraryTime = TypicalCallToFirstPaint(rastStartDialog, whileOpen);
+            if (libraryTime == 0) {
+                std::fputs("the call returned without painting the dialog\n", stderr);
+                return 1;
             }
+            if (i >= 0) {
+                memoryAdded.push_back(static_cast<double>(whileOpen) - static_cast<double>(before));
+            }
+            double start = 0;
             double floorTime = 0;
             {
                 FirstPaintWatcher watcher;
@@ -457,6 +612,11 @@ int main(int argc, char** argv)
         g_bareModule = library;
         g_bareTemplate = dialogTemplate;
         BenchSession(stationData, std::max(1, iterations / 10), rows);
+        if (!engine.empty()) {
+            const std::wstring scan = stationData + L"\\scans\\8087_054.3B.tif";
+            BenchPaintUnderLoad(scan, engine, std::max(1, iterations / 10), rows);
+            BenchPageTurn(scan, engine, std::max(1, iterations / 50), rows);
+        }
     }
 
     PrintTable(rows);

@@ -193,6 +193,16 @@ HocrDocument HocrDocument::Read(const std::wstring& path)
                 fromTesseract = source.Attribute(L"content").rfind(L"tesseract", 0) == 0;
             } else if (className == L"ocr_page") {
                 page = true;
+                const TitleProperties title(source.Attribute(L"title"));
+                Page newPage;
+                std::vector<double> values;
+                newPage.number = title.Numbers(L"ppageno", 1, 0, 1e6, values, source)
+                                     ? static_cast<int>(values[0]) + 1
+                                     : static_cast<int>(document.m_pages.size()) + 1;
+                if (title.Has(L"bbox")) { // without one, the size goes unchecked
+                    newPage.box = title.BoundingBox(L"bbox", source);
+                }
+                document.m_pages.push_back(newPage);
             } else if (className == L"ocr_line" || className == L"ocr_caption" || className == L"ocr_textfloat" ||
                        className == L"ocr_header") {
                 const TitleProperties title(source.Attribute(L"title"));
@@ -215,6 +225,7 @@ HocrDocument HocrDocument::Read(const std::wstring& path)
                     source.Fail("a word inside a word");
                 }
                 Word newWord;
+                newWord.page = document.m_pages.empty() ? 1 : document.m_pages.back().number;
                 newWord.title = WideToUtf8(source.Attribute(L"title"));
                 const TitleProperties title(source.Attribute(L"title"));
                 newWord.position = static_cast<int>(document.m_words.size()) + 1;

@@ -18,7 +18,13 @@ public:
         double xSize = 0;         // pixels; 0 when the line gives none
         double baselineSlope = 0; // rows per column, in image coordinates (y grows downwards)
     };
+    // An ocr_page: its number (ppageno + 1, else its place among the pages) and its box.
+    struct Page {
+        int number = 0;
+        Box box;
+    };
     struct Word {
+        int page = 0;     // the number of its ocr_page
         int position = 0; // among the file's words, from 1
         int line = 0;     // index into Lines()
         Box box;
@@ -32,6 +38,7 @@ public:
     // Reads and checks the file; throws InputError naming the file, the line and the fault.
     static HocrDocument Read(const std::wstring& path);
 
+    const std::vector<Page>& Pages() const { return m_pages; }
     const std::vector<Line>& Lines() const { return m_lines; }
     const std::vector<Word>& Words() const { return m_words; }
 
@@ -42,6 +49,7 @@ public:
 
 private:
     std::string m_bytes;
+    std::vector<Page> m_pages;
     std::vector<Line> m_lines;
     std::vector<Word> m_words;
 };

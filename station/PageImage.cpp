@@ -89,9 +89,13 @@ bool JpegFrameSize(const std::wstring& path, UINT& width, UINT& height)
     }
 }
 
-} // namespace
+struct Decoder {
+    ComScope com;
+    Released<IWICImagingFactory> factory;
+    Released<IWICBitmapDecoder> decoder;
+};
 
-PageImage PageImage::Read(const std::wstring& path)
+void Open(const std::wstring& path, Decoder& opened)
 {
     if (::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES) {
         throw InputError(path, "cannot be opened: no such file");
@@ -102,31 +106,58 @@ PageImage PageImage::Read(const std::wstring& path)
         throw InputError(path, "unsupported image size " + std::to_string(declaredWidth) + " x " +
                                    std::to_string(declaredHeight));
     }
-    const ComScope com;
-    Released<IWICImagingFactory> factory;
     HRESULT result = ::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
-                                        IID_IWICImagingFactory, reinterpret_cast<void**>(&factory.pointer));
+                                        IID_IWICImagingFactory, reinterpret_cast<void**>(&opened.factory.pointer));
     if (FAILED(result)) {
         throw InputError(path, "cannot be decoded: Windows Imaging Component is not available (" + Code(result) + ")");
     }
-    Released<IWICBitmapDecoder> decoder;
-    result = factory.pointer->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
-                                                        WICDecodeMetadataCacheOnDemand, &decoder.pointer);
+    result = opened.factory.pointer->CreateDecoderFromFilename(path.c_str(), nullptr, GENERIC_READ,
+                                                               WICDecodeMetadataCacheOnDemand, &opened.decoder.pointer);
     if (FAILED(result)) {
         throw InputError(path, "not an image that Windows Imaging Component can read (" + Code(result) + ")");
     }
+}
+
+// "the image's first frame", or "frame 3" of a file with several.
+std::string FrameName(unsigned frame, unsigned frames)
+{
+    return frames > 1 ? "frame " + std::to_string(frame + 1) : std::string("the image's first frame");
+}
+
+} // namespace
+
+unsigned PageImage::FrameCount(const std::wstring& path)
+{
+    Decoder opened;
+    Open(path, opened);
+    UINT frames = 0;
+    const HRESULT result = opened.decoder.pointer->GetFrameCount(&frames);
+    if (FAILED(result) || frames == 0) {
+        throw InputError(path, "holds no frame that can be read (" + Code(result) + ")");
+    }
+    return frames;
+}
+
+PageImage PageImage::Read(const std::wstring& path, unsigned frameIndex)
+{
+    Decoder opened;
+    Open(path, opened);
+    auto& factory = opened.factory;
+    UINT frames = 0;
+    opened.decoder.pointer->GetFrameCount(&frames);
+    const std::string frameName = FrameName(frameIndex, frames);
     Released<IWICBitmapFrameDecode> frame;
     UINT width = 0;
     UINT height = 0;
-    result = decoder.pointer->GetFrame(0, &frame.pointer);
+    HRESULT result = opened.decoder.pointer->GetFrame(frameIndex, &frame.pointer);
     if (SUCCEEDED(result)) {
         result = frame.pointer->GetSize(&width, &height);
     }
     if (FAILED(result)) {
-        throw InputError(path, "the image's first frame cannot be read (" + Code(result) + ")");
+        throw InputError(path, frameName + " cannot be read (" + Code(result) + ")");
     }
     if (width == 0 || height == 0 || TooLarge(width, height)) {
-        throw InputError(path, "unsupported image size " + std::to_string(width) + " x " + std::to_string(height));
+        throw InputError(path, frameName + ": unsupported image size " + std::to_string(width) + " x " + std::to_string(height));
     }
 
     PageImage page;
@@ -145,7 +176,7 @@ PageImage PageImage::Read(const std::wstring& path)
                                                WICBitmapDitherTypeNone, nullptr, 0.0, WICBitmapPaletteTypeCustom);
     }
     if (FAILED(result)) {
-        throw InputError(path, "the image's pixels cannot be converted (" + Code(result) + ")");
+        throw InputError(path, frameName + ": the pixels cannot be converted (" + Code(result) + ")");
     }
     page.m_grey.width = static_cast<int>(width);
     page.m_grey.height = static_cast<int>(height);
@@ -164,7 +195,7 @@ PageImage PageImage::Read(const std::wstring& path)
         const WICRect rect{0, static_cast<INT>(top), static_cast<INT>(width), static_cast<INT>(rows)};
         result = converter.pointer->CopyPixels(&rect, width * 4, static_cast<UINT>(width * 4 * rows), strip.data());
         if (FAILED(result)) {
-            throw InputError(path, "the image's pixels cannot be decoded (" + Code(result) + ")");
+            throw InputError(path, frameName + ": the pixels cannot be decoded (" + Code(result) + ")");
         }
         std::uint8_t* out = page.m_grey.grey.data() + static_cast<size_t>(top) * width;
         for (size_t i = 0; i < static_cast<size_t>(width) * rows; ++i) {

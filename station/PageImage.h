@@ -10,8 +10,10 @@ class PageImage {
 public:
     static constexpr double kDefaultDpi = 300.0;
 
-    // Decodes the file's first frame; throws InputError when it cannot.
-    static PageImage Read(const std::wstring& path);
+    // Decodes one frame of the file (from 0); throws InputError when it cannot.
+    static PageImage Read(const std::wstring& path, unsigned frame = 0);
+    // How many frames (pages) the file holds; throws InputError when it is not an image.
+    static unsigned FrameCount(const std::wstring& path);
 
     const GreyImage& Grey() const { return m_grey; }
     // The file's resolution, or kDefaultDpi when it states none that is plausible.

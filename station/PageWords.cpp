@@ -18,19 +18,27 @@ void TakeHocrDetails(PageWords::Word& word, const HocrDocument::Word& hocrWord, 
 
 } // namespace
 
-PageWords PageWords::From(const TsvDocument* tsv, const HocrDocument* hocr, const std::wstring& hocrPath)
+PageWords PageWords::From(const TsvDocument* tsv, const HocrDocument* hocr, const std::wstring& hocrPath,
+                          int pageNumber)
 {
+    const auto onPage = [pageNumber](int number) { return pageNumber == 0 || number == pageNumber; };
     PageWords page;
     if (tsv != nullptr) {
         std::map<std::tuple<int, int, int, int>, const HocrDocument::Word*> hocrByBox;
         if (hocr != nullptr) {
             for (const HocrDocument::Word& word : hocr->Words()) {
+                if (!onPage(word.page)) {
+                    continue;
+                }
                 hocrByBox.emplace(std::make_tuple(word.box.left, word.box.top, word.box.width, word.box.height), &word);
             }
         }
         std::tuple<int, int, int, int> previousLine{-1, -1, -1, -1};
         int matched = 0;
         for (const TsvDocument::Word& row : tsv->Words()) {
+            if (!onPage(row.page)) {
+                continue;
+            }
             const auto lineKey = std::make_tuple(row.page, row.block, row.paragraph, row.textLine);
             if (page.m_words.empty() || lineKey != previousLine) {
                 ++page.m_lineCount;
@@ -50,21 +58,25 @@ PageWords PageWords::From(const TsvDocument* tsv, const HocrDocument* hocr, cons
             }
             page.m_words.push_back(word);
         }
-        if (hocr != nullptr && matched == 0 && !hocr->Words().empty() && !tsv->Words().empty()) {
+        if (hocr != nullptr && matched == 0 && !hocrByBox.empty() && !page.m_words.empty()) {
             throw InputError(hocrPath, "describes none of the TSV's words: not the same page or not the same run");
         }
         return page;
     }
+    std::map<int, int> lineNumbers; // the hOCR's line index, numbered among this page's lines
     for (const HocrDocument::Word& hocrWord : hocr->Words()) {
+        if (!onPage(hocrWord.page)) {
+            continue;
+        }
         Word word;
         word.index = hocrWord.position;
         word.box = hocrWord.box;
         word.confidence = hocrWord.confidence;
         word.text = hocrWord.text;
         TakeHocrDetails(word, hocrWord, *hocr);
-        word.line = hocrWord.line;
+        word.line = lineNumbers.emplace(hocrWord.line, static_cast<int>(lineNumbers.size())).first->second;
         page.m_words.push_back(word);
     }
-    page.m_lineCount = static_cast<int>(hocr->Lines().size());
+    page.m_lineCount = pageNumber == 0 ? static_cast<int>(hocr->Lines().size()) : static_cast<int>(lineNumbers.size());
     return page;
 }

@@ -25,9 +25,10 @@ public:
         double baselineSlope = 0; // rows per column, y downwards
     };
 
-    // Either document may be null, not both. Throws InputError when the hOCR describes
-    // none of the TSV's words.
-    static PageWords From(const TsvDocument* tsv, const HocrDocument* hocr, const std::wstring& hocrPath);
+    // Either document may be null, not both. With a `pageNumber`, only the words the documents
+    // give that page number. Throws InputError when the hOCR describes none of the TSV's words.
+    static PageWords From(const TsvDocument* tsv, const HocrDocument* hocr, const std::wstring& hocrPath,
+                          int pageNumber = 0);
 
     PageWords() = default;
     PageWords(std::vector<Word> words, int lineCount) : m_words(std::move(words)), m_lineCount(lineCount) {}

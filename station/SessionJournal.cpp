@@ -44,35 +44,131 @@ std::string StringOrEmpty(const json& value)
     return value.is_string() ? value.get<std::string>() : std::string();
 }
 
+json FileJson(const JournalFile& file)
+{
+    return file.path.empty() ? json(nullptr) : json{{"file", file.path}, {"sha256", OrNull(file.sha256)}};
+}
+
+JournalFile FileFrom(const json& value)
+{
+    JournalFile file;
+    if (!value.is_null()) {
+        file.path = value.at("file").get<std::string>();
+        file.sha256 = StringOrEmpty(value.at("sha256"));
+    }
+    return file;
+}
+
+json WordJson(const VerifiedWord& word)
+{
+    json entry;
+    entry["index"] = word.index;
+    entry["box"] = {{"left", word.box.left}, {"top", word.box.top}, {"width", word.box.width},
+                    {"height", word.box.height}};
+    entry["text"] = word.text;
+    entry["confidence"] = word.confidence;
+    entry["outcome"] = word.outcome;
+    if (word.outcome == "skipped") {
+        entry["reason"] = word.reason;
+    }
+    entry["corrected"] = word.outcome == "ok" ? json(word.corrected) : json(nullptr);
+    entry["changed"] = word.changed;
+    entry["train"] = word.train;
+    entry["size"] = word.size;
+    entry["orientation"] = word.orientation;
+    entry["seconds"] = word.seconds;
+    return entry;
+}
+
+VerifiedWord WordFrom(const json& entry)
+{
+    VerifiedWord word;
+    word.index = entry.at("index").get<int>();
+    const json& box = entry.at("box");
+    word.box = {box.at("left").get<int>(), box.at("top").get<int>(), box.at("width").get<int>(),
+                box.at("height").get<int>()};
+    word.text = entry.at("text").get<std::string>();
+    word.confidence = entry.at("confidence").get<double>();
+    word.outcome = entry.at("outcome").get<std::string>();
+    word.reason = entry.contains("reason") ? StringOrEmpty(entry["reason"]) : std::string();
+    word.corrected = StringOrEmpty(entry.at("corrected"));
+    word.changed = entry.at("changed").get<bool>();
+    word.train = entry.at("train").get<bool>();
+    word.size = entry.at("size").get<double>();
+    word.orientation = entry.at("orientation").get<double>();
+    word.seconds = entry.at("seconds").get<double>();
+    return word;
+}
+
+bool KnownState(const std::string& state)
+{
+    return state == "waiting" || state == "recognised" || state == "in progress" || state == "done" ||
+           state == "failed";
+}
+
 } // namespace
+
+JournalSummary SessionJournal::Count() const
+{
+    JournalSummary counted;
+    counted.pages = static_cast<int>(pages.size());
+    for (const JournalPage& page : pages) {
+        counted.pagesDone += page.state == "done" ? 1 : 0;
+        if (page.state == "failed") {
+            ++counted.pagesFailed;
+            counted.failedPages.push_back(page.image.path + (page.frame > 1 ? " frame " + std::to_string(page.frame) : ""));
+        }
+        for (const VerifiedWord& word : page.words) {
+            counted.skipped += word.outcome == "skipped" ? 1 : 0;
+            counted.ignored += word.outcome == "ignore" ? 1 : 0;
+            counted.corrected += word.outcome == "ok" && word.changed ? 1 : 0;
+            if (word.Answered()) {
+                ++counted.shown;
+                counted.operatorSeconds += word.seconds;
+            }
+        }
+    }
+    return counted;
+}
 
 std::string SessionJournal::ToJson() const
 {
     json session;
-    session["inputs"] = {{"image", OrNull(image)}, {"tsv", OrNull(tsv)}, {"hocr", OrNull(hocr)}, {"xml", OrNull(xml)}};
+    session["format"] = kFormat;
+    session["inputs"] = inputs;
     session["thresholds"] = {{"below", below}, {"charBelow", charBelow}};
-    session["dpi"] = dpi;
     session["finished"] = finished;
     json list = json::array();
-    for (const VerifiedWord& word : words) {
+    for (const JournalPage& page : pages) {
         json entry;
-        entry["index"] = word.index;
-        entry["box"] = {{"left", word.box.left}, {"top", word.box.top}, {"width", word.box.width},
-                        {"height", word.box.height}};
-        entry["text"] = word.text;
-        entry["confidence"] = word.confidence;
-        entry["outcome"] = word.outcome;
-        if (word.outcome == "skipped") {
-            entry["reason"] = word.reason;
+        entry["name"] = page.name;
+        entry["image"] = FileJson(page.image);
+        entry["frame"] = page.frame;
+        entry["ocr"] = {{"page", page.ocrPage}, {"byStation", page.ocrByStation}, {"tsv", FileJson(page.tsv)},
+                        {"hocr", FileJson(page.hocr)}, {"xml", FileJson(page.xml)}};
+        entry["state"] = page.state;
+        if (page.state == "failed") {
+            entry["failure"] = page.failure;
         }
-        entry["corrected"] = word.outcome == "ok" ? json(word.corrected) : json(nullptr);
-        entry["changed"] = word.changed;
-        entry["train"] = word.train;
-        entry["size"] = word.size;
-        entry["orientation"] = word.orientation;
+        json words = json::array();
+        for (const VerifiedWord& word : page.words) {
+            words.push_back(WordJson(word));
+        }
+        entry["words"] = words;
         list.push_back(entry);
     }
-    session["words"] = list;
+    session["pages"] = list;
+    const double hours = summary.operatorSeconds / 3600.0;
+    session["summary"] = {{"pages", summary.pages},
+                          {"pagesDone", summary.pagesDone},
+                          {"pagesFailed", summary.pagesFailed},
+                          {"failedPages", summary.failedPages},
+                          {"wordsShown", summary.shown},
+                          {"corrected", summary.corrected},
+                          {"ignored", summary.ignored},
+                          {"skipped", summary.skipped},
+                          {"secondsPerWord", summary.shown > 0 ? summary.operatorSeconds / summary.shown : 0.0},
+                          {"wordsPerHour", hours > 0 ? summary.shown / hours : 0.0}};
     return session.dump(2) + "\n";
 }
 
@@ -85,38 +181,46 @@ bool SessionJournal::FromJson(const std::string& text, SessionJournal& journal, 
     }
     try {
         const json session = json::parse(text);
-        const json& inputs = session.at("inputs");
-        journal.image = StringOrEmpty(inputs.at("image"));
-        journal.tsv = StringOrEmpty(inputs.at("tsv"));
-        journal.hocr = StringOrEmpty(inputs.at("hocr"));
-        journal.xml = inputs.contains("xml") ? StringOrEmpty(inputs.at("xml")) : std::string(); // none before ALTO and PAGE
+        const int format = session.contains("format") ? session["format"].get<int>() : 1;
+        if (format != kFormat) {
+            error = "written in format " + std::to_string(format) + ", this station reads format " +
+                    std::to_string(kFormat);
+            return false;
+        }
+        journal.inputs = session.at("inputs").get<std::vector<std::string>>();
         journal.below = session.at("thresholds").at("below").get<double>();
         journal.charBelow = session.at("thresholds").at("charBelow").get<double>();
-        journal.dpi = session.at("dpi").get<double>();
         journal.finished = session.at("finished").get<bool>();
-        journal.words.clear();
-        for (const json& entry : session.at("words")) {
-            VerifiedWord word;
-            word.index = entry.at("index").get<int>();
-            const json& box = entry.at("box");
-            word.box = {box.at("left").get<int>(), box.at("top").get<int>(), box.at("width").get<int>(),
-                        box.at("height").get<int>()};
-            word.text = entry.at("text").get<std::string>();
-            word.confidence = entry.at("confidence").get<double>();
-            word.outcome = entry.at("outcome").get<std::string>();
-            word.reason = entry.contains("reason") ? StringOrEmpty(entry["reason"]) : std::string();
-            word.corrected = StringOrEmpty(entry.at("corrected"));
-            word.changed = entry.at("changed").get<bool>();
-            word.train = entry.at("train").get<bool>();
-            word.size = entry.at("size").get<double>();
-            word.orientation = entry.at("orientation").get<double>();
-            if (word.outcome != "ok" && word.outcome != "ignore" && word.outcome != "cancel" &&
-                word.outcome != "skipped") {
-                error = "unknown outcome \"" + word.outcome + "\"";
+        journal.pages.clear();
+        for (const json& entry : session.at("pages")) {
+            JournalPage page;
+            page.name = entry.at("name").get<std::string>();
+            page.image = FileFrom(entry.at("image"));
+            page.frame = entry.at("frame").get<int>();
+            const json& ocr = entry.at("ocr");
+            page.ocrPage = ocr.at("page").get<int>();
+            page.ocrByStation = ocr.at("byStation").get<bool>();
+            page.tsv = FileFrom(ocr.at("tsv"));
+            page.hocr = FileFrom(ocr.at("hocr"));
+            page.xml = FileFrom(ocr.at("xml"));
+            page.state = entry.at("state").get<std::string>();
+            page.failure = entry.contains("failure") ? StringOrEmpty(entry["failure"]) : std::string();
+            if (!KnownState(page.state)) {
+                error = "unknown page state \"" + page.state + "\"";
                 return false;
             }
-            journal.words.push_back(word);
+            for (const json& wordEntry : entry.at("words")) {
+                VerifiedWord word = WordFrom(wordEntry);
+                if (word.outcome != "ok" && word.outcome != "ignore" && word.outcome != "cancel" &&
+                    word.outcome != "skipped") {
+                    error = "unknown outcome \"" + word.outcome + "\"";
+                    return false;
+                }
+                page.words.push_back(word);
+            }
+            journal.pages.push_back(page);
         }
+        journal.summary = journal.Count();
         return true;
     } catch (const json::exception& fault) {
         error = fault.what();

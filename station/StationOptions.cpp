@@ -1,29 +1,32 @@
 #include "StationOptions.h"
 
-#include <cmath>
-#include <cwchar>
-
+#include "ParseNumber.h"
 #include "Utf8.h"
-
-namespace {
-
-bool ParseThreshold(const wchar_t* text, double& value)
-{
-    wchar_t* end = nullptr;
-    value = std::wcstod(text, &end);
-    return end != text && *end == L'\0' && std::isfinite(value);
-}
-
-} // namespace
 
 const char* StationOptions::Usage()
 {
-    return "usage: tarsil_verify --image PAGE (--ocr FILE | --tsv FILE | --hocr FILE | both) [options]\n"
+    return "usage: tarsil_verify [options] INPUT...\n"
+           "       tarsil_verify --image PAGE (--ocr FILE | --tsv FILE | --hocr FILE | both) [options]\n"
            "\n"
            "Shows the Word Verification dialog for each word of a scanned page that the\n"
            "recogniser (Tesseract) is unsure of, in reading order, and writes what the\n"
            "operator confirmed and corrected.\n"
            "\n"
+           "A batch: each INPUT is a page image, a multi-page image (every frame is a page)\n"
+           "or a folder (its images in natural name order, page2 before page10), verified\n"
+           "in the order given. A page uses the recogniser's output found beside its image\n"
+           "(BASE.tsv and/or BASE.hocr, else an ALTO or PAGE XML document BASE.xml; one for\n"
+           "all the frames of a multi-page file); otherwise\n"
+           "the station runs Tesseract on it, in the background, ahead of the operator.\n"
+           "\n"
+           "  --tesseract FILE   the engine (default: tesseract.exe on the PATH, else\n"
+           "                     C:\\Program Files\\Tesseract-OCR\\tesseract.exe)\n"
+           "  --lang LANGS       passed to the engine as -l (for example eng+deu)\n"
+           "  --psm N            passed to the engine as --psm\n"
+           "  --ahead N          pages prepared ahead of the operator (default 1)\n"
+           "  --engine-seconds N the most one page's recognition may take (default 600)\n"
+           "\n"
+           "The one-page form:\n"
            "  --image FILE       the page: PNG, TIFF, JPEG, BMP, GIF (whatever Windows\n"
            "                     Imaging Component reads); its DPI turns pixels into points\n"
            "                     (300 when the file states none that is plausible)\n"
@@ -37,7 +40,8 @@ const char* StationOptions::Usage()
            "  --below N          show only the words whose confidence is below N (default 90)\n"
            "  --char-below N     characters below N are drawn in red (default 90)\n"
            "  --out DIR          where the results go (default: IMAGE.verified next to the\n"
-           "                     image)\n"
+           "                     image, or INPUT.verified next to the first input); one\n"
+           "                     station at a time may use it\n"
            "  --restart          forget the answers of an earlier session in DIR\n"
            "  --press ok|ignore|cancel  answer every dialog by itself once it has painted\n"
            "  --answers FILE     UTF-8 lines \"recognised<TAB>typed\": a dialog showing the\n"
@@ -50,7 +54,8 @@ const char* StationOptions::Usage()
            "box: the session stops, keeping every answer so far; a later run with the same\n"
            "inputs shows only the words not yet answered.\n"
            "\n"
-           "Written in DIR, each file replaced whole after every answer:\n"
+           "Written in DIR, each file replaced whole (the journal after every answer, the\n"
+           "others at the end of each page and of each run):\n"
            "  verified.tsv   the input TSV, each verified word's text replaced by the\n"
            "                 operator's and its conf set to 100 (with a TSV only)\n"
            "  verified.hocr, verified.xml  the input hOCR, ALTO or PAGE document with only\n"
@@ -59,14 +64,21 @@ const char* StationOptions::Usage()
            "  train/NNNN.png, train/NNNN.gt.txt  each word confirmed for training: its\n"
            "                 image (grey, the page's resolution) and its text, the line\n"
            "                 ground truth that Tesseract's training (tesstrain) reads\n"
-           "  session.json   the inputs, the thresholds and every word shown or skipped\n"
+           "  session.json   the inputs with their SHA-256, the thresholds, every page's\n"
+           "                 state and every word shown or skipped, and the summary\n"
+           "In a batch, the TSV and text of each page are pages/NNNN-NAME.tsv and .txt,\n"
+           "the training pairs train/NNNN-NAME-WWWW.png and .gt.txt, text.txt every\n"
+           "page's text in order, and ocr/ the engine's output for the pages it read.\n"
+           "A later run with inputs whose content changed is refused; --restart starts over.\n"
            "\n"
-           "Exit status: 0 when the session ran (finished or cancelled), 2 for bad input,\n"
+           "Exit status: 0 when the session ran (finished or cancelled), 2 for bad input\n"
+           "(also: no engine to be found, the output folder in use by another station),\n"
            "1 when the dialog could not be shown.\n";
 }
 
 bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& error)
 {
+    long long whole = 0;
     for (int i = 1; i < argc; ++i) {
         const std::wstring option = argv[i];
         if (option == L"--help") {
@@ -77,6 +89,10 @@ bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& er
             restart = true;
             continue;
         }
+        if (option.compare(0, 2, L"--") != 0) {
+            inputs.push_back(option);
+            continue;
+        }
         std::wstring* text = option == L"--image"         ? &image
                              : option == L"--tsv"         ? &tsv
                              : option == L"--hocr"        ? &hocr
@@ -85,9 +101,13 @@ bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& er
                              : option == L"--out"         ? &out
                              : option == L"--press"       ? &press
                              : option == L"--screenshots" ? &screenshots
+                             : option == L"--tesseract"   ? &tesseract
+                             : option == L"--lang"        ? &lang
+                             : option == L"--psm"         ? &psm
                                                           : nullptr;
         double* number = option == L"--below" ? &below : option == L"--char-below" ? &charBelow : nullptr;
-        if (text == nullptr && number == nullptr) {
+        int* count = option == L"--ahead" ? &ahead : option == L"--engine-seconds" ? &engineSeconds : nullptr;
+        if (text == nullptr && number == nullptr && count == nullptr) {
             error = "unknown option " + WideToUtf8(option);
             return false;
         }
@@ -98,25 +118,42 @@ bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& er
         const wchar_t* value = argv[++i];
         if (text != nullptr) {
             *text = value;
-        } else if (!ParseThreshold(value, *number)) {
+        } else if (number != nullptr && !ParseDecimal(std::wstring_view(value), -1e6, 1e6, *number)) {
             error = WideToUtf8(option) + " needs a number, not \"" + WideToUtf8(value) + "\"";
             return false;
+        } else if (count != nullptr) {
+            if (!ParseInteger(std::wstring_view(value), 1, 100000, whole)) {
+                error = WideToUtf8(option) + " needs a whole number from 1, not \"" + WideToUtf8(value) + "\"";
+                return false;
+            }
+            *count = static_cast<int>(whole);
         }
     }
     if (help) {
         return true;
     }
-    if (image.empty()) {
-        error = "--image is missing";
-    } else if (ocr.empty() && tsv.empty() && hocr.empty()) {
+    if (!inputs.empty() && (!image.empty() || !ocr.empty() || !tsv.empty() || !hocr.empty())) {
+        error = "give either INPUTs (a batch) or --image with --ocr, --tsv or --hocr (one page), not both";
+    } else if (inputs.empty() && image.empty()) {
+        error = "no input: give page images or folders, or --image";
+    } else if (inputs.empty() && ocr.empty() && tsv.empty() && hocr.empty()) {
         error = "--ocr, --tsv or --hocr is missing: the station needs the recogniser's output";
     } else if (!press.empty() && press != L"ok" && press != L"ignore" && press != L"cancel") {
         error = "--press takes ok, ignore or cancel";
+    } else if (!psm.empty() && !ParseInteger(std::wstring_view(psm), 0, 13, whole)) {
+        error = "--psm takes a page segmentation mode from 0 to 13";
     }
     return error.empty();
 }
 
 std::wstring StationOptions::OutputFolder() const
 {
-    return out.empty() ? image + L".verified" : out;
+    if (!out.empty()) {
+        return out;
+    }
+    std::wstring first = OnePageForm() ? image : inputs.front();
+    while (first.size() > 1 && (first.back() == L'\\' || first.back() == L'/')) {
+        first.pop_back(); // "scans\" gives "scans.verified"
+    }
+    return first + L".verified";
 }

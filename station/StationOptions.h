@@ -1,25 +1,37 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 // What tarsil_verify is asked to do, from its command line.
 class StationOptions {
 public:
+    // The batch: page images, multi-page images and folders of images, in the order given.
+    std::vector<std::wstring> inputs;
+    // The one-page form: one image and the recogniser's output for it.
     std::wstring image;
     std::wstring tsv;
     std::wstring hocr;
     std::wstring ocr;     // TSV, hOCR, ALTO or PAGE XML, told by its content
     std::wstring answers; // "recognised<TAB>typed" lines, typed into the dialogs
-    std::wstring out; // empty: next to the image, "<image>.verified"
+    std::wstring out; // empty: next to the image (or the first input), "<input>.verified"
     double below = 90;
     double charBelow = 90;
     bool restart = false;
     std::wstring press;       // "", "ok", "ignore" or "cancel"
     std::wstring screenshots; // folder, or empty
+    // The engine, for the pages of a batch that have no recogniser output beside them.
+    std::wstring tesseract; // empty: tesseract.exe on the PATH, else the installer's folder
+    std::wstring lang;      // passed through as -l
+    std::wstring psm;       // passed through as --psm
+    int ahead = 1;          // pages prepared ahead of the one the operator verifies
+    int engineSeconds = 600; // the most one page's recognition may take
     bool help = false;
 
     // Reads the command line; false, with the reason in `error`, when it is not usable.
     bool Parse(int argc, const wchar_t* const* argv, std::string& error);
+    // True for --image with --ocr, --tsv and/or --hocr, false for a batch of INPUTs.
+    bool OnePageForm() const { return inputs.empty(); }
     // The output folder: `out`, or its default.
     std::wstring OutputFolder() const;
 

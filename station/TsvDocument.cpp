@@ -1,5 +1,6 @@
 #include "TsvDocument.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
@@ -76,6 +77,7 @@ TsvDocument TsvDocument::Parse(const std::string& content, const std::wstring& p
     if (document.m_lines.empty()) {
         throw InputError(path, 1, "the file is empty: expected Tesseract's TSV header");
     }
+    document.m_linePages.assign(document.m_lines.size(), 0);
 
     for (size_t i = 0; i < document.m_lines.size(); ++i) {
         const int lineNumber = static_cast<int>(i) + 1;
@@ -117,6 +119,17 @@ TsvDocument TsvDocument::Parse(const std::string& content, const std::wstring& p
         if (!ParseConfidence(fields[10], confidence)) {
             throw InputError(path, lineNumber, "column conf is not a number from -1 to 100: \"" + fields[10] + "\"");
         }
+        const int page = static_cast<int>(numbers[1]);
+        document.m_linePages[i] = page;
+        auto known = std::find_if(document.m_pages.begin(), document.m_pages.end(),
+                                  [page](const Page& p) { return p.number == page; });
+        if (known == document.m_pages.end()) {
+            known = document.m_pages.insert(document.m_pages.end(), Page{page, Box{}});
+        }
+        if (numbers[0] == 1) {
+            known->box = {static_cast<int>(numbers[6]), static_cast<int>(numbers[7]), static_cast<int>(numbers[8]),
+                          static_cast<int>(numbers[9])};
+        }
         if (numbers[0] != 5 || confidence == -1) {
             continue; // page, block, paragraph and line rows
         }
@@ -136,11 +149,14 @@ TsvDocument TsvDocument::Parse(const std::string& content, const std::wstring& p
     return document;
 }
 
-std::string TsvDocument::WithVerified(const std::map<int, std::string>& verifiedTexts) const
+std::string TsvDocument::WithVerified(const std::map<int, std::string>& verifiedTexts, int page) const
 {
     std::string out;
     for (size_t i = 0; i < m_lines.size(); ++i) {
         const std::string& line = m_lines[i];
+        if (page != 0 && m_linePages[i] != 0 && m_linePages[i] != page) {
+            continue;
+        }
         const auto verified = verifiedTexts.find(static_cast<int>(i) + 1);
         if (verified == verifiedTexts.end()) {
             out += line;

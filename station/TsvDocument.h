@@ -23,6 +23,12 @@ public:
         std::string text; // UTF-8, exactly as in the file
     };
 
+    // A page the file names (page_num), with the size its page row gives (empty without one).
+    struct Page {
+        int number = 0;
+        Box box;
+    };
+
     // Reads and checks the file; throws InputError naming the file, the line and the fault.
     static TsvDocument Read(const std::wstring& path);
     static TsvDocument Parse(const std::string& content, const std::wstring& path);
@@ -30,11 +36,17 @@ public:
     // The word rows (level 5 with a confidence other than -1), in the file's order.
     const std::vector<Word>& Words() const { return m_words; }
 
+    // Every page the rows name, in the order of their first row.
+    const std::vector<Page>& Pages() const { return m_pages; }
+
     // The file with the text of each word row named in `verifiedTexts` (by line) replaced and
-    // its confidence set to 100; every other byte as it was read.
-    std::string WithVerified(const std::map<int, std::string>& verifiedTexts) const;
+    // its confidence set to 100; every other byte as it was read. With a `page`, only the
+    // header and that page's rows.
+    std::string WithVerified(const std::map<int, std::string>& verifiedTexts, int page = 0) const;
 
 private:
     std::vector<std::string> m_lines; // without their '\n'
+    std::vector<int> m_linePages;     // each line's page_num; 0 for the header and blank lines
+    std::vector<Page> m_pages;
     std::vector<Word> m_words;
 };

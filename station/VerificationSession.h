@@ -1,20 +1,23 @@
 #pragma once
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
-#include "HocrDocument.h"
-#include "LayoutDocument.h"
-#include "PageImage.h"
-#include "PageWords.h"
+#include "BatchPlan.h"
+#include "OutputFolderLock.h"
+#include "PageOutputs.h"
 #include "SessionJournal.h"
 #include "StationOptions.h"
 #include "TarsilDlg29.h"
-#include "TsvDocument.h"
+#include "TesseractEngine.h"
 #include "TypedAnswers.h"
+
+struct PreparedPage;
+class PageWorker;
 
 // The dialog could not be shown (the library refused the call or the platform failed);
 // every answer until then is written.
@@ -32,11 +35,12 @@ struct CalledLike<Result(WINAPI*)(Arguments...) noexcept> {
     using type = Result(WINAPI*)(Arguments...);
 };
 
-// One page verified word by word: the words the recogniser is unsure of are shown one
-// RastStartDialog call each, in reading order. Every answer goes into the session's journal
-// (session.json) at once; the verified documents, the text and the training pairs are made
-// from the journal at the end of every run, so one file per answer is all the operator
-// waits for.
+// A session: the pages of a batch (or the one page of the one-page form) verified word by
+// word. The words the recogniser is unsure of are shown one RastStartDialog call each, page
+// by page in reading order, while a worker prepares the next pages. Every answer goes into
+// the session's journal (session.json) at once; a page's other files are made when it is
+// finished and at the end of every run (the verified TSV, hOCR, ALTO or PAGE document, the
+// text and the training pairs), so one file per answer is all the operator waits for.
 class VerificationSession {
 public:
     using DialogFn = CalledLike<decltype(&RastStartDialog)>::type;
@@ -51,46 +55,53 @@ public:
         int skipped = 0;
         int earlier = 0; // answered in an earlier run
         bool cancelled = false;
+        int pages = 0;
+        int pagesFailed = 0; // in this run
     };
 
     // `dialog` is the library's RastStartDialog (or a stand-in that calls it); `print`
     // receives the progress lines.
     VerificationSession(StationOptions options, DialogFn dialog, PrintFn print);
+    ~VerificationSession();
 
-    // Reads and checks every input, the output folder and an earlier session's answers.
-    // Throws InputError; writes nothing but a check that the folder can be written.
+    // Reads and checks every input, the output folder and an earlier session's answers, and
+    // takes the output folder for this station. Throws InputError; writes nothing but a check
+    // that the folder can be written.
     void Prepare();
-    // Shows the words still to verify. Throws SessionFailure when a dialog cannot be shown.
+    // Shows the words still to verify, and frees the output folder once every file is
+    // written. Throws SessionFailure when a dialog cannot be shown.
     Summary Run();
 
-    const PageImage& Page() const { return m_page; }
-    const PageWords& Words() const { return m_words; }
     const SessionJournal& Journal() const { return m_journal; }
-    // The caption the dialog of the word with this ordinal shows.
+    // The caption the dialog of the word with this ordinal shows, alone or on a page of several.
     static std::wstring Caption(int ordinal, int total);
+    static std::wstring Caption(int page, int pages, int ordinal, int total);
 
 private:
     enum class Answer { kOk, kIgnore, kCancel };
 
-    std::string SkipReason(const PageWords::Word& word) const;
-    Answer Show(const PageWords::Word& word, int ordinal, int total, VerifiedWord& record);
-    void WriteTrainingPair(const VerifiedWord& record);
-    void WriteOutputs();
-    void Write(const std::wstring& name, const std::string& content);
-    void ReadRecognition();
-    void ForgetEarlierSession(const std::wstring& journalPath);
-    void Record(const VerifiedWord& record);
+    void ResumeFrom(const SessionJournal& earlier, const std::wstring& journalPath);
+    void NoteRecognitions(PageWorker& worker);
+    bool VerifyPage(size_t position, const PreparedPage& page, Summary& summary);
+    std::string SkipReason(const PreparedPage& page, const PageWords::Word& word) const;
+    void ForgetForeignAnswers(const PreparedPage& page, std::vector<VerifiedWord>& answers) const;
+    Answer Show(size_t position, const PreparedPage& page, const PageWords::Word& word, int ordinal, int total,
+                VerifiedWord& record);
+    void Record(std::vector<VerifiedWord>& words, const PageWords& order, const VerifiedWord& record);
+    void PostOutputs(PageWorker& worker, size_t position, std::shared_ptr<PreparedPage> page);
+    void WriteJournal();
     std::string Progress(int ordinal, int total, const VerifiedWord& record) const;
+    void PrintSummary(const Summary& summary);
 
     StationOptions m_options;
     DialogFn m_dialog;
     PrintFn m_print;
     std::wstring m_folder;
-    PageImage m_page;
-    std::unique_ptr<TsvDocument> m_tsv;
-    std::unique_ptr<HocrDocument> m_hocr;
-    std::unique_ptr<LayoutDocument> m_layout; // ALTO or PAGE XML
-    TypedAnswers m_answers;
-    PageWords m_words;
+    BatchPlan m_plan;
     SessionJournal m_journal;
+    std::unique_ptr<OutputFolderLock> m_lock;
+    std::shared_ptr<const TesseractEngine> m_engine;
+    std::map<size_t, std::pair<std::wstring, std::wstring>> m_recognised; // kept engine output, by page
+    std::unique_ptr<PageOutputs> m_outputs;
+    TypedAnswers m_answers;
 };

@@ -10,8 +10,9 @@
 #include <algorithm>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
-#include "GreyImageEncoder.h"
+#include "ImageFile.h"
 #include "InputError.h"
 #include "PageImage.h"
 #include "ScratchFolder.h"
@@ -43,7 +44,7 @@ TEST(StationImage, EachFormatDecodesToThePagesGreyLevelsWithTheResolutionItState
     for (const Format& format : formats) {
         SCOPED_TRACE(format.name);
         const std::wstring path = folder / (std::to_wstring(&format - formats) + L".image");
-        ASSERT_TRUE(WriteBytes(path, GreyImageEncoder::Encode(original.Grey(), format.container, format.dpi)));
+        WriteImageFile(format.container, {{original.Grey(), format.dpi}}, true, path);
         const PageImage decoded = PageImage::Read(path);
         ASSERT_EQ(decoded.Grey().width, 384);
         ASSERT_EQ(decoded.Grey().height, 191);

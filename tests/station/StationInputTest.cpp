@@ -153,7 +153,7 @@ TEST(StationInput, BoxesOutsideThePageLongWordsAndNonWordRowsAreSkippedOrClipped
     session.Prepare();
     const VerificationSession::Summary summary = session.Run();
 
-    const std::vector<VerifiedWord>& words = session.Journal().words;
+    const std::vector<VerifiedWord>& words = session.Journal().pages.at(0).words;
     ASSERT_EQ(words.size(), 7u);
     EXPECT_EQ(words[0].outcome, "ok");
     EXPECT_EQ(words[0].text, "clipped");
@@ -182,7 +182,8 @@ TEST(StationInput, HelpNamesEveryOptionTheProgramTakes)
     const ChildProcess run = ChildProcess::Run(L"tarsil_verify.exe", L"--help");
     EXPECT_EQ(run.exitCode, 0u);
     for (const char* option : {"--image", "--ocr", "--tsv", "--hocr", "--below", "--char-below", "--out", "--restart",
-                               "--press", "--answers", "--screenshots", "--help"}) {
+                               "--press", "--answers", "--screenshots", "--help", "--tesseract", "--lang", "--psm",
+                               "--ahead", "--engine-seconds"}) {
         EXPECT_NE(run.output.find(option), std::string::npos) << option;
         // And the program takes it: an option it does not know is refused by name.
         StationOptions options;

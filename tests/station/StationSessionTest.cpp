@@ -33,7 +33,7 @@ SessionRun RunSession(const StationOptions& options)
     });
     session.Prepare();
     run.summary = session.Run();
-    run.words = session.Journal().words;
+    run.words = session.Journal().pages.at(0).words;
     return run;
 }
 
@@ -245,7 +245,7 @@ int WINAPI InspectDiskThenShow(HWND parent, int kind, int mode, wchar_t* text, i
     SessionJournal journal;
     std::string error;
     g_disk.journalWords.push_back(SessionJournal::FromJson(FileBytes(g_disk.out + L"\\session.json"), journal, error)
-                                      ? static_cast<int>(journal.words.size())
+                                      ? static_cast<int>(journal.pages.at(0).words.size())
                                       : -1);
     if (g_disk.calls == 4) {
         CopyFolder(g_disk.out, g_disk.frozenCopy);
@@ -298,7 +298,7 @@ TEST(StationSession, EveryAnswerIsOnDiskBeforeTheNextWordAndAFrozenFolderResumes
     EXPECT_EQ(driver.DialogsOpened(), 4);
     EXPECT_EQ(captions.size(), 4u);
     EXPECT_EQ(summary.earlier, 3);
-    EXPECT_EQ(resumed.Journal().words.size(), 7u);
+    EXPECT_EQ(resumed.Journal().pages.at(0).words.size(), 7u);
     EXPECT_EQ(FileBytes(g_disk.frozenCopy + L"\\verified.tsv"), FileBytes(g_disk.out + L"\\verified.tsv"));
     EXPECT_EQ(FileBytes(g_disk.frozenCopy + L"\\train\\0014.png"), FileBytes(g_disk.out + L"\\train\\0014.png"));
     EXPECT_EQ(FileBytes(g_disk.frozenCopy + L"\\train\\0046.gt.txt"), "extreme\n");
@@ -318,7 +318,7 @@ TEST(StationSession, ADialogThatCannotBeShownStopsTheSessionWithEveryAnswerSoFar
     session.Prepare();
     EXPECT_THROW(session.Run(), SessionFailure);
     EXPECT_EQ(g_disk.calls, 3);
-    ASSERT_EQ(session.Journal().words.size(), 2u); // the failed word is not taken for an answer
+    ASSERT_EQ(session.Journal().pages.at(0).words.size(), 2u); // the failed word is not taken for an answer
     EXPECT_EQ(Lines(FileBytes(g_disk.out + L"\\verified.tsv"))[13],
               "5\t1\t2\t1\t1\t1\t74\t12\t68\t18\t100\tRegion-based");
     EXPECT_EQ(FileBytes(g_disk.out + L"\\train\\0019.gt.txt"), "determine\n");

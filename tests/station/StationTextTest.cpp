@@ -58,7 +58,7 @@ TEST(StationText, NonAsciiWordsAndTypographicQuotesRoundTripThroughTheDialog)
     EXPECT_EQ(shown[2], L"\U0001D509raktur");
 
     const std::string typed = "\xE2\x80\x98Stra\xC3\x9F" "e\xE2\x80\x99\xE2\x80\x94na\xC3\xAFve";
-    const std::vector<VerifiedWord>& words = session.Journal().words;
+    const std::vector<VerifiedWord>& words = session.Journal().pages.at(0).words;
     ASSERT_EQ(words.size(), 3u);
     EXPECT_EQ(words[0].corrected, umlauts);
     EXPECT_FALSE(words[0].changed);

@@ -140,7 +140,7 @@ class Walk:
 
 
 session = json.load(open(SESSION, encoding='utf-8'))
-corrections = {w['index']: w['corrected'] for w in session['words'] if w['outcome'] == 'ok'}
+corrections = {w['index']: w['corrected'] for page in session['pages'] for w in page['words'] if w['outcome'] == 'ok'}
 walk = Walk(corrections)
 walk.same(ET.parse(INPUT).getroot(), ET.parse(OUTPUT).getroot(), '')
 if len(walk.found) != len(corrections):

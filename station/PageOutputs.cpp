@@ -1,0 +1,184 @@
+#include "PageOutputs.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <map>
+
+#include "AtomicFile.h"
+#include "PageWorker.h"
+#include "PngWriter.h"
+#include "Utf8.h"
+#include "VerificationSession.h"
+#include "WordImage.h"
+
+namespace {
+
+std::map<int, std::string> VerifiedTexts(const std::vector<VerifiedWord>& words)
+{
+    std::map<int, std::string> texts;
+    for (const VerifiedWord& word : words) {
+        if (word.outcome == "ok") {
+            texts[word.index] = word.corrected;
+        }
+    }
+    return texts;
+}
+
+// The verified texts by the words' positions in the hOCR, ALTO or PAGE document.
+std::map<int, std::string> DocumentTexts(const PageWords& words, const std::vector<VerifiedWord>& journalWords)
+{
+    const std::map<int, std::string> verified = VerifiedTexts(journalWords);
+    std::map<int, std::string> texts;
+    for (const PageWords::Word& word : words.Words()) {
+        const auto found = verified.find(word.index);
+        if (found != verified.end() && word.position > 0) {
+            texts[word.position] = found->second;
+        }
+    }
+    return texts;
+}
+
+std::wstring Wide(const std::string& utf8)
+{
+    std::wstring wide;
+    Utf8ToWide(utf8, wide);
+    return wide;
+}
+
+} // namespace
+
+PageOutputs::PageOutputs(std::wstring folder, bool onePageForm)
+    : m_folder(std::move(folder))
+    , m_onePageForm(onePageForm)
+{
+}
+
+std::wstring PageOutputs::WordFileName(const std::string& pageName, int index)
+{
+    wchar_t number[16];
+    std::swprintf(number, sizeof number / sizeof number[0], L"%04d", index);
+    return pageName.empty() ? std::wstring(number) : Wide(pageName) + L"-" + number;
+}
+
+std::string PageOutputs::Text(const PageWords& words, const std::vector<VerifiedWord>& journalWords)
+{
+    const std::map<int, std::string> verified = VerifiedTexts(journalWords);
+    std::string text;
+    int line = -1;
+    for (const PageWords::Word& word : words.Words()) {
+        if (line != -1) {
+            text += word.line != line ? "\n" : " ";
+        }
+        line = word.line;
+        const auto found = verified.find(word.index);
+        text += found != verified.end() ? found->second : word.text;
+    }
+    if (line != -1) {
+        text += "\n";
+    }
+    return text;
+}
+
+void PageOutputs::WritePage(const PlannedPage& planned, const PreparedPage& page,
+                            const std::vector<VerifiedWord>& words) const
+{
+    const std::string pageName = m_onePageForm ? std::string() : WideToUtf8(planned.stem);
+    for (const VerifiedWord& word : words) {
+        if (word.outcome != "ok" || !word.train) {
+            continue;
+        }
+        const GreyImage crop = WordImage(page.image.Grey(), word.box).CropPixels();
+        const std::vector<std::uint8_t> png = EncodePng(crop.width, crop.height, 1, crop.grey);
+        if (png.empty()) {
+            throw SessionFailure("the crop of word " + std::to_string(word.index) + " cannot be encoded as PNG");
+        }
+        const std::wstring name = L"train\\" + WordFileName(pageName, word.index);
+        Write(name + L".png", std::string(png.begin(), png.end()));
+        Write(name + L".gt.txt", word.corrected + "\n");
+    }
+    if (m_onePageForm) {
+        return; // the whole document's files are written once, at the end
+    }
+    // A document that several frames share is written per page with that page's corrections.
+    if (page.ocr->Tsv() != nullptr) {
+        const int ocrPage = planned.NeedsEngine() ? 1 : planned.ocrPage;
+        Write(L"pages\\" + planned.stem + L".tsv", page.ocr->Tsv()->WithVerified(VerifiedTexts(words), ocrPage));
+    }
+    if (page.ocr->Hocr() != nullptr) {
+        Write(L"pages\\" + planned.stem + L".hocr", page.ocr->Hocr()->WithVerified(DocumentTexts(page.words, words)));
+    }
+    if (page.ocr->Layout() != nullptr) {
+        Write(L"pages\\" + planned.stem + L".xml", page.ocr->Layout()->WithVerified(DocumentTexts(page.words, words)));
+    }
+    Write(L"pages\\" + planned.stem + L".txt", Text(page.words, words));
+}
+
+void PageOutputs::WriteSession(const std::vector<PlannedPage>& pages, const SessionJournal& journal) const
+{
+    // Pages apart by a form feed, as the engine's own text output has them.
+    std::string text;
+    for (size_t i = 0; i < pages.size(); ++i) {
+        std::string pageText;
+        if (m_onePageForm) {
+            pageText = Text(pages[i].ocr->Words(pages[i].ocrPage), journal.pages[i].words);
+        } else if (!AtomicFile::Read(m_folder + L"\\pages\\" + pages[i].stem + L".txt", pageText)) {
+            continue; // not reached yet, or failed
+        }
+        text += (text.empty() ? "" : "\f") + pageText;
+    }
+    Write(L"text.txt", text);
+    if (!m_onePageForm || pages.empty()) {
+        return;
+    }
+    // The one document, with the corrections of every page.
+    const PageOcr& ocr = *pages.front().ocr;
+    std::vector<VerifiedWord> all;
+    std::map<int, std::string> documentTexts;
+    for (size_t i = 0; i < pages.size(); ++i) {
+        const std::vector<VerifiedWord>& words = journal.pages[i].words;
+        all.insert(all.end(), words.begin(), words.end());
+        const std::map<int, std::string> texts = DocumentTexts(ocr.Words(pages[i].ocrPage), words);
+        documentTexts.insert(texts.begin(), texts.end());
+    }
+    if (ocr.Tsv() != nullptr) {
+        Write(L"verified.tsv", ocr.Tsv()->WithVerified(VerifiedTexts(all)));
+    }
+    if (ocr.Hocr() != nullptr) {
+        Write(L"verified.hocr", ocr.Hocr()->WithVerified(documentTexts));
+    }
+    if (ocr.Layout() != nullptr) {
+        Write(L"verified.xml", ocr.Layout()->WithVerified(documentTexts));
+    }
+}
+
+void PageOutputs::Forget(const SessionJournal& earlier) const
+{
+    // The earlier session's training pairs would otherwise be taken for this one's.
+    for (const JournalPage& page : earlier.pages) {
+        for (const VerifiedWord& word : page.words) {
+            if (word.train) {
+                const std::wstring name = m_folder + L"\\train\\" + WordFileName(page.name, word.index);
+                ::DeleteFileW((name + L".png").c_str());
+                ::DeleteFileW((name + L".gt.txt").c_str());
+            }
+        }
+        if (!page.name.empty()) {
+            for (const wchar_t* file : {L"\\pages\\%s.tsv", L"\\pages\\%s.txt", L"\\pages\\%s.hocr", L"\\pages\\%s.xml",
+                                        L"\\ocr\\%s.tsv", L"\\ocr\\%s.hocr"}) {
+                std::wstring path = m_folder + file;
+                path.replace(path.find(L"%s"), 2, Wide(page.name));
+                ::DeleteFileW(path.c_str());
+            }
+        }
+    }
+    ::DeleteFileW((m_folder + L"\\session.json").c_str());
+}
+
+void PageOutputs::Write(const std::wstring& name, const std::string& content) const
+{
+    std::string error;
+    if (!AtomicFile::Write(m_folder + L"\\" + name, content, error)) {
+        throw SessionFailure("cannot write " + WideToUtf8(m_folder + L"\\" + name) + ": " + error);
+    }
+}

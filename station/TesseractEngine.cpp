@@ -1,0 +1,138 @@
+#include "TesseractEngine.h"
+
+#include <string>
+
+#include "AtomicFile.h"
+#include "InputError.h"
+#include "JobProcess.h"
+#include "Utf8.h"
+
+namespace {
+
+bool IsFile(const std::wstring& path)
+{
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+std::wstring Environment(const wchar_t* name)
+{
+    wchar_t value[MAX_PATH];
+    const DWORD length = ::GetEnvironmentVariableW(name, value, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::wstring(value, length) : std::wstring();
+}
+
+// The last line the engine printed: the reason it gives for a failure.
+std::string LastLine(const std::wstring& log)
+{
+    std::string content;
+    AtomicFile::Read(log, content);
+    while (!content.empty() && (content.back() == '\n' || content.back() == '\r')) {
+        content.pop_back();
+    }
+    const size_t newline = content.find_last_of('\n');
+    return newline == std::string::npos ? content : content.substr(newline + 1);
+}
+
+std::string FileProblem(const std::wstring& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+        return "wrote no " + WideToUtf8(path);
+    }
+    return data.nFileSizeLow == 0 && data.nFileSizeHigh == 0 ? "wrote an empty " + WideToUtf8(path) : std::string();
+}
+
+} // namespace
+
+TesseractEngine::TesseractEngine(const StationOptions& options)
+    : m_lang(options.lang)
+    , m_psm(options.psm)
+    , m_timeLimitMs(static_cast<DWORD>(options.engineSeconds) * 1000)
+{
+    if (!options.tesseract.empty()) {
+        if (!IsFile(options.tesseract)) {
+            throw InputError(options.tesseract, "the engine given with --tesseract does not exist");
+        }
+        m_program = options.tesseract;
+    } else {
+        wchar_t found[MAX_PATH * 4];
+        const DWORD length = ::SearchPathW(nullptr, L"tesseract.exe", nullptr, MAX_PATH * 4, found, nullptr);
+        std::wstring programFiles = Environment(L"ProgramW6432");
+        if (programFiles.empty()) {
+            programFiles = Environment(L"ProgramFiles");
+        }
+        const std::wstring installed = (programFiles.empty() ? std::wstring(L"C:\\Program Files") : programFiles) +
+                                       L"\\Tesseract-OCR\\tesseract.exe";
+        if (length > 0 && length < MAX_PATH * 4) {
+            m_program.assign(found, length);
+        } else if (IsFile(installed)) {
+            m_program = installed;
+        } else {
+            throw InputError(L"tesseract.exe",
+                             "the engine is needed for pages without Tesseract's output beside them, and it is not "
+                             "on the PATH nor in " + WideToUtf8(installed) +
+                                 ": install Tesseract for Windows (its installer puts it there), or pass "
+                                 "--tesseract FILE");
+        }
+    }
+    // Without a limit of its own the engine takes every core; one leaves the operator's
+    // dialog a core of its own.
+    if (Environment(L"OMP_THREAD_LIMIT").empty()) {
+        ::SetEnvironmentVariableW(L"OMP_THREAD_LIMIT", L"1");
+    }
+}
+
+std::string TesseractEngine::Recognise(const std::wstring& image, unsigned frame, unsigned frames,
+                                       const std::wstring& base, HANDLE cancel) const
+{
+    const std::wstring running = base + L".running";
+    std::wstring commandLine = JobProcess::Quoted(m_program) + L" " + JobProcess::Quoted(image) + L" " +
+                               JobProcess::Quoted(running) + L" -c hocr_char_boxes=1";
+    if (frames > 1) {
+        commandLine += L" -c tessedit_page_number=" + std::to_wstring(frame);
+    }
+    if (!m_lang.empty()) {
+        commandLine += L" -l " + JobProcess::Quoted(m_lang);
+    }
+    if (!m_psm.empty()) {
+        commandLine += L" --psm " + m_psm;
+    }
+    commandLine += L" tsv hocr";
+    const size_t slash = base.find_last_of(L"\\/");
+    const std::wstring folder = slash == std::wstring::npos ? L"." : base.substr(0, slash);
+    const std::wstring log = base + L".log";
+    const std::wstring outputs[] = {running + L".tsv", running + L".hocr"};
+    for (const std::wstring& output : outputs) {
+        ::DeleteFileW(output.c_str());
+    }
+    const JobProcess::Result run = JobProcess::Run(commandLine, folder, log, m_timeLimitMs, cancel);
+    std::string failure;
+    if (!run.ended) {
+        failure = "the engine " + run.failure;
+    } else if (run.exitCode != 0) {
+        failure = "the engine ended with status " + std::to_string(run.exitCode) + ": " + LastLine(log);
+    } else {
+        for (const std::wstring& output : outputs) {
+            const std::string problem = FileProblem(output);
+            if (failure.empty() && !problem.empty()) {
+                failure = "the engine " + problem;
+            }
+        }
+    }
+    if (failure.empty()) {
+        const std::wstring finals[] = {base + L".tsv", base + L".hocr"};
+        for (int i = 0; i < 2 && failure.empty(); ++i) {
+            if (!::MoveFileExW(outputs[i].c_str(), finals[i].c_str(), MOVEFILE_REPLACE_EXISTING)) {
+                failure = "cannot keep " + WideToUtf8(finals[i]) + " (error " + std::to_string(::GetLastError()) + ")";
+            }
+        }
+    }
+    for (const std::wstring& output : outputs) {
+        ::DeleteFileW(output.c_str());
+    }
+    if (failure.empty()) {
+        ::DeleteFileW(log.c_str());
+    }
+    return failure;
+}

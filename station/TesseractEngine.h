@@ -1,0 +1,31 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "StationOptions.h"
+
+// The recogniser the station runs for pages that have no output beside them: Tesseract,
+// one run per page writing both outputs the station reads (TSV and hOCR with character
+// boxes).
+class TesseractEngine {
+public:
+    // Finds the engine: --tesseract, else tesseract.exe on the PATH, else the Windows
+    // installer's folder. Throws InputError, saying how to install it, when there is none.
+    explicit TesseractEngine(const StationOptions& options);
+
+    const std::wstring& Program() const { return m_program; }
+
+    // Recognises one frame of the image into BASE.tsv and BASE.hocr, written under other
+    // names first and renamed when the engine has succeeded. Returns why it failed, or an
+    // empty text. `cancel` ends the run early.
+    std::string Recognise(const std::wstring& image, unsigned frame, unsigned frames, const std::wstring& base,
+                          HANDLE cancel) const;
+
+private:
+    std::wstring m_program;
+    std::wstring m_lang;
+    std::wstring m_psm;
+    DWORD m_timeLimitMs;
+};
