@@ -1,33 +1,6 @@
 #include "ChildProcess.h"
 
-#include <memory>
-
-namespace {
-
-struct HandleCloser {
-    void operator()(HANDLE handle) const
-    {
-        if (handle != nullptr && handle != INVALID_HANDLE_VALUE) {
-            ::CloseHandle(handle);
-        }
-    }
-};
-using OwnedHandle = std::unique_ptr<void, HandleCloser>;
-
-// A job that ends every process in it when its last handle is closed. Jobs nest, so a
-// child that runs programs of its own this way (a test helper) keeps them in its tree.
-OwnedHandle KillOnCloseJob()
-{
-    OwnedHandle job(::CreateJobObjectW(nullptr, nullptr));
-    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    if (job && !::SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
-        job.reset();
-    }
-    return job;
-}
-
-} // namespace
+#include "StartedChild.h"
 
 std::wstring ChildProcess::ProgramFolder()
 {
@@ -40,65 +13,19 @@ std::wstring ChildProcess::ProgramFolder()
 ChildProcess ChildProcess::Run(const std::wstring& program, const std::wstring& arguments, DWORD timeLimitMs)
 {
     ChildProcess result;
-    // Quoted: the checkout's path may hold spaces.
-    std::wstring commandLine = L"\"" + ProgramFolder() + program + L"\" " + arguments;
-
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE readEnd = nullptr;
-    HANDLE writeEnd = nullptr;
-    if (!::CreatePipe(&readEnd, &writeEnd, &inherit, 0)) {
-        result.output = "the output pipe could not be made";
+    const StartedChild child(program, arguments, true);
+    if (!child.Started()) {
+        result.output = child.Failure();
         return result;
     }
-    const OwnedHandle reader(readEnd);
-    OwnedHandle writer(writeEnd);
-    ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    const OwnedHandle job = KillOnCloseJob();
-    if (!job) {
-        result.output = "no job for the child";
-        return result;
-    }
-
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = writeEnd;
-    startup.hStdError = writeEnd;
-    PROCESS_INFORMATION started{};
-    // Suspended until it is in the job, so that nothing it starts escapes the job. Wine
-    // now and then fails to start a process (ERROR_INTERNAL_ERROR, once in some thousands
-    // on a busy machine): one more try after a pause.
-    const auto start = [&] {
-        return ::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, CREATE_SUSPENDED, nullptr, nullptr,
-                                &startup, &started) != FALSE;
-    };
-    bool running = start();
-    if (!running) {
-        ::Sleep(500);
-        running = start();
-    }
-    if (!running) {
-        result.output = "could not start " + std::to_string(::GetLastError());
-        return result;
-    }
-    const OwnedHandle process(started.hProcess);
-    const OwnedHandle thread(started.hThread);
-    writer.reset();
-    if (!::AssignProcessToJobObject(job.get(), process.get())) {
-        ::TerminateProcess(process.get(), ERROR_TIMEOUT);
-        result.output = "the child could not join its job: " + std::to_string(::GetLastError());
-        return result;
-    }
-    ::ResumeThread(thread.get());
-
     // Read while the program runs and stop when it has ended: helper processes that it
     // starts (Wine's desktop, for one) may inherit the pipe and keep it open for long.
     auto drain = [&] {
         DWORD available = 0;
-        while (::PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
+        while (::PeekNamedPipe(child.Output(), nullptr, 0, nullptr, &available, nullptr) && available > 0) {
             char chunk[4096];
             DWORD read = 0;
-            if (!::ReadFile(readEnd, chunk, sizeof chunk, &read, nullptr) || read == 0) {
+            if (!::ReadFile(child.Output(), chunk, sizeof chunk, &read, nullptr) || read == 0) {
                 break;
             }
             result.output.append(chunk, read);
@@ -107,17 +34,17 @@ ChildProcess ChildProcess::Run(const std::wstring& program, const std::wstring& 
     const ULONGLONG deadline = ::GetTickCount64() + timeLimitMs;
     for (;;) {
         drain();
-        if (::WaitForSingleObject(process.get(), 20) == WAIT_OBJECT_0) {
+        if (::WaitForSingleObject(child.Process(), 20) == WAIT_OBJECT_0) {
             break;
         }
         if (::GetTickCount64() >= deadline) {
             result.timedOut = true;
-            ::TerminateJobObject(job.get(), ERROR_TIMEOUT);
-            ::WaitForSingleObject(process.get(), 10000);
+            child.EndAll(ERROR_TIMEOUT);
+            ::WaitForSingleObject(child.Process(), 10000);
             break;
         }
     }
     drain();
-    ::GetExitCodeProcess(process.get(), &result.exitCode);
-    return result; // the job closes: whatever the child left running ends with it
+    ::GetExitCodeProcess(child.Process(), &result.exitCode);
+    return result; // the child's job closes: whatever it left running ends with it
 }

@@ -4,12 +4,9 @@
 
 #include <windows.h>
 
-// A program of the test folder run as a child process, with what it printed.
-//
-// The child and every process it starts run in a job of their own that ends them all when
-// it closes: when the time limit runs out, when Run returns, and when the test process ends
-// in any way (killed for its own time limit included). Under Wine a process that loses its
-// parent keeps running, so without the job a hung child would outlive the test.
+// A program of the test folder run to its end as a child process, with what it printed.
+// It runs as a StartedChild: it and every process it starts are ended when the time limit
+// runs out, when Run returns, and when the test process ends however it ends.
 struct ChildProcess {
     DWORD exitCode = 0xFFFFFFFF;
     bool timedOut = false; // still running at the time limit, and ended then
