@@ -18,6 +18,9 @@
 #include <string>
 #include <vector>
 
+#include "ComScope.h"
+#include "LoadedLibrary.h"
+#include "ParseNumber.h"
 #include "StationOptions.h"
 #include "TesseractEngine.h"
 #include "Stopwatch.h"
@@ -176,7 +179,7 @@ void WINAPI TypicalUncertain(int, int, RunFn run)
 
 // From the call to the end of the first complete paint of a typical word's dialog, which is
 // then ended; 0 when it never painted. `whileOpen`: the committed memory meanwhile.
-double TypicalCallToFirstPaint(decltype(&RastStartDialog) library, SIZE_T& whileOpen)
+double TypicalCallToFirstPaint(RastStartDialogFn library, SIZE_T& whileOpen)
 {
     wchar_t text[84] = L"Tarsil";
     double size = 24;
@@ -298,7 +301,7 @@ void BenchPicture(const char* name, int repetitions, std::vector<Row>& rows)
 
 // ---- A verification session ----
 
-decltype(&RastStartDialog) g_library = nullptr;
+RastStartDialogFn g_library = nullptr;
 const DLGTEMPLATE* g_bareTemplate = nullptr;
 HMODULE g_bareModule = nullptr;
 std::vector<double> g_sessionFloor;
@@ -524,7 +527,8 @@ int main(int argc, char** argv)
     std::wstring engine;      // the engine the station runs, for the batch benchmarks
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::string(argv[i]) == "--iterations") {
-            iterations = std::atoi(argv[i + 1]);
+            long long parsed = 0;
+            iterations = ParseInteger(std::string_view(argv[i + 1]), 1, 1000000, parsed) ? static_cast<int>(parsed) : 0;
         } else if (std::string(argv[i]) == "--station-data") {
             const std::string path = argv[i + 1];
             stationData.assign(path.begin(), path.end());
@@ -546,12 +550,14 @@ int main(int argc, char** argv)
         std::vector<double> floorTimes;
         for (int i = -5; i < iterations; ++i) {
             Stopwatch libraryWatch;
-            HMODULE loaded = ::LoadLibraryW(L"TarsilDlg29.dll");
-            ::FreeLibrary(loaded);
+            {
+                const LoadedLibrary loadedOnce = LoadedLibrary::BesideProgram(L"TarsilDlg29.dll");
+            }
             const double libraryTime = libraryWatch.Seconds();
             Stopwatch floorWatch;
-            HMODULE empty = ::LoadLibraryW(L"empty_dll.dll");
-            ::FreeLibrary(empty);
+            {
+                const LoadedLibrary loadedOnce = LoadedLibrary::BesideProgram(L"empty_dll.dll");
+            }
             const double floorTime = floorWatch.Seconds();
             if (i >= 0) {
                 libraryTimes.push_back(libraryTime);
@@ -561,13 +567,15 @@ int main(int argc, char** argv)
         rows.push_back({"LoadLibrary + FreeLibrary", Summary::Of(libraryTimes), Summary::Of(floorTimes), "us", 1e6});
     }
 
-    HMODULE library = ::LoadLibraryW(L"TarsilDlg29.dll");
+    // The session decodes the page and encodes its training images through WIC.
+    const ComScope com;
+    const LoadedLibrary loaded = LoadedLibrary::BesideProgram(L"TarsilDlg29.dll");
+    HMODULE library = loaded.Module();
     if (library == nullptr) {
         std::fputs("TarsilDlg29.dll could not be loaded\n", stderr);
         return 1;
     }
-    const auto rastStartDialog =
-        reinterpret_cast<decltype(&RastStartDialog)>(reinterpret_cast<void*>(::GetProcAddress(library, "RastStartDialog")));
+    const auto rastStartDialog = loaded.Function<RastStartDialogFn>("RastStartDialog");
     HRSRC found = ::FindResourceW(library, MAKEINTRESOURCEW(102), MAKEINTRESOURCEW(5));
     const auto* dialogTemplate = static_cast<const DLGTEMPLATE*>(::LockResource(::LoadResource(library, found)));
 

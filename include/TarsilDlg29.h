@@ -127,6 +127,22 @@ TARSILDLG29_API int WINAPI RastStartDialog(HWND parentWindow, int kind, int mode
 /* Returns 1. */
 TARSILDLG29_API int WINAPI dummyfunction(void) TARSILDLG29_NOEXCEPT;
 
+/*
+ * The type of RastStartDialog, for a host that loads the library at run time:
+ *
+ *     HMODULE module = LoadLibraryExW(L"TarsilDlg29.dll", NULL, LOAD_LIBRARY_SEARCH_APPLICATION_DIR);
+ *     RastStartDialogFn start = (RastStartDialogFn)(void*)GetProcAddress(module, "RastStartDialog");
+ *
+ * (The cast through void* keeps GCC's -Wcast-function-type quiet.) In C++ the library's own
+ * function, which is noexcept, converts to it.
+ */
+typedef int(WINAPI* RastStartDialogFn)(HWND parentWindow, int kind, int mode, wchar_t* text, int length,
+                                       double* size, double* orientation, int confidence, int layer1Red,
+                                       int layer1Green, int layer1Blue, int backRed, int backGreen, int backBlue,
+                                       int layer2Red, int layer2Green, int layer2Blue, LayerDrawFn drawLayer1,
+                                       LayerDrawFn drawLayer2, int* reservedOut, int* trainOut, int* unchangedOut,
+                                       TextLookupFn lookup);
+
 #ifdef __cplusplus
 }
 #endif

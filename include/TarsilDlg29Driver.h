@@ -42,7 +42,7 @@ public:
     DialogDriver& operator=(const DialogDriver&) = delete;
 
     // A step that runs once.
-    DialogDriver& Do(std::function<void(DialogDriver&)> action);
+    DialogDriver& Do(const std::function<void(DialogDriver&)>& action);
     // A step that is retried on every tick until `condition` holds.
     DialogDriver& WaitUntil(std::function<bool(DialogDriver&)> condition);
 
@@ -128,7 +128,8 @@ inline DialogDriver::DialogDriver(DWORD timeLimitMs)
     : m_started(::GetTickCount())
     , m_timeLimit(timeLimitMs)
 {
-    s_active = this;
+    s_active = this; // before the hook and the timer can call it
+    // cppcheck-suppress useInitializationList
     m_hook = ::SetWindowsHookExW(WH_CBT, &DialogDriver::CbtHook, nullptr, ::GetCurrentThreadId());
     m_timer = ::SetTimer(nullptr, 0, USER_TIMER_MINIMUM, &DialogDriver::Tick);
 }
@@ -142,7 +143,7 @@ inline DialogDriver::~DialogDriver()
     }
 }
 
-inline DialogDriver& DialogDriver::Do(std::function<void(DialogDriver&)> action)
+inline DialogDriver& DialogDriver::Do(const std::function<void(DialogDriver&)>& action)
 {
     m_steps.push_back({[action](DialogDriver& driver) {
                            action(driver);

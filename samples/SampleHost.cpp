@@ -1,22 +1,32 @@
 // A host of TarsilDlg29.dll: shows the Word Verification dialog for one word, its picture
-// taken from a BMP file or rendered from the text, and prints what came back as JSON.
+// taken from an image file or rendered from the text, and prints what came back as JSON.
 // Run with --help for the options.
 
 #include <windows.h>
 
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
-#include <cwchar>
-#include <algorithm>
+#include <exception>
+#include <limits>
 #include <string>
 #include <vector>
 
-#include "GreyImage.h"
+#include <nlohmann/json.hpp>
+
+#include "ComScope.h"
+#include "ImageDecoder.h"
+#include "LoadedLibrary.h"
+#include "ParseNumber.h"
+#include "ShownPicture.h"
 #include "TarsilDlg29.h"
-#include "WindowShot.h"
+#include "UnattendedAnswer.h"
+#include "Utf8.h"
 #include "WordPicture.h"
 
 namespace {
+
+using json = nlohmann::ordered_json;
 
 const char kUsage[] =
     "usage: sample_host [options]\n"
@@ -26,7 +36,10 @@ const char kUsage[] =
     "Exits with 0 once the dialog was shown and ended, 1 when it was not shown (the library\n"
     "refused the call or could not show it) or the image cannot be read, 2 for bad options.\n"
     "\n"
-    "  --image FILE.bmp     the word's picture (default: the text, rendered in a large font)\n"
+    "  --image FILE         the word's picture: an image file that Windows Imaging Component\n"
+    "                       reads (PNG, BMP, TIFF, JPEG, GIF; the first frame), binarised at\n"
+    "                       its own threshold and fitted into the picture (default: the\n"
+    "                       text, rendered in a large font)\n"
     "  --text WORD          the recognised text (default: Tarsil)\n"
     "  --length N           the most characters the word may have, 0 to 83 (default: 40)\n"
     "  --size X             the word's size (default: 24)\n"
@@ -34,7 +47,7 @@ const char kUsage[] =
     "  --confidence N       the recogniser's confidence (default: 87)\n"
     "  --kind N             2 or 3 hide the \"Train ICR?\" choice (default: 0)\n"
     "  --mode N             0, 1 or 2: which texts label the buttons (default: 0)\n"
-    "  --uncertain LIST     characters the recogniser is unsure of, as indices from 0,\n"
+    "  --uncertain LIST     characters the recogniser is unsure of, as indices from 0 to 82,\n"
     "                       comma-separated; drawn in red (default: 2). For an image file\n"
     "                       the characters are taken to share the ink's width evenly.\n"
     "  --lang en|de         the dialog's texts from this host, in English or German\n"
@@ -59,19 +72,25 @@ struct Options {
     bool help = false;
 };
 
+bool ParseInt(const wchar_t* text, int least, int most, int& value)
+{
+    long long parsed = 0;
+    if (!ParseInteger(std::wstring_view(text), least, most, parsed)) {
+        return false;
+    }
+    value = static_cast<int>(parsed);
+    return true;
+}
+
 bool ParseInt(const wchar_t* text, int& value)
 {
-    wchar_t* end = nullptr;
-    const long parsed = std::wcstol(text, &end, 10);
-    value = static_cast<int>(parsed);
-    return end != text && *end == L'\0';
+    return ParseInt(text, std::numeric_limits<int>::min(), std::numeric_limits<int>::max(), value);
 }
 
 bool ParseDouble(const wchar_t* text, double& value)
 {
-    wchar_t* end = nullptr;
-    value = std::wcstod(text, &end);
-    return end != text && *end == L'\0';
+    return ParseDecimal(std::wstring_view(text), std::numeric_limits<double>::lowest(),
+                        std::numeric_limits<double>::max(), value);
 }
 
 bool ParseList(const std::wstring& text, std::vector<int>& values)
@@ -81,7 +100,7 @@ bool ParseList(const std::wstring& text, std::vector<int>& values)
     while (start <= text.size()) {
         const size_t comma = std::min(text.find(L',', start), text.size());
         int value = 0;
-        if (!ParseInt(text.substr(start, comma - start).c_str(), value)) {
+        if (!ParseInt(text.substr(start, comma - start).c_str(), 0, TARSIL_MAX_LENGTH - 1, value)) {
             return false;
         }
         values.push_back(value);
@@ -108,7 +127,7 @@ bool ParseOptions(int argc, wchar_t** argv, Options& options)
         } else if (arg == L"--text") {
             options.text = value;
         } else if (arg == L"--length") {
-            valid = ParseInt(value, options.length) && options.length >= 0 && options.length <= TARSIL_MAX_LENGTH;
+            valid = ParseInt(value, 0, TARSIL_MAX_LENGTH, options.length);
         } else if (arg == L"--size") {
             valid = ParseDouble(value, options.size);
         } else if (arg == L"--orientation") {
@@ -126,7 +145,7 @@ bool ParseOptions(int argc, wchar_t** argv, Options& options)
             valid = options.lang == L"en" || options.lang == L"de";
         } else if (arg == L"--press") {
             options.press = value;
-            valid = options.press == L"ok" || options.press == L"ignore" || options.press == L"cancel";
+            valid = UnattendedAnswer::IsAnswer(options.press);
         } else if (arg == L"--screenshot") {
             options.screenshot = value;
         } else {
@@ -137,40 +156,6 @@ bool ParseOptions(int argc, wchar_t** argv, Options& options)
         }
     }
     return true;
-}
-
-// ---- Unattended runs: find the dialog, photograph it, press a button ----
-
-Options g_options;
-HWND g_dialog = nullptr;
-bool g_done = false;
-
-LRESULT CALLBACK WatchForDialog(int code, WPARAM wParam, LPARAM lParam)
-{
-    if (code == HCBT_CREATEWND && g_dialog == nullptr) {
-        wchar_t className[16] = {};
-        ::GetClassNameW(reinterpret_cast<HWND>(wParam), className, 16);
-        if (std::wstring(className) == L"#32770") {
-            g_dialog = reinterpret_cast<HWND>(wParam);
-        }
-    }
-    return ::CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-void CALLBACK ActOnDialog(HWND, UINT, UINT_PTR, DWORD)
-{
-    // Timer messages arrive only once nothing else is waiting, so the dialog is painted.
-    if (g_done || g_dialog == nullptr || !::IsWindowVisible(g_dialog)) {
-        return;
-    }
-    g_done = true;
-    if (!g_options.screenshot.empty() && !SaveScreenshot(g_dialog, g_options.screenshot)) {
-        std::fwprintf(stderr, L"could not write %ls\n", g_options.screenshot.c_str());
-    }
-    const int button = g_options.press == L"ok" ? IDOK : g_options.press == L"ignore" ? 1009 : IDCANCEL;
-    if (!g_options.press.empty()) {
-        ::PostMessageW(::GetDlgItem(g_dialog, button), BM_CLICK, 0, 0);
-    }
 }
 
 // ---- The host's texts ----
@@ -203,144 +188,157 @@ const HostText kTexts[] = {
     {1073, L"Word Verification (review)", L"Wortpr\u00fcfung (Nachkontrolle)"},
 };
 
-const wchar_t* WINAPI LookupHostText(int id)
+bool g_german = false;
+
+const wchar_t* WINAPI LookupHostText(int id) noexcept
 {
     for (const HostText& text : kTexts) {
         if (text.id == id) {
-            return g_options.lang == L"de" ? text.german : text.english;
+            return g_german ? text.german : text.english;
         }
     }
     return nullptr;
 }
 
-// ---- The word ----
+// ---- The outcome as JSON ----
 
-WordPicture g_picture;
-
-void DrawRuns(const std::vector<WordPicture::Run>& runs, RunFn run)
+// A whole number as an integer ("24", not "24.0"); JSON has no infinities or NaN, which the
+// library writes as null.
+json JsonNumber(double value)
 {
-    for (const WordPicture::Run& r : runs) {
-        run(r.xFrom, r.xTo, r.y);
+    if (std::isfinite(value) && value == std::trunc(value) && std::fabs(value) < 9007199254740992.0) {
+        return json(static_cast<std::int64_t>(value));
     }
+    return json(value);
 }
 
-void WINAPI DrawInk(int, int, RunFn run)
+// One line, with a blank after each colon and comma, non-ASCII escaped.
+std::string JsonLine(const json& fields)
 {
-    DrawRuns(g_picture.Ink(), run);
-}
-
-void WINAPI DrawUncertain(int, int, RunFn run)
-{
-    DrawRuns(g_picture.Uncertain(), run);
-}
-
-// JSON has no infinities or NaN: those are written as null.
-std::string JsonNumber(double value)
-{
-    if (!std::isfinite(value)) {
-        return "null";
+    std::string line = "{";
+    for (const auto& field : fields.items()) {
+        line += (line.size() > 1 ? ", " : "") + json(field.key()).dump() + ": " + field.value().dump(-1, ' ', true);
     }
-    char text[32];
-    std::snprintf(text, sizeof text, "%.17g", value);
-    return text;
+    return line + "}\n";
 }
 
-std::string JsonString(const wchar_t* text)
+// False when the console cannot take the text.
+bool Print(std::FILE* stream, const std::string& text)
 {
-    std::string out = "\"";
-    for (; *text != L'\0'; ++text) {
-        const wchar_t c = *text;
-        if (c == L'"' || c == L'\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c >= 0x20 && c < 0x7F) {
-            out += static_cast<char>(c);
-        } else {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(c));
-            out += escaped;
+    return std::fwrite(text.data(), 1, text.size(), stream) == text.size() && std::fflush(stream) == 0;
+}
+
+// Reads the word's picture; 0, or the exit status when it cannot.
+int MakePicture(const Options& options, WordPicture& picture)
+{
+    GreyImage image;
+    std::vector<int> characterEdges;
+    if (options.image.empty()) {
+        image = WordPicture::RenderWord(options.text, characterEdges);
+    } else {
+        ImageDecoder file;
+        std::string error;
+        double dpi = 0;
+        if (!file.Open(options.image, error) || !file.ReadFrame(0, image, dpi, error)) {
+            Print(stderr, "cannot read " + WideToUtf8(options.image) + ": " + error + "\n");
+            return 1;
+        }
+        characterEdges = WordPicture::EvenCharacterEdges(image, static_cast<int>(options.text.size()));
+    }
+    picture = WordPicture::FromImage(image, characterEdges, options.uncertain);
+    return 0;
+}
+
+int Run(int argc, wchar_t** argv)
+{
+    Options options;
+    if (!ParseOptions(argc, argv, options)) {
+        Print(stderr, kUsage);
+        return 2;
+    }
+    if (options.help) {
+        Print(stdout, kUsage);
+        return 0;
+    }
+    if (options.text.size() > static_cast<size_t>(options.length)) {
+        Print(stderr, "the text is longer than --length\n");
+        return 2;
+    }
+    g_german = options.lang == L"de";
+
+    // COM once for the thread: the image is read, and the screenshot written, through
+    // Windows Imaging Component.
+    const ComScope com;
+    WordPicture picture;
+    if (const int status = MakePicture(options, picture); status != 0) {
+        return status;
+    }
+    const LoadedLibrary library = LoadedLibrary::BesideProgram(L"TarsilDlg29.dll");
+    const auto rastStartDialog = library.Function<RastStartDialogFn>("RastStartDialog");
+    if (rastStartDialog == nullptr) {
+        Print(stderr, "TarsilDlg29.dll could not be loaded from the program's folder\n");
+        return 1;
+    }
+
+    wchar_t text[TARSIL_MAX_LENGTH + 1] = {};
+    options.text.copy(text, options.text.size());
+    double size = options.size;
+    double orientation = options.orientation;
+    int reserved = 0;
+    int train = 0;
+    int unchanged = 0;
+    const TextLookupFn lookup = options.lang.empty() ? nullptr : &LookupHostText;
+    int result = TARSIL_RESULT_CANCEL;
+    DWORD error = ERROR_SUCCESS;
+    bool shown = false;
+    {
+        // Also tells whether the call showed the dialog at all.
+        const UnattendedAnswer unattended(options.press, options.screenshot);
+        const ShownPicture onShow(picture);
+        result = rastStartDialog(nullptr, options.kind, options.mode, text, options.length, &size, &orientation,
+                                 options.confidence, 0, 0, 0, 255, 255, 255, 220, 0, 0, &ShownPicture::DrawInk,
+                                 &ShownPicture::DrawUncertainInk, &reserved, &train, &unchanged, lookup);
+        error = ::GetLastError();
+        shown = unattended.DialogsOpened() > 0;
+        if (unattended.ScreenshotFailed()) {
+            Print(stderr, "could not write " + WideToUtf8(options.screenshot) + "\n");
         }
     }
-    return out + "\"";
+
+    const bool ok = result == TARSIL_RESULT_OK;
+    json outcome;
+    outcome["result"] = result;
+    outcome["text"] = WideToUtf8(text);
+    outcome["changed"] = ok && unchanged == 0;
+    outcome["size"] = JsonNumber(size);
+    outcome["orientation"] = JsonNumber(orientation);
+    outcome["train"] = ok ? json(train) : json(nullptr);
+    if (!Print(stdout, JsonLine(outcome))) {
+        return 1;
+    }
+    if (result == TARSIL_RESULT_CANCEL && error != ERROR_SUCCESS) {
+        Print(stderr, "the library refused the call or could not show the dialog (error " + std::to_string(error) +
+                          ")\n");
+        return 1;
+    }
+    if (!shown) {
+        Print(stderr, "the call returned without showing the dialog\n");
+        return 1;
+    }
+    return 0;
 }
 
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
-    if (!ParseOptions(argc, argv, g_options)) {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
-    if (g_options.help) {
-        std::fputs(kUsage, stdout);
-        return 0;
-    }
-    if (g_options.text.size() > static_cast<size_t>(g_options.length)) {
-        std::fputs("the text is longer than --length\n", stderr);
-        return 2;
-    }
-
-    GreyImage image;
-    std::vector<int> characterEdges;
-    if (g_options.image.empty()) {
-        image = WordPicture::RenderWord(g_options.text, characterEdges);
-    } else {
-        std::string error;
-        if (!ReadBmp(g_options.image, image, error)) {
-            std::fprintf(stderr, "cannot read %ls: %s\n", g_options.image.c_str(), error.c_str());
-            return 1;
-        }
-        characterEdges = WordPicture::EvenCharacterEdges(image, static_cast<int>(g_options.text.size()));
-    }
-    g_picture = WordPicture::FromImage(image, characterEdges, g_options.uncertain);
-
-    HMODULE library = ::LoadLibraryW(L"TarsilDlg29.dll");
-    if (library == nullptr) {
-        std::fputs("TarsilDlg29.dll could not be loaded\n", stderr);
+    try {
+        return Run(argc, argv);
+    } catch (const std::exception& fault) {
+        static_cast<void>(std::fprintf(stderr, "sample host: %s\n", fault.what()));
+        return 1;
+    } catch (...) {
+        static_cast<void>(std::fputs("sample host: unexpected failure\n", stderr));
         return 1;
     }
-    using RastStartDialogFn = decltype(&RastStartDialog);
-    const auto rastStartDialog = reinterpret_cast<RastStartDialogFn>(
-        reinterpret_cast<void*>(::GetProcAddress(library, "RastStartDialog")));
-
-    // The hook also tells whether the call showed the dialog at all.
-    HHOOK hook = ::SetWindowsHookExW(WH_CBT, &WatchForDialog, nullptr, ::GetCurrentThreadId());
-    UINT_PTR timer = 0;
-    if (!g_options.press.empty() || !g_options.screenshot.empty()) {
-        timer = ::SetTimer(nullptr, 0, 50, &ActOnDialog);
-    }
-
-    wchar_t text[TARSIL_MAX_LENGTH + 1] = {};
-    g_options.text.copy(text, g_options.text.size());
-    double size = g_options.size;
-    double orientation = g_options.orientation;
-    int reserved = 0;
-    int train = 0;
-    int unchanged = 0;
-    const TextLookupFn lookup = g_options.lang.empty() ? nullptr : &LookupHostText;
-    const int result = rastStartDialog(nullptr, g_options.kind, g_options.mode, text, g_options.length, &size,
-                                       &orientation, g_options.confidence, 0, 0, 0, 255, 255, 255, 220, 0, 0,
-                                       &DrawInk, &DrawUncertain, &reserved, &train, &unchanged, lookup);
-    const DWORD error = ::GetLastError();
-
-    if (timer != 0) {
-        ::KillTimer(nullptr, timer);
-    }
-    ::UnhookWindowsHookEx(hook);
-
-    const bool ok = result == TARSIL_RESULT_OK;
-    std::printf("{\"result\": %d, \"text\": %s, \"changed\": %s, \"size\": %s, \"orientation\": %s, \"train\": %s}\n",
-                result, JsonString(text).c_str(), ok && !unchanged ? "true" : "false", JsonNumber(size).c_str(),
-                JsonNumber(orientation).c_str(), ok ? std::to_string(train).c_str() : "null");
-    ::FreeLibrary(library);
-    if (result == TARSIL_RESULT_CANCEL && error != ERROR_SUCCESS) {
-        std::fprintf(stderr, "the library refused the call or could not show the dialog (error %lu)\n", error);
-        return 1;
-    }
-    if (g_dialog == nullptr) {
-        std::fputs("the call returned without showing the dialog\n", stderr);
-        return 1;
-    }
-    return 0;
 }

@@ -4,27 +4,22 @@
 
 #include <shlwapi.h>
 #include <wincodec.h>
+#include <wrl/client.h>
 
 #include <algorithm>
 #include <map>
 #include <set>
 #include <tuple>
 
-#include "ComScope.h"
 #include "InputError.h"
 #include "OcrFormat.h"
 #include "PageImage.h"
-#include "Released.h"
+#include "PathName.h"
 #include "Utf8.h"
 
 namespace {
 
-std::wstring FullPath(const std::wstring& path)
-{
-    wchar_t full[MAX_PATH * 4];
-    const DWORD length = ::GetFullPathNameW(path.c_str(), MAX_PATH * 4, full, nullptr);
-    return length > 0 && length < MAX_PATH * 4 ? std::wstring(full, length) : path;
-}
+using Microsoft::WRL::ComPtr;
 
 std::wstring Lower(std::wstring text)
 {
@@ -36,28 +31,22 @@ std::wstring Lower(std::wstring text)
 std::set<std::wstring> ImageExtensions()
 {
     std::set<std::wstring> extensions;
-    const ComScope com;
-    Released<IWICImagingFactory> factory;
-    Released<IEnumUnknown> decoders;
-    if (FAILED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory,
-                                  reinterpret_cast<void**>(&factory.pointer))) ||
-        FAILED(factory.pointer->CreateComponentEnumerator(WICDecoder, WICComponentEnumerateDefault,
-                                                          &decoders.pointer))) {
+    ComPtr<IWICImagingFactory> factory;
+    ComPtr<IEnumUnknown> decoders;
+    if (FAILED(::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&factory))) ||
+        FAILED(factory->CreateComponentEnumerator(WICDecoder, WICComponentEnumerateDefault, &decoders))) {
         return extensions;
     }
-    IUnknown* next = nullptr;
+    ComPtr<IUnknown> component;
     ULONG fetched = 0;
-    while (decoders.pointer->Next(1, &next, &fetched) == S_OK) {
-        Released<IUnknown> component;
-        component.pointer = next;
-        Released<IWICBitmapCodecInfo> info;
+    while (decoders->Next(1, component.ReleaseAndGetAddressOf(), &fetched) == S_OK) {
+        ComPtr<IWICBitmapCodecInfo> info;
         UINT length = 0;
-        if (FAILED(component.pointer->QueryInterface(IID_IWICBitmapCodecInfo, reinterpret_cast<void**>(&info.pointer))) ||
-            FAILED(info.pointer->GetFileExtensions(0, nullptr, &length)) || length == 0) {
+        if (FAILED(component.As(&info)) || FAILED(info->GetFileExtensions(0, nullptr, &length)) || length == 0) {
             continue;
         }
         std::wstring list(length, L'\0');
-        if (FAILED(info.pointer->GetFileExtensions(length, &list[0], &length))) {
+        if (FAILED(info->GetFileExtensions(length, &list[0], &length))) {
             continue;
         }
         list.resize(wcslen(list.c_str()));
@@ -92,8 +81,10 @@ std::vector<std::wstring> FolderImages(const std::wstring& folder, const std::se
     std::sort(names.begin(), names.end(),
               [](const std::wstring& a, const std::wstring& b) { return ::StrCmpLogicalW(a.c_str(), b.c_str()) < 0; });
     std::vector<std::wstring> paths;
+    paths.reserve(names.size());
     for (const std::wstring& name : names) {
-        paths.push_back(folder + L"\\" + name);
+        paths.push_back(folder + L"\\");
+        paths.back() += name;
     }
     return paths;
 }
@@ -167,7 +158,7 @@ void AddPages(BatchPlan& plan, const std::wstring& image, const std::wstring& ts
         page.ocr = ocr;
         page.ocrPage = static_cast<int>(frame) + 1;
         wchar_t number[16];
-        swprintf(number, 16, L"%04u-", static_cast<unsigned>(plan.pages.size() + 1));
+        static_cast<void>(swprintf(number, 16, L"%04u-", static_cast<unsigned>(plan.pages.size() + 1)));
         page.stem = number + BaseName(image) + (sizes.size() > 1 ? L"-frame" + std::to_wstring(frame + 1) : L"");
         plan.pages.push_back(page);
     }
@@ -184,7 +175,7 @@ BatchPlan BatchPlan::Make(const StationOptions& options)
 {
     BatchPlan plan;
     if (options.OnePageForm()) {
-        const std::wstring image = FullPath(options.image);
+        const std::wstring image = PathName::Full(options.image);
         plan.inputs = {image};
         // --ocr stands for whichever of the others its content is.
         std::wstring tsv = options.tsv;
@@ -201,14 +192,14 @@ BatchPlan BatchPlan::Make(const StationOptions& options)
         if (!xml.empty() && (!tsv.empty() || !hocr.empty())) {
             throw InputError(xml, "an ALTO or PAGE document is read alone, without --tsv or --hocr");
         }
-        AddPages(plan, image, tsv.empty() ? L"" : FullPath(tsv), hocr.empty() ? L"" : FullPath(hocr),
-                 xml.empty() ? L"" : FullPath(xml));
+        AddPages(plan, image, tsv.empty() ? L"" : PathName::Full(tsv), hocr.empty() ? L"" : PathName::Full(hocr),
+                 xml.empty() ? L"" : PathName::Full(xml));
         return plan;
     }
     const std::set<std::wstring> extensions = ImageExtensions();
     std::vector<std::wstring> images;
     for (const std::wstring& input : options.inputs) {
-        const std::wstring path = FullPath(input);
+        const std::wstring path = PathName::Full(input);
         plan.inputs.push_back(path);
         const DWORD attributes = ::GetFileAttributesW(path.c_str());
         if (attributes == INVALID_FILE_ATTRIBUTES) {

@@ -7,24 +7,35 @@
 #include <exception>
 #include <string>
 
+#include "ComScope.h"
 #include "InputError.h"
+#include "LoadedLibrary.h"
 #include "StationOptions.h"
+#include "TarsilDlg29.h"
 #include "VerificationSession.h"
 
 namespace {
 
-void PrintLine(const std::string& line)
+// A console that cannot take the text leaves nothing more to do: the session's files are
+// its record.
+void Print(std::FILE* stream, const std::string& text)
 {
-    std::fwrite(line.data(), 1, line.size(), stdout);
-    std::fputc('\n', stdout);
-    std::fflush(stdout);
+    static_cast<void>(std::fwrite(text.data(), 1, text.size(), stream));
+    static_cast<void>(std::fflush(stream));
 }
 
-void PrintError(const std::string& message)
+void PrintLine(const std::string& line)
 {
-    const std::string line = "tarsil_verify: " + message + "\n";
-    std::fwrite(line.data(), 1, line.size(), stderr);
-    std::fflush(stderr);
+    Print(stdout, line + "\n");
+}
+
+// Allocates nothing: it also reports a failure to allocate.
+void PrintError(const char* message)
+{
+    static_cast<void>(std::fputs("tarsil_verify: ", stderr));
+    static_cast<void>(std::fputs(message, stderr));
+    static_cast<void>(std::fputs("\n", stderr));
+    static_cast<void>(std::fflush(stderr));
 }
 
 } // namespace
@@ -36,22 +47,25 @@ int wmain(int argc, wchar_t** argv)
         StationOptions options;
         std::string error;
         if (!options.Parse(argc, argv, error)) {
-            PrintError(error);
-            std::fputs(StationOptions::Usage(), stderr);
+            PrintError(error.c_str());
+            Print(stderr, StationOptions::Usage());
             return 2;
         }
         if (options.help) {
-            std::fputs(StationOptions::Usage(), stdout);
+            Print(stdout, StationOptions::Usage());
             return 0;
         }
-        HMODULE library = ::LoadLibraryW(L"TarsilDlg29.dll");
-        const auto dialog = library == nullptr ? nullptr
-                                               : reinterpret_cast<VerificationSession::DialogFn>(reinterpret_cast<void*>(
-                                                     ::GetProcAddress(library, "RastStartDialog")));
+        const LoadedLibrary library = LoadedLibrary::BesideProgram(L"TarsilDlg29.dll");
+        const auto dialog = library.Function<RastStartDialogFn>("RastStartDialog");
         if (dialog == nullptr) {
-            PrintError("TarsilDlg29.dll could not be loaded (error " + std::to_string(::GetLastError()) + ")");
+            const DWORD reason = library.Module() == nullptr ? library.LoadError() : ::GetLastError();
+            PrintError(("TarsilDlg29.dll could not be loaded from the program's folder (error " +
+                        std::to_string(reason) + ")").c_str());
             return 1;
         }
+        // COM once for the thread: the page is decoded and the training images encoded by
+        // Windows Imaging Component.
+        const ComScope com;
         VerificationSession session(options, dialog, &PrintLine);
         session.Prepare();
         session.Run();

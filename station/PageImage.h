@@ -4,13 +4,15 @@
 
 #include "GreyImage.h"
 
-// The scanned page, decoded by the platform's own codecs (Windows Imaging Component: PNG,
-// TIFF, JPEG, BMP, GIF and whatever else is installed), as grey levels.
+// A scanned page, decoded by the platform's own codecs (Windows Imaging Component: PNG,
+// TIFF, JPEG, BMP, GIF and whatever else is installed), as grey levels: one frame of the
+// file, of at most ImageDecoder::kMostPixels pixels.
 class PageImage {
 public:
     static constexpr double kDefaultDpi = 300.0;
 
-    // Decodes one frame of the file (from 0); throws InputError when it cannot.
+    // Decodes one frame of the file (from 0); throws InputError when it cannot. COM must be
+    // initialised on the calling thread.
     static PageImage Read(const std::wstring& path, unsigned frame = 0);
     // How many frames (pages) the file holds; throws InputError when it is not an image.
     static unsigned FrameCount(const std::wstring& path);

@@ -57,7 +57,7 @@ PageOutputs::PageOutputs(std::wstring folder, bool onePageForm)
 std::wstring PageOutputs::WordFileName(const std::string& pageName, int index)
 {
     wchar_t number[16];
-    std::swprintf(number, sizeof number / sizeof number[0], L"%04d", index);
+    static_cast<void>(std::swprintf(number, sizeof number / sizeof number[0], L"%04d", index));
     return pageName.empty() ? std::wstring(number) : Wide(pageName) + L"-" + number;
 }
 

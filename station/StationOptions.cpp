@@ -1,6 +1,7 @@
 #include "StationOptions.h"
 
 #include "ParseNumber.h"
+#include "UnattendedAnswer.h"
 #include "Utf8.h"
 
 const char* StationOptions::Usage()
@@ -11,6 +12,8 @@ const char* StationOptions::Usage()
            "Shows the Word Verification dialog for each word of a scanned page that the\n"
            "recogniser (Tesseract) is unsure of, in reading order, and writes what the\n"
            "operator confirmed and corrected.\n"
+           "\n"
+           "Every frame, in either form, may hold at most 200,000,000 pixels.\n"
            "\n"
            "A batch: each INPUT is a page image, a multi-page image (every frame is a page)\n"
            "or a folder (its images in natural name order, page2 before page10), verified\n"
@@ -28,8 +31,10 @@ const char* StationOptions::Usage()
            "\n"
            "The one-page form:\n"
            "  --image FILE       the page: PNG, TIFF, JPEG, BMP, GIF (whatever Windows\n"
-           "                     Imaging Component reads); its DPI turns pixels into points\n"
-           "                     (300 when the file states none that is plausible)\n"
+           "                     Imaging Component reads); of a file with several frames (a\n"
+           "                     multi-page TIFF) each frame the recogniser's output names is\n"
+           "                     a page. Its DPI turns pixels into points (300 when the file\n"
+           "                     states none that is plausible)\n"
            "  --ocr FILE         the recogniser's output, whichever format its content is:\n"
            "                     Tesseract's TSV or hOCR, ALTO (v2, v3, v4) or PAGE XML\n"
            "                     (2013, 2019)\n"
@@ -37,11 +42,13 @@ const char* StationOptions::Usage()
            "  --hocr FILE        Tesseract's hOCR with character boxes\n"
            "                     (tesseract PAGE OUT -c hocr_char_boxes=1 hocr): marks the\n"
            "                     uncertain characters and gives each line's size and angle\n"
-           "  --below N          show only the words whose confidence is below N (default 90)\n"
+           "  --below N          show only the words whose confidence is below N, 0 to 101\n"
+           "                     (default 90; 101 shows every word)\n"
            "  --char-below N     characters below N are drawn in red (default 90)\n"
            "  --out DIR          where the results go (default: IMAGE.verified next to the\n"
            "                     image, or INPUT.verified next to the first input); one\n"
-           "                     station at a time may use it\n"
+           "                     station at a time may use it; an input that the session\n"
+           "                     would overwrite there is refused\n"
            "  --restart          forget the answers of an earlier session in DIR\n"
            "  --press ok|ignore|cancel  answer every dialog by itself once it has painted\n"
            "  --answers FILE     UTF-8 lines \"recognised<TAB>typed\": a dialog showing the\n"
@@ -54,8 +61,9 @@ const char* StationOptions::Usage()
            "box: the session stops, keeping every answer so far; a later run with the same\n"
            "inputs shows only the words not yet answered.\n"
            "\n"
-           "Written in DIR, each file replaced whole (the journal after every answer, the\n"
-           "others at the end of each page and of each run):\n"
+           "Written in DIR, each file replaced whole (a temporary file, flushed to the disk,\n"
+           "then renamed over the old one): only the journal after every answer, the others\n"
+           "at the end of each page and of each run:\n"
            "  verified.tsv   the input TSV, each verified word's text replaced by the\n"
            "                 operator's and its conf set to 100 (with a TSV only)\n"
            "  verified.hocr, verified.xml  the input hOCR, ALTO or PAGE document with only\n"
@@ -70,10 +78,13 @@ const char* StationOptions::Usage()
            "the training pairs train/NNNN-NAME-WWWW.png and .gt.txt, text.txt every\n"
            "page's text in order, and ocr/ the engine's output for the pages it read.\n"
            "A later run with inputs whose content changed is refused; --restart starts over.\n"
+           "Every file that can be named then is tried before the first dialog. A file\n"
+           "another program holds for a moment (an indexer, a sync client, antivirus) is\n"
+           "waited for, up to two seconds.\n"
            "\n"
            "Exit status: 0 when the session ran (finished or cancelled), 2 for bad input\n"
-           "(also: no engine to be found, the output folder in use by another station),\n"
-           "1 when the dialog could not be shown.\n";
+           "(also: no engine to be found, the output folder in use by another station;\n"
+           "nothing written), 1 when the dialog could not be shown.\n";
 }
 
 bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& error)
@@ -118,8 +129,8 @@ bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& er
         const wchar_t* value = argv[++i];
         if (text != nullptr) {
             *text = value;
-        } else if (number != nullptr && !ParseDecimal(std::wstring_view(value), -1e6, 1e6, *number)) {
-            error = WideToUtf8(option) + " needs a number, not \"" + WideToUtf8(value) + "\"";
+        } else if (number != nullptr && !ParseDecimal(std::wstring_view(value), 0, 101, *number)) {
+            error = WideToUtf8(option) + " needs a number from 0 to 101, not \"" + WideToUtf8(value) + "\"";
             return false;
         } else if (count != nullptr) {
             if (!ParseInteger(std::wstring_view(value), 1, 100000, whole)) {
@@ -138,7 +149,7 @@ bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& er
         error = "no input: give page images or folders, or --image";
     } else if (inputs.empty() && ocr.empty() && tsv.empty() && hocr.empty()) {
         error = "--ocr, --tsv or --hocr is missing: the station needs the recogniser's output";
-    } else if (!press.empty() && press != L"ok" && press != L"ignore" && press != L"cancel") {
+    } else if (!press.empty() && !UnattendedAnswer::IsAnswer(press)) {
         error = "--press takes ok, ignore or cancel";
     } else if (!psm.empty() && !ParseInteger(std::wstring_view(psm), 0, 13, whole)) {
         error = "--psm takes a page segmentation mode from 0 to 13";

@@ -1,9 +1,6 @@
 #include "TsvDocument.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cmath>
-#include <cstdlib>
 
 #include "AtomicFile.h"
 #include "InputError.h"
@@ -31,24 +28,6 @@ std::vector<std::string> SplitTabs(const std::string& line)
     }
 }
 
-bool ParseWhole(const std::string& text, long& value)
-{
-    if (text.empty()) {
-        return false;
-    }
-    char* end = nullptr;
-    errno = 0;
-    value = std::strtol(text.c_str(), &end, 10);
-    return *end == '\0' && errno == 0 && value >= -1000000000L && value <= 1000000000L;
-}
-
-// Tesseract's confidence: 0 to 100, or -1 for a row that is not a word. Read in time
-// proportional to its length (the C runtime's strtod takes time that grows with its square
-// under Wine: a minute for a million digits).
-bool ParseConfidence(const std::string& text, double& value)
-{
-    return ParseDecimal(text, -1, 100, value);
-}
 
 } // namespace
 
@@ -107,16 +86,18 @@ TsvDocument TsvDocument::Parse(const std::string& content, const std::wstring& p
             throw InputError(path, lineNumber,
                              "has " + std::to_string(fields.size()) + " columns, expected " + std::to_string(kColumns));
         }
-        long numbers[10] = {};
+        long long numbers[10] = {};
         for (size_t column = 0; column < 10; ++column) {
-            if (!ParseWhole(fields[column], numbers[column])) {
+            // Negative sizes are read, and skipped later as empty boxes.
+            if (!ParseInteger(fields[column], -Box::kMaxCoordinate, Box::kMaxCoordinate, numbers[column])) {
                 throw InputError(path, lineNumber,
-                                 std::string("column ") + kColumnNames[column] + " is not a whole number: \"" +
-                                     fields[column] + "\"");
+                                 std::string("column ") + kColumnNames[column] + " is not a whole number from -" +
+                                     std::to_string(Box::kMaxCoordinate) + " to " +
+                                     std::to_string(Box::kMaxCoordinate) + ": \"" + fields[column] + "\"");
             }
         }
         double confidence = 0;
-        if (!ParseConfidence(fields[10], confidence)) {
+        if (!ParseDecimal(fields[10], -1, 100, confidence)) {
             throw InputError(path, lineNumber, "column conf is not a number from -1 to 100: \"" + fields[10] + "\"");
         }
         const int page = static_cast<int>(numbers[1]);
@@ -139,7 +120,6 @@ TsvDocument TsvDocument::Parse(const std::string& content, const std::wstring& p
         word.block = static_cast<int>(numbers[2]);
         word.paragraph = static_cast<int>(numbers[3]);
         word.textLine = static_cast<int>(numbers[4]);
-        word.word = static_cast<int>(numbers[5]);
         word.box = {static_cast<int>(numbers[6]), static_cast<int>(numbers[7]), static_cast<int>(numbers[8]),
                     static_cast<int>(numbers[9])};
         word.confidence = confidence;

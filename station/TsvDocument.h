@@ -17,7 +17,6 @@ public:
         int block = 0;
         int paragraph = 0;
         int textLine = 0;
-        int word = 0;
         Box box;
         double confidence = 0;
         std::string text; // UTF-8, exactly as in the file

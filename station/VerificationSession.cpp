@@ -7,47 +7,29 @@
 #include <cstdio>
 #include <cwchar>
 #include <map>
+#include <optional>
 
 #include "AtomicFile.h"
+#include "FileHandle.h"
 #include "InputError.h"
+#include "OutputClash.h"
 #include "PageWorker.h"
+#include "PathName.h"
 #include "Sha256.h"
-#include "TarsilDlg29Driver.h"
+#include "ShownPicture.h"
+#include "UnattendedAnswer.h"
 #include "Utf8.h"
-#include "WindowShot.h"
 #include "WordImage.h"
 
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-// The word on show: the layer painters and the text lookup are plain function pointers,
-// and the library serves one call at a time, so the word lives here during its call.
-const WordPicture* g_shownPicture = nullptr;
+// The caption of the dialog on show: the text lookup is a plain function pointer, and the
+// library serves one call at a time, so the caption lives here during its call.
 const wchar_t* g_shownCaption = nullptr;
 
-void DrawRuns(const std::vector<WordPicture::Run>& runs, RunFn run)
-{
-    for (const WordPicture::Run& r : runs) {
-        run(r.xFrom, r.xTo, r.y);
-    }
-}
-
-void WINAPI DrawInk(int, int, RunFn run)
-{
-    if (g_shownPicture != nullptr) {
-        DrawRuns(g_shownPicture->Ink(), run);
-    }
-}
-
-void WINAPI DrawUncertainInk(int, int, RunFn run)
-{
-    if (g_shownPicture != nullptr) {
-        DrawRuns(g_shownPicture->Uncertain(), run);
-    }
-}
-
-const wchar_t* WINAPI LookupText(int id)
+const wchar_t* WINAPI LookupText(int id) noexcept
 {
     return id == TARSIL_TEXT_CAPTION ? g_shownCaption : nullptr; // the library's own texts for the rest
 }
@@ -56,9 +38,7 @@ bool SamePath(const std::string& a, const std::string& b)
 {
     std::wstring wideA;
     std::wstring wideB;
-    Utf8ToWide(a, wideA);
-    Utf8ToWide(b, wideB);
-    return ::CompareStringOrdinal(wideA.c_str(), -1, wideB.c_str(), -1, TRUE) == CSTR_EQUAL;
+    return Utf8ToWide(a, wideA) && Utf8ToWide(b, wideB) && PathName::Same(wideA, wideB);
 }
 
 std::wstring Wide(const std::string& utf8)
@@ -132,6 +112,14 @@ void CheckUnchanged(const JournalFile& earlier, const JournalFile& now, const st
     }
 }
 
+// Removes the folders a failed start made, the innermost first; only empty ones go.
+void RemoveFolders(const std::vector<std::wstring>& made)
+{
+    for (auto folder = made.rbegin(); folder != made.rend(); ++folder) {
+        ::RemoveDirectoryW(folder->c_str());
+    }
+}
+
 } // namespace
 
 VerificationSession::VerificationSession(StationOptions options, DialogFn dialog, PrintFn print)
@@ -185,6 +173,7 @@ void VerificationSession::Prepare()
 
     m_folder = m_options.OutputFolder();
     m_outputs = std::make_unique<PageOutputs>(m_folder, m_options.OnePageForm());
+    RefuseOutputOverInput();
     const std::wstring journalPath = m_folder + L"\\session.json";
     const DWORD attributes = ::GetFileAttributesW(m_folder.c_str());
     const bool folderExists = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
@@ -194,7 +183,13 @@ void VerificationSession::Prepare()
         // Another station's journal is not read, let alone continued.
         m_lock = std::make_unique<OutputFolderLock>(m_folder);
         std::string text;
-        if (AtomicFile::Read(journalPath, text)) {
+        const bool journalExists = ::GetFileAttributesW(journalPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+        const bool journalRead = journalExists && AtomicFile::Read(journalPath, text);
+        if (journalExists && !journalRead && !m_options.restart) {
+            // Taken for no session, its answers would be overwritten by the first new one.
+            throw InputError(journalPath, "cannot be read: " + FileHandle::Reason(::GetLastError()));
+        }
+        if (journalRead) {
             std::string error;
             if (!SessionJournal::FromJson(text, earlier, error)) {
                 if (!m_options.restart) {
@@ -217,22 +212,27 @@ void VerificationSession::Prepare()
         m_engine = std::make_shared<TesseractEngine>(m_options);
     }
 
-    // The folder must take files before the first dialog, not after the first answer.
-    ::CreateDirectoryW(m_folder.c_str(), nullptr);
-    if (!m_lock) {
-        m_lock = std::make_unique<OutputFolderLock>(m_folder);
+    // The folders must take the session's files before the first dialog, not after the first
+    // answer. Those made here go again when they cannot.
+    std::vector<std::wstring> made;
+    if (::CreateDirectoryW(m_folder.c_str(), nullptr)) {
+        made.push_back(m_folder);
     }
-    for (const wchar_t* sub : {L"\\train", L"\\pages", L"\\ocr"}) {
-        if (!m_options.OnePageForm() || std::wstring(sub) == L"\\train") {
-            ::CreateDirectoryW((m_folder + sub).c_str(), nullptr);
+    if (!m_lock) {
+        try {
+            m_lock = std::make_unique<OutputFolderLock>(m_folder);
+        } catch (const InputError&) {
+            RemoveFolders(made);
+            throw;
         }
     }
-    std::string error;
-    const std::wstring probe = m_folder + L"\\train\\.probe";
-    if (!AtomicFile::Write(probe, "", error)) {
-        throw InputError(m_folder, "the output folder cannot be written: " + error);
+    for (const wchar_t* sub : {L"\\train", L"\\pages", L"\\ocr"}) {
+        if ((!m_options.OnePageForm() || std::wstring(sub) == L"\\train") &&
+            ::CreateDirectoryW((m_folder + sub).c_str(), nullptr)) {
+            made.push_back(m_folder + sub);
+        }
     }
-    ::DeleteFileW(probe.c_str());
+    CheckOutputsCanBeWritten(made);
     if (m_options.restart && hasEarlier) {
         m_outputs->Forget(earlier);
     } else if (m_options.restart) {
@@ -240,6 +240,110 @@ void VerificationSession::Prepare()
     }
     if (!m_options.screenshots.empty()) {
         ::CreateDirectoryW(m_options.screenshots.c_str(), nullptr);
+    }
+}
+
+std::vector<int> VerificationSession::WordsToVerify(size_t position) const
+{
+    std::vector<int> indices;
+    const PlannedPage& planned = m_plan.pages[position];
+    if (planned.ocr) {
+        const PageWords words = planned.ocr->Words(planned.ocrPage);
+        for (const PageWords::Word& word : words.Words()) {
+            if (word.confidence < m_options.below) {
+                indices.push_back(word.index);
+            }
+        }
+    }
+    return indices;
+}
+
+std::vector<std::wstring> VerificationSession::OutputNames() const
+{
+    std::vector<std::wstring> names{L"session.json", L"text.txt", OutputFolderLock::kFileName};
+    for (size_t position = 0; position < m_plan.pages.size(); ++position) {
+        const PlannedPage& planned = m_plan.pages[position];
+        const bool tsv = planned.NeedsEngine() || !planned.tsv.empty();
+        const bool hocr = planned.NeedsEngine() || !planned.hocr.empty();
+        const bool xml = !planned.xml.empty();
+        if (m_options.OnePageForm() && position == 0) {
+            // One document for all the frames of the one image.
+            for (const auto& [given, name] : {std::pair{tsv, L"verified.tsv"}, std::pair{hocr, L"verified.hocr"},
+                                               std::pair{xml, L"verified.xml"}}) {
+                if (given) {
+                    names.emplace_back(name);
+                }
+            }
+        } else if (!m_options.OnePageForm()) {
+            const std::wstring page = L"pages\\" + planned.stem;
+            for (const auto& [given, extension] : {std::pair{tsv, L".tsv"}, std::pair{hocr, L".hocr"},
+                                                    std::pair{xml, L".xml"}, std::pair{true, L".txt"}}) {
+                if (given) {
+                    names.push_back(page + extension);
+                }
+            }
+            if (planned.NeedsEngine()) {
+                names.push_back(L"ocr\\" + planned.stem + L".tsv");
+                names.push_back(L"ocr\\" + planned.stem + L".hocr");
+            }
+        }
+        for (const int index : WordsToVerify(position)) {
+            const std::wstring pair = L"train\\" + PageOutputs::WordFileName(m_journal.pages[position].name, index);
+            names.push_back(pair + L".png");
+            names.push_back(pair + L".gt.txt");
+        }
+    }
+    return names;
+}
+
+std::wstring VerificationSession::ScreenshotPath(size_t position, int index) const
+{
+    return m_options.screenshots + L"\\" + PageOutputs::WordFileName(m_journal.pages[position].name, index) + L".png";
+}
+
+void VerificationSession::RefuseOutputOverInput() const
+{
+    OutputClash clash;
+    for (const PlannedPage& planned : m_plan.pages) {
+        for (const std::wstring* input : {&planned.image, &planned.tsv, &planned.hocr, &planned.xml}) {
+            clash.AddInput(*input);
+        }
+    }
+    clash.AddInput(m_options.answers);
+    for (const std::wstring& name : OutputNames()) {
+        clash.AddOutputFile(m_folder + L"\\" + name);
+    }
+    // Written and deleted there: the training pairs, and a batch's engine output.
+    clash.AddOutputFolder(m_folder + L"\\train");
+    if (!m_options.OnePageForm()) {
+        clash.AddOutputFolder(m_folder + L"\\ocr");
+    }
+    if (!m_options.screenshots.empty()) {
+        for (size_t position = 0; position < m_plan.pages.size(); ++position) {
+            for (const int index : WordsToVerify(position)) {
+                clash.AddOutputFile(ScreenshotPath(position, index));
+            }
+        }
+    }
+    std::wstring input;
+    std::wstring output;
+    if (clash.Find(input, output)) {
+        throw InputError(input, "is an input, and the session would overwrite it as " + WideToUtf8(output) +
+                                    ": give the session's outputs another folder");
+    }
+}
+
+void VerificationSession::CheckOutputsCanBeWritten(const std::vector<std::wstring>& madeFolders)
+{
+    // The very files the session writes, tried before the first dialog rather than after
+    // the first answer.
+    for (const std::wstring& name : OutputNames()) {
+        std::string error;
+        if (name != OutputFolderLock::kFileName && !AtomicFile::CanWrite(m_folder + L"\\" + name, error)) {
+            m_lock.reset(); // its file goes with it, so that the folders made for this start can go
+            RemoveFolders(madeFolders);
+            throw InputError(m_folder, "the output folder cannot be written: " + WideToUtf8(name) + ": " + error);
+        }
     }
 }
 
@@ -418,7 +522,7 @@ bool VerificationSession::VerifyPage(size_t position, const PreparedPage& page, 
     }
     if (!m_options.OnePageForm()) {
         char below[32];
-        std::snprintf(below, sizeof below, "%g", m_options.below);
+        static_cast<void>(std::snprintf(below, sizeof below, "%g", m_options.below));
         m_print("page " + std::to_string(position + 1) + " of " + std::to_string(m_plan.pages.size()) + " (" +
                 m_plan.pages[position].Name() + "): " + std::to_string(toVerify.size()) + " words below " + below);
     }
@@ -502,46 +606,36 @@ VerificationSession::Answer VerificationSession::Show(size_t position, const Pre
     const WordPicture picture = image.Picture(word.characters, m_options.charBelow);
     const std::wstring caption = Caption(static_cast<int>(position) + 1, static_cast<int>(m_plan.pages.size()),
                                          ordinal, total);
-    g_shownPicture = &picture;
-    g_shownCaption = caption.c_str();
-
     // Unattended: the kit's driver answers once the dialog has painted.
-    std::unique_ptr<tarsil::DialogDriver> driver;
+    std::optional<UnattendedAnswer> unattended;
     if (!m_options.press.empty() || !m_options.screenshots.empty() || !m_answers.Empty()) {
-        driver = std::make_unique<tarsil::DialogDriver>(m_options.press.empty() ? INFINITE : 60000);
-        if (!m_options.screenshots.empty()) {
-            const std::wstring path = m_options.screenshots + L"\\" +
-                                      PageOutputs::WordFileName(m_journal.pages[position].name, word.index) + L".png";
-            driver->Do([this, path](tarsil::DialogDriver& d) {
-                if (!SaveScreenshot(d.Dialog(), path)) {
-                    m_print("could not write " + WideToUtf8(path));
-                }
-            });
-        }
-        m_answers.Type(*driver, word.text);
-        if (m_options.press == L"ok") {
-            // The dialog refuses OK for an empty word with a message box: that word is
-            // answered with Ignore instead. Otherwise the dialog has ended and the rest of
-            // the steps never run.
-            driver->Click(IDOK).AwaitMessageBox().CloseMessageBox().Click(TARSIL_TEXT_IGNORE);
-        } else if (!m_options.press.empty()) {
-            driver->Click(m_options.press == L"ignore" ? TARSIL_TEXT_IGNORE : IDCANCEL);
-        }
+        unattended.emplace(m_options.press,
+                           m_options.screenshots.empty() ? std::wstring() : ScreenshotPath(position, word.index),
+                           [this, &word](tarsil::DialogDriver& driver) { m_answers.Type(driver, word.text); });
     }
 
     int reserved = 0;
     int train = 0;
     int unchanged = 0;
+    int result = TARSIL_RESULT_CANCEL;
+    DWORD error = ERROR_SUCCESS;
     const double shown = Seconds();
-    ::SetLastError(ERROR_SUCCESS);
-    const int result = m_dialog(nullptr, 0, 0, text, TARSIL_MAX_LENGTH, &size, &orientation,
-                                static_cast<int>(std::lround(word.confidence)), 0, 0, 0, 255, 255, 255, 220, 0, 0,
-                                &DrawInk, &DrawUncertainInk, &reserved, &train, &unchanged, &LookupText);
-    const DWORD error = ::GetLastError();
+    {
+        const ShownPicture onShow(picture);
+        g_shownCaption = caption.c_str();
+        ::SetLastError(ERROR_SUCCESS);
+        result = m_dialog(nullptr, 0, 0, text, TARSIL_MAX_LENGTH, &size, &orientation,
+                          static_cast<int>(std::lround(word.confidence)), 0, 0, 0, 255, 255, 255, 220, 0, 0,
+                          &ShownPicture::DrawInk, &ShownPicture::DrawUncertainInk, &reserved, &train, &unchanged,
+                          &LookupText);
+        error = ::GetLastError();
+        g_shownCaption = nullptr;
+    }
     record.seconds = Hundredths(Seconds() - shown);
-    driver.reset();
-    g_shownPicture = nullptr;
-    g_shownCaption = nullptr;
+    if (unattended && unattended->ScreenshotFailed()) {
+        m_print("could not write " + WideToUtf8(ScreenshotPath(position, word.index)));
+    }
+    unattended.reset();
 
     if (result == TARSIL_RESULT_OK) {
         record.outcome = "ok";
@@ -585,7 +679,7 @@ void VerificationSession::Record(std::vector<VerifiedWord>& words, const PageWor
     words.push_back(record);
 }
 
-void VerificationSession::PostOutputs(PageWorker& worker, size_t position, std::shared_ptr<PreparedPage> page)
+void VerificationSession::PostOutputs(PageWorker& worker, size_t position, const std::shared_ptr<PreparedPage>& page)
 {
     // Written by the worker while the operator goes on: the page turn waits for none of it.
     const PlannedPage planned = m_plan.pages[position];
@@ -621,7 +715,7 @@ std::string VerificationSession::Progress(int ordinal, int total, const Verified
 void VerificationSession::PrintSummary(const Summary& summary)
 {
     char below[32];
-    std::snprintf(below, sizeof below, "%g", m_options.below);
+    static_cast<void>(std::snprintf(below, sizeof below, "%g", m_options.below));
     std::string line = std::to_string(summary.toVerify) + " words below " + below +
                        ": " + std::to_string(summary.ok) + " ok (" + std::to_string(summary.corrected) +
                        " corrected, " + std::to_string(summary.forTraining) + " for training), " +
@@ -634,9 +728,9 @@ void VerificationSession::PrintSummary(const Summary& summary)
         // The batch as a whole, every run counted: what the journal keeps.
         const JournalSummary& all = m_journal.summary;
         char pace[128];
-        std::snprintf(pace, sizeof pace, "%.1f s a word, %.0f words an hour",
-                      all.shown > 0 ? all.operatorSeconds / all.shown : 0.0,
-                      all.operatorSeconds > 0 ? all.shown * 3600.0 / all.operatorSeconds : 0.0);
+        static_cast<void>(std::snprintf(pace, sizeof pace, "%.1f s a word, %.0f words an hour",
+                                        all.shown > 0 ? all.operatorSeconds / all.shown : 0.0,
+                                        all.operatorSeconds > 0 ? all.shown * 3600.0 / all.operatorSeconds : 0.0));
         m_print(line);
         line = std::to_string(all.pages) + " pages: " + std::to_string(all.pagesDone) + " done, " +
                std::to_string(all.pagesFailed) + " failed; " + std::to_string(all.shown) + " words shown, " +

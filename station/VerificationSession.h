@@ -26,15 +26,6 @@ public:
     using std::runtime_error::runtime_error;
 };
 
-// The type of a function called as RastStartDialog is, whether or not it is noexcept as the
-// library's own is: tests and benchmarks stand in their own.
-template <typename Function>
-struct CalledLike;
-template <typename Result, typename... Arguments>
-struct CalledLike<Result(WINAPI*)(Arguments...) noexcept> {
-    using type = Result(WINAPI*)(Arguments...);
-};
-
 // A session: the pages of a batch (or the one page of the one-page form) verified word by
 // word. The words the recogniser is unsure of are shown one RastStartDialog call each, page
 // by page in reading order, while a worker prepares the next pages. Every answer goes into
@@ -43,7 +34,7 @@ struct CalledLike<Result(WINAPI*)(Arguments...) noexcept> {
 // text and the training pairs), so one file per answer is all the operator waits for.
 class VerificationSession {
 public:
-    using DialogFn = CalledLike<decltype(&RastStartDialog)>::type;
+    using DialogFn = RastStartDialogFn;
     using PrintFn = std::function<void(const std::string&)>;
 
     struct Summary {
@@ -65,8 +56,10 @@ public:
     ~VerificationSession();
 
     // Reads and checks every input, the output folder and an earlier session's answers, and
-    // takes the output folder for this station. Throws InputError; writes nothing but a check
-    // that the folder can be written.
+    // takes the output folder for this station; refuses an output that would overwrite an
+    // input, and tries the very files the session will write. Throws InputError, with
+    // nothing written (the folders are made only to try the files, and removed again when
+    // that fails).
     void Prepare();
     // Shows the words still to verify, and frees the output folder once every file is
     // written. Throws SessionFailure when a dialog cannot be shown.
@@ -81,6 +74,14 @@ private:
     enum class Answer { kOk, kIgnore, kCancel };
 
     void ResumeFrom(const SessionJournal& earlier, const std::wstring& journalPath);
+    void RefuseOutputOverInput() const;
+    void CheckOutputsCanBeWritten(const std::vector<std::wstring>& madeFolders);
+    // The files the session will write that can be named before the first dialog (a page
+    // the engine has yet to read has no words yet), by their names in the output folder.
+    std::vector<std::wstring> OutputNames() const;
+    // The indices of the words of a page, when they are known, that it may show.
+    std::vector<int> WordsToVerify(size_t position) const;
+    std::wstring ScreenshotPath(size_t position, int index) const;
     void NoteRecognitions(PageWorker& worker);
     bool VerifyPage(size_t position, const PreparedPage& page, Summary& summary);
     std::string SkipReason(const PreparedPage& page, const PageWords::Word& word) const;
@@ -88,7 +89,7 @@ private:
     Answer Show(size_t position, const PreparedPage& page, const PageWords::Word& word, int ordinal, int total,
                 VerifiedWord& record);
     void Record(std::vector<VerifiedWord>& words, const PageWords& order, const VerifiedWord& record);
-    void PostOutputs(PageWorker& worker, size_t position, std::shared_ptr<PreparedPage> page);
+    void PostOutputs(PageWorker& worker, size_t position, const std::shared_ptr<PreparedPage>& page);
     void WriteJournal();
     std::string Progress(int ordinal, int total, const VerifiedWord& record) const;
     void PrintSummary(const Summary& summary);

@@ -1,9 +1,9 @@
 #include "WordImage.h"
 
 #include <algorithm>
-#include <array>
-#include <cmath>
 #include <cstddef>
+
+#include "InkThreshold.h"
 
 WordImage::WordImage(const GreyImage& page, const Box& wordBox)
     : m_page(page)
@@ -34,86 +34,14 @@ GreyImage WordImage::CropPixels() const
     return crop;
 }
 
-int WordImage::Threshold() const
-{
-    std::array<double, 256> histogram{};
-    for (int y = m_crop.top; y < m_crop.Bottom(); ++y) {
-        for (int x = m_crop.left; x < m_crop.Right(); ++x) {
-            histogram[m_page.At(x, y)] += 1;
-        }
-    }
-    const double total = static_cast<double>(m_crop.width) * m_crop.height;
-    double sumAll = 0;
-    for (int level = 0; level < 256; ++level) {
-        sumAll += level * histogram[static_cast<size_t>(level)];
-    }
-    // The level that maximises the variance between the two classes.
-    double countBelow = 0;
-    double sumBelow = 0;
-    double best = -1;
-    int threshold = 127;
-    for (int level = 0; level < 255; ++level) {
-        countBelow += histogram[static_cast<size_t>(level)];
-        sumBelow += level * histogram[static_cast<size_t>(level)];
-        const double countAbove = total - countBelow;
-        if (countBelow == 0 || countAbove == 0) {
-            continue;
-        }
-        const double meanBelow = sumBelow / countBelow;
-        const double meanAbove = (sumAll - sumBelow) / countAbove;
-        const double between = countBelow * countAbove * (meanBelow - meanAbove) * (meanBelow - meanAbove);
-        if (between > best) {
-            best = between;
-            threshold = level;
-        }
-    }
-    return threshold;
-}
-
-bool WordImage::LightInk() const
-{
-    const int threshold = Threshold();
-    size_t dark = 0;
-    for (int y = m_crop.top; y < m_crop.Bottom(); ++y) {
-        for (int x = m_crop.left; x < m_crop.Right(); ++x) {
-            dark += m_page.At(x, y) <= threshold ? 1 : 0;
-        }
-    }
-    return dark * 2 > static_cast<size_t>(m_crop.width) * m_crop.height;
-}
-
-WordImage::Placement WordImage::Place() const
-{
-    Placement placement;
-    if (m_crop.Empty()) {
-        return placement;
-    }
-    placement.scale = std::min(static_cast<double>(WordPicture::kWidth) / m_crop.width,
-                               static_cast<double>(WordPicture::kHeight) / m_crop.height);
-    placement.width = std::min(WordPicture::kWidth, static_cast<int>(std::lround(m_crop.width * placement.scale)));
-    placement.height = std::min(WordPicture::kHeight, static_cast<int>(std::lround(m_crop.height * placement.scale)));
-    placement.left = (WordPicture::kWidth - placement.width) / 2;
-    placement.top = (WordPicture::kHeight - placement.height) / 2;
-    return placement;
-}
-
 WordPicture WordImage::Picture(const std::vector<RecognisedCharacter>& characters, double uncertainBelow) const
 {
-    std::vector<unsigned char> layerOfPixel(static_cast<size_t>(WordPicture::kWidth) * WordPicture::kHeight,
-                                            WordPicture::kNone);
-    if (m_crop.Empty()) {
-        return WordPicture::FromLayerMap(layerOfPixel);
-    }
-    const int threshold = Threshold();
-    const bool lightInk = LightInk();
-    // Each crop pixel's layer, worked out once; the picture samples it.
-    std::vector<unsigned char> cropLayer(static_cast<size_t>(m_crop.width) * m_crop.height, WordPicture::kNone);
-    for (int y = 0; y < m_crop.height; ++y) {
-        for (int x = 0; x < m_crop.width; ++x) {
-            const bool dark = m_page.At(m_crop.left + x, m_crop.top + y) <= threshold;
-            if (dark != lightInk) {
-                cropLayer[static_cast<size_t>(y) * m_crop.width + x] = WordPicture::kInk;
-            }
+    const GreyImage crop = CropPixels();
+    const InkThreshold ink(crop);
+    std::vector<unsigned char> cropLayer(crop.grey.size(), WordPicture::kNone);
+    for (size_t i = 0; i < crop.grey.size(); ++i) {
+        if (ink.IsInk(crop.grey[i])) {
+            cropLayer[i] = WordPicture::kInk;
         }
     }
     for (const RecognisedCharacter& character : characters) {
@@ -130,14 +58,5 @@ WordPicture WordImage::Picture(const std::vector<RecognisedCharacter>& character
             }
         }
     }
-    const Placement placement = Place();
-    for (int y = 0; y < placement.height; ++y) {
-        const int sourceY = std::min(m_crop.height - 1, static_cast<int>((y + 0.5) / placement.scale));
-        for (int x = 0; x < placement.width; ++x) {
-            const int sourceX = std::min(m_crop.width - 1, static_cast<int>((x + 0.5) / placement.scale));
-            layerOfPixel[static_cast<size_t>(placement.top + y) * WordPicture::kWidth + (placement.left + x)] =
-                cropLayer[static_cast<size_t>(sourceY) * m_crop.width + sourceX];
-        }
-    }
-    return WordPicture::FromLayerMap(layerOfPixel);
+    return WordPicture::FromLayers(cropLayer, crop.width, crop.height);
 }

@@ -18,25 +18,9 @@ public:
     // The crop's pixels at the page's resolution.
     GreyImage CropPixels() const;
 
-    // The grey level that best splits the crop into two classes (Otsu's method): pixels
-    // at or below it are one class, those above the other.
-    int Threshold() const;
-    // True when the ink is lighter than the paper (the darker class is the larger one).
-    bool LightInk() const;
-
-    // Where the crop lands in the dialog's picture: scaled to fit with its aspect kept,
-    // centred. Picture pixel (x, y) shows crop pixel (Source(x), Source(y)).
-    struct Placement {
-        double scale = 1;
-        int left = 0;
-        int top = 0;
-        int width = 0;
-        int height = 0;
-    };
-    Placement Place() const;
-
-    // The binarised crop as the dialog's two layers: the ink, and the ink inside the boxes
-    // of the characters whose confidence is below `uncertainBelow`.
+    // The crop as the dialog's two layers, binarised at its own threshold (InkThreshold),
+    // fitted into the picture: the ink, and the ink inside the boxes of the characters whose
+    // confidence is below `uncertainBelow`.
     WordPicture Picture(const std::vector<RecognisedCharacter>& characters, double uncertainBelow) const;
 
 private:

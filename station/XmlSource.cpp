@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "InputError.h"
+#include "LoadedLibrary.h"
 #include "XmlMarkup.h"
 
 namespace {
@@ -17,13 +18,11 @@ namespace {
 using CreateXmlReaderFn = HRESULT(WINAPI*)(REFIID, void**, IMalloc*);
 
 // The platform's XML reader, from the system folder only: never a DLL of that name beside
-// the program or in the working folder.
+// the program or in the working folder. Loaded once and kept while the process runs.
 CreateXmlReaderFn ReaderFactory()
 {
-    HMODULE xmlLite = ::LoadLibraryExW(L"xmllite.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
-    return xmlLite == nullptr
-               ? nullptr
-               : reinterpret_cast<CreateXmlReaderFn>(reinterpret_cast<void*>(::GetProcAddress(xmlLite, "CreateXmlReader")));
+    static const LoadedLibrary xmlLite = LoadedLibrary::FromSystem(L"xmllite.dll");
+    return xmlLite.Function<CreateXmlReaderFn>("CreateXmlReader");
 }
 
 // The encoding the XML declaration names, lower-cased; empty when it names none.

@@ -109,12 +109,14 @@ int main(void)
     HHOOK hook;
     UINT_PTR timer;
     int result;
+    /* The header's function type matches the function: with -Werror a mismatch fails here. */
+    RastStartDialogFn start = RastStartDialog;
 
     CHECK(dummyfunction() == 1);
     CheckVersionsAgree();
 
-    /* A refused call: bad length. */
-    result = RastStartDialog(NULL, 0, 0, text, 84, &size, &orientation, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, DrawLayer,
+    /* A refused call (bad length), through the function type. */
+    result = start(NULL, 0, 0, text, 84, &size, &orientation, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, DrawLayer,
                              NULL, &reserved, &train, &unchanged, Lookup);
     CHECK(result == TARSIL_RESULT_CANCEL);
     CHECK(GetLastError() == ERROR_INVALID_PARAMETER);

@@ -131,7 +131,6 @@ bool Printed(const BatchRun& run, const std::string& part)
 // 1 and 2, two ocr_pages) had every word of page 2 cut from page 1 and marked for training.
 TEST(StationBatch, EachPagesWordsAreCutFromTheFrameTheirPageNumberNames)
 {
-    ASSERT_HRESULT_SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     ScratchFolder folder;
     const PageImage photo = PageImage::Read(Scan(L"phototest.tif"));
     const PageImage magazine = PageImage::Read(Scan(L"8087_054.3B.tif"));
@@ -191,14 +190,12 @@ TEST(StationBatch, EachPagesWordsAreCutFromTheFrameTheirPageNumberNames)
     EXPECT_EQ(FileBytes(folder / L"batch\\text.txt"),
               FileBytes(folder / L"batch\\pages\\0001-both-frame1.txt") + "\f" +
                   FileBytes(folder / L"batch\\pages\\0002-both-frame2.txt"));
-    ::CoUninitialize();
 }
 
 // Bad input: a message naming the file (and frame), exit status 2, before any dialog and with
 // nothing written.
 TEST(StationBatch, BadInputIsNamedAndRefusedBeforeAnyDialogWithNothingWritten)
 {
-    ASSERT_HRESULT_SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     ScratchFolder folder;
     ::CreateDirectoryW((folder / L"empty").c_str(), nullptr);
     Write(folder / L"empty\\notes.txt", "no image here\n");
@@ -256,7 +253,6 @@ TEST(StationBatch, BadInputIsNamedAndRefusedBeforeAnyDialogWithNothingWritten)
         }
         EXPECT_FALSE(Exists(out));
     }
-    ::CoUninitialize();
 }
 
 // The second defect: a session was resumed when the paths matched, so a rescan saved under
@@ -280,7 +276,6 @@ TEST(StationBatch, AResumedSessionWhoseInputsChangedIsRefusedNamingTheFile)
     std::string edited = FileBytes(folder / L"page.tsv");
     edited.replace(edited.find("determine"), 9, "detormine");
     // The same page scanned again, saved under the same name: one pixel differs.
-    ASSERT_HRESULT_SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     ImageFrame page = FrameOf(PageImage::Read(folder / L"page.png"));
     page.grey.grey[1000] ^= 0x40;
     WriteTiff({page}, folder / L"rescan.tif");
@@ -310,7 +305,6 @@ TEST(StationBatch, AResumedSessionWhoseInputsChangedIsRefusedNamingTheFile)
     EXPECT_TRUE(driver.Finished());
     EXPECT_EQ(driver.DialogsOpened(), 1);
     EXPECT_EQ(resumed.summary.earlier, 1);
-    ::CoUninitialize();
 }
 
 // One station per output folder: a second is refused at once; the lock goes with the first
@@ -358,7 +352,6 @@ FILETIME LastWritten(const std::wstring& path)
 // recognise them again.
 TEST(StationBatch, PagesTheEngineFailsOnAreSkippedListedAndRecognisedByALaterRun)
 {
-    ASSERT_HRESULT_SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     ScratchFolder folder;
     for (const wchar_t* name : {L"page.png", L"page.tsv", L"page.hocr"}) {
         Copy(StationData(name), folder / name);
@@ -431,5 +424,4 @@ TEST(StationBatch, PagesTheEngineFailsOnAreSkippedListedAndRecognisedByALaterRun
     const std::string text = FileBytes(folder / L"out\\text.txt");
     EXPECT_NE(text.find("corrected"), std::string::npos);
     EXPECT_EQ(std::count(text.begin(), text.end(), '\f'), 2);
-    ::CoUninitialize();
 }

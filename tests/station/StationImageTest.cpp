@@ -20,7 +20,6 @@
 
 TEST(StationImage, EachFormatDecodesToThePagesGreyLevelsWithTheResolutionItStates)
 {
-    ASSERT_HRESULT_SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
     ScratchFolder folder;
     const PageImage original = PageImage::Read(StationData(L"page.png"));
     EXPECT_NEAR(original.Dpi(), 72.0, 0.01); // the scan's pHYs says 2835 pixels a metre
@@ -63,5 +62,4 @@ TEST(StationImage, EachFormatDecodesToThePagesGreyLevelsWithTheResolutionItState
         const double expectedDpi = format.dpi < 20 || format.dpi > 10000 ? PageImage::kDefaultDpi : format.dpi;
         EXPECT_NEAR(decoded.Dpi(), expectedDpi, 0.5);
     }
-    ::CoUninitialize();
 }

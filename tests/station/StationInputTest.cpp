@@ -48,6 +48,13 @@ TEST(StationInput, BadInputIsNamedWithItsLineAndEndsWithStatusTwoBeforeAnyDialog
     WriteFile(folder / L"short.tsv", std::string(kHeader) + "5\t1\t1\t1\t1\t1\t10\t10\t20\t10\t50\tok\n5\t1\t1\t1\t1\n");
     WriteFile(folder / L"number.tsv", std::string(kHeader) + "5\t1\t1\t1\t1\t1\t10\tten\t20\t10\t50\tword\n");
     WriteFile(folder / L"conf.tsv", std::string(kHeader) + "5\t1\t1\t1\t1\t1\t10\t10\t20\t10\thigh\tword\n");
+    WriteFile(folder / L"range.tsv", std::string(kHeader) + "5\t1\t1\t1\t1\t1\t10\t10\t20\t10\t150\tword\n");
+    // A box beyond every bound: read as a number, it would not fit the int it becomes.
+    WriteFile(folder / L"huge.hocr", "<?xml version=\"1.0\"?>\n<html><head><meta name='ocr-system' "
+                                     "content='tesseract 5.3.0'/></head><body><div class='ocr_page'>\n"
+                                     "<span class='ocr_line' title='bbox 0 0 10 10'>\n"
+                                     "<span class='ocrx_word' title='bbox 0 0 1e300 10; x_wconf 50'>w</span>"
+                                     "</span></div></body></html>\n");
     WriteFile(folder / L"utf8.tsv", std::string(kHeader) + "5\t1\t1\t1\t1\t1\t10\t10\t20\t10\t50\tword\n" +
                                         "5\t1\t1\t1\t1\t2\t40\t10\t20\t10\t50\tca\xC3\x28" "f\n");
     WriteFile(folder / L"foreign.hocr", "<?xml version=\"1.0\"?>\n<html><head><meta name='ocr-system' "
@@ -86,9 +93,13 @@ TEST(StationInput, BadInputIsNamedWithItsLineAndEndsWithStatusTwoBeforeAnyDialog
          {"header.tsv:1:", "not Tesseract's TSV header"}, out},
         {"short row", image + L" --tsv " + Quote(folder / L"short.tsv"), {"short.tsv:3:", "has 5 columns"}, out},
         {"not a number", image + L" --tsv " + Quote(folder / L"number.tsv"),
-         {"number.tsv:2:", "column top is not a whole number: \"ten\""}, out},
+         {"number.tsv:2:", "column top is not a whole number from -1000000 to 1000000: \"ten\""}, out},
         {"conf not a number", image + L" --tsv " + Quote(folder / L"conf.tsv"),
          {"conf.tsv:2:", "column conf is not a number"}, out},
+        {"conf out of range", image + L" --tsv " + Quote(folder / L"range.tsv"),
+         {"range.tsv:2:", "column conf is not a number from -1 to 100: \"150\""}, out},
+        {"number out of bounds in hOCR", image + L" --hocr " + Quote(folder / L"huge.hocr"),
+         {"huge.hocr:4:", "malformed \"bbox\" in a title"}, out},
         {"invalid UTF-8", image + L" --tsv " + Quote(folder / L"utf8.tsv"), {"utf8.tsv:3:", "not valid UTF-8"}, out},
         {"not Tesseract's hOCR", image + L" --hocr " + Quote(folder / L"foreign.hocr"),
          {"foreign.hocr", "not Tesseract's hOCR"}, out},

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
 // An image as grey levels, 0 black to 255 white, top row first.
@@ -15,10 +14,3 @@ struct GreyImage {
 
 // The grey level of a colour as the eye weighs its components (ITU-R BT.601).
 std::uint8_t GreyLevel(std::uint8_t red, std::uint8_t green, std::uint8_t blue);
-
-// Reads a Windows bitmap file: uncompressed, 1, 4, 8, 24 or 32 bits per pixel, bottom-up
-// or top-down. On failure returns false and says why in `error`.
-bool ReadBmp(const std::wstring& path, GreyImage& image, std::string& error);
-
-// The same from bytes already in memory.
-bool DecodeBmp(const std::vector<std::uint8_t>& file, GreyImage& image, std::string& error);

@@ -1,0 +1,38 @@
+#include "WindowShot.h"
+
+#include <cstdint>
+#include <vector>
+
+#include "AtomicFile.h"
+#include "DibSurface.h"
+#include "PngWriter.h"
+
+bool SaveScreenshot(HWND window, const std::wstring& path)
+{
+    RECT rect{};
+    if (!::GetWindowRect(window, &rect)) {
+        return false;
+    }
+    const DibSurface surface(rect.right - rect.left, rect.bottom - rect.top);
+    if (!surface.IsValid()) {
+        return false;
+    }
+    HDC screen = ::GetDC(nullptr);
+    const BOOL copied =
+        ::BitBlt(surface.Dc(), 0, 0, surface.Width(), surface.Height(), screen, rect.left, rect.top, SRCCOPY);
+    ::ReleaseDC(nullptr, screen);
+    if (!copied) {
+        return false;
+    }
+    const size_t count = static_cast<size_t>(surface.Width()) * surface.Height();
+    std::vector<std::uint8_t> rgb(count * 3);
+    const std::uint8_t* pixels = surface.Pixels();
+    for (size_t i = 0; i < count; ++i) {
+        rgb[i * 3 + 0] = pixels[i * 4 + 2];
+        rgb[i * 3 + 1] = pixels[i * 4 + 1];
+        rgb[i * 3 + 2] = pixels[i * 4 + 0];
+    }
+    const std::vector<std::uint8_t> png = EncodePng(surface.Width(), surface.Height(), 3, rgb);
+    std::string error;
+    return !png.empty() && AtomicFile::Write(path, std::string(png.begin(), png.end()), error);
+}
