@@ -49,6 +49,8 @@ TEST(StationInput, BadInputIsNamedWithItsLineAndEndsWithStatusTwoBeforeAnyDialog
     WriteFile(folder / L"number.tsv", std::string(kHeader) + "5\t1\t1\t1\t1\t1\t10\tten\t20\t10\t50\tword\n");
     WriteFile(folder / L"conf.tsv", std::string(kHeader) + "5\t1\t1\t1\t1\t1\t10\t10\t20\t10\thigh\tword\n");
     WriteFile(folder / L"range.tsv", std::string(kHeader) + "5\t1\t1\t1\t1\t1\t10\t10\t20\t10\t150\tword\n");
+    // Between -1 (not a word) and 0: a word below every threshold, which --below 0 would show.
+    WriteFile(folder / L"negative.tsv", std::string(kHeader) + "5\t1\t1\t1\t1\t1\t10\t10\t20\t10\t-0.5\tword\n");
     // A box beyond every bound: read as a number, it would not fit the int it becomes.
     WriteFile(folder / L"huge.hocr", "<?xml version=\"1.0\"?>\n<html><head><meta name='ocr-system' "
                                      "content='tesseract 5.3.0'/></head><body><div class='ocr_page'>\n"
@@ -95,9 +97,11 @@ TEST(StationInput, BadInputIsNamedWithItsLineAndEndsWithStatusTwoBeforeAnyDialog
         {"not a number", image + L" --tsv " + Quote(folder / L"number.tsv"),
          {"number.tsv:2:", "column top is not a whole number from -1000000 to 1000000: \"ten\""}, out},
         {"conf not a number", image + L" --tsv " + Quote(folder / L"conf.tsv"),
-         {"conf.tsv:2:", "column conf is not a number"}, out},
+         {"conf.tsv:2:", "column conf is not -1 or a number from 0 to 100: \"high\""}, out},
         {"conf out of range", image + L" --tsv " + Quote(folder / L"range.tsv"),
-         {"range.tsv:2:", "column conf is not a number from -1 to 100: \"150\""}, out},
+         {"range.tsv:2:", "column conf is not -1 or a number from 0 to 100: \"150\""}, out},
+        {"conf between -1 and 0", image + L" --tsv " + Quote(folder / L"negative.tsv"),
+         {"negative.tsv:2:", "column conf is not -1 or a number from 0 to 100: \"-0.5\""}, out},
         {"number out of bounds in hOCR", image + L" --hocr " + Quote(folder / L"huge.hocr"),
          {"huge.hocr:4:", "malformed \"bbox\" in a title"}, out},
         {"invalid UTF-8", image + L" --tsv " + Quote(folder / L"utf8.tsv"), {"utf8.tsv:3:", "not valid UTF-8"}, out},
