@@ -160,7 +160,11 @@ function(tarsil_compiled_foreign_headers out_var map_file source_dir binary_dir)
   set(headers "")
   foreach(depfile IN LISTS depfiles)
     file(READ "${depfile}" text)
+    # Make's syntax: a space within a path is escaped with a backslash (a build folder's
+    # path may hold spaces, and header-only libraries are reached through it).
+    string(REPLACE "\\ " "<space>" text "${text}")
     string(REGEX MATCHALL "/[^ \\\n\t:]+" paths "${text}")
+    list(TRANSFORM paths REPLACE "<space>" " ")
     foreach(path IN LISTS paths)
       if(NOT EXISTS "${path}" OR IS_DIRECTORY "${path}" OR path MATCHES "\\.(o|obj)$")
         continue()

@@ -15,8 +15,10 @@
 // must be initialised on the calling thread.
 class ImageDecoder {
 public:
-    // Larger frames than this are refused rather than exhausting memory.
+    // Larger frames than this are refused rather than exhausting memory: in all, and along
+    // either side (a row of colour pixels is decoded at least once whole).
     static constexpr double kMostPixels = 200e6;
+    static constexpr unsigned kLongestSide = 100000;
 
     // Opens and identifies the file, waiting a moment when another program holds it. False,
     // with the reason in `error`, when it is missing or no codec reads it.

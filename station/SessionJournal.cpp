@@ -1,5 +1,7 @@
 #include "SessionJournal.h"
 
+#include <algorithm>
+
 #include <nlohmann/json.hpp>
 
 using json = nlohmann::ordered_json;
@@ -9,6 +11,32 @@ namespace {
 json OrNull(const std::string& text)
 {
     return text.empty() ? json(nullptr) : json(text);
+}
+
+// A journal's numbers are as a double prints them: never longer than this.
+constexpr size_t kLongestNumber = 64;
+
+// The length of the longest run of number characters outside the text's strings. The JSON
+// library reads a number with the C runtime's strtod, which under Wine takes time that
+// grows with the square of the number's length: a minute for a million digits.
+size_t LongestNumber(const std::string& text)
+{
+    size_t longest = 0;
+    size_t run = 0;
+    bool inString = false;
+    bool escaped = false;
+    for (const char c : text) {
+        if (inString) {
+            inString = escaped || c != '"';
+            escaped = !escaped && c == '\\';
+            continue;
+        }
+        const bool numberCharacter = (c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.' || c == 'e' || c == 'E';
+        run = numberCharacter ? run + 1 : 0;
+        longest = std::max(longest, run);
+        inString = c == '"';
+    }
+    return longest;
 }
 
 std::string StringOrEmpty(const json& value)
@@ -151,6 +179,11 @@ std::string SessionJournal::ToJson() const
 
 bool SessionJournal::FromJson(const std::string& text, SessionJournal& journal, std::string& error)
 {
+    const size_t longest = LongestNumber(text);
+    if (longest > kLongestNumber) {
+        error = "a number of " + std::to_string(longest) + " characters";
+        return false;
+    }
     try {
         const json session = json::parse(text);
         const int format = session.contains("format") ? session["format"].get<int>() : 1;

@@ -97,8 +97,9 @@ TsvDocument TsvDocument::Parse(const std::string& content, const std::wstring& p
             }
         }
         double confidence = 0;
-        if (!ParseDecimal(fields[10], -1, 100, confidence)) {
-            throw InputError(path, lineNumber, "column conf is not a number from -1 to 100: \"" + fields[10] + "\"");
+        // Tesseract's confidence: -1 on a row that is not a word, else 0 to 100.
+        if (!ParseDecimal(fields[10], -1, 100, confidence) || (confidence < 0 && confidence != -1)) {
+            throw InputError(path, lineNumber, "column conf is not -1 or a number from 0 to 100: \"" + fields[10] + "\"");
         }
         const int page = static_cast<int>(numbers[1]);
         document.m_linePages[i] = page;

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cwchar>
@@ -480,9 +481,31 @@ VerificationSession::Summary VerificationSession::Run()
     return summary;
 }
 
+// An earlier answer counts only for one of the page's words as it is shown: the same text and
+// box (the word's training pair is cut by the journal's box) and a word that can be shown.
+// Any other, from a journal edited or damaged, is forgotten and its word asked again.
+void VerificationSession::ForgetForeignAnswers(const PreparedPage& page, std::vector<VerifiedWord>& answers) const
+{
+    std::map<int, const PageWords::Word*> byIndex;
+    for (const PageWords::Word& word : page.words.Words()) {
+        byIndex[word.index] = &word;
+    }
+    const auto foreign = [&](const VerifiedWord& answer) {
+        const auto found = byIndex.find(answer.index);
+        const bool shown = found != byIndex.end() && found->second->text == answer.text &&
+                           found->second->box == answer.box && SkipReason(page, *found->second).empty();
+        if (!shown) {
+            m_print("word " + std::to_string(answer.index) + " of the journal is not the page's as shown: asked again");
+        }
+        return !shown;
+    };
+    answers.erase(std::remove_if(answers.begin(), answers.end(), foreign), answers.end());
+}
+
 bool VerificationSession::VerifyPage(size_t position, const PreparedPage& page, Summary& summary)
 {
     std::vector<VerifiedWord>& journalWords = m_journal.pages[position].words;
+    ForgetForeignAnswers(page, journalWords);
     std::vector<const PageWords::Word*> toVerify;
     for (const PageWords::Word& word : page.words.Words()) {
         if (word.confidence < m_options.below) {

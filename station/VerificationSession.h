@@ -86,6 +86,7 @@ private:
     void NoteRecognitions(PageWorker& worker);
     bool VerifyPage(size_t position, const PreparedPage& page, Summary& summary);
     std::string SkipReason(const PreparedPage& page, const PageWords::Word& word) const;
+    void ForgetForeignAnswers(const PreparedPage& page, std::vector<VerifiedWord>& answers) const;
     Answer Show(size_t position, const PreparedPage& page, const PageWords::Word& word, int ordinal, int total,
                 VerifiedWord& record);
     void Record(std::vector<VerifiedWord>& words, const PageWords& order, const VerifiedWord& record);

@@ -3,9 +3,11 @@
 #include <objidl.h>
 #include <shlwapi.h>
 
+#include <algorithm>
 #include <iomanip>
 #include <sstream>
 #include <stdexcept>
+#include <utility>
 
 #include "InputError.h"
 #include "LoadedLibrary.h"
@@ -46,6 +48,32 @@ std::string DeclaredEncoding(const std::string& bytes, size_t start)
     return encoding;
 }
 
+// Comments longer than this are refused: Wine's reader reads past the end of its buffer in
+// one of a few hundred thousand characters (an access violation). The formats' own
+// comments are a few lines.
+constexpr size_t kLongestComment = 65536;
+
+// Where the longest comment starts, and its length; a comment never closed runs to the end.
+std::pair<size_t, size_t> LongestComment(const std::string& bytes)
+{
+    std::pair<size_t, size_t> longest{0, 0};
+    size_t start = bytes.find("<!--");
+    while (start != std::string::npos) {
+        const size_t close = bytes.find("-->", start + 4);
+        const size_t end = close == std::string::npos ? bytes.size() : close + 3;
+        if (end - start > longest.second) {
+            longest = {start, end - start};
+        }
+        start = bytes.find("<!--", end);
+    }
+    return longest;
+}
+
+int LineAt(const std::string& bytes, size_t offset)
+{
+    return 1 + static_cast<int>(std::count(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(offset), '\n'));
+}
+
 bool LooksUtf16(const std::string& bytes)
 {
     if (bytes.size() < 2) {
@@ -67,6 +95,12 @@ XmlSource::XmlSource(const std::string& bytes, std::wstring path)
     if (LooksUtf16(bytes) || (!encoding.empty() && encoding != "utf-8")) {
         throw InputError(m_path, 1, "not UTF-8: only UTF-8 documents are read");
     }
+    const std::pair<size_t, size_t> comment = LongestComment(bytes);
+    if (comment.second > kLongestComment) {
+        throw InputError(m_path, LineAt(bytes, comment.first),
+                         "a comment of " + std::to_string(comment.second) + " characters (more than " +
+                             std::to_string(kLongestComment) + ")");
+    }
     // The declaration is blanked out, line breaks kept, so that the reader never sees a
     // DTD and its line numbers stay those of the file.
     const XmlMarkup::Doctype doctype = XmlMarkup::FindDoctype(bytes);
@@ -87,11 +121,18 @@ XmlSource::XmlSource(const std::string& bytes, std::wstring path)
     if (createReader == nullptr) {
         throw InputError(m_path, "cannot be read: the platform's XML reader (xmllite.dll) is missing");
     }
+    // The stream holds its own copy, with a line end after the document, which XML allows:
+    // Wine's reader ends the process on a file that stops inside its XML declaration, and
+    // reports an error given one more byte.
     Microsoft::WRL::ComPtr<IStream> stream;
-    stream.Attach(::SHCreateMemStream(reinterpret_cast<const BYTE*>(readable.data()), static_cast<UINT>(readable.size())));
-    if (stream == nullptr || FAILED(createReader(__uuidof(IXmlReader), reinterpret_cast<void**>(m_reader.GetAddressOf()), nullptr))) {
+    stream.Attach(::SHCreateMemStream(nullptr, 0));
+    const LARGE_INTEGER beginning{};
+    if (stream == nullptr || FAILED(stream->Write(readable.data(), static_cast<ULONG>(readable.size()), nullptr)) ||
+        FAILED(stream->Write("\n", 1, nullptr)) || FAILED(stream->Seek(beginning, STREAM_SEEK_SET, nullptr)) ||
+        FAILED(createReader(__uuidof(IXmlReader), reinterpret_cast<void**>(m_reader.GetAddressOf()), nullptr))) {
         throw InputError(m_path, "cannot be read: the XML reader could not be made");
     }
+    m_nodesLeft = readable.size() + 1;
     // The reader's own depth limit lies beyond ours, so that ours gives the message.
     if (FAILED(m_reader->SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Prohibit)) ||
         FAILED(m_reader->SetProperty(XmlReaderProperty_MaxElementDepth, kMaxDepth + 2)) ||
@@ -107,8 +148,17 @@ bool XmlSource::Next()
     }
     const HRESULT result = m_reader->Read(&m_type);
     if (result == S_FALSE) {
+        if (m_depth > 0) {
+            Fail("not well-formed XML (the file ends inside an element)");
+        }
         CheckMarkup();
         return false;
+    }
+    // Without entities every node takes at least one character of the file. Wine's reader,
+    // given a file cut short after a start tag, returns the same white space forever: more
+    // nodes than characters mean a reader stuck at the end of a file that ends too early.
+    if (result == S_OK && m_nodesLeft-- == 0) {
+        Fail("not well-formed XML (the file ends too early)");
     }
     if (FAILED(result)) {
         std::ostringstream code;

@@ -57,5 +57,6 @@ private:
     XmlNodeType m_type = XmlNodeType_None;
     int m_element = -1;
     int m_depth = 0;
+    size_t m_nodesLeft = 0;
     bool m_empty = false;
 };

@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # Two release builds of the checked-out commit, each from its own fresh clone in its own
 # folder, one after the other (so at different times), under different umasks and time
-# zones. Every file of the installed kit, the zip and the SHA256SUMS beside it must be the
-# same bytes in both; the checksums must verify; the zip must hold exactly the kit, and no
-# file of the kit may name the folders it was built in. Builds only what the kit holds.
+# zones; the second folder's path is deeper and holds spaces, as a checkout's may. Every
+# file of the installed kit, the zip and the SHA256SUMS beside it must be the same bytes in
+# both; the checksums must verify; the zip must hold exactly the kit, and no file of the
+# kit may name the folders it was built in. Builds only what the kit holds; then, in the
+# second folder (whose path holds spaces), the station's tests, which run there, and the
+# demo with arguments and without a display: a checkout's path with spaces keeps working
+# for the build, the tests and the scripts without a build of its own.
 # Usage: reproducible-build-test.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 . "$(dirname "${BASH_SOURCE[0]}")/checks.sh" reproducible "$@"
@@ -22,7 +26,7 @@ release_build() {
 }
 
 first="$work/first"
-second="$work/second/in/a/deeper/folder"
+second="$work/second/in a/deeper folder"
 start=$SECONDS
 (umask 022 && export TZ=UTC0 && release_build "$first")
 echo "first build: $((SECONDS - start)) s"
@@ -72,4 +76,18 @@ if grep -r -l -F -e "$first" -e "$second" "$first/kit"; then
 fi
 
 echo "$zip_name: $(cut -d' ' -f1 "$first/src/build/SHA256SUMS")"
+
+# The copy in the path with spaces, with the station's tests (the test data's path, the
+# programs' paths and Wine's) and the demo. Both need the display the suite runs on.
+spaced="$second/src"
+start=$SECONDS
+cmake -S "$spaced" -B "$spaced/build" -DTARSIL_BUILD_TESTS=ON >/dev/null
+cmake --build "$spaced/build" -j "$(nproc)" --target station_tests >/dev/null
+ctest --test-dir "$spaced/build" -R '^StationInput[.]' --no-tests=error --output-on-failure >"$work/spaced-tests.log" 2>&1 ||
+  { fail "the station's tests fail in a checkout whose path holds spaces"; cat "$work/spaced-tests.log"; }
+env -u DISPLAY "$spaced/scripts/demo" --below 60 >"$work/spaced-demo.log" 2>&1 ||
+  { fail "the demo fails in a checkout whose path holds spaces"; cat "$work/spaced-demo.log"; }
+grep -q "session complete" "$work/spaced-demo.log" ||
+  { fail "the demo did not complete its session in a checkout whose path holds spaces"; cat "$work/spaced-demo.log"; }
+echo "tests and demo in the path with spaces: $((SECONDS - start)) s"
 finish_checks "reproducible: ok"

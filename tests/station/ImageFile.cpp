@@ -26,15 +26,26 @@ void WriteImageFile(const GUID& container, const std::vector<ImageFrame>& frames
         const GreyImage& grey = image.grey;
         ASSERT_HRESULT_SUCCEEDED(frame->SetSize(static_cast<UINT>(grey.width), static_cast<UINT>(grey.height)));
         ASSERT_HRESULT_SUCCEEDED(frame->SetResolution(image.dpi, image.dpi));
-        const WICPixelFormatGUID wanted = colour ? GUID_WICPixelFormat24bppBGR : GUID_WICPixelFormat8bppGray;
+        // GIF holds palette images only: the grey levels index a palette of 256 greys.
+        const bool paletted = container == GUID_ContainerFormatGif;
+        const WICPixelFormatGUID wanted = paletted ? GUID_WICPixelFormat8bppIndexed
+                                          : colour ? GUID_WICPixelFormat24bppBGR
+                                                   : GUID_WICPixelFormat8bppGray;
         WICPixelFormatGUID format = wanted;
         ASSERT_HRESULT_SUCCEEDED(frame->SetPixelFormat(&format));
         ASSERT_TRUE(IsEqualGUID(format, wanted));
+        if (paletted) {
+            ComPtr<IWICPalette> palette;
+            ASSERT_HRESULT_SUCCEEDED(factory->CreatePalette(&palette));
+            ASSERT_HRESULT_SUCCEEDED(palette->InitializePredefined(WICBitmapPaletteTypeFixedGray256, FALSE));
+            ASSERT_HRESULT_SUCCEEDED(frame->SetPalette(palette.Get()));
+        }
+        const bool threeBytes = colour && !paletted;
         std::vector<BYTE> pixels;
         for (std::uint8_t level : grey.grey) {
-            pixels.insert(pixels.end(), colour ? 3 : 1, level);
+            pixels.insert(pixels.end(), threeBytes ? 3 : 1, level);
         }
-        const UINT stride = static_cast<UINT>(grey.width) * (colour ? 3 : 1);
+        const UINT stride = static_cast<UINT>(grey.width) * (threeBytes ? 3 : 1);
         ASSERT_HRESULT_SUCCEEDED(frame->WritePixels(static_cast<UINT>(grey.height), stride,
                                                             static_cast<UINT>(pixels.size()), pixels.data()));
         ASSERT_HRESULT_SUCCEEDED(frame->Commit());

@@ -14,6 +14,7 @@ struct ImageFrame {
 };
 
 // Writes the frames into one file of the container's format, each stating its resolution:
-// as 24-bit colour when `colour`, else as 8-bit grey. Fails the test when it cannot.
+// as 24-bit colour when `colour`, else as 8-bit grey (GIF: always as indices into a palette
+// of 256 greys). Fails the test when it cannot.
 void WriteImageFile(const GUID& container, const std::vector<ImageFrame>& frames, bool colour,
                     const std::wstring& path);

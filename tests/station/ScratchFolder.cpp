@@ -2,27 +2,20 @@
 
 #include <windows.h>
 
+#include "FolderEntries.h"
+
 namespace {
 
 void RemoveTree(const std::wstring& folder)
 {
-    WIN32_FIND_DATAW found{};
-    HANDLE search = ::FindFirstFileW((folder + L"\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            const std::wstring name = found.cFileName;
-            if (name == L"." || name == L"..") {
-                continue;
-            }
-            const std::wstring path = folder + L"\\" + name;
-            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-                RemoveTree(path);
-            } else {
-                ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-                ::DeleteFileW(path.c_str());
-            }
-        } while (::FindNextFileW(search, &found));
-        ::FindClose(search);
+    for (const FolderEntry& entry : FolderEntries(folder)) {
+        const std::wstring path = folder + L"\\" + entry.name;
+        if (entry.folder) {
+            RemoveTree(path);
+        } else {
+            ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            ::DeleteFileW(path.c_str());
+        }
     }
     ::RemoveDirectoryW(folder.c_str());
 }

@@ -24,6 +24,7 @@
 #include "Utf8.h"
 #include "VerificationSession.h"
 #include "support/ChildProcess.h"
+#include "support/StartedChild.h"
 
 namespace {
 
@@ -53,17 +54,9 @@ bool Exists(const std::wstring& path)
     return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::wstring ProgramFolder()
-{
-    wchar_t exe[MAX_PATH];
-    ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    const std::wstring path = exe;
-    return path.substr(0, path.find_last_of(L"\\/"));
-}
-
 std::wstring Relay()
 {
-    return ProgramFolder() + L"\\engine_relay.exe";
+    return ChildProcess::ProgramFolder() + L"engine_relay.exe";
 }
 
 ImageFrame FrameOf(const PageImage& page)
@@ -324,12 +317,8 @@ TEST(StationBatch, ASecondStationOnTheSameFolderIsRefusedUntilTheFirstHasEnded)
     }
     const std::wstring arguments = Quote(folder / L"page.png") + L" --out " + Quote(folder / L"out");
     // The first station waits for its operator at the first dialog.
-    std::wstring commandLine = Quote(ProgramFolder() + L"\\tarsil_verify.exe") + L" " + arguments;
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION first{};
-    ASSERT_TRUE(::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                                 &first));
+    const StartedChild first(L"tarsil_verify.exe", arguments, false);
+    ASSERT_TRUE(first.Started()) << first.Failure();
     const std::wstring caption = VerificationSession::Caption(1, 7);
     HWND dialog = nullptr;
     for (int waited = 0; dialog == nullptr && waited < 30000; waited += 100) {
@@ -342,10 +331,8 @@ TEST(StationBatch, ASecondStationOnTheSameFolderIsRefusedUntilTheFirstHasEnded)
     EXPECT_NE(second.output.find("the output folder is in use by another station"), std::string::npos)
         << second.output;
 
-    ::TerminateProcess(first.hProcess, 9); // as a crash or the task manager ends it
-    ::WaitForSingleObject(first.hProcess, 10000);
-    ::CloseHandle(first.hProcess);
-    ::CloseHandle(first.hThread);
+    ::TerminateProcess(first.Process(), 9); // as a crash or the task manager ends it
+    ::WaitForSingleObject(first.Process(), 10000);
     const ChildProcess third = ChildProcess::Run(L"tarsil_verify.exe", arguments + L" --press ignore");
     EXPECT_EQ(third.exitCode, 0u) << third.output;
     EXPECT_NE(third.output.find("7 words below 90: 0 ok (0 corrected, 0 for training), 7 ignored"), std::string::npos)

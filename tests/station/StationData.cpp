@@ -1,5 +1,7 @@
 #include "StationData.h"
 
+#include <cstdio>
+
 #include "AtomicFile.h"
 #include "VerificationSession.h"
 
@@ -23,6 +25,21 @@ std::string FileBytes(const std::wstring& path)
     std::string content;
     AtomicFile::Read(path, content);
     return content;
+}
+
+bool WriteBytes(const std::wstring& path, const std::string& bytes)
+{
+    FILE* file = _wfopen(path.c_str(), L"wb");
+    if (file == nullptr) {
+        return false;
+    }
+    const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && written;
+}
+
+std::wstring Quoted(const std::wstring& path)
+{
+    return L"\"" + path + L"\"";
 }
 
 std::vector<std::string> Lines(const std::string& text)

@@ -17,9 +17,12 @@ StationOptions CommittedScan(const std::wstring& out);
 
 // The file's bytes; empty when it cannot be read.
 std::string FileBytes(const std::wstring& path);
+// Writes the bytes as the file's whole content, as they are; false when it cannot.
+bool WriteBytes(const std::wstring& path, const std::string& bytes);
+// The path in double quotes, for a command line.
+std::wstring Quoted(const std::wstring& path);
 std::vector<std::string> Lines(const std::string& text);
 
 // Queues the operator's answer to the dialog captioned "... ordinal of total" (and perhaps
-// more after a dash): waits for
-// that dialog, then runs `answer`.
+// more after a dash): waits for that dialog, then runs `answer`.
 void AnswerWord(DialogDriver& driver, int ordinal, int total, const std::function<void(DialogDriver&)>& answer);

@@ -8,7 +8,6 @@
 
 #include <string>
 
-#include "AtomicFile.h"
 #include "PageImage.h"
 #include "ScratchFolder.h"
 #include "StationData.h"
@@ -52,13 +51,12 @@ TEST(StationDpi, AWholeSessionIsLaidOutAtTheDisplaysResolutionWithItsPictureDraw
     ScratchFolder folder;
     std::string tsv = FileBytes(StationData(L"page.tsv"));
     tsv.replace(tsv.find("\tHere,\n"), 7, "\tjese\n");
-    std::string error;
-    ASSERT_TRUE(AtomicFile::Write(folder / L"page.tsv", tsv, error)) << error;
-    ASSERT_TRUE(AtomicFile::Write(folder / L"answers.tsv", "jese\tThese\n", error)) << error;
+    ASSERT_TRUE(WriteBytes(folder / L"page.tsv", tsv));
+    ASSERT_TRUE(WriteBytes(folder / L"answers.tsv", "jese\tThese\n"));
     const ChildProcess run = ChildProcess::Run(
-        L"tarsil_verify.exe", L"--image \"" + StationData(L"page.png") + L"\" --tsv \"" + (folder / L"page.tsv") +
-                                  L"\" --answers \"" + (folder / L"answers.tsv") + L"\" --press ok --screenshots \"" +
-                                  (folder / L"shots") + L"\" --out \"" + (folder / L"out") + L"\"");
+        L"tarsil_verify.exe", L"--image " + Quoted(StationData(L"page.png")) + L" --tsv " + Quoted(folder / L"page.tsv") +
+                                  L" --answers " + Quoted(folder / L"answers.tsv") + L" --press ok --screenshots " +
+                                  Quoted(folder / L"shots") + L" --out " + Quoted(folder / L"out"));
     ASSERT_EQ(run.exitCode, 0u) << run.output;
     EXPECT_NE(run.output.find("5/7 ok \"These\" (was \"jese\", 87), proposal accepted"), std::string::npos) << run.output;
     const std::vector<std::string> verified = Lines(FileBytes(folder / L"out\\verified.tsv"));

@@ -49,6 +49,8 @@ TEST(StationInput, BadInputIsNamedWithItsLineAndEndsWithStatusTwoBeforeAnyDialog
     WriteFile(folder / L"number.tsv", std::string(kHeader) + "5\t1\t1\t1\t1\t1\t10\tten\t20\t10\t50\tword\n");
     WriteFile(folder / L"conf.tsv", std::string(kHeader) + "5\t1\t1\t1\t1\t1\t10\t10\t20\t10\thigh\tword\n");
     WriteFile(folder / L"range.tsv", std::string(kHeader) + "5\t1\t1\t1\t1\t1\t10\t10\t20\t10\t150\tword\n");
+    // Between -1 (not a word) and 0: a word below every threshold, which --below 0 would show.
+    WriteFile(folder / L"negative.tsv", std::string(kHeader) + "5\t1\t1\t1\t1\t1\t10\t10\t20\t10\t-0.5\tword\n");
     // A box beyond every bound: read as a number, it would not fit the int it becomes.
     WriteFile(folder / L"huge.hocr", "<?xml version=\"1.0\"?>\n<html><head><meta name='ocr-system' "
                                      "content='tesseract 5.3.0'/></head><body><div class='ocr_page'>\n"
@@ -63,6 +65,14 @@ TEST(StationInput, BadInputIsNamedWithItsLineAndEndsWithStatusTwoBeforeAnyDialog
     WriteFile(folder / L"broken.hocr", "<?xml version=\"1.0\"?>\n<html><head>\n<meta name='ocr-system' "
                                        "content='tesseract 5.3.0'/>\n</head><body>\n<div class='ocr_page'>\n"
                                        "</span></body></html>\n");
+    // Cut short: after a start tag, and inside the XML declaration (both stopped Wine's reader
+    // for good, the one in a loop, the other with the process).
+    const std::string hocr = FileBytes(StationData(L"page.hocr"));
+    WriteFile(folder / L"cut.hocr", hocr.substr(0, hocr.find("<head>") + 7));
+    WriteFile(folder / L"declaration.hocr", "<?xml");
+    // A comment of half a million characters (Wine's reader read past its buffer's end).
+    WriteFile(folder / L"comment.hocr", hocr.substr(0, hocr.find("<body>")) + "<!-- " + std::string(500000, 'x') +
+                                            " -->" + hocr.substr(hocr.find("<body>")));
     WriteFile(folder / L"afile", "a file where the output folder should go\n");
     WriteFile(folder / L"entities.xml", "<?xml version=\"1.0\"?>\n<!DOCTYPE alto [<!ENTITY a \"a\">]>\n<alto>&a;</alto>\n");
     WriteFile(folder / L"answers.tsv", "jese These\n");
@@ -87,9 +97,11 @@ TEST(StationInput, BadInputIsNamedWithItsLineAndEndsWithStatusTwoBeforeAnyDialog
         {"not a number", image + L" --tsv " + Quote(folder / L"number.tsv"),
          {"number.tsv:2:", "column top is not a whole number from -1000000 to 1000000: \"ten\""}, out},
         {"conf not a number", image + L" --tsv " + Quote(folder / L"conf.tsv"),
-         {"conf.tsv:2:", "column conf is not a number"}, out},
+         {"conf.tsv:2:", "column conf is not -1 or a number from 0 to 100: \"high\""}, out},
         {"conf out of range", image + L" --tsv " + Quote(folder / L"range.tsv"),
-         {"range.tsv:2:", "column conf is not a number from -1 to 100: \"150\""}, out},
+         {"range.tsv:2:", "column conf is not -1 or a number from 0 to 100: \"150\""}, out},
+        {"conf between -1 and 0", image + L" --tsv " + Quote(folder / L"negative.tsv"),
+         {"negative.tsv:2:", "column conf is not -1 or a number from 0 to 100: \"-0.5\""}, out},
         {"number out of bounds in hOCR", image + L" --hocr " + Quote(folder / L"huge.hocr"),
          {"huge.hocr:4:", "malformed \"bbox\" in a title"}, out},
         {"invalid UTF-8", image + L" --tsv " + Quote(folder / L"utf8.tsv"), {"utf8.tsv:3:", "not valid UTF-8"}, out},
@@ -97,6 +109,11 @@ TEST(StationInput, BadInputIsNamedWithItsLineAndEndsWithStatusTwoBeforeAnyDialog
          {"foreign.hocr", "not Tesseract's hOCR"}, out},
         {"malformed hOCR", image + L" --hocr " + Quote(folder / L"broken.hocr"),
          {"broken.hocr:6:", "not well-formed XML"}, out},
+        {"hOCR cut short", image + L" --hocr " + Quote(folder / L"cut.hocr"), {"cut.hocr:", "not well-formed XML"}, out},
+        {"hOCR cut in its declaration", image + L" --hocr " + Quote(folder / L"declaration.hocr"),
+         {"declaration.hocr:1:", "not well-formed XML"}, out},
+        {"hOCR with a long comment", image + L" --hocr " + Quote(folder / L"comment.hocr"),
+         {"comment.hocr:", "a comment of 500009 characters"}, out},
         {"output folder not writable", image + tsv + L" --out " + Quote(folder / L"afile\\out"),
          {"afile\\out", "the output folder cannot be written"}, folder / L"afile\\out"},
         {"entity declarations", image + L" --ocr " + Quote(folder / L"entities.xml"),

@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "AtomicFile.h"
 #include "PageImage.h"
 #include "PngWriter.h"
 #include "ScratchFolder.h"
@@ -127,8 +126,7 @@ TEST(StationPicture, TheWordIsSolidItsNeighboursHalfToneOnTheSidesItHasThemOnThe
         grey = static_cast<std::uint8_t>(255 - grey);
     }
     const std::vector<std::uint8_t> png = EncodePng(negative.width, negative.height, 1, negative.grey);
-    std::string error;
-    ASSERT_TRUE(AtomicFile::Write(folder / L"negative.png", std::string(png.begin(), png.end()), error)) << error;
+    ASSERT_TRUE(WriteBytes(folder / L"negative.png", std::string(png.begin(), png.end())));
 
     for (const bool isNegative : {false, true}) {
         SCOPED_TRACE(isNegative ? "negative" : "scan");
@@ -182,9 +180,8 @@ TEST(StationPicture, ADiagonalOnePixelLineSurvivesShrinking)
     const std::vector<std::uint8_t> png = EncodePng(kWidth, kHeight, 1, grey);
     const std::string tsv = "level\tpage_num\tblock_num\tpar_num\tline_num\tword_num\tleft\ttop\twidth\theight\tconf\ttext\n"
                             "5\t1\t1\t1\t1\t1\t100\t100\t1000\t200\t10\tslash\n";
-    std::string error;
-    ASSERT_TRUE(AtomicFile::Write(folder / L"line.png", std::string(png.begin(), png.end()), error)) << error;
-    ASSERT_TRUE(AtomicFile::Write(folder / L"line.tsv", tsv, error)) << error;
+    ASSERT_TRUE(WriteBytes(folder / L"line.png", std::string(png.begin(), png.end())));
+    ASSERT_TRUE(WriteBytes(folder / L"line.tsv", tsv));
 
     StationOptions options;
     options.image = folder / L"line.png";

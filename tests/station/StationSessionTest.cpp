@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "AtomicFile.h"
+#include "FolderEntries.h"
 #include "GreyImage.h"
 #include "PageImage.h"
 #include "ScratchFolder.h"
@@ -226,24 +226,14 @@ DiskAtEachWord g_disk;
 void CopyFolder(const std::wstring& from, const std::wstring& to)
 {
     ::CreateDirectoryW(to.c_str(), nullptr);
-    WIN32_FIND_DATAW found{};
-    HANDLE search = ::FindFirstFileW((from + L"\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
-        return;
-    }
-    do {
-        const std::wstring name = found.cFileName;
-        if (name == L"." || name == L"..") {
-            continue;
-        }
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-            CopyFolder(from + L"\\" + name, to + L"\\" + name);
+    for (const FolderEntry& entry : FolderEntries(from)) {
+        if (entry.folder) {
+            CopyFolder(from + L"\\" + entry.name, to + L"\\" + entry.name);
         } else {
-            g_disk.partialFiles += name.find(L".partial") != std::wstring::npos ? 1 : 0;
-            ::CopyFileW((from + L"\\" + name).c_str(), (to + L"\\" + name).c_str(), FALSE);
+            g_disk.partialFiles += entry.name.find(L".partial") != std::wstring::npos ? 1 : 0;
+            ::CopyFileW((from + L"\\" + entry.name).c_str(), (to + L"\\" + entry.name).c_str(), FALSE);
         }
-    } while (::FindNextFileW(search, &found));
-    ::FindClose(search);
+    }
 }
 
 int WINAPI InspectDiskThenShow(HWND parent, int kind, int mode, wchar_t* text, int length, double* size,
@@ -370,8 +360,7 @@ TEST(StationSession, ACorrectionIsProposedAgainAcceptedIgnoredOrChangedAndSurviv
         ASSERT_NE(found, std::string::npos);
         tsv.replace(found, std::string(text).size(), "\tjese\n");
     }
-    std::string error;
-    ASSERT_TRUE(AtomicFile::Write(out / L"page.tsv", tsv, error)) << error;
+    ASSERT_TRUE(WriteBytes(out / L"page.tsv", tsv));
     StationOptions options = CommittedScan(out / L"out");
     options.tsv = out / L"page.tsv";
     options.hocr.clear();
@@ -416,6 +405,7 @@ TEST(StationSession, ACorrectionIsProposedAgainAcceptedIgnoredOrChangedAndSurviv
 
     // The journal, read back as a later run reads it.
     SessionJournal journal;
+    std::string error;
     ASSERT_TRUE(SessionJournal::FromJson(FileBytes(out / L"out\\session.json"), journal, error)) << error;
     std::map<int, VerifiedWord> byRow;
     for (const VerifiedWord& word : journal.pages.at(0).words) {

@@ -1,53 +1,50 @@
 #include "ChildProcess.h"
 
-ChildProcess ChildProcess::Run(const std::wstring& program, const std::wstring& arguments)
+#include "StartedChild.h"
+
+std::wstring ChildProcess::ProgramFolder()
 {
     wchar_t exe[MAX_PATH];
-    ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
-    std::wstring commandLine = exe;
-    commandLine = commandLine.substr(0, commandLine.find_last_of(L"\\/") + 1) + program + L" " + arguments;
+    const DWORD length = ::GetModuleFileNameW(nullptr, exe, MAX_PATH);
+    const std::wstring path(exe, length);
+    return path.substr(0, path.find_last_of(L"\\/") + 1);
+}
 
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE readEnd = nullptr;
-    HANDLE writeEnd = nullptr;
-    ::CreatePipe(&readEnd, &writeEnd, &inherit, 0);
-    ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = writeEnd;
-    startup.hStdError = writeEnd;
-    PROCESS_INFORMATION process{};
+ChildProcess ChildProcess::Run(const std::wstring& program, const std::wstring& arguments, DWORD timeLimitMs)
+{
     ChildProcess result;
-    if (!::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
-        ::CloseHandle(readEnd);
-        ::CloseHandle(writeEnd);
+    const StartedChild child(program, arguments, true);
+    if (!child.Started()) {
+        result.output = child.Failure();
         return result;
     }
-    ::CloseHandle(writeEnd);
     // Read while the program runs and stop when it has ended: helper processes that it
     // starts (Wine's desktop, for one) may inherit the pipe and keep it open for long.
     auto drain = [&] {
         DWORD available = 0;
-        while (::PeekNamedPipe(readEnd, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
-            char chunk[512];
+        while (::PeekNamedPipe(child.Output(), nullptr, 0, nullptr, &available, nullptr) && available > 0) {
+            char chunk[4096];
             DWORD read = 0;
-            if (!::ReadFile(readEnd, chunk, sizeof chunk, &read, nullptr) || read == 0) {
+            if (!::ReadFile(child.Output(), chunk, sizeof chunk, &read, nullptr) || read == 0) {
                 break;
             }
             result.output.append(chunk, read);
         }
     };
-    for (int waited = 0; waited < 30000; waited += 20) {
+    const ULONGLONG deadline = ::GetTickCount64() + timeLimitMs;
+    for (;;) {
         drain();
-        if (::WaitForSingleObject(process.hProcess, 20) == WAIT_OBJECT_0) {
+        if (::WaitForSingleObject(child.Process(), 20) == WAIT_OBJECT_0) {
+            break;
+        }
+        if (::GetTickCount64() >= deadline) {
+            result.timedOut = true;
+            child.EndAll(ERROR_TIMEOUT);
+            ::WaitForSingleObject(child.Process(), 10000);
             break;
         }
     }
     drain();
-    ::GetExitCodeProcess(process.hProcess, &result.exitCode);
-    ::CloseHandle(process.hProcess);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(readEnd);
-    return result;
+    ::GetExitCodeProcess(child.Process(), &result.exitCode);
+    return result; // the child's job closes: whatever it left running ends with it
 }
