@@ -1,6 +1,9 @@
 #include "SessionJournal.h"
 
 #include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <stdexcept>
 
 #include <nlohmann/json.hpp>
 
@@ -37,6 +40,29 @@ size_t LongestNumber(const std::string& text)
         inString = c == '"';
     }
     return longest;
+}
+
+// A whole number the journal holds where it keeps an int. The JSON library's get<int> would
+// cast 1e300 or 2^40 without a check (a double out of an int's range is undefined), so
+// anything else is refused.
+struct NotAWholeNumber : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+int WholeNumber(const json& value)
+{
+    if (value.is_number_unsigned()) {
+        const auto number = value.get<std::uint64_t>();
+        if (number <= static_cast<std::uint64_t>(INT_MAX)) {
+            return static_cast<int>(number);
+        }
+    } else if (value.is_number_integer()) {
+        const auto number = value.get<std::int64_t>();
+        if (number >= INT_MIN && number <= INT_MAX) {
+            return static_cast<int>(number);
+        }
+    }
+    throw NotAWholeNumber("not a whole number within an int's range: " + value.dump());
 }
 
 std::string StringOrEmpty(const json& value)
@@ -85,10 +111,10 @@ json WordJson(const VerifiedWord& word)
 VerifiedWord WordFrom(const json& entry)
 {
     VerifiedWord word;
-    word.index = entry.at("index").get<int>();
+    word.index = WholeNumber(entry.at("index"));
     const json& box = entry.at("box");
-    word.box = {box.at("left").get<int>(), box.at("top").get<int>(), box.at("width").get<int>(),
-                box.at("height").get<int>()};
+    word.box = {WholeNumber(box.at("left")), WholeNumber(box.at("top")), WholeNumber(box.at("width")),
+                WholeNumber(box.at("height"))};
     word.text = entry.at("text").get<std::string>();
     word.confidence = entry.at("confidence").get<double>();
     word.outcome = entry.at("outcome").get<std::string>();
@@ -186,7 +212,7 @@ bool SessionJournal::FromJson(const std::string& text, SessionJournal& journal, 
     }
     try {
         const json session = json::parse(text);
-        const int format = session.contains("format") ? session["format"].get<int>() : 1;
+        const int format = session.contains("format") ? WholeNumber(session["format"]) : 1;
         if (format != kFormat) {
             error = "written in format " + std::to_string(format) + ", this station reads format " +
                     std::to_string(kFormat);
@@ -201,9 +227,9 @@ bool SessionJournal::FromJson(const std::string& text, SessionJournal& journal, 
             JournalPage page;
             page.name = entry.at("name").get<std::string>();
             page.image = FileFrom(entry.at("image"));
-            page.frame = entry.at("frame").get<int>();
+            page.frame = WholeNumber(entry.at("frame"));
             const json& ocr = entry.at("ocr");
-            page.ocrPage = ocr.at("page").get<int>();
+            page.ocrPage = WholeNumber(ocr.at("page"));
             page.ocrByStation = ocr.at("byStation").get<bool>();
             page.tsv = FileFrom(ocr.at("tsv"));
             page.hocr = FileFrom(ocr.at("hocr"));
@@ -228,6 +254,9 @@ bool SessionJournal::FromJson(const std::string& text, SessionJournal& journal, 
         journal.summary = journal.Count();
         return true;
     } catch (const json::exception& fault) {
+        error = fault.what();
+        return false;
+    } catch (const NotAWholeNumber& fault) {
         error = fault.what();
         return false;
     }

@@ -13,6 +13,7 @@
 #include "AtomicFile.h"
 #include "ParseNumber.h"
 #include "ScratchFolder.h"
+#include "SessionJournal.h"
 #include "StationData.h"
 #include "TarsilDlg29.h"
 #include "Utf8.h"
@@ -116,4 +117,26 @@ TEST(StationText, NumbersAreParsedWholeBoundedAndWithoutTheLocale)
     }
     EXPECT_FALSE(ParseInteger(std::wstring_view(L"\u0661"), 0, 9, whole)); // an Arabic-Indic one
     ::_wsetlocale(LC_ALL, L"C");
+}
+
+TEST(StationText, AJournalsWholeNumbersOutsideAnIntAreRefused)
+{
+    SessionJournal written;
+    written.pages.resize(1);
+    written.pages[0].words.resize(1);
+    written.pages[0].words[0].outcome = "ok";
+    const std::string journal = written.ToJson();
+    SessionJournal read;
+    std::string error;
+    ASSERT_TRUE(SessionJournal::FromJson(journal, read, error)) << error;
+    for (const char* bad : {"1e300", "2147483648", "-2147483649", "18446744073709551615", "1.5"}) {
+        SCOPED_TRACE(bad);
+        std::string tampered = journal;
+        const std::string frame = "\"frame\": 1";
+        const size_t at = tampered.find(frame);
+        ASSERT_NE(at, std::string::npos);
+        tampered.replace(at, frame.size(), "\"frame\": " + std::string(bad));
+        EXPECT_FALSE(SessionJournal::FromJson(tampered, read, error));
+        EXPECT_NE(error.find("not a whole number"), std::string::npos) << error;
+    }
 }
