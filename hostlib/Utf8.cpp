@@ -30,3 +30,12 @@ std::string WideToUtf8(const std::wstring& wide)
     }
     return utf8;
 }
+
+size_t Utf8CodePoints(const std::string& utf8)
+{
+    size_t count = 0;
+    for (const char c : utf8) {
+        count += Utf8ContinuationByte(c) ? 0 : 1;
+    }
+    return count;
+}

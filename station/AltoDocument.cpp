@@ -63,18 +63,6 @@ Box Pixels(const XmlSource& source, double hpos, double vpos, double width, doub
     return {left, top, static_cast<int>(std::lround(corners[2])) - left, static_cast<int>(std::lround(corners[3])) - top};
 }
 
-size_t CodePoints(const std::string& utf8)
-{
-    return static_cast<size_t>(std::count_if(utf8.begin(), utf8.end(), [](char c) {
-        return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-    }));
-}
-
-std::string Whole(long long value)
-{
-    return std::to_string(value);
-}
-
 } // namespace
 
 AltoDocument::AltoDocument(std::string bytes, const std::wstring& path, double dpi)
@@ -96,7 +84,7 @@ AltoDocument::AltoDocument(std::string bytes, const std::wstring& path, double d
 
     auto finishWord = [&]() {
         PageWords::Word& w = *word;
-        const size_t characters = CodePoints(w.text);
+        const size_t characters = Utf8CodePoints(w.text);
         if (!glyphCharacters.empty()) {
             for (size_t i = 0; i < glyphCharacters.size(); ++i) {
                 if (!glyphConfident[i] && i < cc.size()) {
@@ -233,8 +221,8 @@ std::string AltoDocument::WithVerified(const std::map<int, std::string>& texts) 
             StartTag tag = verified;
             tag.Set("CONTENT", piece.text);
             if (string.placed && corrected.Split()) {
-                tag.Set("HPOS", Whole(from));
-                tag.Set("WIDTH", Whole(CorrectedWords::Edge(left, width, piece.to) - from));
+                tag.Set("HPOS", std::to_string(from));
+                tag.Set("WIDTH", std::to_string(CorrectedWords::Edge(left, width, piece.to) - from));
             }
             if (i == 0) {
                 rewrite.ReplaceTag(string.element, tag);
@@ -243,8 +231,8 @@ std::string AltoDocument::WithVerified(const std::map<int, std::string>& texts) 
             const long long gapFrom = CorrectedWords::Edge(left, width, corrected.Pieces()[i - 1].to);
             following += "<" + prefix + "SP";
             if (string.placed) {
-                following += " WIDTH=\"" + Whole(from - gapFrom) + "\"" +
-                             (hasVpos ? " VPOS=\"" + vpos + "\"" : std::string()) + " HPOS=\"" + Whole(gapFrom) + "\"";
+                following += " WIDTH=\"" + std::to_string(from - gapFrom) + "\"" +
+                             (hasVpos ? " VPOS=\"" + vpos + "\"" : std::string()) + " HPOS=\"" + std::to_string(gapFrom) + "\"";
             }
             tag.SetEmpty(true);
             if (hasId) {

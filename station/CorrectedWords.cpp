@@ -2,22 +2,11 @@
 
 #include <cmath>
 
-namespace {
-
-bool ContinuationByte(char c)
-{
-    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-
-} // namespace
+#include "Utf8.h"
 
 CorrectedWords::CorrectedWords(const std::string& corrected)
 {
-    // Characters are counted as code points.
-    size_t characters = 0;
-    for (const char c : corrected) {
-        characters += ContinuationByte(c) ? 0 : 1;
-    }
+    const size_t characters = Utf8CodePoints(corrected);
     size_t position = 0; // in characters
     Piece piece;
     size_t pieceStart = 0;
@@ -40,7 +29,7 @@ CorrectedWords::CorrectedWords(const std::string& corrected)
             }
             piece.text += corrected[i];
         }
-        position += ContinuationByte(corrected[i]) ? 0 : 1;
+        position += Utf8ContinuationByte(corrected[i]) ? 0 : 1;
     }
     if (m_pieces.empty()) {
         m_pieces.push_back(Piece());
