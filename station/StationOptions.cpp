@@ -1,6 +1,7 @@
 #include "StationOptions.h"
 
 #include "ParseNumber.h"
+#include "PathName.h"
 #include "UnattendedAnswer.h"
 #include "Utf8.h"
 
@@ -143,6 +144,7 @@ bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& er
     if (help) {
         return true;
     }
+    MakePathsFull();
     if (!inputs.empty() && (!image.empty() || !ocr.empty() || !tsv.empty() || !hocr.empty())) {
         error = "give either INPUTs (a batch) or --image with --ocr, --tsv or --hocr (one page), not both";
     } else if (inputs.empty() && image.empty()) {
@@ -155,6 +157,18 @@ bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& er
         error = "--psm takes a page segmentation mode from 0 to 13";
     }
     return error.empty();
+}
+
+void StationOptions::MakePathsFull()
+{
+    // Once, here, for every use after: the engine runs in the session's ocr folder, where a
+    // path relative to the station's current folder names another file or none.
+    for (std::wstring& input : inputs) {
+        input = PathName::Full(input);
+    }
+    for (std::wstring* path : {&image, &tsv, &hocr, &ocr, &answers, &out, &screenshots, &tesseract}) {
+        *path = PathName::Full(*path);
+    }
 }
 
 std::wstring StationOptions::OutputFolder() const
