@@ -1,5 +1,5 @@
 // The station on the user's machine: run from the folder the user is in, with what lies
-// there.
+// there, and an output folder it may not write.
 
 #include <gtest/gtest.h>
 
@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "OutputFolderLock.h"
 #include "ScratchFolder.h"
 #include "StationData.h"
 #include "support/ChildProcess.h"
@@ -71,4 +72,23 @@ TEST(StationPlatform, TheBatchCommandRunsFromTheFolderAboveTheScansAndNeverRunsA
     EXPECT_EQ(run.exitCode, 0u) << run.output;
     EXPECT_NE(run.output.find("1 pages: 1 done, 0 failed"), std::string::npos) << run.output;
     EXPECT_NE(FileBytes(folder / L"scans.verified\\text.txt").find("markers"), std::string::npos) << run.output;
+}
+
+// An output folder whose lock file cannot be made is not "in use by another station": the
+// user would wait for a station that does not exist. (Access is denied there by folder
+// permissions or a read-only file on Windows; the tests run as root under Wine, which opens a
+// read-only file for writing, so a folder of the lock file's name denies it here.)
+TEST(StationPlatform, AnOutputFolderThatCannotBeWrittenIsNotReportedAsInUse)
+{
+    ScratchFolder folder;
+    const std::wstring out = folder / L"out";
+    ASSERT_TRUE(::CreateDirectoryW(out.c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryW((out + L"\\" + OutputFolderLock::kFileName).c_str(), nullptr));
+    const ChildProcess run = ChildProcess::Run(
+        L"tarsil_verify.exe", L"--image " + Quoted(StationData(L"page.png")) + L" --ocr " +
+                                  Quoted(StationData(L"page.tsv")) + L" --press ok --out " + Quoted(out));
+    EXPECT_EQ(run.exitCode, 2u) << run.output;
+    EXPECT_NE(run.output.find("the output folder cannot be written: access to session.lock there is denied"),
+              std::string::npos)
+        << run.output;
 }
