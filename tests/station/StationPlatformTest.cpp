@@ -1,5 +1,5 @@
 // The station on the user's machine: run from the folder the user is in, with what lies
-// there, and an output folder it may not write.
+// there, an output folder it may not write, and the user's console.
 
 #include <gtest/gtest.h>
 
@@ -10,6 +10,7 @@
 #include "OutputFolderLock.h"
 #include "ScratchFolder.h"
 #include "StationData.h"
+#include "Utf8.h"
 #include "support/ChildProcess.h"
 
 namespace {
@@ -91,4 +92,24 @@ TEST(StationPlatform, AnOutputFolderThatCannotBeWrittenIsNotReportedAsInUse)
     EXPECT_NE(run.output.find("the output folder cannot be written: access to session.lock there is denied"),
               std::string::npos)
         << run.output;
+}
+
+// The station prints UTF-8, and left the console it shares with the user's shell in UTF-8
+// after it ended: what the shell and later programs printed came out garbled.
+TEST(StationPlatform, TheConsoleHasItsOwnCodePageAgainOnceTheStationHasEnded)
+{
+    // The station shares this console, as it shares the shell's. Under Wine without a
+    // terminal the test's console takes no code page: it gets a console of its own.
+    if (::GetConsoleOutputCP() == 0) {
+        ::FreeConsole();
+        ASSERT_TRUE(::AllocConsole()) << ::GetLastError();
+    }
+    const UINT testsOwn = ::GetConsoleOutputCP();
+    ASSERT_TRUE(::SetConsoleOutputCP(850)) << ::GetLastError();
+    for (const wchar_t* arguments : {L"--help", L"--no-such-option"}) {
+        const ChildProcess run = ChildProcess::Run(L"tarsil_verify.exe", arguments);
+        EXPECT_NE(run.exitCode, 0xFFFFFFFFu) << run.output;
+        EXPECT_EQ(::GetConsoleOutputCP(), 850u) << WideToUtf8(arguments);
+    }
+    ::SetConsoleOutputCP(testsOwn);
 }
