@@ -8,6 +8,7 @@
 #include <string>
 
 #include "ComScope.h"
+#include "ConsoleOutputCodePage.h"
 #include "InputError.h"
 #include "LoadedLibrary.h"
 #include "StationOptions.h"
@@ -42,7 +43,7 @@ void PrintError(const char* message)
 
 int wmain(int argc, wchar_t** argv)
 {
-    ::SetConsoleOutputCP(CP_UTF8); // the words are printed as UTF-8
+    const ConsoleOutputCodePage utf8(CP_UTF8); // the words are printed as UTF-8
     try {
         StationOptions options;
         std::string error;

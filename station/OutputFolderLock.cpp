@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "InputError.h"
+#include "Utf8.h"
 
 OutputFolderLock::OutputFolderLock(const std::wstring& folder)
 {
@@ -12,8 +13,15 @@ OutputFolderLock::OutputFolderLock(const std::wstring& folder)
                            FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (m_file == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
-        if (error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED) {
+        if (error == ERROR_SHARING_VIOLATION) {
             throw InputError(folder, "the output folder is in use by another station");
+        }
+        if (error == ERROR_ACCESS_DENIED) {
+            // Not another station (that is a sharing violation): the folder's permissions, a
+            // read-only file or a folder of that name keep this user from making the lock.
+            throw InputError(folder, "the output folder cannot be written: access to " + WideToUtf8(kFileName) +
+                                         " there is denied (permissions, a read-only file or a folder of that "
+                                         "name)");
         }
         throw InputError(folder, "the output folder cannot be written (error " + std::to_string(error) + ")");
     }

@@ -7,7 +7,8 @@
 // crashed or was killed leaves no stale lock behind.
 class OutputFolderLock {
 public:
-    // Takes the lock; throws InputError when another station holds it.
+    // Takes the lock; throws InputError when another station holds it, or when the folder
+    // cannot take the lock's file.
     explicit OutputFolderLock(const std::wstring& folder);
     ~OutputFolderLock();
     OutputFolderLock(const OutputFolderLock&) = delete;

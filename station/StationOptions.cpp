@@ -1,19 +1,19 @@
 #include "StationOptions.h"
 
 #include "ParseNumber.h"
+#include "PathName.h"
 #include "UnattendedAnswer.h"
 #include "Utf8.h"
 
 const char* StationOptions::Usage()
 {
     return "usage: tarsil_verify [options] INPUT...\n"
-           "       tarsil_verify --image PAGE (--ocr FILE | --tsv FILE | --hocr FILE | both) [options]\n"
+           "       tarsil_verify --image PAGE (--ocr FILE | --tsv FILE | --hocr FILE)\n"
+           "                     [options]\n"
            "\n"
            "Shows the Word Verification dialog for each word of a scanned page that the\n"
            "recogniser (Tesseract) is unsure of, in reading order, and writes what the\n"
            "operator confirmed and corrected.\n"
-           "\n"
-           "Every frame, in either form, may hold at most 200,000,000 pixels.\n"
            "\n"
            "A batch: each INPUT is a page image, a multi-page image (every frame is a page)\n"
            "or a folder (its images in natural name order, page2 before page10), verified\n"
@@ -22,29 +22,33 @@ const char* StationOptions::Usage()
            "all the frames of a multi-page file); otherwise\n"
            "the station runs Tesseract on it, in the background, ahead of the operator.\n"
            "\n"
-           "  --tesseract FILE   the engine (default: tesseract.exe on the PATH, else\n"
+           "  --tesseract FILE   the engine (default: tesseract.exe in a folder of the PATH,\n"
+           "                     never the current folder; else the installer's\n"
            "                     C:\\Program Files\\Tesseract-OCR\\tesseract.exe)\n"
            "  --lang LANGS       passed to the engine as -l (for example eng+deu)\n"
-           "  --psm N            passed to the engine as --psm\n"
+           "  --psm N            passed to the engine as --psm (0 to 13)\n"
            "  --ahead N          pages prepared ahead of the operator (default 1)\n"
            "  --engine-seconds N the most one page's recognition may take (default 600)\n"
            "\n"
            "The one-page form:\n"
            "  --image FILE       the page: PNG, TIFF, JPEG, BMP, GIF (whatever Windows\n"
            "                     Imaging Component reads); of a file with several frames (a\n"
-           "                     multi-page TIFF) each frame the recogniser's output names is\n"
-           "                     a page. Its DPI turns pixels into points (300 when the file\n"
-           "                     states none that is plausible)\n"
+           "                     multi-page TIFF) each frame the recogniser's output names\n"
+           "                     is a page. Its DPI turns pixels into points (300 when the\n"
+           "                     file states none that is plausible)\n"
            "  --ocr FILE         the recogniser's output, whichever format its content is:\n"
            "                     Tesseract's TSV or hOCR, ALTO (v2, v3, v4) or PAGE XML\n"
            "                     (2013, 2019)\n"
-           "  --tsv FILE         Tesseract's TSV output (tesseract PAGE OUT tsv)\n"
+           "  --tsv FILE         Tesseract's TSV output (tesseract PAGE OUT tsv); with\n"
+           "                     --hocr, or --ocr giving the other, both are read\n"
            "  --hocr FILE        Tesseract's hOCR with character boxes\n"
            "                     (tesseract PAGE OUT -c hocr_char_boxes=1 hocr): marks the\n"
            "                     uncertain characters and gives each line's size and angle\n"
+           "\n"
+           "Both forms:\n"
            "  --below N          show only the words whose confidence is below N, 0 to 101\n"
            "                     (default 90; 101 shows every word)\n"
-           "  --char-below N     characters below N are drawn in red (default 90)\n"
+           "  --char-below N     characters below N are drawn in red, 0 to 101 (default 90)\n"
            "  --out DIR          where the results go (default: IMAGE.verified next to the\n"
            "                     image, or INPUT.verified next to the first input); one\n"
            "                     station at a time may use it; an input that the session\n"
@@ -53,8 +57,15 @@ const char* StationOptions::Usage()
            "  --press ok|ignore|cancel  answer every dialog by itself once it has painted\n"
            "  --answers FILE     UTF-8 lines \"recognised<TAB>typed\": a dialog showing the\n"
            "                     recognised text gets the typed one in its text field first\n"
-           "  --screenshots DIR  save each dialog as DIR/NNNN.png (NNNN: the word's index)\n"
+           "  --screenshots DIR  save each dialog as it painted, named as the word's\n"
+           "                     training pair: DIR/WWWW.png (WWWW: the word's index), in\n"
+           "                     a batch DIR/NNNN-NAME-WWWW.png\n"
            "  --help             this text\n"
+           "\n"
+           "Paths may be relative to the current folder. Limits: a frame of at most\n"
+           "200,000,000 pixels and 100,000 along a side; an hOCR, ALTO or PAGE document\n"
+           "and the answers of at most 64 MiB, XML nested at most 100 elements deep, with\n"
+           "no comment over 64 KiB; coordinates of at most 1,000,000 pixels.\n"
            "\n"
            "OK: the word is verified (corrected or not), and marked for training when Train\n"
            "ICR? is Yes. Ignore: the word stays as recognised. Cancel, Escape or the close\n"
@@ -65,26 +76,35 @@ const char* StationOptions::Usage()
            "then renamed over the old one): only the journal after every answer, the others\n"
            "at the end of each page and of each run:\n"
            "  verified.tsv   the input TSV, each verified word's text replaced by the\n"
-           "                 operator's and its conf set to 100 (with a TSV only)\n"
+           "                 operator's and its conf set to 100 (when a TSV was given)\n"
            "  verified.hocr, verified.xml  the input hOCR, ALTO or PAGE document with only\n"
            "                 the verified words changed: the operator's text, certain\n"
            "  text.txt       the page's text, one line per recognised line, corrected\n"
-           "  train/NNNN.png, train/NNNN.gt.txt  each word confirmed for training: its\n"
+           "  train/WWWW.png, train/WWWW.gt.txt  each word confirmed for training: its\n"
            "                 image (grey, the page's resolution) and its text, the line\n"
            "                 ground truth that Tesseract's training (tesstrain) reads\n"
            "  session.json   the inputs with their SHA-256, the thresholds, every page's\n"
            "                 state and every word shown or skipped, and the summary\n"
-           "In a batch, the TSV and text of each page are pages/NNNN-NAME.tsv and .txt,\n"
-           "the training pairs train/NNNN-NAME-WWWW.png and .gt.txt, text.txt every\n"
-           "page's text in order, and ocr/ the engine's output for the pages it read.\n"
+           "In a batch, each page's verified documents and text are pages/NNNN-NAME.tsv,\n"
+           ".hocr, .xml (as its input) and .txt (NNNN: the page's place in the batch,\n"
+           "NAME: its file's, and -frameK for a frame of a multi-page file), the training\n"
+           "pairs train/NNNN-NAME-WWWW.png and .gt.txt, text.txt every page's text in\n"
+           "order, and ocr/ the engine's output for the pages it read.\n"
            "A later run with inputs whose content changed is refused; --restart starts over.\n"
            "Every file that can be named then is tried before the first dialog. A file\n"
            "another program holds for a moment (an indexer, a sync client, antivirus) is\n"
            "waited for, up to two seconds.\n"
            "\n"
-           "Exit status: 0 when the session ran (finished or cancelled), 2 for bad input\n"
-           "(also: no engine to be found, the output folder in use by another station;\n"
-           "nothing written), 1 when the dialog could not be shown.\n";
+           "Exit status:\n"
+           "  0  the session ran, finished or cancelled (and --help)\n"
+           "  1  the session could not go on: a dialog could not be shown, a file of DIR\n"
+           "     could not be written during the run, TarsilDlg29.dll could not be\n"
+           "     loaded from the program's folder, another failure (every answer given\n"
+           "     is kept)\n"
+           "  2  bad input, before any dialog and with nothing written: an unusable command\n"
+           "     line, an input that cannot be read or breaks a limit, no engine to be\n"
+           "     found, an output folder in use by another station or that cannot be\n"
+           "     written\n";
 }
 
 bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& error)
@@ -143,6 +163,7 @@ bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& er
     if (help) {
         return true;
     }
+    MakePathsFull();
     if (!inputs.empty() && (!image.empty() || !ocr.empty() || !tsv.empty() || !hocr.empty())) {
         error = "give either INPUTs (a batch) or --image with --ocr, --tsv or --hocr (one page), not both";
     } else if (inputs.empty() && image.empty()) {
@@ -155,6 +176,18 @@ bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& er
         error = "--psm takes a page segmentation mode from 0 to 13";
     }
     return error.empty();
+}
+
+void StationOptions::MakePathsFull()
+{
+    // Once, here, for every use after: the engine runs in the session's ocr folder, where a
+    // path relative to the station's current folder names another file or none.
+    for (std::wstring& input : inputs) {
+        input = PathName::Full(input);
+    }
+    for (std::wstring* path : {&image, &tsv, &hocr, &ocr, &answers, &out, &screenshots, &tesseract}) {
+        *path = PathName::Full(*path);
+    }
 }
 
 std::wstring StationOptions::OutputFolder() const

@@ -28,7 +28,8 @@ public:
     int engineSeconds = 600; // the most one page's recognition may take
     bool help = false;
 
-    // Reads the command line; false, with the reason in `error`, when it is not usable.
+    // Reads the command line; false, with the reason in `error`, when it is not usable. Every
+    // path comes out full, resolved against the current folder.
     bool Parse(int argc, const wchar_t* const* argv, std::string& error);
     // True for --image with --ocr, --tsv and/or --hocr, false for a batch of INPUTs.
     bool OnePageForm() const { return inputs.empty(); }
@@ -36,4 +37,7 @@ public:
     std::wstring OutputFolder() const;
 
     static const char* Usage();
+
+private:
+    void MakePathsFull();
 };

@@ -1,5 +1,7 @@
 #include "TesseractEngine.h"
 
+#include <shlwapi.h>
+
 #include <string>
 
 #include "AtomicFile.h"
@@ -17,9 +19,42 @@ bool IsFile(const std::wstring& path)
 
 std::wstring Environment(const wchar_t* name)
 {
-    wchar_t value[MAX_PATH];
-    const DWORD length = ::GetEnvironmentVariableW(name, value, MAX_PATH);
-    return length > 0 && length < MAX_PATH ? std::wstring(value, length) : std::wstring();
+    std::wstring value(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = ::GetEnvironmentVariableW(name, &value[0], static_cast<DWORD>(value.size()));
+        if (length < value.size()) {
+            value.resize(length); // 0 when it is not set
+            return value;
+        }
+        value.resize(length); // the size it needs, terminator included
+    }
+}
+
+// The program in the folders of the PATH, in their order, and nowhere else: not in the
+// current folder nor the station's own, where SearchPathW would look first and where anyone
+// who can write a file (a downloaded archive, a shared scans folder) could leave a program
+// of that name. A relative entry would name the current folder too, and is passed over.
+std::wstring OnPath(const wchar_t* program)
+{
+    const std::wstring path = Environment(L"PATH");
+    size_t start = 0;
+    while (start <= path.size()) {
+        size_t end = path.find(L';', start);
+        end = end == std::wstring::npos ? path.size() : end;
+        std::wstring folder = path.substr(start, end - start);
+        start = end + 1;
+        if (folder.size() >= 2 && folder.front() == L'"' && folder.back() == L'"') {
+            folder = folder.substr(1, folder.size() - 2);
+        }
+        if (folder.empty() || ::PathIsRelativeW(folder.c_str())) {
+            continue;
+        }
+        std::wstring candidate = folder + (folder.back() == L'\\' || folder.back() == L'/' ? L"" : L"\\") + program;
+        if (IsFile(candidate)) {
+            return candidate;
+        }
+    }
+    return {};
 }
 
 // The last line the engine printed: the reason it gives for a failure.
@@ -56,16 +91,15 @@ TesseractEngine::TesseractEngine(const StationOptions& options)
         }
         m_program = options.tesseract;
     } else {
-        wchar_t found[MAX_PATH * 4];
-        const DWORD length = ::SearchPathW(nullptr, L"tesseract.exe", nullptr, MAX_PATH * 4, found, nullptr);
+        const std::wstring onPath = OnPath(L"tesseract.exe");
         std::wstring programFiles = Environment(L"ProgramW6432");
         if (programFiles.empty()) {
             programFiles = Environment(L"ProgramFiles");
         }
         const std::wstring installed = (programFiles.empty() ? std::wstring(L"C:\\Program Files") : programFiles) +
                                        L"\\Tesseract-OCR\\tesseract.exe";
-        if (length > 0 && length < MAX_PATH * 4) {
-            m_program.assign(found, length);
+        if (!onPath.empty()) {
+            m_program = onPath;
         } else if (IsFile(installed)) {
             m_program = installed;
         } else {

@@ -11,8 +11,8 @@
 // boxes).
 class TesseractEngine {
 public:
-    // Finds the engine: --tesseract, else tesseract.exe on the PATH, else the Windows
-    // installer's folder. Throws InputError, saying how to install it, when there is none.
+    // Finds the engine: --tesseract, else tesseract.exe in a folder of the PATH (never the
+    // current folder nor the station's), else the Windows installer's folder. Throws InputError, saying how to install it, when there is none.
     explicit TesseractEngine(const StationOptions& options);
 
     const std::wstring& Program() const { return m_program; }
