@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <map>
+#include <memory>
+#include <set>
 
 #include "AtomicFile.h"
 #include "PageWorker.h"
@@ -152,25 +154,77 @@ void PageOutputs::WriteSession(const std::vector<PlannedPage>& pages, const Sess
     }
 }
 
+bool PageOutputs::HasPageFiles(const PlannedPage& planned, const std::vector<VerifiedWord>& words) const
+{
+    std::vector<std::wstring> names = PageDocumentNames(planned);
+    const std::string pageName = m_onePageForm ? std::string() : WideToUtf8(planned.stem);
+    for (const VerifiedWord& word : words) {
+        if (word.outcome == "ok" && word.train) {
+            const std::wstring pair = L"train\\" + WordFileName(pageName, word.index);
+            names.push_back(pair + L".png");
+            names.push_back(pair + L".gt.txt");
+        }
+    }
+    for (const std::wstring& name : names) {
+        if (::GetFileAttributesW((m_folder + L"\\" + name).c_str()) == INVALID_FILE_ATTRIBUTES) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::vector<std::wstring> PageOutputs::PageDocumentNames(const PlannedPage& planned) const
+{
+    std::vector<std::wstring> names;
+    if (m_onePageForm) {
+        return names;
+    }
+    // What the engine writes, or what lies beside the image.
+    const bool tsv = planned.NeedsEngine() || !planned.tsv.empty();
+    const bool hocr = planned.NeedsEngine() || !planned.hocr.empty();
+    const bool xml = !planned.xml.empty();
+    for (const auto& [given, extension] : {std::pair{tsv, L".tsv"}, std::pair{hocr, L".hocr"}, std::pair{xml, L".xml"},
+                                           std::pair{true, L".txt"}}) {
+        if (given) {
+            names.push_back(L"pages\\" + planned.stem + extension);
+        }
+    }
+    return names;
+}
+
 void PageOutputs::Forget(const SessionJournal& earlier) const
 {
-    // The earlier session's training pairs would otherwise be taken for this one's.
+    // The earlier session's training pairs would otherwise be taken for this one's. Its
+    // journal's names are only compared with the names of the files the folders hold, never
+    // made into paths: a journal is text anyone may have edited, and a page name such as
+    // ..\..\x would reach out of the output folder.
+    std::map<std::wstring, std::set<std::wstring>> named; // by folder
     for (const JournalPage& page : earlier.pages) {
         for (const VerifiedWord& word : page.words) {
             if (word.train) {
-                const std::wstring name = m_folder + L"\\train\\" + WordFileName(page.name, word.index);
-                ::DeleteFileW((name + L".png").c_str());
-                ::DeleteFileW((name + L".gt.txt").c_str());
+                const std::wstring pair = WordFileName(page.name, word.index);
+                named[L"train"].insert({pair + L".png", pair + L".gt.txt"});
             }
         }
         if (!page.name.empty()) {
-            for (const wchar_t* file : {L"\\pages\\%s.tsv", L"\\pages\\%s.txt", L"\\pages\\%s.hocr", L"\\pages\\%s.xml",
-                                        L"\\ocr\\%s.tsv", L"\\ocr\\%s.hocr"}) {
-                std::wstring path = m_folder + file;
-                path.replace(path.find(L"%s"), 2, Wide(page.name));
-                ::DeleteFileW(path.c_str());
-            }
+            const std::wstring name = Wide(page.name);
+            named[L"pages"].insert({name + L".tsv", name + L".txt", name + L".hocr", name + L".xml"});
+            named[L"ocr"].insert({name + L".tsv", name + L".hocr"});
         }
+    }
+    for (const auto& [folder, names] : named) {
+        const std::wstring path = m_folder + L"\\" + folder + L"\\";
+        WIN32_FIND_DATAW found{};
+        const HANDLE first = ::FindFirstFileW((path + L"*").c_str(), &found);
+        if (first == INVALID_HANDLE_VALUE) {
+            continue;
+        }
+        const std::unique_ptr<void, decltype(&::FindClose)> search(first, &::FindClose);
+        do {
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && names.count(found.cFileName) != 0) {
+                ::DeleteFileW((path + found.cFileName).c_str());
+            }
+        } while (::FindNextFileW(search.get(), &found));
     }
     ::DeleteFileW((m_folder + L"\\session.json").c_str());
 }

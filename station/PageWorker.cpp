@@ -1,5 +1,6 @@
 #include "PageWorker.h"
 
+#include <new>
 #include <stdexcept>
 
 #include "ComScope.h"
@@ -19,6 +20,23 @@ public:
     ~Locked() { ::LeaveCriticalSection(&m_lock); }
     Locked(const Locked&) = delete;
     Locked& operator=(const Locked&) = delete;
+
+private:
+    CRITICAL_SECTION& m_lock;
+};
+
+// The lock let go for a scope, and held again at its end however the scope ends: whatever
+// throws in between, the Locked around it still owns the lock it lets go of.
+class Unlocked {
+public:
+    explicit Unlocked(CRITICAL_SECTION& lock)
+        : m_lock(lock)
+    {
+        ::LeaveCriticalSection(&m_lock);
+    }
+    ~Unlocked() { ::EnterCriticalSection(&m_lock); }
+    Unlocked(const Unlocked&) = delete;
+    Unlocked& operator=(const Unlocked&) = delete;
 
 private:
     CRITICAL_SECTION& m_lock;
@@ -44,19 +62,30 @@ PageWorker::PageWorker(std::vector<PlannedPage> pages, std::vector<bool> skip,
 {
     ::InitializeCriticalSection(&m_lock);
     ::InitializeConditionVariable(&m_changed);
-    m_thread = ::CreateThread(nullptr, 0, &PageWorker::Entry, this, CREATE_SUSPENDED, nullptr);
-    if (m_thread == nullptr || m_cancel == nullptr) {
+    m_preparer = ::CreateThread(nullptr, 0, &PageWorker::PrepareEntry, this, CREATE_SUSPENDED, nullptr);
+    m_writer = ::CreateThread(nullptr, 0, &PageWorker::WriteEntry, this, CREATE_SUSPENDED, nullptr);
+    if (m_preparer == nullptr || m_writer == nullptr || m_cancel == nullptr) {
+        // A thread that was made ends at once, having nothing to do.
+        Stop();
+        for (const HANDLE handle : {m_preparer, m_writer, m_cancel}) {
+            if (handle != nullptr) {
+                ::CloseHandle(handle);
+            }
+        }
         ::DeleteCriticalSection(&m_lock);
-        throw std::runtime_error("the station's worker thread could not be started");
+        throw std::runtime_error("the station's worker threads could not be started");
     }
-    ::SetThreadPriority(m_thread, THREAD_PRIORITY_BELOW_NORMAL);
-    ::ResumeThread(m_thread);
+    for (const HANDLE thread : {m_preparer, m_writer}) {
+        ::SetThreadPriority(thread, THREAD_PRIORITY_BELOW_NORMAL);
+        ::ResumeThread(thread);
+    }
 }
 
 PageWorker::~PageWorker()
 {
     Stop();
-    ::CloseHandle(m_thread);
+    ::CloseHandle(m_preparer);
+    ::CloseHandle(m_writer);
     ::CloseHandle(m_cancel);
     ::DeleteCriticalSection(&m_lock);
 }
@@ -64,21 +93,34 @@ PageWorker::~PageWorker()
 void PageWorker::Stop()
 {
     {
-        // Whatever is posted still runs; only the engine is cancelled.
+        // Whatever is posted is still written; only the engine is cancelled.
         const Locked locked(m_lock);
         m_finishing = true;
     }
-    ::SetEvent(m_cancel);
+    if (m_cancel != nullptr) {
+        ::SetEvent(m_cancel);
+    }
     ::WakeAllConditionVariable(&m_changed);
-    ::WaitForSingleObject(m_thread, INFINITE);
+    for (const HANDLE thread : {m_preparer, m_writer}) {
+        if (thread != nullptr) {
+            ::ResumeThread(thread); // one that was never started
+            ::WaitForSingleObject(thread, INFINITE);
+        }
+    }
 }
 
 void PageWorker::Finish()
 {
     Stop();
-    if (!m_taskFailure.empty()) {
-        throw std::runtime_error(m_taskFailure);
+    // Writes the writer did not live to make are reported as failed, not lost.
+    for (const PendingWrite& pending : m_writes) {
+        WrittenPage written;
+        written.position = pending.position;
+        written.failure = std::string("the station's writer stopped: ") +
+                          (m_writerFailure != nullptr ? m_writerFailure : "unexpectedly");
+        m_written.push_back(written);
     }
+    m_writes.clear();
 }
 
 std::unique_ptr<PreparedPage> PageWorker::Take(size_t position, const std::function<void()>& waiting)
@@ -88,19 +130,25 @@ std::unique_ptr<PreparedPage> PageWorker::Take(size_t position, const std::funct
     m_turnedAt = ::GetTickCount64();
     ::WakeAllConditionVariable(&m_changed);
     bool told = false;
-    while (m_prepared.count(position) == 0) {
+    for (;;) {
+        const auto found = m_prepared.find(position);
+        if (found != m_prepared.end()) {
+            std::unique_ptr<PreparedPage> page = std::move(found->second);
+            m_prepared.erase(found);
+            return page;
+        }
+        if (m_preparerFailure != nullptr) {
+            throw std::runtime_error(std::string("the station's worker stopped preparing the pages: ") +
+                                     m_preparerFailure);
+        }
         if (!told) {
             told = true;
-            ::LeaveCriticalSection(&m_lock);
+            const Unlocked unlocked(m_lock);
             waiting();
-            ::EnterCriticalSection(&m_lock);
             continue;
         }
         ::SleepConditionVariableCS(&m_changed, &m_lock, INFINITE);
     }
-    std::unique_ptr<PreparedPage> page = std::move(m_prepared[position]);
-    m_prepared.erase(position);
-    return page;
 }
 
 std::vector<Recognition> PageWorker::TakeRecognitions()
@@ -111,58 +159,81 @@ std::vector<Recognition> PageWorker::TakeRecognitions()
     return taken;
 }
 
-void PageWorker::Post(std::function<void()> task)
+void PageWorker::PostWrite(size_t position, std::function<void()> write)
 {
     {
         const Locked locked(m_lock);
-        m_tasks.push_back(std::move(task));
+        m_writes.push_back(PendingWrite{position, std::move(write)});
         m_turnedAt = ::GetTickCount64();
     }
     ::WakeAllConditionVariable(&m_changed);
 }
 
-DWORD WINAPI PageWorker::Entry(void* worker) noexcept
+std::vector<WrittenPage> PageWorker::TakeWritten()
 {
-    try {
-        const ComScope com; // the image decoder and the PNG encoder are COM objects
-        static_cast<PageWorker*>(worker)->Work();
-    } catch (...) {
-        // Work catches what each step throws; only COM's start-up could fail here, before
-        // any page was taken up.
-    }
+    const Locked locked(m_lock);
+    std::vector<WrittenPage> taken;
+    taken.swap(m_written);
+    return taken;
+}
+
+DWORD WINAPI PageWorker::PrepareEntry(void* worker) noexcept
+{
+    auto* self = static_cast<PageWorker*>(worker);
+    self->RunLoop(&PageWorker::PrepareAhead, self->m_preparerFailure);
     return 0;
 }
 
-void PageWorker::Work()
+DWORD WINAPI PageWorker::WriteEntry(void* worker) noexcept
 {
-    ::EnterCriticalSection(&m_lock);
-    for (;;) {
-        const ULONGLONG sinceTurn = ::GetTickCount64() - m_turnedAt;
-        const bool operatorWaits = m_next == m_current && m_prepared.count(m_current) == 0;
-        if (!m_finishing && m_turnedAt != 0 && sinceTurn < kQuietAfterTurnMs && !operatorWaits) {
-            ::SleepConditionVariableCS(&m_changed, &m_lock, static_cast<DWORD>(kQuietAfterTurnMs - sinceTurn));
-            continue;
+    auto* self = static_cast<PageWorker*>(worker);
+    self->RunLoop(&PageWorker::WriteFinished, self->m_writerFailure);
+    return 0;
+}
+
+void PageWorker::RunLoop(void (PageWorker::*loop)(), const char*& failure) noexcept
+{
+    // Each page's own failures are the page's; what escapes is a failure of the thread's
+    // bookkeeping (no memory), which the operator's thread is told of instead of waiting.
+    const char* reason = nullptr;
+    try {
+        const ComScope com; // the image decoder and the PNG encoder are COM objects
+        (this->*loop)();
+    } catch (const std::bad_alloc&) {
+        reason = "out of memory";
+    } catch (...) {
+        reason = "an unexpected failure";
+    }
+    if (reason != nullptr) {
+        {
+            const Locked locked(m_lock);
+            failure = reason;
         }
-        if (!m_tasks.empty()) {
-            std::function<void()> task = std::move(m_tasks.front());
-            m_tasks.erase(m_tasks.begin());
-            ::LeaveCriticalSection(&m_lock);
-            std::string failure;
-            try {
-                task();
-            } catch (const std::exception& fault) {
-                failure = fault.what();
-            } catch (...) {
-                failure = "unexpected failure while writing a page's files";
-            }
-            ::EnterCriticalSection(&m_lock);
-            if (m_taskFailure.empty()) {
-                m_taskFailure = failure;
-            }
+        ::WakeAllConditionVariable(&m_changed);
+    }
+}
+
+DWORD PageWorker::QuietLeft() const
+{
+    const ULONGLONG sinceTurn = ::GetTickCount64() - m_turnedAt;
+    const bool operatorWaits = m_next == m_current && m_prepared.count(m_current) == 0;
+    if (m_finishing || m_turnedAt == 0 || sinceTurn >= kQuietAfterTurnMs || operatorWaits) {
+        return 0;
+    }
+    return static_cast<DWORD>(kQuietAfterTurnMs - sinceTurn);
+}
+
+void PageWorker::PrepareAhead()
+{
+    const Locked locked(m_lock);
+    for (;;) {
+        const DWORD quiet = QuietLeft();
+        if (quiet > 0) {
+            ::SleepConditionVariableCS(&m_changed, &m_lock, quiet);
             continue;
         }
         if (m_finishing) {
-            break;
+            return;
         }
         while (m_next < m_pages.size() && m_skip[m_next]) {
             ++m_next;
@@ -172,29 +243,72 @@ void PageWorker::Work()
             continue;
         }
         const size_t position = m_next++;
-        ::LeaveCriticalSection(&m_lock);
         Recognition recognition;
         recognition.position = position;
         std::unique_ptr<PreparedPage> page;
-        try {
-            page = Prepare(position, recognition);
-        } catch (const std::exception& fault) {
-            page = std::make_unique<PreparedPage>();
-            page->failure = fault.what();
-        } catch (...) {
-            // The operator's thread waits for this page: it gets an answer whatever happened.
-            page = std::make_unique<PreparedPage>();
-            page->failure = "unexpected failure while preparing the page";
+        {
+            const Unlocked unlocked(m_lock);
+            page = PrepareOrFail(position, recognition);
         }
-        page->position = position;
-        ::EnterCriticalSection(&m_lock);
         if (!recognition.tsv.empty() || !recognition.failure.empty()) {
-            m_recognitions.push_back(recognition);
+            m_recognitions.push_back(std::move(recognition));
         }
         m_prepared[position] = std::move(page);
         ::WakeAllConditionVariable(&m_changed);
     }
-    ::LeaveCriticalSection(&m_lock);
+}
+
+void PageWorker::WriteFinished()
+{
+    const Locked locked(m_lock);
+    for (;;) {
+        if (m_writes.empty()) {
+            if (m_finishing) {
+                return;
+            }
+            ::SleepConditionVariableCS(&m_changed, &m_lock, INFINITE);
+            continue;
+        }
+        const DWORD quiet = QuietLeft();
+        if (quiet > 0) {
+            ::SleepConditionVariableCS(&m_changed, &m_lock, quiet);
+            continue;
+        }
+        WrittenPage written;
+        written.position = m_writes.front().position;
+        {
+            // Taken off the list only once written: a writer that fails leaves it there, for
+            // Finish to report.
+            const std::function<void()>& write = m_writes.front().write;
+            const Unlocked unlocked(m_lock);
+            try {
+                write();
+            } catch (const std::exception& fault) {
+                written.failure = fault.what();
+            } catch (...) {
+                written.failure = "an unexpected failure while writing the page's files";
+            }
+        }
+        m_written.push_back(std::move(written));
+        m_writes.pop_front();
+    }
+}
+
+std::unique_ptr<PreparedPage> PageWorker::PrepareOrFail(size_t position, Recognition& recognition) const
+{
+    std::unique_ptr<PreparedPage> page;
+    try {
+        page = Prepare(position, recognition);
+    } catch (const std::exception& fault) {
+        page = std::make_unique<PreparedPage>();
+        page->failure = fault.what();
+    } catch (...) {
+        // The operator's thread waits for this page: it gets an answer whatever happened.
+        page = std::make_unique<PreparedPage>();
+        page->failure = "unexpected failure while preparing the page";
+    }
+    page->position = position;
+    return page;
 }
 
 std::unique_ptr<PreparedPage> PageWorker::Prepare(size_t position, Recognition& recognition) const

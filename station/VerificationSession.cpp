@@ -8,6 +8,7 @@
 #include <cwchar>
 #include <map>
 #include <optional>
+#include <set>
 
 #include "AtomicFile.h"
 #include "FileHandle.h"
@@ -276,13 +277,8 @@ std::vector<std::wstring> VerificationSession::OutputNames() const
                 }
             }
         } else if (!m_options.OnePageForm()) {
-            const std::wstring page = L"pages\\" + planned.stem;
-            for (const auto& [given, extension] : {std::pair{tsv, L".tsv"}, std::pair{hocr, L".hocr"},
-                                                    std::pair{xml, L".xml"}, std::pair{true, L".txt"}}) {
-                if (given) {
-                    names.push_back(page + extension);
-                }
-            }
+            const std::vector<std::wstring> documents = m_outputs->PageDocumentNames(planned);
+            names.insert(names.end(), documents.begin(), documents.end());
             if (planned.NeedsEngine()) {
                 names.push_back(L"ocr\\" + planned.stem + L".tsv");
                 names.push_back(L"ocr\\" + planned.stem + L".hocr");
@@ -387,10 +383,11 @@ void VerificationSession::ResumeFrom(const SessionJournal& earlier, const std::w
             page.hocr = before.hocr;
             m_recognised[i] = {Wide(before.tsv.path), Wide(before.hocr.path)};
         }
-        // A failed page is tried again; the others go on where they stopped.
+        // A failed page is tried again; the others go on where they stopped. A skipped word
+        // stays in the journal's count; a cancelled one is shown again.
         page.state = before.state == "failed" ? page.state : before.state;
         for (const VerifiedWord& word : before.words) {
-            if (word.Answered()) {
+            if (word.Answered() || word.outcome == "skipped") {
                 page.words.push_back(word);
             }
         }
@@ -412,10 +409,45 @@ void VerificationSession::NoteRecognitions(PageWorker& worker)
     }
 }
 
+void VerificationSession::NoteWrittenPages(PageWorker& worker, std::set<size_t>& finishing, Summary& summary)
+{
+    for (const WrittenPage& written : worker.TakeWritten()) {
+        const bool finished = finishing.erase(written.position) != 0;
+        if (written.failure.empty()) {
+            if (finished) {
+                m_journal.pages[written.position].state = "done";
+            }
+            continue;
+        }
+        ++summary.pagesUnwritten;
+        m_print(PageLine(written.position) + ": its files could not be written, " + written.failure +
+                "; the page is not done, a later run writes them");
+    }
+}
+
+void VerificationSession::ReopenPagesWithoutFiles()
+{
+    for (size_t position = 0; position < m_journal.pages.size(); ++position) {
+        JournalPage& page = m_journal.pages[position];
+        if (page.state == "done" && !m_outputs->HasPageFiles(m_plan.pages[position], page.words)) {
+            // Finished again from its answers, without a dialog.
+            page.state = "in progress";
+            m_print(PageLine(position) + ": done, but its files are missing: written again");
+        }
+    }
+}
+
+std::string VerificationSession::PageLine(size_t position) const
+{
+    return "page " + std::to_string(position + 1) + " of " + std::to_string(m_plan.pages.size()) + " (" +
+           m_plan.pages[position].Name() + ")";
+}
+
 VerificationSession::Summary VerificationSession::Run()
 {
     Summary summary;
     summary.pages = static_cast<int>(m_plan.pages.size());
+    ReopenPagesWithoutFiles();
     std::vector<bool> skip;
     for (const JournalPage& page : m_journal.pages) {
         skip.push_back(page.state == "done");
@@ -426,15 +458,16 @@ VerificationSession::Summary VerificationSession::Run()
     m_proposals.LearnFrom(m_journal);
     m_journal.finished = false;
     std::unique_ptr<SessionFailure> failure;
+    std::set<size_t> finishing; // every word answered: done once the worker has written its files
     for (size_t position = 0; position < m_plan.pages.size() && !summary.cancelled && !failure; ++position) {
         JournalPage& journalPage = m_journal.pages[position];
         const PlannedPage& planned = m_plan.pages[position];
-        const std::string pageLine = "page " + std::to_string(position + 1) + " of " +
-                                     std::to_string(m_plan.pages.size()) + " (" + planned.Name() + ")";
+        const std::string pageLine = PageLine(position);
         if (skip[position]) {
             for (const VerifiedWord& word : journalPage.words) {
                 summary.toVerify += 1;
                 summary.earlier += word.Answered() ? 1 : 0;
+                summary.skipped += word.outcome == "skipped" ? 1 : 0;
             }
             continue;
         }
@@ -444,6 +477,7 @@ VerificationSession::Summary VerificationSession::Run()
             }
         });
         NoteRecognitions(worker);
+        NoteWrittenPages(worker, finishing, summary);
         if (!page->failure.empty()) {
             journalPage.state = "failed";
             journalPage.failure = page->failure;
@@ -454,25 +488,29 @@ VerificationSession::Summary VerificationSession::Run()
         }
         journalPage.state = "in progress";
         try {
-            const bool cancelled = VerifyPage(position, *page, summary);
-            summary.cancelled = cancelled;
-            journalPage.state = cancelled ? "in progress" : "done";
+            summary.cancelled = VerifyPage(position, *page, summary);
+            if (!summary.cancelled) {
+                finishing.insert(position);
+            }
         } catch (const SessionFailure& fault) {
             failure = std::make_unique<SessionFailure>(fault);
         }
-        // The page's state goes into the journal with the next answer: the page turn waits
-        // for no file. (A page left "in progress" with every word answered is finished by
-        // the next run without a dialog.)
+        // The page is done once the worker has written its files, and goes into the journal
+        // so with the next answer: the page turn waits for no file, and a run that ends before
+        // leaves the page "in progress" with every word answered, which the next run finishes
+        // without a dialog.
         PostOutputs(worker, position, page);
     }
     worker.Finish();
     NoteRecognitions(worker);
+    NoteWrittenPages(worker, finishing, summary);
     m_journal.finished = true;
     for (const JournalPage& page : m_journal.pages) {
         m_journal.finished = m_journal.finished && page.state == "done";
     }
-    m_outputs->WriteSession(m_plan.pages, m_journal);
+    // The journal first: the other files are made from it, by this run or the next.
     WriteJournal();
+    m_outputs->WriteSession(m_plan.pages, m_journal);
     m_lock.reset(); // the session is over: the folder is free for the next one
     if (failure) {
         throw SessionFailure(*failure);
@@ -491,6 +529,9 @@ void VerificationSession::ForgetForeignAnswers(const PreparedPage& page, std::ve
         byIndex[word.index] = &word;
     }
     const auto foreign = [&](const VerifiedWord& answer) {
+        if (answer.outcome == "skipped") {
+            return true; // recorded again as the page is gone through
+        }
         const auto found = byIndex.find(answer.index);
         const bool shown = found != byIndex.end() && found->second->text == answer.text &&
                            found->second->box == answer.box && SkipReason(page, *found->second).empty();
@@ -527,8 +568,7 @@ bool VerificationSession::VerifyPage(size_t position, const PreparedPage& page, 
     if (!m_options.OnePageForm()) {
         char below[32];
         static_cast<void>(std::snprintf(below, sizeof below, "%g", m_options.below));
-        m_print("page " + std::to_string(position + 1) + " of " + std::to_string(m_plan.pages.size()) + " (" +
-                m_plan.pages[position].Name() + "): " + std::to_string(toVerify.size()) + " words below " + below);
+        m_print(PageLine(position) + ": " + std::to_string(toVerify.size()) + " words below " + below);
     }
 
     summary.toVerify += static_cast<int>(toVerify.size());
@@ -698,7 +738,7 @@ void VerificationSession::PostOutputs(PageWorker& worker, size_t position, const
     const PlannedPage planned = m_plan.pages[position];
     const std::vector<VerifiedWord> words = m_journal.pages[position].words;
     const PageOutputs* outputs = m_outputs.get();
-    worker.Post([outputs, planned, page, words] { outputs->WritePage(planned, *page, words); });
+    worker.PostWrite(position, [outputs, planned, page, words] { outputs->WritePage(planned, *page, words); });
 }
 
 void VerificationSession::WriteJournal()
@@ -739,7 +779,14 @@ void VerificationSession::PrintSummary(const Summary& summary)
     if (summary.earlier > 0) {
         line += ", " + std::to_string(summary.earlier) + " answered earlier";
     }
-    line += summary.cancelled ? "; cancelled, the rest waits for the next run" : "; session complete";
+    if (summary.cancelled) {
+        line += "; cancelled, the rest waits for the next run";
+    } else if (summary.pagesUnwritten > 0) {
+        line += "; incomplete: the files of " + std::to_string(summary.pagesUnwritten) +
+                (summary.pagesUnwritten == 1 ? " page" : " pages") + " could not be written, a later run writes them";
+    } else {
+        line += "; session complete";
+    }
     if (!m_options.OnePageForm()) {
         // The batch as a whole, every run counted: what the journal keeps.
         const JournalSummary& all = m_journal.summary;

@@ -3,6 +3,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -30,9 +31,10 @@ public:
 // A session: the pages of a batch (or the one page of the one-page form) verified word by
 // word. The words the recogniser is unsure of are shown one RastStartDialog call each, page
 // by page in reading order, while a worker prepares the next pages. Every answer goes into
-// the session's journal (session.json) at once; a page's other files are made when it is
-// finished and at the end of every run (the verified TSV, hOCR, ALTO or PAGE document, the
-// text and the training pairs), so one file per answer is all the operator waits for.
+// the session's journal (session.json) at once; a page's other files (the verified TSV, hOCR,
+// ALTO or PAGE document, the text and the training pairs) are written by the worker when the
+// page is finished or the run ends, and the page is "done" only once they are, so one file per
+// answer is all the operator waits for.
 class VerificationSession {
 public:
     using DialogFn = RastStartDialogFn;
@@ -49,6 +51,7 @@ public:
         bool cancelled = false;
         int pages = 0;
         int pagesFailed = 0; // in this run
+        int pagesUnwritten = 0; // in this run: pages whose files could not be written
     };
 
     // `dialog` is the library's RastStartDialog (or a stand-in that calls it); `print`
@@ -84,6 +87,13 @@ private:
     std::vector<int> WordsToVerify(size_t position) const;
     std::wstring ScreenshotPath(size_t position, int index) const;
     void NoteRecognitions(PageWorker& worker);
+    // Marks done the finished pages whose files the worker has written; reports those it
+    // could not write.
+    void NoteWrittenPages(PageWorker& worker, std::set<size_t>& finishing, Summary& summary);
+    // A page the journal calls done whose files are not all there is finished again.
+    void ReopenPagesWithoutFiles();
+    // "page 3 of 40 (scan.tif)", for the console.
+    std::string PageLine(size_t position) const;
     bool VerifyPage(size_t position, const PreparedPage& page, Summary& summary);
     std::string SkipReason(const PreparedPage& page, const PageWords::Word& word) const;
     void ForgetForeignAnswers(const PreparedPage& page, std::vector<VerifiedWord>& answers) const;
