@@ -68,8 +68,10 @@ int wmain(int argc, wchar_t** argv)
         const ComScope com;
         VerificationSession session(options, dialog, &PrintLine);
         session.Prepare();
-        session.Run();
-        return 0;
+        // Pages the engine failed on (cancelled or not): the run is not the whole session's
+        // work, and a script can tell.
+        constexpr int kPagesFailed = 3;
+        return session.Run().pagesFailed > 0 ? kPagesFailed : 0;
     } catch (const InputError& fault) {
         PrintError(fault.what());
         return 2;

@@ -78,13 +78,16 @@ const char* StationOptions::Usage()
            "the training pairs train/NNNN-NAME-WWWW.png and .gt.txt, text.txt every\n"
            "page's text in order, and ocr/ the engine's output for the pages it read.\n"
            "A later run with inputs whose content changed is refused; --restart starts over.\n"
+           "A later run goes on with the session's --below, whatever it gives, and\n"
+           "recognises again a page whose output in ocr/ is missing or changed.\n"
            "Every file that can be named then is tried before the first dialog. A file\n"
            "another program holds for a moment (an indexer, a sync client, antivirus) is\n"
            "waited for, up to two seconds.\n"
            "\n"
-           "Exit status: 0 when the session ran (finished or cancelled), 2 for bad input\n"
-           "(also: no engine to be found, the output folder in use by another station;\n"
-           "nothing written), 1 when the dialog could not be shown.\n";
+           "Exit status: 0 when the session ran (finished or cancelled), 3 when it ran\n"
+           "but the engine failed on pages (skipped; a later run tries them again), 2 for\n"
+           "bad input (also: no engine to be found, the output folder in use by another\n"
+           "station; nothing written), 1 when the dialog could not be shown.\n";
 }
 
 bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& error)
