@@ -1,20 +1,38 @@
 #include "CorrectionProposals.h"
 
+#include <algorithm>
+#include <vector>
+
 #include "SessionJournal.h"
 
 void CorrectionProposals::LearnFrom(const SessionJournal& journal)
 {
+    // In the order the answers were given, which is not the journal's where a page failed
+    // and a later run verified it after the pages behind it. Answers without an order (from
+    // a journal that kept none) come first, in the journal's order.
+    std::vector<const VerifiedWord*> answers;
     for (const JournalPage& page : journal.pages) {
         for (const VerifiedWord& word : page.words) {
-            Learn(word);
+            answers.push_back(&word);
         }
+    }
+    std::stable_sort(answers.begin(), answers.end(),
+                     [](const VerifiedWord* a, const VerifiedWord* b) { return a->order < b->order; });
+    for (const VerifiedWord* word : answers) {
+        Learn(*word);
     }
 }
 
 void CorrectionProposals::Learn(const VerifiedWord& word)
 {
-    if (word.outcome == "ok" && word.changed) {
+    // Only OK decides about the text; Ignore leaves it as it was, proposal and all.
+    if (word.outcome != "ok") {
+        return;
+    }
+    if (word.changed) {
         m_corrected[word.text] = word.corrected;
+    } else {
+        m_corrected.erase(word.text); // kept as recognised: nothing to propose any more
     }
 }
 
@@ -30,7 +48,7 @@ std::string CorrectionProposals::Fate(const VerifiedWord& word)
         return {};
     }
     if (word.outcome == "ok") {
-        return word.corrected == word.proposed ? "accepted" : "changed";
+        return word.corrected == word.proposed ? "accepted" : !word.changed ? "rejected" : "changed";
     }
     return word.outcome == "ignore" ? "ignored" : std::string();
 }

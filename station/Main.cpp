@@ -69,8 +69,11 @@ int wmain(int argc, wchar_t** argv)
         const ComScope com;
         VerificationSession session(options, dialog, &PrintLine);
         session.Prepare();
-        session.Run();
-        return 0;
+        // Pages the engine failed on, or whose files could not be written (cancelled or not):
+        // the run did not finish them, and a script can tell.
+        constexpr int kPagesNotDone = 3;
+        const VerificationSession::Summary summary = session.Run();
+        return summary.pagesFailed > 0 || summary.pagesUnwritten > 0 ? kPagesNotDone : 0;
     } catch (const InputError& fault) {
         PrintError(fault.what());
         return 2;

@@ -105,6 +105,7 @@ json WordJson(const VerifiedWord& word)
     entry["size"] = word.size;
     entry["orientation"] = word.orientation;
     entry["seconds"] = word.seconds;
+    entry["order"] = word.order > 0 ? json(word.order) : json(nullptr);
     return entry;
 }
 
@@ -128,6 +129,8 @@ VerifiedWord WordFrom(const json& entry)
     word.size = entry.at("size").get<double>();
     word.orientation = entry.at("orientation").get<double>();
     word.seconds = entry.at("seconds").get<double>();
+    // Absent from the journals of stations that kept no order.
+    word.order = entry.contains("order") && !entry["order"].is_null() ? WholeNumber(entry["order"]) : 0;
     return word;
 }
 
@@ -160,6 +163,17 @@ JournalSummary SessionJournal::Count() const
         }
     }
     return counted;
+}
+
+int SessionJournal::LastOrder() const
+{
+    int last = 0;
+    for (const JournalPage& page : pages) {
+        for (const VerifiedWord& word : page.words) {
+            last = std::max(last, word.order);
+        }
+    }
+    return last;
 }
 
 std::string SessionJournal::ToJson() const
@@ -221,6 +235,11 @@ bool SessionJournal::FromJson(const std::string& text, SessionJournal& journal, 
         journal.inputs = session.at("inputs").get<std::vector<std::string>>();
         journal.below = session.at("thresholds").at("below").get<double>();
         journal.charBelow = session.at("thresholds").at("charBelow").get<double>();
+        if (!(journal.below >= 0 && journal.below <= 101)) {
+            // A resumed session goes on with its threshold: it is held to the option's bounds.
+            error = "a threshold out of 0 to 101";
+            return false;
+        }
         journal.finished = session.at("finished").get<bool>();
         journal.pages.clear();
         for (const json& entry : session.at("pages")) {
@@ -245,6 +264,10 @@ bool SessionJournal::FromJson(const std::string& text, SessionJournal& journal, 
                 if (word.outcome != "ok" && word.outcome != "ignore" && word.outcome != "cancel" &&
                     word.outcome != "skipped") {
                     error = "unknown outcome \"" + word.outcome + "\"";
+                    return false;
+                }
+                if (word.order < 0 || word.order == INT_MAX) {
+                    error = "an answer's order out of bounds (" + std::to_string(word.order) + ")";
                     return false;
                 }
                 page.words.push_back(word);

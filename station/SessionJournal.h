@@ -21,6 +21,7 @@ struct VerifiedWord {
     double size = 0;
     double orientation = 0;
     double seconds = 0; // from the dialog's call to the operator's answer
+    int order = 0; // the answer's place among the session's answers, from 1; 0: skipped, or not kept
 
     // Answered for good: a later run does not show it again.
     bool Answered() const { return outcome == "ok" || outcome == "ignore"; }
@@ -76,6 +77,8 @@ public:
 
     // The summary's figures, counted from the pages.
     JournalSummary Count() const;
+    // The order of the latest answer, 0 before the first.
+    int LastOrder() const;
     std::string ToJson() const;
     // False, with the reason in `error`, when the text is not a session of this program.
     static bool FromJson(const std::string& json, SessionJournal& journal, std::string& error);

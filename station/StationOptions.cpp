@@ -91,6 +91,8 @@ const char* StationOptions::Usage()
            "pairs train/NNNN-NAME-WWWW.png and .gt.txt, text.txt every page's text in\n"
            "order, and ocr/ the engine's output for the pages it read.\n"
            "A later run with inputs whose content changed is refused; --restart starts over.\n"
+           "A later run goes on with the session's --below, whatever it gives, and\n"
+           "recognises again a page whose output in ocr/ is missing or changed.\n"
            "Every file that can be named then is tried before the first dialog. A file\n"
            "another program holds for a moment (an indexer, a sync client, antivirus) is\n"
            "waited for, up to two seconds.\n"
@@ -104,7 +106,9 @@ const char* StationOptions::Usage()
            "  2  bad input, before any dialog and with nothing written: an unusable command\n"
            "     line, an input that cannot be read or breaks a limit, no engine to be\n"
            "     found, an output folder in use by another station or that cannot be\n"
-           "     written\n";
+           "     written\n"
+           "  3  the session ran, but pages are not done: the engine failed on them, or\n"
+           "     their files could not be written (a later run tries them again)\n";
 }
 
 bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& error)

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "AtomicFile.h"
+#include "FileHandle.h"
 #include "InputError.h"
 #include "JobProcess.h"
 #include "Utf8.h"
@@ -155,11 +156,18 @@ std::string TesseractEngine::Recognise(const std::wstring& image, unsigned frame
         }
     }
     if (failure.empty()) {
+        // Kept as every file of the session is written: on the disk before it takes its name,
+        // so that a power cut soon after leaves no empty or partial output for a later run.
         const std::wstring finals[] = {base + L".tsv", base + L".hocr"};
         for (int i = 0; i < 2 && failure.empty(); ++i) {
-            if (!::MoveFileExW(outputs[i].c_str(), finals[i].c_str(), MOVEFILE_REPLACE_EXISTING)) {
-                failure = "cannot keep " + WideToUtf8(finals[i]) + " (error " + std::to_string(::GetLastError()) + ")";
+            std::string content;
+            std::string error;
+            if (!AtomicFile::Read(outputs[i], content)) {
+                error = FileHandle::Reason(::GetLastError());
+            } else if (AtomicFile::Write(finals[i], content, error)) {
+                continue;
             }
+            failure = "cannot keep " + WideToUtf8(finals[i]) + ": " + error;
         }
     }
     for (const std::wstring& output : outputs) {

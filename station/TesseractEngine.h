@@ -18,8 +18,9 @@ public:
     const std::wstring& Program() const { return m_program; }
 
     // Recognises one frame of the image into BASE.tsv and BASE.hocr, written under other
-    // names first and renamed when the engine has succeeded. Returns why it failed, or an
-    // empty text. `cancel` ends the run early.
+    // names first and, when the engine has succeeded, written in place as the session's own
+    // files are (flushed to the disk, then renamed). Returns why it failed, or an empty
+    // text. `cancel` ends the run early.
     std::string Recognise(const std::wstring& image, unsigned frame, unsigned frames, const std::wstring& base,
                           HANDLE cancel) const;
 

@@ -114,6 +114,25 @@ void CheckUnchanged(const JournalFile& earlier, const JournalFile& now, const st
     }
 }
 
+// The engine's output that an earlier run kept for a page, when it is there as the journal
+// recorded it: the station's own file, which a run cut short, a disk fault or a user may have
+// left damaged or removed.
+bool KeptAsRecorded(const std::wstring& path, const JournalFile& recorded)
+{
+    try {
+        return !recorded.sha256.empty() && Sha256::OfFile(path) == recorded.sha256;
+    } catch (const InputError&) {
+        return false; // missing or unreadable
+    }
+}
+
+std::string Number(double value)
+{
+    char text[32];
+    static_cast<void>(std::snprintf(text, sizeof text, "%g", value));
+    return text;
+}
+
 // Removes the folders a failed start made, the innermost first; only empty ones go.
 void RemoveFolders(const std::vector<std::wstring>& made)
 {
@@ -243,6 +262,10 @@ void VerificationSession::Prepare()
     if (!m_options.screenshots.empty()) {
         ::CreateDirectoryW(m_options.screenshots.c_str(), nullptr);
     }
+    // Said once the session is sure to run: a refused start prints its reason alone.
+    for (const std::string& note : m_resumeNotes) {
+        m_print(note);
+    }
 }
 
 std::vector<int> VerificationSession::WordsToVerify(size_t position) const
@@ -353,6 +376,16 @@ void VerificationSession::ResumeFrom(const SessionJournal& earlier, const std::w
     if (!sameInputs) {
         throw InputError(journalPath, "was written for other inputs; --restart starts a new session");
     }
+    if (earlier.below != m_options.below) {
+        // The threshold decides which words each page shows and how they are numbered: the
+        // session keeps the one it began with, so that its pages and its summary agree.
+        m_resumeNotes.push_back("the session in " + WideToUtf8(journalPath) + " began with --below " +
+                                Number(earlier.below) + " and goes on with it; --below " +
+                                Number(m_options.below) + " takes effect with --restart, which starts a new session");
+        m_options.below = earlier.below;
+        m_journal.below = earlier.below;
+        RefuseOutputOverInput(); // the training pairs and screenshots of the session's threshold
+    }
     for (size_t i = 0; i < std::max(earlier.pages.size(), m_journal.pages.size()); ++i) {
         if (i >= earlier.pages.size() || i >= m_journal.pages.size() ||
             !SamePath(earlier.pages[i].image.path, m_journal.pages[i].image.path) ||
@@ -370,22 +403,35 @@ void VerificationSession::ResumeFrom(const SessionJournal& earlier, const std::w
         const JournalPage& before = earlier.pages[i];
         JournalPage& page = m_journal.pages[i];
         CheckUnchanged(before.image, page.image, journalPath);
-        if (!page.ocrByStation) {
+        if (!page.ocrByStation || !before.ocrByStation) {
             CheckUnchanged(before.tsv, page.tsv, journalPath);
             CheckUnchanged(before.hocr, page.hocr, journalPath);
             CheckUnchanged(before.xml, page.xml, journalPath);
-        } else if (before.state != "waiting" && before.state != "failed") {
-            // The engine's output kept from the earlier run: the page is not recognised again.
-            std::map<std::wstring, std::string> hashes;
-            CheckUnchanged(before.tsv, Hashed(Wide(before.tsv.path), hashes), journalPath);
-            CheckUnchanged(before.hocr, Hashed(Wide(before.hocr.path), hashes), journalPath);
-            page.tsv = before.tsv;
-            page.hocr = before.hocr;
-            m_recognised[i] = {Wide(before.tsv.path), Wide(before.hocr.path)};
         }
         // A failed page is tried again; the others go on where they stopped. A skipped word
         // stays in the journal's count; a cancelled one is shown again.
         page.state = before.state == "failed" ? page.state : before.state;
+        if (page.ocrByStation && page.state != "waiting") {
+            // The engine's output kept from the earlier run, where this run's engine would
+            // write it: the page is not recognised again. A file of it missing or changed
+            // costs the page its recognition only: it is recognised again, and its answers
+            // that fit the new output are kept when it is shown (ForgetForeignAnswers).
+            const std::wstring base = m_folder + L"\\ocr\\" + m_plan.pages[i].stem;
+            const std::wstring tsv = base + L".tsv";
+            const std::wstring hocr = base + L".hocr";
+            if (KeptAsRecorded(tsv, before.tsv) && KeptAsRecorded(hocr, before.hocr)) {
+                page.tsv = {WideToUtf8(tsv), before.tsv.sha256};
+                page.hocr = {WideToUtf8(hocr), before.hocr.sha256};
+                m_recognised[i] = {tsv, hocr};
+            } else {
+                page.state = "waiting";
+                m_resumeNotes.push_back("page " + std::to_string(i + 1) + " of " + std::to_string(m_plan.pages.size()) +
+                                        " (" + m_plan.pages[i].Name() + "): the engine's output kept in " +
+                                        WideToUtf8(m_folder) +
+                                        "\\ocr is missing or has changed: the page is recognised again, keeping "
+                                        "the answers that fit the new output");
+            }
+        }
         for (const VerifiedWord& word : before.words) {
             if (word.Answered() || word.outcome == "skipped") {
                 page.words.push_back(word);
@@ -481,7 +527,6 @@ VerificationSession::Summary VerificationSession::Run()
         if (!page->failure.empty()) {
             journalPage.state = "failed";
             journalPage.failure = page->failure;
-            ++summary.pagesFailed;
             m_print(pageLine + ": failed, " + page->failure + "; skipped, a later run tries it again");
             WriteJournal();
             continue;
@@ -515,6 +560,9 @@ VerificationSession::Summary VerificationSession::Run()
     if (failure) {
         throw SessionFailure(*failure);
     }
+    // Those the engine failed on ahead of the operator too (the failed pages of earlier runs
+    // were tried again, or wait).
+    summary.pagesFailed = m_journal.summary.pagesFailed;
     PrintSummary(summary);
     return summary;
 }
@@ -566,9 +614,8 @@ bool VerificationSession::VerifyPage(size_t position, const PreparedPage& page, 
         total += skipReasons.back().empty() ? 1 : 0;
     }
     if (!m_options.OnePageForm()) {
-        char below[32];
-        static_cast<void>(std::snprintf(below, sizeof below, "%g", m_options.below));
-        m_print(PageLine(position) + ": " + std::to_string(toVerify.size()) + " words below " + below);
+        m_print(PageLine(position) + ": " + std::to_string(toVerify.size()) + " words below " +
+                Number(m_options.below));
     }
 
     summary.toVerify += static_cast<int>(toVerify.size());
@@ -594,6 +641,7 @@ bool VerificationSession::VerifyPage(size_t position, const PreparedPage& page, 
             continue;
         }
         const Answer answer = Show(position, page, word, ordinal, total, record);
+        record.order = m_journal.LastOrder() + 1;
         Record(journalWords, page.words, record);
         m_proposals.Learn(record);
         if (answer == Answer::kOk) {
@@ -770,9 +818,7 @@ std::string VerificationSession::Progress(int ordinal, int total, const Verified
 
 void VerificationSession::PrintSummary(const Summary& summary)
 {
-    char below[32];
-    static_cast<void>(std::snprintf(below, sizeof below, "%g", m_options.below));
-    std::string line = std::to_string(summary.toVerify) + " words below " + below +
+    std::string line = std::to_string(summary.toVerify) + " words below " + Number(m_options.below) +
                        ": " + std::to_string(summary.ok) + " ok (" + std::to_string(summary.corrected) +
                        " corrected, " + std::to_string(summary.forTraining) + " for training), " +
                        std::to_string(summary.ignored) + " ignored, " + std::to_string(summary.skipped) + " skipped";
@@ -781,11 +827,17 @@ void VerificationSession::PrintSummary(const Summary& summary)
     }
     if (summary.cancelled) {
         line += "; cancelled, the rest waits for the next run";
-    } else if (summary.pagesUnwritten > 0) {
+    } else if (summary.pagesFailed == 0 && summary.pagesUnwritten == 0) {
+        line += "; session complete";
+    }
+    if (summary.pagesFailed > 0) {
+        line += summary.pagesFailed == 1 ? "; 1 page failed, a later run tries it again"
+                                         : "; " + std::to_string(summary.pagesFailed) +
+                                               " pages failed, a later run tries them again";
+    }
+    if (summary.pagesUnwritten > 0) {
         line += "; incomplete: the files of " + std::to_string(summary.pagesUnwritten) +
                 (summary.pagesUnwritten == 1 ? " page" : " pages") + " could not be written, a later run writes them";
-    } else {
-        line += "; session complete";
     }
     if (!m_options.OnePageForm()) {
         // The batch as a whole, every run counted: what the journal keeps.

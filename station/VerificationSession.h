@@ -50,7 +50,7 @@ public:
         int earlier = 0; // answered in an earlier run
         bool cancelled = false;
         int pages = 0;
-        int pagesFailed = 0; // in this run
+        int pagesFailed = 0; // in this run, those prepared ahead of the operator included
         int pagesUnwritten = 0; // in this run: pages whose files could not be written
     };
 
@@ -114,6 +114,7 @@ private:
     std::unique_ptr<OutputFolderLock> m_lock;
     std::shared_ptr<const TesseractEngine> m_engine;
     std::map<size_t, std::pair<std::wstring, std::wstring>> m_recognised; // kept engine output, by page
+    std::vector<std::string> m_resumeNotes; // what a resumed session does otherwise than asked
     std::unique_ptr<PageOutputs> m_outputs;
     TypedAnswers m_answers;
     CorrectionProposals m_proposals;

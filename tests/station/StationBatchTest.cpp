@@ -298,13 +298,18 @@ TEST(StationBatch, AResumedSessionWhoseInputsChangedIsRefusedNamingTheFile)
         }
         Write(folder / change.file, original);
     }
-    // Unchanged, it goes on at the next unanswered word.
-    DialogDriver driver(60000);
-    AnswerWord(driver, 2, 7, [](DialogDriver& d) { d.Click(IDCANCEL); });
+    // Unchanged, it goes on at the next unanswered word, and with the threshold it began with
+    // (a higher one was taken silently: it changed the words shown and their numbers, and the
+    // journal claimed it for answers given at the old one).
+    options.below = 95;
+    options.press = L"cancel";
+    g_captions.clear();
     const BatchRun resumed = RunSession(options);
-    EXPECT_TRUE(driver.Finished());
-    EXPECT_EQ(driver.DialogsOpened(), 1);
+    EXPECT_EQ(g_captions, std::vector<std::wstring>{VerificationSession::Caption(2, 7)});
     EXPECT_EQ(resumed.summary.earlier, 1);
+    EXPECT_EQ(resumed.journal.below, 90);
+    EXPECT_TRUE(Printed(resumed, "session.json began with --below 90 and goes on with it; --below 95 takes effect "
+                                 "with --restart"));
 }
 
 // One station per output folder: a second is refused at once; the lock goes with the first
@@ -424,4 +429,35 @@ TEST(StationBatch, PagesTheEngineFailsOnAreSkippedListedAndRecognisedByALaterRun
     const std::string text = FileBytes(folder / L"out\\text.txt");
     EXPECT_NE(text.find("corrected"), std::string::npos);
     EXPECT_EQ(std::count(text.begin(), text.end(), '\f'), 2);
+
+    // The kept output of page 2 left empty, as an unflushed rename and a power cut left it (the
+    // session was refused; only --restart, which forgets every answer, went on): the page is
+    // recognised again and keeps its answers, which fit the new output.
+    const size_t answered = third.journal.pages[1].words.size();
+    Write(kept, "");
+    options.press = L"cancel"; // a dialog would leave the session unfinished
+    const BatchRun fourth = RunSession(options);
+    EXPECT_TRUE(Printed(fourth, "(" + WideToUtf8(folder / L"scans\\mixed.tif") +
+                                    " frame 1): the engine's output kept in " + WideToUtf8(folder / L"out") +
+                                    "\\ocr is missing or has changed: the page is recognised again"));
+    EXPECT_TRUE(fourth.journal.finished);
+    EXPECT_EQ(fourth.summary.ok + fourth.summary.ignored, 0);
+    ASSERT_EQ(fourth.journal.pages[1].words.size(), answered);
+    EXPECT_EQ(fourth.journal.pages[1].words.front().corrected, "corrected");
+    EXPECT_EQ(FileBytes(kept).rfind("level\tpage_num\t", 0), 0u); // the engine's TSV again
+}
+
+// A run whose only page failed said "session complete" and ended with status 0: a script could
+// not tell it from a verified batch.
+TEST(StationBatch, ARunWithPagesTheEngineFailedOnEndsWithItsOwnStatus)
+{
+    ScratchFolder folder;
+    Copy(Scan(L"phototest.tif"), folder / L"photo.tif");
+    const ChildProcess run =
+        ChildProcess::Run(L"tarsil_verify.exe", Quote(folder / L"photo.tif") + L" --tesseract " + Quote(Relay()) +
+                                                    L" --lang xx-not-installed --press ok");
+    EXPECT_EQ(run.exitCode, 3u) << run.output;
+    EXPECT_NE(run.output.find("0 skipped; 1 page failed, a later run tries it again"), std::string::npos)
+        << run.output;
+    EXPECT_EQ(run.output.find("session complete"), std::string::npos) << run.output;
 }

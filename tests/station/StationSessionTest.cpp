@@ -5,10 +5,12 @@
 
 #include <windows.h>
 
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "CorrectionProposals.h"
 #include "FolderEntries.h"
 #include "GreyImage.h"
 #include "PageImage.h"
@@ -35,6 +37,26 @@ SessionRun RunSession(const StationOptions& options)
     run.summary = session.Run();
     run.words = session.Journal().pages.at(0).words;
     return run;
+}
+
+// A session on the committed scan's TSV alone, with these words of it misread as "jese", all
+// alike; its output goes to the folder's "out".
+StationOptions MisreadAsJese(const ScratchFolder& folder, std::initializer_list<const char*> words)
+{
+    std::string tsv = FileBytes(StationData(L"page.tsv"));
+    for (const char* word : words) {
+        const std::string row = std::string("\t") + word + "\n";
+        const size_t found = tsv.find(row);
+        EXPECT_NE(found, std::string::npos) << word;
+        if (found != std::string::npos) {
+            tsv.replace(found, row.size(), "\tjese\n");
+        }
+    }
+    EXPECT_TRUE(WriteBytes(folder / L"page.tsv", tsv));
+    StationOptions options = CommittedScan(folder / L"out");
+    options.tsv = folder / L"page.tsv";
+    options.hocr.clear();
+    return options;
 }
 
 } // namespace
@@ -354,16 +376,7 @@ TEST(StationSession, HocrAloneNumbersWordsByPositionAndWritesNoTsv)
 TEST(StationSession, ACorrectionIsProposedAgainAcceptedIgnoredOrChangedAndSurvivesAResume)
 {
     ScratchFolder out;
-    std::string tsv = FileBytes(StationData(L"page.tsv"));
-    for (const char* text : {"\tHere,\n", "\tat\n", "\textreme\n"}) {
-        const size_t found = tsv.find(text);
-        ASSERT_NE(found, std::string::npos);
-        tsv.replace(found, std::string(text).size(), "\tjese\n");
-    }
-    ASSERT_TRUE(WriteBytes(out / L"page.tsv", tsv));
-    StationOptions options = CommittedScan(out / L"out");
-    options.tsv = out / L"page.tsv";
-    options.hocr.clear();
+    const StationOptions options = MisreadAsJese(out, {"Here,", "at", "extreme"});
 
     struct Seen {
         std::wstring caption;
@@ -421,4 +434,60 @@ TEST(StationSession, ACorrectionIsProposedAgainAcceptedIgnoredOrChangedAndSurviv
         EXPECT_EQ(byRow[row].corrected, fate.second);
     }
     EXPECT_EQ(resumed.printed.at(0), "7/7 ok \"thesis\" (was \"jese\", 89), proposal changed, for training");
+}
+
+// A proposal typed over with the recognised text stayed proposed to every later "jese", live
+// and after a resume, so that Enter applied a correction already refused. The latest decision
+// on a text is the one proposed, replayed in the order the answers were given.
+TEST(StationSession, AProposalTypedOverWithTheRecognisedTextIsWithdrawnAlsoOnResume)
+{
+    ScratchFolder out;
+    const StationOptions options = MisreadAsJese(out, {"Here,", "at"});
+
+    std::vector<std::pair<std::wstring, std::wstring>> sixth; // caption and text, in each run
+    const auto look = [&sixth](DialogDriver& d) {
+        sixth.emplace_back(DialogDriver::WindowText(d.Dialog()), d.ControlText(1000));
+    };
+    {
+        DialogDriver driver(60000);
+        AnswerWord(driver, 1, 7, [](DialogDriver& d) { d.Click(IDOK); });
+        AnswerWord(driver, 2, 7, [](DialogDriver& d) { d.Click(IDOK); });
+        AnswerWord(driver, 3, 7, [](DialogDriver& d) { d.Type(1000, L"these").Click(IDOK); });
+        AnswerWord(driver, 4, 7, [](DialogDriver& d) { d.Click(IDOK); });
+        AnswerWord(driver, 5, 7, [](DialogDriver& d) { d.Type(1000, L"jese").Click(IDOK); }); // "these" proposed
+        AnswerWord(driver, 6, 7, [&](DialogDriver& d) { d.Do(look).Click(IDCANCEL); });
+        RunSession(options);
+        EXPECT_TRUE(driver.Finished());
+    }
+    {
+        DialogDriver driver(60000);
+        AnswerWord(driver, 6, 7, [&](DialogDriver& d) { d.Do(look).Click(IDCANCEL); });
+        const SessionRun resumed = RunSession(options);
+        EXPECT_TRUE(driver.Finished());
+        ASSERT_GE(resumed.words.size(), 5u);
+        EXPECT_EQ(resumed.words[4].proposal, "rejected"); // row 40
+    }
+    ASSERT_EQ(sixth.size(), 2u);
+    for (const auto& [caption, text] : sixth) {
+        EXPECT_EQ(caption, VerificationSession::Caption(6, 7));
+        EXPECT_EQ(text, L"jese");
+    }
+
+    // A page the engine failed on, verified by a later run after the pages behind it: its
+    // answer is the later one, though the journal lists it first.
+    SessionJournal retried;
+    retried.pages.resize(2);
+    VerifiedWord kept;
+    kept.text = kept.corrected = "jese";
+    kept.outcome = "ok";
+    kept.order = 2;
+    VerifiedWord corrected = kept;
+    corrected.corrected = "these";
+    corrected.changed = true;
+    corrected.order = 1;
+    retried.pages[0].words = {kept};
+    retried.pages[1].words = {corrected};
+    CorrectionProposals proposals;
+    proposals.LearnFrom(retried);
+    EXPECT_EQ(proposals.For("jese"), "");
 }
