@@ -42,6 +42,7 @@ std::shared_ptr<const PageOcr> PageOcr::Read(const std::wstring& tsv, const std:
             throw InputError(xml, "an ALTO or PAGE document is read alone, without a TSV or hOCR");
         }
         std::vector<double> dpis;
+        dpis.reserve(frames.size());
         for (const FrameSize& frame : frames) {
             dpis.push_back(frame.dpi);
         }

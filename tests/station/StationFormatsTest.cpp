@@ -215,7 +215,7 @@ TEST(StationFormats, HostileOrBrokenDocumentsAreRefusedWithTheirFileAndLine)
          {":28:", "a Word without Coords"}},
         {"UTF-16", std::string("\xFF\xFE<\0a\0/\0>\0", 10), {":1:", "not UTF-8"}},
         {"foreign root", "<?xml version=\"1.0\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\"/>\n",
-         {":2:", "not Tesseract's TSV, hOCR, ALTO or PAGE XML (root element \"svg\" in namespace"}},
+         {":2:", "not Tesseract's TSV, nor hOCR, ALTO or PAGE XML (root element \"svg\" in namespace"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
