@@ -130,13 +130,12 @@ AltoDocument::AltoDocument(std::string bytes, const std::wstring& path, const st
             // Another vocabulary's elements are only kept track of.
             const std::wstring name = source.NamespaceUri() == altoNamespace ? source.LocalName() : std::wstring();
             if (name == L"Page") {
-                Page page;
-                page.number = static_cast<int>(m_pages.size()) + 1;
-                m_pages.push_back(page);
+                m_pages.push_back(Page{static_cast<int>(m_pages.size()) + 1});
                 pageLines.push_back(0);
-                m_pages.back().unit = scale();
-                m_pages.back().width = Number(source, L"WIDTH", 0, maxCoordinate, 0) * m_pages.back().unit;
-                m_pages.back().height = Number(source, L"HEIGHT", 0, maxCoordinate, 0) * m_pages.back().unit;
+                Page& page = m_pages.back();
+                page.unit = scale(); // at this page's frame's DPI
+                page.width = Number(source, L"WIDTH", 0, maxCoordinate, 0) * page.unit;
+                page.height = Number(source, L"HEIGHT", 0, maxCoordinate, 0) * page.unit;
             } else if (name == L"TextLine" && !pageLines.empty()) {
                 ++pageLines.back();
             } else if (name == L"String") {
