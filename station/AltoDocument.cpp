@@ -65,18 +65,27 @@ Box Pixels(const XmlSource& source, double hpos, double vpos, double width, doub
 
 } // namespace
 
-AltoDocument::AltoDocument(std::string bytes, const std::wstring& path, double dpi)
+AltoDocument::AltoDocument(std::string bytes, const std::wstring& path, const std::vector<double>& dpis)
     : m_bytes(std::move(bytes))
 {
     XmlSource source(m_bytes, path);
     const double maxCoordinate = Box::kMaxCoordinate;
     std::wstring altoNamespace;
     bool root = true;
-    double scale = 1; // pixels per unit
+    double unitsPerInch = 0; // 0: the unit is the pixel
+    // Pixels per unit on the current page, at its frame's DPI.
+    auto scale = [&]() {
+        if (unitsPerInch == 0) {
+            return 1.0;
+        }
+        const size_t frame = std::min(m_pages.empty() ? 0 : m_pages.size() - 1, dpis.size() - 1);
+        return (dpis.empty() ? 300.0 : dpis[frame]) / unitsPerInch;
+    };
     std::wstring unitText;
     std::vector<std::wstring> open; // the open elements' local names, ALTO's only
     std::vector<PageWords::Word> words;
-    int lines = 0;
+    std::vector<size_t> wordPages; // each word's page, from 0
+    std::vector<int> pageLines;    // the TextLines on each page
     PageWords::Word* word = nullptr;
     std::vector<int> cc;
     std::vector<RecognisedCharacter> glyphCharacters;
@@ -115,15 +124,23 @@ AltoDocument::AltoDocument(std::string bytes, const std::wstring& path, double d
         if (type == XmlNodeType_Element) {
             if (root) {
                 altoNamespace = source.NamespaceUri();
+                m_stringHasCs = altoNamespace != L"http://www.loc.gov/standards/alto/ns-v2#";
                 root = false;
             }
             // Another vocabulary's elements are only kept track of.
             const std::wstring name = source.NamespaceUri() == altoNamespace ? source.LocalName() : std::wstring();
-            if (name == L"TextLine") {
-                ++lines;
+            if (name == L"Page") {
+                m_pages.push_back(Page{static_cast<int>(m_pages.size()) + 1});
+                pageLines.push_back(0);
+                Page& page = m_pages.back();
+                page.unit = scale(); // at this page's frame's DPI
+                page.width = Number(source, L"WIDTH", 0, maxCoordinate, 0) * page.unit;
+                page.height = Number(source, L"HEIGHT", 0, maxCoordinate, 0) * page.unit;
+            } else if (name == L"TextLine" && !pageLines.empty()) {
+                ++pageLines.back();
             } else if (name == L"String") {
-                if (lines == 0 || word != nullptr) {
-                    source.Fail("a String outside a TextLine or inside another String");
+                if (pageLines.empty() || pageLines.back() == 0 || word != nullptr) {
+                    source.Fail("a String outside a TextLine of a Page, or inside another String");
                 }
                 std::wstring content;
                 if (!source.Attribute(L"CONTENT", content)) {
@@ -131,7 +148,7 @@ AltoDocument::AltoDocument(std::string bytes, const std::wstring& path, double d
                 }
                 PageWords::Word newWord;
                 newWord.index = newWord.position = static_cast<int>(words.size()) + 1;
-                newWord.line = lines - 1;
+                newWord.line = pageLines.back() - 1;
                 newWord.text = WideToUtf8(content);
                 StringElement string;
                 string.element = source.Element();
@@ -141,7 +158,7 @@ AltoDocument::AltoDocument(std::string bytes, const std::wstring& path, double d
                 const double vpos = Number(source, L"VPOS", 0, maxCoordinate, -1);
                 const double height = Number(source, L"HEIGHT", 0, maxCoordinate, -1);
                 if (string.placed && vpos >= 0 && height >= 0) {
-                    newWord.box = Pixels(source, string.hpos, vpos, string.width, height, scale);
+                    newWord.box = Pixels(source, string.hpos, vpos, string.width, height, scale());
                 } // else an empty box: the word is listed as skipped
                 const double wc = Number(source, L"WC", 0, 1, -1);
                 newWord.confidence = wc < 0 ? -1 : wc * 100;
@@ -149,6 +166,7 @@ AltoDocument::AltoDocument(std::string bytes, const std::wstring& path, double d
                 glyphCharacters.clear();
                 glyphConfident.clear();
                 words.push_back(newWord);
+                wordPages.push_back(m_pages.size() - 1);
                 m_strings.push_back(string);
                 word = &words.back();
             } else if (name == L"Glyph" && word != nullptr) {
@@ -156,7 +174,7 @@ AltoDocument::AltoDocument(std::string bytes, const std::wstring& path, double d
                 character.box = Pixels(source, Number(source, L"HPOS", 0, maxCoordinate, 0),
                                        Number(source, L"VPOS", 0, maxCoordinate, 0),
                                        Number(source, L"WIDTH", 0, maxCoordinate, 0),
-                                       Number(source, L"HEIGHT", 0, maxCoordinate, 0), scale);
+                                       Number(source, L"HEIGHT", 0, maxCoordinate, 0), scale());
                 const double gc = Number(source, L"GC", 0, 1, -1);
                 character.confidence = gc < 0 ? 0 : gc * 100;
                 glyphCharacters.push_back(character);
@@ -175,8 +193,8 @@ AltoDocument::AltoDocument(std::string bytes, const std::wstring& path, double d
                 const size_t first = unitText.find_first_not_of(L" \t\r\n");
                 const std::wstring unit =
                     first == std::wstring::npos ? std::wstring() : unitText.substr(first, unitText.find_last_not_of(L" \t\r\n") + 1 - first);
-                scale = unit == L"pixel" ? 1 : unit == L"mm10" ? dpi / 254.0 : unit == L"inch1200" ? dpi / 1200.0 : -1;
-                if (scale < 0) {
+                unitsPerInch = unit == L"pixel" ? 0 : unit == L"mm10" ? 254 : unit == L"inch1200" ? 1200 : -1;
+                if (unitsPerInch < 0) {
                     source.Fail("unknown MeasurementUnit \"" + WideToUtf8(unit) +
                                 "\" (pixel, mm10 or inch1200 expected)");
                 }
@@ -189,7 +207,19 @@ AltoDocument::AltoDocument(std::string bytes, const std::wstring& path, double d
             unitText += source.Value();
         }
     }
-    m_words = PageWords(std::move(words), lines);
+    std::vector<std::vector<PageWords::Word>> byPage(m_pages.size());
+    for (size_t i = 0; i < words.size(); ++i) {
+        byPage[wordPages[i]].push_back(std::move(words[i]));
+    }
+    for (size_t page = 0; page < m_pages.size(); ++page) {
+        m_pageWords.emplace_back(std::move(byPage[page]), pageLines[page]);
+    }
+}
+
+const PageWords& AltoDocument::Words(int page) const
+{
+    return page >= 1 && static_cast<size_t>(page) <= m_pageWords.size() ? m_pageWords[static_cast<size_t>(page) - 1]
+                                                                          : NoWords();
 }
 
 std::string AltoDocument::WithVerified(const std::map<int, std::string>& texts) const
@@ -200,7 +230,9 @@ std::string AltoDocument::WithVerified(const std::map<int, std::string>& texts) 
         const CorrectedWords corrected(text);
         StartTag verified = rewrite.Tag(string.element);
         verified.Set("WC", "1");
-        verified.Set("CS", "true");
+        if (m_stringHasCs) {
+            verified.Set("CS", "true");
+        }
         verified.Remove("CC"); // it described the old characters, as the Glyphs did
         for (const int glyph : string.glyphs) {
             rewrite.Remove(glyph);

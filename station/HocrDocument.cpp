@@ -121,22 +121,22 @@ std::wstring Trimmed(const std::wstring& text)
     return text.substr(start, end - start);
 }
 
-// The title with x_wconf 100 and, when given, the new bounding box; its other properties as
-// they were.
+// The title with x_wconf 100 and, when given, the new bounding box, without the properties of
+// the old characters (their boxes, confidences and cuts); its other properties as they were.
 std::string VerifiedTitle(const std::string& title, const Box* box)
 {
     std::vector<std::string> parts;
     std::stringstream properties(title);
-    std::string part;
-    while (std::getline(properties, part, ';')) {
-        parts.push_back(part);
-    }
+    std::string property;
     bool confidence = false;
-    for (std::string& property : parts) {
+    while (std::getline(properties, property, ';')) {
         std::stringstream words(property);
         std::string name;
         words >> name;
         const std::string lead = property.substr(0, property.find_first_not_of(' '));
+        if (name == "x_bboxes" || name == "x_confs" || name == "cuts") {
+            continue;
+        }
         if (name == "x_wconf") {
             property = lead + "x_wconf 100";
             confidence = true;
@@ -144,6 +144,7 @@ std::string VerifiedTitle(const std::string& title, const Box* box)
             property = lead + "bbox " + std::to_string(box->left) + " " + std::to_string(box->top) + " " +
                        std::to_string(box->Right()) + " " + std::to_string(box->Bottom());
         }
+        parts.push_back(property);
     }
     if (!confidence) {
         parts.push_back(parts.empty() ? "x_wconf 100" : " x_wconf 100");
@@ -163,7 +164,6 @@ HocrDocument HocrDocument::Read(const std::wstring& path)
     document.m_bytes = InputFile::Read(path);
     XmlSource source(document.m_bytes, path);
 
-    bool fromTesseract = false;
     bool page = false;
     // The open elements' kinds, so that each end tag closes what its start opened. Text
     // inside an alternative (lstm_choice_mode's choices and symbols) is never the word's.
@@ -189,9 +189,7 @@ HocrDocument HocrDocument::Read(const std::wstring& path)
             const std::wstring name = source.LocalName();
             const std::wstring className = source.Attribute(L"class");
             Kind kind = kOther;
-            if (name == L"meta" && source.Attribute(L"name") == L"ocr-system") {
-                fromTesseract = source.Attribute(L"content").rfind(L"tesseract", 0) == 0;
-            } else if (className == L"ocr_page") {
+            if (className == L"ocr_page") {
                 page = true;
                 const TitleProperties title(source.Attribute(L"title"));
                 Page newPage;
@@ -203,8 +201,8 @@ HocrDocument HocrDocument::Read(const std::wstring& path)
                     newPage.box = title.BoundingBox(L"bbox", source);
                 }
                 document.m_pages.push_back(newPage);
-            } else if (className == L"ocr_line" || className == L"ocr_caption" || className == L"ocr_textfloat" ||
-                       className == L"ocr_header") {
+            } else if (className == L"ocr_line" || className == L"ocrx_line" || className == L"ocr_caption" ||
+                       className == L"ocr_textfloat" || className == L"ocr_header") {
                 const TitleProperties title(source.Attribute(L"title"));
                 Line line;
                 line.box = title.BoundingBox(L"bbox", source);
@@ -274,8 +272,8 @@ HocrDocument HocrDocument::Read(const std::wstring& path)
             }
         }
     }
-    if (!fromTesseract || !page) {
-        throw InputError(path, "not Tesseract's hOCR (no ocr-system \"tesseract\" or no ocr_page)");
+    if (!page) {
+        throw InputError(path, "not hOCR: no element of class ocr_page");
     }
     return document;
 }
@@ -302,8 +300,7 @@ std::string HocrDocument::WithVerified(const std::map<int, std::string>& texts) 
             StartTag tag = original;
             tag.Set("title", VerifiedTitle(word.title, corrected.Split() ? &box : nullptr));
             if (i == 0) {
-                rewrite.ReplaceTag(word.element, tag);
-                rewrite.SetText(word.element, piece.text);
+                rewrite.ReplaceTagAndText(word.element, tag, piece.text);
                 continue;
             }
             if (hasId) {

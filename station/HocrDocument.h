@@ -7,10 +7,11 @@
 #include "Box.h"
 #include "RecognisedCharacter.h"
 
-// Tesseract's hOCR (XHTML): its lines with their baseline and x-height, its words with
-// their confidence and, when it was written with hocr_char_boxes=1, each character's box
-// and confidence (lstm_choice_mode's alternatives are passed over). Read with XmlSource;
-// written back with only the verified words changed.
+// hOCR (XHTML) from any engine: its pages (ocr_page), its lines with their baseline and
+// x-height where given, its words (ocrx_word) with their box, their confidence (x_wconf) where
+// given and their characters' boxes and confidences (ocrx_cinfo with x_bboxes and x_conf, as
+// Tesseract writes them with hocr_char_boxes=1; lstm_choice_mode's alternatives are passed
+// over). Read with XmlSource; written back with only the verified words changed.
 class HocrDocument {
 public:
     struct Line {

@@ -6,15 +6,21 @@
 #include "OcrFormat.h"
 #include "PageXmlDocument.h"
 
-std::unique_ptr<LayoutDocument> LayoutDocument::Read(const std::wstring& path, double dpi)
+std::unique_ptr<LayoutDocument> LayoutDocument::Read(const std::wstring& path, const std::vector<double>& dpis)
 {
     std::string bytes = InputFile::Read(path);
     switch (OcrFormat::Of(bytes, path)) {
     case OcrFormat::kAlto:
-        return std::make_unique<AltoDocument>(std::move(bytes), path, dpi);
+        return std::make_unique<AltoDocument>(std::move(bytes), path, dpis);
     case OcrFormat::kPage:
         return std::make_unique<PageXmlDocument>(std::move(bytes), path);
     default:
         throw InputError(path, "not an ALTO or PAGE XML document");
     }
+}
+
+const PageWords& LayoutDocument::NoWords()
+{
+    static const PageWords none;
+    return none;
 }

@@ -3,6 +3,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "PageWords.h"
 
@@ -10,19 +11,34 @@
 // the same document written back with only the verified words changed.
 class LayoutDocument {
 public:
+    // A page the document describes: ALTO's n-th Page is page n (one a frame, as Tesseract
+    // writes them); a PAGE XML document is one page.
+    struct Page {
+        int number = 0;
+        double width = 0; // pixels; 0 when the document gives no size
+        double height = 0;
+        double unit = 1;  // pixels in one of the document's units: the size is exact to that
+    };
+
     virtual ~LayoutDocument() = default;
 
-    // Reads an ALTO or PAGE XML file, whichever its content is; `dpi`, the page image's,
-    // turns ALTO's physical units into pixels. Throws InputError naming the file, the line
-    // and the fault.
-    static std::unique_ptr<LayoutDocument> Read(const std::wstring& path, double dpi);
+    // Reads an ALTO or PAGE XML file, whichever its content is; `dpis`, the image's frames'
+    // (at least one), turn ALTO's physical units on each page into pixels. Throws InputError
+    // naming the file, the line and the fault.
+    static std::unique_ptr<LayoutDocument> Read(const std::wstring& path, const std::vector<double>& dpis);
 
-    // The words in reading order; each word's index and position are its place among the
+    virtual const std::vector<Page>& Pages() const = 0;
+    // The words of one page (its number, from 1) in reading order, none for a page the
+    // document does not describe; each word's index and position are its place among the
     // document's words in document order, from 1.
-    virtual const PageWords& Words() const = 0;
+    virtual const PageWords& Words(int page) const = 0;
 
     // The document with each word named in `texts` (by position) given that text, marked
     // certain and checked, its old character detail gone; a text with blanks becomes several
     // words, each with its share of the box. Every other byte as it was read.
     virtual std::string WithVerified(const std::map<int, std::string>& texts) const = 0;
+
+protected:
+    // The words of a page the document does not describe.
+    static const PageWords& NoWords();
 };

@@ -32,7 +32,7 @@ OcrFormat::Kind OcrFormat::Of(const std::string& bytes, const std::wstring& path
     if (bytes.compare(start, 6, "level\t") == 0) {
         return kTsv;
     }
-    const std::string expected = "not Tesseract's TSV, hOCR, ALTO or PAGE XML";
+    const std::string expected = "not Tesseract's TSV, nor hOCR, ALTO or PAGE XML";
     if (bytes.find('<') == std::string::npos) {
         throw InputError(path, expected);
     }

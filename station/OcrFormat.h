@@ -3,9 +3,9 @@
 #include <string>
 
 // Which of the formats the station reads a recogniser's output file is in, told by its
-// content and never by its name: Tesseract's TSV by its header line; hOCR, ALTO (v2, v3,
-// v4 or no namespace) and PAGE XML (2013-07-15, 2019-07-15) by the root element and its
-// namespace.
+// content and never by its name: Tesseract's TSV by its header line; hOCR (any engine's),
+// ALTO (v2, v3, v4 or no namespace) and PAGE XML (2013-07-15, 2019-07-15) by the root element
+// and its namespace.
 class OcrFormat {
 public:
     enum Kind { kTsv, kHocr, kAlto, kPage };

@@ -10,15 +10,15 @@
 #include "TsvDocument.h"
 
 // The recogniser's output for the pages of one image file: its TSV and/or hOCR, or an ALTO or
-// PAGE XML document, read once and shared by the file's frames. Each row's page_num and each
-// ocr_page's number selects the frame its words are cut from; an ALTO or PAGE document
-// describes the first.
+// PAGE XML document, read once and shared by the file's frames. Each row's page_num, each
+// ocr_page's number and each ALTO Page's place (the n-th is frame n) selects the frame its
+// words are cut from; a PAGE XML document describes the first.
 class PageOcr {
 public:
     struct FrameSize {
         int width = 0;
         int height = 0;
-        double dpi = 300; // turns ALTO's physical units into pixels
+        double dpi = 300; // turns ALTO's physical units on its page into pixels
     };
 
     // Reads the documents (the TSV and the hOCR, either or both, or the ALTO or PAGE XML one

@@ -47,6 +47,18 @@ std::vector<Point> Points(const XmlSource& source)
     return points;
 }
 
+// The Page's imageWidth or imageHeight, in pixels; 0 when it has none.
+double PageSize(const XmlSource& source, const wchar_t* name)
+{
+    std::wstring text;
+    long long size = 0;
+    if (source.Attribute(name, text) && !ParseInteger(text, 0, Box::kMaxCoordinate, size)) {
+        source.Fail("\"" + WideToUtf8(name) + "\" is not a whole number from 0 to " +
+                    std::to_string(Box::kMaxCoordinate) + ": \"" + WideToUtf8(text) + "\"");
+    }
+    return static_cast<double>(size);
+}
+
 Box BoundingBox(const std::vector<Point>& points)
 {
     long long left = points[0].x;
@@ -168,7 +180,10 @@ PageXmlDocument::PageXmlDocument(std::string bytes, const std::wstring& path)
             }
             const std::wstring name = source.NamespaceUri() == pageNamespace ? source.LocalName() : std::wstring();
             Open entry{kOther, 0};
-            if (name == L"TextRegion") {
+            if (name == L"Page") {
+                m_pages[0].width = PageSize(source, L"imageWidth");
+                m_pages[0].height = PageSize(source, L"imageHeight");
+            } else if (name == L"TextRegion") {
                 RegionElements region;
                 region.id = WideToUtf8(source.Attribute(L"id"));
                 m_regions.push_back(region);

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "AtomicFile.h"
 #include "InputError.h"
+#include "InputFile.h"
 #include "ParseNumber.h"
 #include "Utf8.h"
 
@@ -33,11 +33,7 @@ std::vector<std::string> SplitTabs(const std::string& line)
 
 TsvDocument TsvDocument::Read(const std::wstring& path)
 {
-    std::string content;
-    if (!AtomicFile::Read(path, content)) {
-        throw InputError(path, "cannot be opened or read");
-    }
-    return Parse(content, path);
+    return Parse(InputFile::Read(path), path);
 }
 
 TsvDocument TsvDocument::Parse(const std::string& content, const std::wstring& path)

@@ -28,7 +28,17 @@ void XmlRewrite::SetText(int element, std::string_view text)
         m_edits.push_back({e.tagEnd, e.contentEnd, StartTag::Escaped(text, false)});
         return;
     }
-    m_edits.push_back({e.start, e.end, WithText(Tag(element), text)});
+    ReplaceElement(element, WithText(Tag(element), text));
+}
+
+void XmlRewrite::ReplaceTagAndText(int element, const StartTag& tag, std::string_view text)
+{
+    if (m_markup[element].Empty()) {
+        ReplaceElement(element, WithText(tag, text));
+        return;
+    }
+    ReplaceTag(element, tag);
+    SetText(element, text);
 }
 
 std::string XmlRewrite::WithText(StartTag tag, std::string_view text)

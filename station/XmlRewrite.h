@@ -22,6 +22,8 @@ public:
     void ReplaceTag(int element, const StartTag& tag);
     // The element's content becomes `text` (escaped here); an empty element gets an end tag.
     void SetText(int element, std::string_view text);
+    // Both at once: an empty element (<a/>) is one span of bytes, its tag and content alike.
+    void ReplaceTagAndText(int element, const StartTag& tag, std::string_view text);
     // The whole element becomes `markup`, written as it is given.
     void ReplaceElement(int element, std::string markup);
     void InsertAfter(int element, std::string markup);

@@ -123,16 +123,24 @@ XmlSource::XmlSource(const std::string& bytes, std::wstring path)
     }
     // The stream holds its own copy, with a line end after the document, which XML allows:
     // Wine's reader ends the process on a file that stops inside its XML declaration, and
-    // reports an error given one more byte.
+    // reports an error given one more byte. A document without a declaration gets one, on
+    // its first line so that no line moves: given white space before the root element and
+    // no declaration (hOCR that begins with "<!DOCTYPE html>", blanked above), Wine's reader
+    // ends at once, as if the document were empty.
+    const bool declared = readable.compare(start, 5, "<?xml") == 0 && readable.size() > start + 5 &&
+                          std::string(" \t\r\n").find(readable[start + 5]) != std::string::npos;
+    const std::string declaration = declared ? std::string() : "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
     Microsoft::WRL::ComPtr<IStream> stream;
     stream.Attach(::SHCreateMemStream(nullptr, 0));
     const LARGE_INTEGER beginning{};
-    if (stream == nullptr || FAILED(stream->Write(readable.data(), static_cast<ULONG>(readable.size()), nullptr)) ||
+    if (stream == nullptr || FAILED(stream->Write(readable.data(), static_cast<ULONG>(start), nullptr)) ||
+        FAILED(stream->Write(declaration.data(), static_cast<ULONG>(declaration.size()), nullptr)) ||
+        FAILED(stream->Write(readable.data() + start, static_cast<ULONG>(readable.size() - start), nullptr)) ||
         FAILED(stream->Write("\n", 1, nullptr)) || FAILED(stream->Seek(beginning, STREAM_SEEK_SET, nullptr)) ||
         FAILED(createReader(__uuidof(IXmlReader), reinterpret_cast<void**>(m_reader.GetAddressOf()), nullptr))) {
         throw InputError(m_path, "cannot be read: the XML reader could not be made");
     }
-    m_nodesLeft = readable.size() + 1;
+    m_nodesLeft = declaration.size() + readable.size() + 1;
     // The reader's own depth limit lies beyond ours, so that ours gives the message.
     if (FAILED(m_reader->SetProperty(XmlReaderProperty_DtdProcessing, DtdProcessing_Prohibit)) ||
         FAILED(m_reader->SetProperty(XmlReaderProperty_MaxElementDepth, kMaxDepth + 2)) ||

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "AtomicFile.h"
@@ -115,6 +116,22 @@ BatchRun RunSession(const StationOptions& options)
     return run;
 }
 
+// A session on `image` unattended, words below 95, as a batch (the recogniser's output found
+// beside the image) and in the one-page form (given the output), each with its own folder.
+std::pair<StationOptions, StationOptions> BothForms(const ScratchFolder& folder, const std::wstring& image)
+{
+    StationOptions batch;
+    batch.inputs = {image};
+    batch.out = folder / L"batch";
+    batch.below = 95;
+    batch.press = L"ok";
+    StationOptions onePage = batch;
+    onePage.inputs.clear();
+    onePage.image = image;
+    onePage.out = folder / L"one";
+    return {batch, onePage};
+}
+
 bool Printed(const BatchRun& run, const std::string& part)
 {
     for (const std::string& line : run.printed) {
@@ -144,17 +161,9 @@ TEST(StationBatch, EachPagesWordsAreCutFromTheFrameTheirPageNumberNames)
     ASSERT_EQ(engine.exitCode, 0u) << FileBytes(folder / L"engine.log");
 
     // The batch form finds the output beside the image; the one-page form is given it.
-    StationOptions batch;
-    batch.inputs = {folder / L"both.tif"};
-    batch.out = folder / L"batch";
-    batch.below = 95;
-    batch.press = L"ok";
-    StationOptions onePage = batch;
-    onePage.inputs.clear();
-    onePage.image = folder / L"both.tif";
+    auto [batch, onePage] = BothForms(folder, folder / L"both.tif");
     onePage.tsv = folder / L"both.tsv";
     onePage.hocr = folder / L"both.hocr";
-    onePage.out = folder / L"one";
     g_captions.clear();
     const BatchRun batchRun = RunSession(batch);
     const BatchRun oneRun = RunSession(onePage);
@@ -192,6 +201,33 @@ TEST(StationBatch, EachPagesWordsAreCutFromTheFrameTheirPageNumberNames)
                   FileBytes(folder / L"batch\\pages\\0002-both-frame2.txt"));
 }
 
+// The defect as it hit a user: a two-page TIFF with Tesseract's ALTO for it beside it (a Page
+// for each frame) had the uncertain words of page 2 shown on page 1, cut from the first frame.
+TEST(StationBatch, EachAltoPageIsTheFrameOfItsPlace)
+{
+    ScratchFolder folder;
+    const PageImage photo = PageImage::Read(Scan(L"phototest.tif"));
+    const PageImage text = PageImage::Read(StationData(L"page.png"));
+    WriteTiff({FrameOf(photo), FrameOf(text)}, folder / L"two-pages.tif");
+    Copy(StationData(L"two-pages.alto.xml"), folder / L"two-pages.xml");
+    auto [batch, onePage] = BothForms(folder, folder / L"two-pages.tif");
+    onePage.ocr = folder / L"two-pages.xml";
+    for (const StationOptions& options : {batch, onePage}) {
+        const BatchRun run = RunSession(options);
+        ASSERT_EQ(run.journal.pages.size(), 2u);
+        for (size_t page = 0; page < 2; ++page) {
+            const JournalPage& journalPage = run.journal.pages[page];
+            ASSERT_FALSE(journalPage.words.empty()) << page;
+            for (const VerifiedWord& word : journalPage.words) {
+                const std::wstring crop = options.out + L"\\train\\" +
+                                          PageOutputs::WordFileName(journalPage.name, word.index) + L".png";
+                EXPECT_EQ(DifferingPixels(crop, (page == 0 ? photo : text).Grey(), word.box), 0)
+                    << page << ": " << word.index;
+            }
+        }
+    }
+}
+
 // Bad input: a message naming the file (and frame), exit status 2, before any dialog and with
 // nothing written.
 TEST(StationBatch, BadInputIsNamedAndRefusedBeforeAnyDialogWithNothingWritten)
@@ -212,6 +248,11 @@ TEST(StationBatch, BadInputIsNamedAndRefusedBeforeAnyDialogWithNothingWritten)
         tsv[at + 3] = '2';
     }
     Write(folder / L"second.tsv", tsv);
+    // An ALTO document of two pages beside one of them; a PAGE XML document of another page.
+    Copy(Scan(L"phototest.tif"), folder / L"alto.tif");
+    Copy(StationData(L"two-pages.alto.xml"), folder / L"alto.xml");
+    Copy(Scan(L"phototest.tif"), folder / L"layout.tif");
+    Copy(StationData(L"page.2019.xml"), folder / L"layout.xml");
     // A two-page file whose second frame names a compression no decoder has.
     const PageImage photo = PageImage::Read(Scan(L"phototest.tif"));
     WriteTiff({FrameOf(photo), FrameOf(photo)}, folder / L"broken.tif");
@@ -237,6 +278,10 @@ TEST(StationBatch, BadInputIsNamedAndRefusedBeforeAnyDialogWithNothingWritten)
          {"other.tsv", "page 1 is 2560 x 3300 pixels", "other.tif is 640 x 480"}},
         {"OCR for a page that does not exist", Quote(folder / L"second.tif"),
          {"second.tsv", "names page 2", "second.tif has 1 page"}},
+        {"an ALTO page the image does not have", Quote(folder / L"alto.tif"),
+         {"alto.xml", "names page 2", "alto.tif has 1 page"}},
+        {"a PAGE XML page of another size", Quote(folder / L"layout.tif"),
+         {"layout.xml", "page 1 is 384 x 191 pixels", "layout.tif is 640 x 480"}},
         {"a frame that cannot be decoded", Quote(folder / L"broken.tif"), {"broken.tif", "frame 2"}},
         {"no engine", Quote(folder / L"noocr.tif"), {"tesseract.exe", "install Tesseract", "--tesseract"}},
         {"an engine that is not there", Quote(folder / L"noocr.tif") + L" --tesseract " + Quote(folder / L"no.exe"),

@@ -20,6 +20,7 @@
 #include "ScratchFolder.h"
 #include "StationData.h"
 #include "TarsilDlg29.h"
+#include "TsvDocument.h"
 #include "TypedAnswers.h"
 #include "VerificationSession.h"
 
@@ -63,10 +64,11 @@ std::string Replaced(std::string text, const std::string& from, const std::strin
 TEST(StationFormats, AltoIsReadInPixelsWithItsGlyphsAndCcAndWrittenBackByteForByte)
 {
     // Tesseract's ALTO of the 300 dpi scan: every String, entities decoded.
-    const std::unique_ptr<LayoutDocument> scan = LayoutDocument::Read(StationData(L"scans/8087_054.3B.alto.xml"), 300);
-    ASSERT_EQ(scan->Words().Words().size(), 694u);
-    EXPECT_EQ(scan->Words().LineCount(), 116);
-    const PageWords::Word& travel = WordAt(scan->Words(), 347);
+    const std::unique_ptr<LayoutDocument> scan =
+        LayoutDocument::Read(StationData(L"scans/8087_054.3B.alto.xml"), {300});
+    ASSERT_EQ(scan->Words(1).Words().size(), 694u);
+    EXPECT_EQ(scan->Words(1).LineCount(), 116);
+    const PageWords::Word& travel = WordAt(scan->Words(1), 347);
     EXPECT_EQ(travel.text, "TRAVEL&LEISURE");
     EXPECT_EQ(travel.box, (Box{319, 3202, 352, 22}));
     EXPECT_NEAR(travel.confidence, 75, 1e-9);
@@ -74,8 +76,8 @@ TEST(StationFormats, AltoIsReadInPixelsWithItsGlyphsAndCcAndWrittenBackByteForBy
 
     // ALTO v4 in tenths of millimetres at the page's own resolution (72.009 dpi).
     const double dpi = PageImage::Read(StationData(L"page.png")).Dpi();
-    const std::unique_ptr<LayoutDocument> alto = LayoutDocument::Read(StationData(L"page.alto4.xml"), dpi);
-    const PageWords& words = alto->Words();
+    const std::unique_ptr<LayoutDocument> alto = LayoutDocument::Read(StationData(L"page.alto4.xml"), {dpi});
+    const PageWords& words = alto->Words(1);
     ASSERT_EQ(Texts(words), (std::vector<std::string>{"\xE2\x80\x9C" "based", "segmentation", "determine", "markers"}));
     const PageWords::Word& based = words.Words()[0];
     EXPECT_EQ(based.box, (Box{74, 12, 68, 18})); // page.tsv's box for it
@@ -96,8 +98,8 @@ TEST(StationFormats, AltoIsReadInPixelsWithItsGlyphsAndCcAndWrittenBackByteForBy
 TEST(StationFormats, PageXmlIsReadInReadingOrderWithTheLowestIndexAsTheText)
 {
     // 2019: the heading region comes second in the file and first in ReadingOrder.
-    const std::unique_ptr<LayoutDocument> page = LayoutDocument::Read(StationData(L"page.2019.xml"), 72);
-    const PageWords& words = page->Words();
+    const std::unique_ptr<LayoutDocument> page = LayoutDocument::Read(StationData(L"page.2019.xml"), {72});
+    const PageWords& words = page->Words(1);
     ASSERT_EQ(Texts(words), (std::vector<std::string>{"\xE2\x80\x9C" "based", "segmentation", "determine", "markers",
                                                      "of", "the", "coinsand", "jese", "markers", "are", "pixels"}));
     const int positions[] = {10, 11, 1, 2, 3, 4, 5, 6, 7, 8, 9};
@@ -119,10 +121,10 @@ TEST(StationFormats, PageXmlIsReadInReadingOrderWithTheLowestIndexAsTheText)
     EXPECT_NEAR(markers.confidence, 52, 1e-9);
     EXPECT_EQ(page->WithVerified({}), FileBytes(StationData(L"page.2019.xml")));
 
-    const std::unique_ptr<LayoutDocument> page2013 = LayoutDocument::Read(StationData(L"page.2013.xml"), 72);
-    EXPECT_EQ(Texts(page2013->Words()),
+    const std::unique_ptr<LayoutDocument> page2013 = LayoutDocument::Read(StationData(L"page.2013.xml"), {72});
+    EXPECT_EQ(Texts(page2013->Words(1)),
               (std::vector<std::string>{"\xE2\x80\x9C" "based", "segmentation", "jese", "markers", "are"}));
-    EXPECT_EQ(page2013->Words().Words()[3].confidence, 0);
+    EXPECT_EQ(page2013->Words(1).Words()[3].confidence, 0);
 }
 
 TEST(StationFormats, EachFormatIsToldByItsContentWhateverItsName)
@@ -150,9 +152,9 @@ TEST(StationFormats, EachFormatIsToldByItsContentWhateverItsName)
     const std::string inches = Replaced(alto, ">mm10<", ">inch1200<");
     for (const auto& [variant, left] : {std::make_pair(v2, 74), std::make_pair(none, 74), std::make_pair(inches, 16)}) {
         WriteFile(folder / L"variant", variant);
-        const std::unique_ptr<LayoutDocument> read = LayoutDocument::Read(folder / L"variant", 72);
-        ASSERT_EQ(read->Words().Words().size(), 4u);
-        EXPECT_EQ(read->Words().Words()[0].box.left, left); // HPOS 261 x 72 / 254, or / 1200
+        const std::unique_ptr<LayoutDocument> read = LayoutDocument::Read(folder / L"variant", {72});
+        ASSERT_EQ(read->Words(1).Words().size(), 4u);
+        EXPECT_EQ(read->Words(1).Words()[0].box.left, left); // HPOS 261 x 72 / 254, or / 1200
     }
 }
 
@@ -213,7 +215,7 @@ TEST(StationFormats, HostileOrBrokenDocumentsAreRefusedWithTheirFileAndLine)
          {":28:", "a Word without Coords"}},
         {"UTF-16", std::string("\xFF\xFE<\0a\0/\0>\0", 10), {":1:", "not UTF-8"}},
         {"foreign root", "<?xml version=\"1.0\"?>\n<svg xmlns=\"http://www.w3.org/2000/svg\"/>\n",
-         {":2:", "not Tesseract's TSV, hOCR, ALTO or PAGE XML (root element \"svg\" in namespace"}},
+         {":2:", "not Tesseract's TSV, nor hOCR, ALTO or PAGE XML (root element \"svg\" in namespace"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -224,7 +226,7 @@ TEST(StationFormats, HostileOrBrokenDocumentsAreRefusedWithTheirFileAndLine)
             if (format == OcrFormat::kHocr) {
                 HocrDocument::Read(path);
             } else {
-                LayoutDocument::Read(path, c.dpi);
+                LayoutDocument::Read(path, {c.dpi});
             }
             ADD_FAILURE() << "read without complaint";
         } catch (const InputError& error) {
@@ -235,7 +237,8 @@ TEST(StationFormats, HostileOrBrokenDocumentsAreRefusedWithTheirFileAndLine)
         }
     }
 
-    // Larger than any page's recognition output: refused before it is read.
+    // Larger than any page's recognition output: refused before it is read, as a document
+    // of any format and as the TSV given with --tsv.
     const std::wstring huge = folder / L"huge.xml";
     HANDLE file = ::CreateFileW(huge.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
@@ -243,13 +246,16 @@ TEST(StationFormats, HostileOrBrokenDocumentsAreRefusedWithTheirFileAndLine)
     size.QuadPart = 64ll * 1024 * 1024 + 1;
     EXPECT_TRUE(::SetFilePointerEx(file, size, nullptr, FILE_BEGIN) && ::SetEndOfFile(file));
     ::CloseHandle(file);
-    try {
-        OcrFormat::OfFile(huge);
-        ADD_FAILURE() << "a huge file read";
-    } catch (const InputError& error) {
-        EXPECT_NE(std::string(error.what()).find("huge.xml: is 67108865 bytes, more than the 67108864"),
-                  std::string::npos)
-            << error.what();
+    for (const auto& read : {std::function<void()>([&] { OcrFormat::OfFile(huge); }),
+                             std::function<void()>([&] { TsvDocument::Read(huge); })}) {
+        try {
+            read();
+            ADD_FAILURE() << "a huge file read";
+        } catch (const InputError& error) {
+            EXPECT_NE(std::string(error.what()).find("huge.xml: is 67108865 bytes, more than the 67108864"),
+                      std::string::npos)
+                << error.what();
+        }
     }
 
     // The typed answers: each line needs its tab, each recognised text one answer.

@@ -59,9 +59,9 @@ TEST(StationInput, BadInputIsNamedWithItsLineAndEndsWithStatusTwoBeforeAnyDialog
                                      "</span></div></body></html>\n");
     WriteFile(folder / L"utf8.tsv", std::string(kHeader) + "5\t1\t1\t1\t1\t1\t10\t10\t20\t10\t50\tword\n" +
                                         "5\t1\t1\t1\t1\t2\t40\t10\t20\t10\t50\tca\xC3\x28" "f\n");
-    WriteFile(folder / L"foreign.hocr", "<?xml version=\"1.0\"?>\n<html><head><meta name='ocr-system' "
-                                        "content='other-ocr 1.0'/></head><body><div class='ocr_page' "
-                                        "title='bbox 0 0 10 10'></div></body></html>\n");
+    WriteFile(folder / L"pageless.hocr", "<?xml version=\"1.0\"?>\n<html><head><meta name='ocr-system' "
+                                         "content='other-ocr 1.0'/></head><body><div class='ocr_carea' "
+                                         "title='bbox 0 0 10 10'></div></body></html>\n");
     WriteFile(folder / L"broken.hocr", "<?xml version=\"1.0\"?>\n<html><head>\n<meta name='ocr-system' "
                                        "content='tesseract 5.3.0'/>\n</head><body>\n<div class='ocr_page'>\n"
                                        "</span></body></html>\n");
@@ -105,8 +105,8 @@ TEST(StationInput, BadInputIsNamedWithItsLineAndEndsWithStatusTwoBeforeAnyDialog
         {"number out of bounds in hOCR", image + L" --hocr " + Quote(folder / L"huge.hocr"),
          {"huge.hocr:4:", "malformed \"bbox\" in a title"}, out},
         {"invalid UTF-8", image + L" --tsv " + Quote(folder / L"utf8.tsv"), {"utf8.tsv:3:", "not valid UTF-8"}, out},
-        {"not Tesseract's hOCR", image + L" --hocr " + Quote(folder / L"foreign.hocr"),
-         {"foreign.hocr", "not Tesseract's hOCR"}, out},
+        {"hOCR without a page", image + L" --hocr " + Quote(folder / L"pageless.hocr"),
+         {"pageless.hocr", "not hOCR: no element of class ocr_page"}, out},
         {"malformed hOCR", image + L" --hocr " + Quote(folder / L"broken.hocr"),
          {"broken.hocr:6:", "not well-formed XML"}, out},
         {"hOCR cut short", image + L" --hocr " + Quote(folder / L"cut.hocr"), {"cut.hocr:", "not well-formed XML"}, out},

@@ -6,9 +6,10 @@ usage: compare-documents.py hocr|alto|page INPUT.c14n OUTPUT.c14n SESSION.json
 
 Every element, attribute, text and whitespace of the input must be in the output as it was,
 except that each word the session verified (outcome "ok") must stand as its correction: one
-word per blank-separated piece, marked certain (hOCR x_wconf 100; ALTO WC="1", CS="true";
-PAGE conf="1"), without the old character detail (hOCR ocrx_cinfo, ALTO CC and Glyph, PAGE
-Glyph), with an SP between ALTO's pieces; and a PAGE line's or region's text that reads
+word per blank-separated piece, marked certain (hOCR x_wconf 100; ALTO WC="1", CS="true" but
+in ALTO v2, whose String has no CS; PAGE conf="1"), without the old character detail (hOCR
+ocrx_cinfo and the title's x_bboxes, x_confs and cuts, ALTO CC and Glyph, PAGE Glyph), with
+an SP between ALTO's pieces; and a PAGE line's or region's text that reads
 its corrected words. Prints one line per verified word it found."""
 import json
 import sys
@@ -59,10 +60,13 @@ def check_verified(old, pieces, new_words, where):
         fail(f'{where}: {texts} where the correction is {pieces}')
     for word in new_words:
         if FORMAT == 'hocr':
-            if 'x_wconf 100' not in word.get('title', '') or len(word):
-                fail(f'{where}: not certain, or still with character spans: {ET.tostring(word)}')
+            properties = [p.split()[0] for p in word.get('title', '').split(';') if p.strip()]
+            if 'x_wconf 100' not in word.get('title', '') or len(word) or \
+                    {'x_bboxes', 'x_confs', 'cuts'} & set(properties):
+                fail(f'{where}: not certain, or still with character detail: {ET.tostring(word)}')
         elif FORMAT == 'alto':
-            if word.get('WC') != '1' or word.get('CS') != 'true' or 'CC' in word.attrib or children(word, 'Glyph'):
+            checked = None if word.tag.startswith('{http://www.loc.gov/standards/alto/ns-v2#}') else 'true'
+            if word.get('WC') != '1' or word.get('CS') != checked or 'CC' in word.attrib or children(word, 'Glyph'):
                 fail(f'{where}: not certain and checked, or still with CC or glyphs: {ET.tostring(word)}')
         elif page_text(word)[1].get('conf') != '1' or children(word, 'Glyph'):
             fail(f'{where}: not certain, or still with glyphs')

@@ -25,13 +25,14 @@ windows_path() {
 }
 
 corrections=0
-# verify NAME FORMAT IMAGE DOCUMENT SCHEMA CORRECTED: CORRECTED words must come back changed.
+# verify NAME FORMAT IMAGE DOCUMENT SCHEMA CORRECTED [ANSWERS]: CORRECTED words must come back
+# changed.
 verify() {
-  local name="$1" format="$2" image="$3" document="$4" schema="$5" corrected="$6"
+  local name="$1" format="$2" image="$3" document="$4" schema="$5" corrected="$6" answers="${7:-$data/answers.tsv}"
   local out="$work/$name" written
   written="$out/verified.$([ "$format" = hocr ] && echo hocr || echo xml)"
   "$root/scripts/wine-run" "$station" --image "$(windows_path "$image")" --ocr "$(windows_path "$document")" \
-    --answers "$(windows_path "$data/answers.tsv")" --press ok --out "$(windows_path "$out")" >"$out.log" 2>&1 ||
+    --answers "$(windows_path "$answers")" --press ok --out "$(windows_path "$out")" >"$out.log" 2>&1 ||
     fail "$name: the station failed: $(cat "$out.log")"
   grep -q "ok ($corrected corrected, .*session complete" "$out.log" || fail "$name: not $corrected corrections: $(cat "$out.log")"
   if [ -n "$schema" ]; then
@@ -48,10 +49,19 @@ verify() {
 
 verify scan-alto alto "$data/scans/8087_054.3B.tif" "$data/scans/8087_054.3B.alto.xml" alto-3-1.xsd 5
 verify alto4 alto "$data/page.png" "$data/page.alto4.xml" alto-4-4.xsd 1
+# ALTO 2.0's String has no CS: the corrected document must still validate.
+verify alto2 alto "$data/page.png" "$data/page.alto2.xml" alto-2-0.xsd 3
 verify page2013 page "$data/page.png" "$data/page.2013.xml" pagecontent-2013-07-15.xsd 2
 verify page2019 page "$data/page.png" "$data/page.2019.xml" pagecontent-2019-07-15.xsd 3
 verify hocr hocr "$data/page.png" "$data/page.hocr" "" 3
 verify plain-hocr hocr "$data/page.png" "$data/page.plain.hocr" "" 3
+# Another engine's hOCR: no ocrx_cinfo, no x_wconf, per-character x_confs that go with the old text.
+verify kraken-hocr hocr "$data/page.png" "$data/page.kraken.hocr" "" 3
+# Words without text, one of them an empty element (<span .../>), typed into.
+sed -e "s|x_wconf 86'>jese</span>|x_wconf 86'/>|" -e "s|x_wconf 70'>determine</span>|x_wconf 70'></span>|" \
+  "$data/page.plain.hocr" >"$work/page.empty-words.hocr"
+printf '\tThese\n' >"$work/empty-words.tsv"
+verify empty-words hocr "$data/page.png" "$work/page.empty-words.hocr" "" 2 "$work/empty-words.tsv"
 grep -q "'TRAVEL&LEISURE' -> 'TRAVEL & LEISURE'" "$work/scan-alto.compared" || fail "the split word was not found"
 
 # The searchable PDF: the page at its 72 dpi with the corrected text behind it.
@@ -64,4 +74,4 @@ done
 for gone in "jese" "“based" "“either"; do
   ! grep -qF "$gone" "$work/page.txt" || fail "the PDF's text still has \"$gone\""
 done
-echo "formats: ok (6 documents, $corrections corrections, the PDF's text corrected)"
+echo "formats: ok (9 documents, $corrections corrections, the PDF's text corrected)"
