@@ -85,11 +85,14 @@ spaced="$second/src"
 start=$SECONDS
 cmake -S "$spaced" -B "$spaced/build" -DTARSIL_BUILD_TESTS=ON >/dev/null
 nice -n 10 cmake --build "$spaced/build" -j "$(nproc)" --target station_tests >/dev/null
-. "$source/scripts/lib/wine.sh"
-# Not the suite's lanes: the copy's tests use the copy's prefix on this display.
+. "$spaced/scripts/lib/wine.sh"
+# Not the suite's lanes: the copy's tests use the copy's prefix on this display. The prefix
+# is made first, so that making it counts against no test's time limit.
 unset TARSIL_LANE_DISPLAYS "${!CTEST_RESOURCE_GROUP@}"
 tarsil_xvfb_start
 trap 'WINEPREFIX="$spaced/build/wineprefix" tarsil_wine_stop; tarsil_xvfb_stop' EXIT
+tarsil_wine_prefix "$spaced/build/wineprefix"
+tarsil_wine_start
 ctest --test-dir "$spaced/build" -R '^StationInput[.]' --no-tests=error --output-on-failure >"$work/spaced-tests.log" 2>&1 ||
   { fail "the station's tests fail in a checkout whose path holds spaces"; cat "$work/spaced-tests.log"; }
 env -u DISPLAY "$spaced/scripts/demo" --below 60 >"$work/spaced-demo.log" 2>&1 ||
