@@ -63,22 +63,25 @@ tarsil_wine_stop() {
 
 # Starts a private Xvfb (24-bit colour, so pixels read back exactly) and exports DISPLAY.
 # Xvfb picks a free display number itself (-displayfd), so two runs on one machine never
-# share a screen, whose pixels the tests read back.
+# share a screen, whose pixels the tests read back. Each call starts one more display;
+# tarsil_xvfb_stop ends them all.
+TARSIL_XVFB_PIDS=()
 tarsil_xvfb_start() {
-  local numberFile
+  local numberFile pid
   numberFile="$(mktemp)"
   Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$numberFile" >/dev/null 2>&1 </dev/null &
-  TARSIL_XVFB_PID=$!
+  pid=$!
+  TARSIL_XVFB_PIDS+=("$pid")
   local i
   for i in $(seq 1 200); do
     [ -s "$numberFile" ] && break
-    kill -0 "$TARSIL_XVFB_PID" 2>/dev/null || break
+    kill -0 "$pid" 2>/dev/null || break
     sleep 0.05
   done
   local n
   n="$(tr -dc '0-9' <"$numberFile")"
   rm -f "$numberFile"
-  if [ -n "$n" ] && kill -0 "$TARSIL_XVFB_PID" 2>/dev/null; then
+  if [ -n "$n" ] && kill -0 "$pid" 2>/dev/null; then
     export DISPLAY=":$n"
     return 0
   fi
@@ -87,5 +90,55 @@ tarsil_xvfb_start() {
 }
 
 tarsil_xvfb_stop() {
-  [ -n "${TARSIL_XVFB_PID:-}" ] && kill "$TARSIL_XVFB_PID" 2>/dev/null || true
+  local pid
+  for pid in "${TARSIL_XVFB_PIDS[@]}"; do
+    kill "$pid" 2>/dev/null || true
+  done
+  TARSIL_XVFB_PIDS=()
+}
+
+# Test lanes: scripts/test runs tests side by side, each in a lane of its own, an X display
+# and a copy of every Wine prefix that no other lane uses, so that no two tests read back
+# each other's pixels or share a wineserver. ctest hands each test its lane as a resource
+# (CTEST_RESOURCE_GROUP_0_LANES=id:N,slots:1), scripts/test exports the lanes' displays in
+# TARSIL_LANE_DISPLAYS (lane 0 first). Lane 0 uses the prefix that the test names; lane N
+# its copy PREFIX-laneN.
+tarsil_lane_prefix() {
+  local prefix="$1" lane="$2"
+  if [ "$lane" -eq 0 ]; then
+    printf '%s' "$prefix"
+  else
+    printf '%s-lane%s' "$prefix" "$lane"
+  fi
+}
+
+# Points DISPLAY and WINEPREFIX at the lane ctest gave the running test, if it gave one.
+tarsil_lane_enter() {
+  local allocation="${CTEST_RESOURCE_GROUP_0_LANES:-}"
+  [ -n "$allocation" ] && [ -n "${TARSIL_LANE_DISPLAYS:-}" ] || return 0
+  local lane="${allocation#id:}"
+  lane="${lane%%,*}"
+  local displays
+  read -r -a displays <<<"$TARSIL_LANE_DISPLAYS"
+  if [ -z "${displays[$lane]:-}" ]; then
+    echo "no display for test lane $lane (lanes: $TARSIL_LANE_DISPLAYS)" >&2
+    return 1
+  fi
+  export DISPLAY="${displays[$lane]}"
+  WINEPREFIX="$(tarsil_lane_prefix "$WINEPREFIX" "$lane")"
+  export WINEPREFIX
+}
+
+# Makes COPY a copy of the ready prefix FROM, unless it is one already: copying takes a
+# fraction of the time that making a prefix takes. FROM's wineserver must not be running,
+# so that its registry is all on disk.
+tarsil_wine_prefix_copy() {
+  local from="$1" copy="$2"
+  (
+    flock 9
+    if [ "$(cat "$copy/.tarsil-ready" 2>/dev/null)" != "$(cat "$from/.tarsil-ready")" ]; then
+      rm -rf "$copy"
+      cp -a "$from" "$copy"
+    fi
+  ) 9>"$copy.lock"
 }
