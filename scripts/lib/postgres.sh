@@ -12,8 +12,9 @@
 #
 # The server belongs to the process that started it, and only that process's stop ends it:
 # scripts/test starts it for its whole run, and the fixture of ctest reuses it then, or
-# starts and stops it itself when ctest runs alone. A server whose owner has gone (a run
-# that was killed) is stopped and started again by the next start.
+# starts and stops it itself when ctest runs alone. A watcher stops it within seconds when
+# its owner ends without stopping it (a run that was killed); should the server outlive
+# both, the next start stops it and starts it again.
 #
 # PostgreSQL refuses to run as root: as root, the server's commands run as Debian's
 # `postgres` user, on a folder that user owns.
@@ -108,8 +109,8 @@ EOF
 
 # Starts the server on a free port; tries other ports when one is taken meanwhile.
 tarsil_postgres_launch() {
-  local dir="$1" bin="$2" attempt port
-  for attempt in 1 2 3 4 5; do
+  local dir="$1" bin="$2" port
+  for _ in 1 2 3 4 5; do
     port="$(tarsil_free_port)"
     if tarsil_postgres_as_owner "$bin/pg_ctl" start -D "$dir/data" -l "$dir/server.log" -w -t 60 \
          -o "-p $port" >/dev/null 2>&1; then
@@ -171,7 +172,11 @@ tarsil_postgres_start() {
         "$TARSIL_POSTGRES_DATABASE" || exit 1
       tarsil_postgres_configuration >"$dir/.tarsil-ready"
     fi
-    tarsil_process_identity "$owner" >"$dir/owner"
+    identity="$(tarsil_process_identity "$owner")"
+    printf '%s' "$identity" >"$dir/owner"
+    # Stopped also when its owner is killed before it can stop it. (Detached from the
+    # caller's output, which ctest waits on.)
+    tarsil_postgres_watch "$dir" "$identity" </dev/null >/dev/null 2>&1 9>&- &
     tarsil_odbc_settings "$dir/odbc" || exit 1
     printf 'Driver={PostgreSQL Unicode};Server=127.0.0.1;Port=%s;Database=%s;Uid=%s;\n' \
       "$port" "$TARSIL_POSTGRES_DATABASE" "$TARSIL_POSTGRES_ROLE" >"$dir/connection"
@@ -180,12 +185,27 @@ tarsil_postgres_start() {
 
 # tarsil_postgres_stop DIR OWNER_PID: stops the server in DIR if OWNER_PID started it.
 tarsil_postgres_stop() {
-  local dir="$1" owner="$2"
-  [ -d "$dir" ] || return 0
+  tarsil_postgres_release "$1" "$(tarsil_process_identity "$2")"
+}
+
+# Stops the server in DIR if the owner of that identity ("PID START-TIME") started it.
+tarsil_postgres_release() {
+  local dir="$1" identity="$2"
+  [ -d "$dir" ] && [ -n "$identity" ] || return 0
   (
     flock -w 300 9 || exit 1
-    [ "$(cat "$dir/owner" 2>/dev/null)" = "$(tarsil_process_identity "$owner")" ] || exit 0
+    [ "$(cat "$dir/owner" 2>/dev/null)" = "$identity" ] || exit 0
     tarsil_postgres_halt "$dir"
     rm -f "$dir/owner" "$dir/connection"
   ) 9>"$dir.lock"
+}
+
+# Waits for the owner to end, then stops its server if it is still running.
+tarsil_postgres_watch() {
+  local dir="$1" identity="$2"
+  while [ "$(tarsil_process_identity "${identity%% *}")" = "$identity" ] &&
+        [ "$(cat "$dir/owner" 2>/dev/null)" = "$identity" ]; do
+    sleep 2
+  done
+  tarsil_postgres_release "$dir" "$identity"
 }
