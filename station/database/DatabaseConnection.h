@@ -4,8 +4,8 @@
 
 #include <string>
 
-// One connection to the database through ODBC (the W functions only: Wine's odbc32 has no
-// ANSI ones), with its own environment. Transactions are explicit: autocommit is off, and
+// One connection to the database through ODBC (the W functions only: Wine 8's odbc32 has
+// no ANSI ones, and a program that calls one is ended), with its own environment. Transactions are explicit: autocommit is off, and
 // every change waits for Commit(). Its statements (DatabaseStatement) must go before it.
 class DatabaseConnection {
 public:

@@ -128,9 +128,7 @@ void DatabaseStatement::BindParameters()
         case Kind::Real:
             binding = {SQL_C_DOUBLE, SQL_DOUBLE, 15, &parameter.real, sizeof(parameter.real)};
             break;
-        case Kind::Bytes:
-            // VARBINARY is bytea to the PostgreSQL driver; LONGVARBINARY would be a large
-            // object.
+        case Kind::Bytes: // bytea
             binding = {SQL_C_BINARY, SQL_VARBINARY, std::max<SQLULEN>(parameter.bytes.size(), 1),
                        parameter.bytes.data(), static_cast<SQLLEN>(parameter.bytes.size())};
             break;
