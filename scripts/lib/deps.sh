@@ -12,6 +12,9 @@ TARSIL_PACKAGES=(
   osslsigncode openssl python3 zip unzip git
   tesseract-ocr tesseract-ocr-eng nlohmann-json3-dev
   libxml2-utils ocrmypdf poppler-utils
+  # The team store's server for the tests, and the ODBC path to it: Wine's odbc32 loads
+  # unixODBC's libodbc.so.2 (libodbc2), which loads Debian's PostgreSQL driver.
+  postgresql libodbc2 unixodbc odbc-postgresql
 )
 
 tarsil_install_deps() {

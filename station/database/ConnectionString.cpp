@@ -1,0 +1,127 @@
+#include "ConnectionString.h"
+
+#include <windows.h>
+
+#include <cwctype>
+
+const wchar_t kDatabasePasswordVariable[] = L"TARSIL_DB_PASSWORD";
+
+namespace {
+
+bool KeyCharacter(wchar_t c)
+{
+    return std::iswalnum(c) != 0 || c == L'_';
+}
+
+bool SameKey(const std::wstring& text, size_t at, const wchar_t* key)
+{
+    for (size_t i = 0; key[i] != L'\0'; ++i) {
+        if (at + i >= text.size() || std::towlower(text[at + i]) != key[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+struct Span {
+    size_t begin = std::wstring::npos;
+    size_t end = std::wstring::npos;
+};
+
+// Where the value of a password key begins and ends, from `from` on: the key stands at a
+// word's start (so "XPWD=" is no password key), followed by "=" (spaces around it allowed).
+Span NextPasswordValue(const std::wstring& text, size_t from)
+{
+    static const wchar_t* const kKeys[] = {L"pwd", L"password"};
+    for (size_t at = from; at < text.size(); ++at) {
+        if (at > 0 && KeyCharacter(text[at - 1])) {
+            continue;
+        }
+        for (const wchar_t* key : kKeys) {
+            if (!SameKey(text, at, key)) {
+                continue;
+            }
+            size_t next = at + std::char_traits<wchar_t>::length(key);
+            while (next < text.size() && text[next] == L' ') {
+                ++next;
+            }
+            if (next >= text.size() || text[next] != L'=') {
+                continue;
+            }
+            ++next;
+            while (next < text.size() && text[next] == L' ') {
+                ++next;
+            }
+            Span value;
+            value.begin = next;
+            if (next < text.size() && text[next] == L'{') {
+                // To the brace that closes it; a brace doubled stands for itself.
+                size_t close = next + 1;
+                while (close < text.size()) {
+                    if (text[close] == L'}') {
+                        if (close + 1 < text.size() && text[close + 1] == L'}') {
+                            close += 2;
+                            continue;
+                        }
+                        break;
+                    }
+                    ++close;
+                }
+                value.end = close < text.size() ? close + 1 : text.size();
+            } else {
+                const size_t semicolon = text.find(L';', next);
+                value.end = semicolon == std::wstring::npos ? text.size() : semicolon;
+            }
+            return value;
+        }
+    }
+    return {};
+}
+
+} // namespace
+
+std::wstring RedactPasswords(const std::wstring& text)
+{
+    std::wstring shown;
+    size_t copied = 0;
+    for (Span value = NextPasswordValue(text, 0); value.begin != std::wstring::npos;
+         value = NextPasswordValue(text, value.end)) {
+        shown.append(text, copied, value.begin - copied);
+        shown += L"***";
+        copied = value.end;
+    }
+    shown.append(text, copied, std::wstring::npos);
+    return shown;
+}
+
+bool NamesPassword(const std::wstring& connection)
+{
+    return NextPasswordValue(connection, 0).begin != std::wstring::npos;
+}
+
+std::wstring WithPasswordFromEnvironment(const std::wstring& connection)
+{
+    if (NamesPassword(connection)) {
+        return connection;
+    }
+    const DWORD size = ::GetEnvironmentVariableW(kDatabasePasswordVariable, nullptr, 0);
+    if (size <= 1) {
+        return connection;
+    }
+    std::wstring password(size, L'\0');
+    password.resize(::GetEnvironmentVariableW(kDatabasePasswordVariable, &password[0], size));
+    // In braces, so that a semicolon or brace in it stays part of it.
+    std::wstring braced = L"{";
+    for (const wchar_t c : password) {
+        braced += c;
+        if (c == L'}') {
+            braced += L'}';
+        }
+    }
+    braced += L'}';
+    std::wstring result = connection;
+    if (!result.empty() && result.back() != L';') {
+        result += L';';
+    }
+    return result + L"PWD=" + braced + L";";
+}

@@ -1,0 +1,241 @@
+#include "DatabaseStatement.h"
+
+#include "DatabaseConnection.h"
+#include "DatabaseError.h"
+#include "Utf8.h"
+
+#include <sqlext.h>
+#include <sqlucode.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+// Errors name the statement by its start: enough to tell which one failed.
+std::string ShownStatement(const std::wstring& sql)
+{
+    const size_t kShownCharacters = 80;
+    std::wstring shown = sql.substr(0, kShownCharacters);
+    for (wchar_t& c : shown) {
+        if (c == L'\r' || c == L'\n' || c == L'\t') {
+            c = L' ';
+        }
+    }
+    return "\"" + WideToUtf8(shown) + (sql.size() > kShownCharacters ? "...\"" : "\"");
+}
+
+} // namespace
+
+DatabaseStatement::DatabaseStatement(DatabaseConnection& connection, const std::wstring& sql)
+    : m_connection(connection.Handle())
+    , m_shown(ShownStatement(sql))
+{
+    SQLRETURN result = m_statement.Allocate(SQL_HANDLE_STMT, connection.Handle());
+    if (!SQL_SUCCEEDED(result)) {
+        throw DatabaseError::FromDiagnostics(SQL_HANDLE_DBC, m_connection, "Preparing " + m_shown, result, m_connection);
+    }
+    result = ::SQLSetStmtAttrW(m_statement.Get(), SQL_ATTR_QUERY_TIMEOUT,
+                               reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(connection.StatementSeconds())),
+                               SQL_IS_UINTEGER);
+    if (!SQL_SUCCEEDED(result)) {
+        Fail("Setting the time limit of " + m_shown, result);
+    }
+    std::wstring text = sql;
+    result = ::SQLPrepareW(m_statement.Get(), reinterpret_cast<SQLWCHAR*>(&text[0]), static_cast<SQLINTEGER>(text.size()));
+    if (!SQL_SUCCEEDED(result)) {
+        Fail("Preparing " + m_shown, result);
+    }
+}
+
+void DatabaseStatement::Fail(const std::string& action, SQLRETURN result) const
+{
+    throw DatabaseError::FromDiagnostics(SQL_HANDLE_STMT, m_statement.Get(), action, result, m_connection);
+}
+
+DatabaseStatement::Parameter& DatabaseStatement::ParameterAt(int number)
+{
+    if (number < 1) {
+        throw DatabaseError("Binding parameter " + std::to_string(number) + " of " + m_shown +
+                                " failed: parameters are numbered from 1",
+                            "", DatabaseFailure::Other);
+    }
+    if (m_parameters.size() < static_cast<size_t>(number)) {
+        m_parameters.resize(static_cast<size_t>(number));
+    }
+    Parameter& parameter = m_parameters[static_cast<size_t>(number) - 1];
+    parameter = Parameter();
+    return parameter;
+}
+
+void DatabaseStatement::BindText(int number, const std::wstring& value)
+{
+    Parameter& parameter = ParameterAt(number);
+    parameter.kind = Kind::Text;
+    parameter.text = value;
+}
+
+void DatabaseStatement::BindInteger(int number, std::int64_t value)
+{
+    Parameter& parameter = ParameterAt(number);
+    parameter.kind = Kind::Integer;
+    parameter.integer = value;
+}
+
+void DatabaseStatement::BindReal(int number, double value)
+{
+    Parameter& parameter = ParameterAt(number);
+    parameter.kind = Kind::Real;
+    parameter.real = value;
+}
+
+void DatabaseStatement::BindBytes(int number, const std::vector<unsigned char>& value)
+{
+    Parameter& parameter = ParameterAt(number);
+    parameter.kind = Kind::Bytes;
+    parameter.bytes = value;
+}
+
+void DatabaseStatement::BindNull(int number)
+{
+    ParameterAt(number).kind = Kind::Null;
+}
+
+void DatabaseStatement::BindParameters()
+{
+    ::SQLFreeStmt(m_statement.Get(), SQL_RESET_PARAMS);
+    for (size_t index = 0; index < m_parameters.size(); ++index) {
+        Parameter& parameter = m_parameters[index];
+        const auto number = static_cast<SQLUSMALLINT>(index + 1);
+        struct Binding {
+            SQLSMALLINT cType;
+            SQLSMALLINT sqlType;
+            SQLULEN columnSize; // never 0: a driver may take that for "unknown"
+            SQLPOINTER buffer;
+            SQLLEN bytes;
+        };
+        Binding binding = {SQL_C_WCHAR, SQL_WVARCHAR, 1, nullptr, SQL_NULL_DATA};
+        switch (parameter.kind) {
+        case Kind::Null:
+            break;
+        case Kind::Text:
+            binding = {SQL_C_WCHAR, SQL_WVARCHAR, std::max<SQLULEN>(parameter.text.size(), 1), &parameter.text[0],
+                       static_cast<SQLLEN>(parameter.text.size() * sizeof(wchar_t))};
+            break;
+        case Kind::Integer:
+            binding = {SQL_C_SBIGINT, SQL_BIGINT, 19, &parameter.integer, sizeof(parameter.integer)};
+            break;
+        case Kind::Real:
+            binding = {SQL_C_DOUBLE, SQL_DOUBLE, 15, &parameter.real, sizeof(parameter.real)};
+            break;
+        case Kind::Bytes: // bytea
+            binding = {SQL_C_BINARY, SQL_VARBINARY, std::max<SQLULEN>(parameter.bytes.size(), 1),
+                       parameter.bytes.data(), static_cast<SQLLEN>(parameter.bytes.size())};
+            break;
+        }
+        parameter.length = binding.bytes;
+        const SQLRETURN result =
+            ::SQLBindParameter(m_statement.Get(), number, SQL_PARAM_INPUT, binding.cType, binding.sqlType,
+                               binding.columnSize, 0, binding.buffer, std::max<SQLLEN>(binding.bytes, 0), &parameter.length);
+        if (!SQL_SUCCEEDED(result)) {
+            Fail("Binding parameter " + std::to_string(number) + " of " + m_shown, result);
+        }
+    }
+}
+
+void DatabaseStatement::Execute()
+{
+    ::SQLFreeStmt(m_statement.Get(), SQL_CLOSE);
+    BindParameters();
+    const SQLRETURN result = ::SQLExecute(m_statement.Get());
+    if (!SQL_SUCCEEDED(result) && result != SQL_NO_DATA) {
+        Fail("Running " + m_shown, result);
+    }
+}
+
+std::int64_t DatabaseStatement::RowCount()
+{
+    SQLLEN rows = 0;
+    const SQLRETURN result = ::SQLRowCount(m_statement.Get(), &rows);
+    if (!SQL_SUCCEEDED(result)) {
+        Fail("Counting the rows of " + m_shown, result);
+    }
+    return rows;
+}
+
+bool DatabaseStatement::Fetch()
+{
+    const SQLRETURN result = ::SQLFetch(m_statement.Get());
+    if (result == SQL_NO_DATA) {
+        return false;
+    }
+    if (!SQL_SUCCEEDED(result)) {
+        Fail("Reading a row of " + m_shown, result);
+    }
+    return true;
+}
+
+bool DatabaseStatement::ReadLong(int number, SQLSMALLINT cType, size_t terminatorBytes,
+                                 std::vector<unsigned char>& value)
+{
+    value.clear();
+    std::vector<unsigned char> piece(4096);
+    for (;;) {
+        SQLLEN length = 0;
+        const SQLRETURN result = ::SQLGetData(m_statement.Get(), static_cast<SQLUSMALLINT>(number), cType,
+                                              piece.data(), static_cast<SQLLEN>(piece.size()), &length);
+        if (result == SQL_NO_DATA) {
+            return true; // the previous piece was the last
+        }
+        if (!SQL_SUCCEEDED(result)) {
+            Fail("Reading column " + std::to_string(number) + " of " + m_shown, result);
+        }
+        if (length == SQL_NULL_DATA) {
+            return false;
+        }
+        // A piece that filled the buffer (the rest unknown or larger) continues.
+        const size_t room = piece.size() - terminatorBytes;
+        const bool whole = length != SQL_NO_TOTAL && static_cast<size_t>(length) <= room;
+        value.insert(value.end(), piece.begin(), piece.begin() + static_cast<std::ptrdiff_t>(whole ? length : room));
+        if (whole) {
+            return true;
+        }
+    }
+}
+
+std::optional<std::wstring> DatabaseStatement::Text(int number)
+{
+    std::vector<unsigned char> bytes;
+    if (!ReadLong(number, SQL_C_WCHAR, sizeof(wchar_t), bytes)) {
+        return std::nullopt;
+    }
+    std::wstring text(bytes.size() / sizeof(wchar_t), L'\0');
+    if (!text.empty()) {
+        std::memcpy(&text[0], bytes.data(), text.size() * sizeof(wchar_t));
+    }
+    return text;
+}
+
+std::optional<std::int64_t> DatabaseStatement::Integer(int number)
+{
+    std::int64_t value = 0;
+    SQLLEN length = 0;
+    const SQLRETURN result = ::SQLGetData(m_statement.Get(), static_cast<SQLUSMALLINT>(number), SQL_C_SBIGINT, &value,
+                                          sizeof(value), &length);
+    if (!SQL_SUCCEEDED(result)) {
+        Fail("Reading column " + std::to_string(number) + " of " + m_shown, result);
+    }
+    if (length == SQL_NULL_DATA) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<std::vector<unsigned char>> DatabaseStatement::Bytes(int number)
+{
+    std::vector<unsigned char> bytes;
+    if (!ReadLong(number, SQL_C_BINARY, 0, bytes)) {
+        return std::nullopt;
+    }
+    return bytes;
+}

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "OdbcHandle.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+class DatabaseConnection;
+
+// One prepared statement on a connection. Values reach it only as bound parameters (the
+// "?" of its text, numbered from 1): a text from a file or an operator is never part of a
+// statement's text. Every call that fails throws DatabaseError.
+//
+//   DatabaseStatement insert(connection, L"INSERT INTO words (page, text) VALUES (?, ?)");
+//   insert.BindInteger(1, page);
+//   insert.BindText(2, text);
+//   insert.Execute();
+//   connection.Commit();
+class DatabaseStatement {
+public:
+    DatabaseStatement(DatabaseConnection& connection, const std::wstring& sql);
+    DatabaseStatement(const DatabaseStatement&) = delete;
+    DatabaseStatement& operator=(const DatabaseStatement&) = delete;
+    ~DatabaseStatement() = default;
+
+    // The value of parameter `number` for the next Execute(); kept until bound again.
+    void BindText(int number, const std::wstring& value); // UTF-16, as SQL_C_WCHAR
+    void BindInteger(int number, std::int64_t value);
+    void BindReal(int number, double value);
+    void BindBytes(int number, const std::vector<unsigned char>& value); // bytea
+    void BindNull(int number);
+
+    // Runs the statement with the bound values; a result set from an earlier run is closed
+    // first. An UPDATE or DELETE that matched no row is no failure: RowCount() says 0.
+    void Execute();
+    // The rows an INSERT, UPDATE or DELETE changed.
+    std::int64_t RowCount();
+
+    // The next row of the result; false after the last.
+    bool Fetch();
+    // The current row's column `number` (from 1), nothing for NULL. Columns are read in
+    // increasing order, each once.
+    std::optional<std::wstring> Text(int number);
+    std::optional<std::int64_t> Integer(int number);
+    std::optional<std::vector<unsigned char>> Bytes(int number);
+
+private:
+    enum class Kind { Null, Text, Integer, Real, Bytes };
+    struct Parameter {
+        Kind kind = Kind::Null;
+        std::wstring text;
+        std::int64_t integer = 0;
+        double real = 0;
+        std::vector<unsigned char> bytes;
+        SQLLEN length = 0;
+    };
+
+    Parameter& ParameterAt(int number);
+    void BindParameters();
+    // SQLGetData in pieces until the whole value is read: false for NULL.
+    bool ReadLong(int number, SQLSMALLINT cType, size_t terminatorBytes, std::vector<unsigned char>& value);
+    [[noreturn]] void Fail(const std::string& action, SQLRETURN result) const;
+
+    SQLHDBC m_connection;
+    std::string m_shown; // the statement's text as errors name it
+    std::vector<Parameter> m_parameters;
+    OdbcHandle m_statement;
+};

@@ -1,0 +1,71 @@
+// Run by server-loss-test, which stops this test's own server while the test holds a
+// connection to it; not registered with ctest by itself.
+
+#include "DatabaseConnection.h"
+#include "DatabaseError.h"
+#include "DatabaseStatement.h"
+#include "TestServer.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+bool Exists(const std::wstring& path)
+{
+    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+template <typename Call>
+void ExpectConnectionLost(const char* what, Call call)
+{
+    try {
+        call();
+        ADD_FAILURE() << what << " succeeded on a stopped server";
+    } catch (const DatabaseError& error) {
+        EXPECT_TRUE(error.ConnectionLost()) << error.what();
+        std::printf("%s: %s\n", what, error.what());
+    }
+}
+
+} // namespace
+
+// A server that stops under a connection: the commit of what was sent, the next statement
+// and a new connection fail as a lost connection, within the waits' bounds, never as a
+// crash or a hang.
+TEST(ServerLoss, StatementsAfterTheServerStoppedFailAsALostConnection)
+{
+    const wchar_t* signals = _wgetenv(L"TARSIL_TEST_SIGNALS");
+    ASSERT_NE(nullptr, signals) << "run by server-loss-test";
+    const DatabaseConnection::Waits waits{5, 10};
+    const std::wstring table = TestServer::FreshSchema() + L".answers";
+    DatabaseConnection connection(TestServer::Connection(), waits);
+    DatabaseStatement create(connection, L"CREATE TABLE " + table + L" (id bigint)");
+    create.Execute();
+    connection.Commit();
+    // An answer sent, its commit not yet.
+    DatabaseStatement insert(connection, L"INSERT INTO " + table + L" VALUES (1)");
+    insert.Execute();
+    const std::wstring connected = std::wstring(signals) + L"/connected";
+    const HANDLE marker = ::CreateFileW(connected.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    ASSERT_NE(INVALID_HANDLE_VALUE, marker);
+    ::CloseHandle(marker);
+    const std::wstring stopped = std::wstring(signals) + L"/stopped";
+    for (int waited = 0; !Exists(stopped); waited += 50) {
+        ASSERT_LT(waited, 60000) << "the server was not stopped";
+        ::Sleep(50);
+    }
+
+    const ULONGLONG started = ::GetTickCount64();
+    ExpectConnectionLost("committing", [&] { connection.Commit(); });
+    ExpectConnectionLost("running a statement", [&] { insert.Execute(); });
+    // The driver, having given the transaction up, would report this commit as done.
+    ExpectConnectionLost("committing again", [&] { connection.Commit(); });
+    ExpectConnectionLost("connecting again", [&] { DatabaseConnection again(TestServer::Connection(), waits); });
+    EXPECT_LT(::GetTickCount64() - started, 15000u);
+}
