@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "InputError.h"
+#include "TsvHocrWords.h"
 #include "Utf8.h"
 
 namespace {
@@ -77,5 +78,5 @@ PageWords PageOcr::Words(int page) const
     if (m_layout) {
         return m_layout->Words(page);
     }
-    return PageWords::From(m_tsv.get(), m_hocr.get(), m_hocrPath, page);
+    return TsvHocrWords::From(m_tsv.get(), m_hocr.get(), m_hocrPath, page);
 }

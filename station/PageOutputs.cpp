@@ -10,8 +10,8 @@
 #include "AtomicFile.h"
 #include "PageWorker.h"
 #include "PngWriter.h"
+#include "SessionFailure.h"
 #include "Utf8.h"
-#include "VerificationSession.h"
 #include "WordImage.h"
 
 namespace {

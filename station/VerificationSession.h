@@ -4,7 +4,6 @@
 #include <map>
 #include <memory>
 #include <set>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -12,6 +11,7 @@
 #include "CorrectionProposals.h"
 #include "OutputFolderLock.h"
 #include "PageOutputs.h"
+#include "SessionFailure.h"
 #include "SessionJournal.h"
 #include "StationOptions.h"
 #include "TarsilDlg29.h"
@@ -20,13 +20,6 @@
 
 struct PreparedPage;
 class PageWorker;
-
-// The dialog could not be shown (the library refused the call or the platform failed);
-// every answer until then is written.
-class SessionFailure : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
 
 // A session: the pages of a batch (or the one page of the one-page form) verified word by
 // word. The words the recogniser is unsure of are shown one RastStartDialog call each, page

@@ -5,12 +5,9 @@
 
 #include "Box.h"
 #include "RecognisedCharacter.h"
-#include "HocrDocument.h"
-#include "TsvDocument.h"
 
-// The page's recognised words in reading order, from Tesseract's TSV, its hOCR, or both
-// (the TSV's rows, with the character boxes, x-heights and baselines of the hOCR's words
-// that have the same boxes), or from an ALTO or PAGE XML document.
+// The page's recognised words in reading order, from any of the formats the station reads
+// (TsvHocrWords, LayoutDocument).
 class PageWords {
 public:
     struct Word {
@@ -24,11 +21,6 @@ public:
         double xSize = 0;         // pixels; 0 when unknown
         double baselineSlope = 0; // rows per column, y downwards
     };
-
-    // Either document may be null, not both. With a `pageNumber`, only the words the documents
-    // give that page number. Throws InputError when the hOCR describes none of the TSV's words.
-    static PageWords From(const TsvDocument* tsv, const HocrDocument* hocr, const std::wstring& hocrPath,
-                          int pageNumber = 0);
 
     PageWords() = default;
     PageWords(std::vector<Word> words, int lineCount) : m_words(std::move(words)), m_lineCount(lineCount) {}

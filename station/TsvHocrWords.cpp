@@ -1,7 +1,9 @@
-#include "PageWords.h"
+#include "TsvHocrWords.h"
 
 #include <map>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 #include "InputError.h"
 
@@ -18,11 +20,12 @@ void TakeHocrDetails(PageWords::Word& word, const HocrDocument::Word& hocrWord, 
 
 } // namespace
 
-PageWords PageWords::From(const TsvDocument* tsv, const HocrDocument* hocr, const std::wstring& hocrPath,
-                          int pageNumber)
+PageWords TsvHocrWords::From(const TsvDocument* tsv, const HocrDocument* hocr, const std::wstring& hocrPath,
+                             int pageNumber)
 {
     const auto onPage = [pageNumber](int number) { return pageNumber == 0 || number == pageNumber; };
-    PageWords page;
+    std::vector<PageWords::Word> words;
+    int lineCount = 0;
     if (tsv != nullptr) {
         std::map<std::tuple<int, int, int, int>, const HocrDocument::Word*> hocrByBox;
         if (hocr != nullptr) {
@@ -40,13 +43,13 @@ PageWords PageWords::From(const TsvDocument* tsv, const HocrDocument* hocr, cons
                 continue;
             }
             const auto lineKey = std::make_tuple(row.page, row.block, row.paragraph, row.textLine);
-            if (page.m_words.empty() || lineKey != previousLine) {
-                ++page.m_lineCount;
+            if (words.empty() || lineKey != previousLine) {
+                ++lineCount;
                 previousLine = lineKey;
             }
-            Word word;
+            PageWords::Word word;
             word.index = row.line;
-            word.line = page.m_lineCount - 1;
+            word.line = lineCount - 1;
             word.box = row.box;
             word.confidence = row.confidence;
             word.text = row.text;
@@ -56,27 +59,27 @@ PageWords PageWords::From(const TsvDocument* tsv, const HocrDocument* hocr, cons
                 TakeHocrDetails(word, *found->second, *hocr);
                 ++matched;
             }
-            page.m_words.push_back(word);
+            words.push_back(word);
         }
-        if (hocr != nullptr && matched == 0 && !hocrByBox.empty() && !page.m_words.empty()) {
+        if (hocr != nullptr && matched == 0 && !hocrByBox.empty() && !words.empty()) {
             throw InputError(hocrPath, "describes none of the TSV's words: not the same page or not the same run");
         }
-        return page;
+        return PageWords(std::move(words), lineCount);
     }
     std::map<int, int> lineNumbers; // the hOCR's line index, numbered among this page's lines
     for (const HocrDocument::Word& hocrWord : hocr->Words()) {
         if (!onPage(hocrWord.page)) {
             continue;
         }
-        Word word;
+        PageWords::Word word;
         word.index = hocrWord.position;
         word.box = hocrWord.box;
         word.confidence = hocrWord.confidence;
         word.text = hocrWord.text;
         TakeHocrDetails(word, hocrWord, *hocr);
         word.line = lineNumbers.emplace(hocrWord.line, static_cast<int>(lineNumbers.size())).first->second;
-        page.m_words.push_back(word);
+        words.push_back(word);
     }
-    page.m_lineCount = pageNumber == 0 ? static_cast<int>(hocr->Lines().size()) : static_cast<int>(lineNumbers.size());
-    return page;
+    lineCount = pageNumber == 0 ? static_cast<int>(hocr->Lines().size()) : static_cast<int>(lineNumbers.size());
+    return PageWords(std::move(words), lineCount);
 }
