@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "InputError.h"
+#include "LayoutReader.h"
 #include "TsvHocrWords.h"
 #include "Utf8.h"
 
@@ -47,7 +48,7 @@ std::shared_ptr<const PageOcr> PageOcr::Read(const std::wstring& tsv, const std:
         for (const FrameSize& frame : frames) {
             dpis.push_back(frame.dpi);
         }
-        ocr->m_layout = LayoutDocument::Read(xml, dpis);
+        ocr->m_layout = LayoutReader::Read(xml, dpis);
         for (const LayoutDocument::Page& page : ocr->m_layout->Pages()) {
             CheckPage(xml, page.number, page.width, page.height, page.unit, image, frames);
         }

@@ -3,11 +3,10 @@
 #include <algorithm>
 #include <set>
 
-#include "CorrectedWords.h"
 #include "InputError.h"
+#include "PageXmlWriter.h"
 #include "ParseNumber.h"
 #include "Utf8.h"
-#include "XmlRewrite.h"
 #include "XmlSource.h"
 
 namespace {
@@ -98,65 +97,25 @@ void Flatten(const std::vector<OrderNode>& nodes, size_t node, std::vector<std::
     }
 }
 
-// The new text of a line or region: each word's old text found in turn and replaced; when
-// they cannot all be found in order, the words' texts joined by `joiner`.
-std::string Recomposed(const std::string& text, const std::vector<std::string>& oldTexts,
-                       const std::vector<std::string>& newTexts, const std::string& joined)
-{
-    std::vector<size_t> found;
-    size_t cursor = 0;
-    for (const std::string& old : oldTexts) {
-        const size_t at = text.find(old, cursor);
-        if (at == std::string::npos) {
-            return joined;
-        }
-        found.push_back(at);
-        cursor = at + old.size();
-    }
-    std::string result;
-    cursor = 0;
-    for (size_t i = 0; i < found.size(); ++i) {
-        result += text.substr(cursor, found[i] - cursor) + newTexts[i];
-        cursor = found[i] + oldTexts[i].size();
-    }
-    return result + text.substr(cursor);
-}
-
-std::string Joined(const std::vector<std::string>& texts, const std::string& joiner)
-{
-    std::string result;
-    for (size_t i = 0; i < texts.size(); ++i) {
-        result += (i == 0 ? "" : joiner) + texts[i];
-    }
-    return result;
-}
-
-// The text a correction makes in a line: its pieces with one blank between each two.
-std::string Spaced(const CorrectedWords& corrected)
-{
-    std::vector<std::string> pieces;
-    for (const CorrectedWords::Piece& piece : corrected.Pieces()) {
-        pieces.push_back(piece.text);
-    }
-    return Joined(pieces, " ");
-}
-
 } // namespace
 
 PageXmlDocument::PageXmlDocument(std::string bytes, const std::wstring& path)
     : m_bytes(std::move(bytes))
 {
     XmlSource source(m_bytes, path);
+    std::vector<PageXmlElements::Word>& pageWords = m_elements.words;
+    std::vector<PageXmlElements::Line>& lines = m_elements.lines;
+    std::vector<PageXmlElements::Region>& regions = m_elements.regions;
     enum Kind { kOther, kRegion, kLine, kWord, kGlyph, kEquiv, kUnicode, kPlainText, kOrder };
     struct Open {
         Kind kind;
         size_t index; // into the list of its kind
     };
     std::vector<Open> open;
-    TextEquiv pending; // the open TextEquiv (they do not nest)
+    PageXmlElements::TextEquiv pending; // the open TextEquiv (they do not nest)
     struct Glyph {
         RecognisedCharacter character;
-        TextEquiv equiv;
+        PageXmlElements::TextEquiv equiv;
     };
     std::vector<std::vector<Glyph>> glyphs; // by word
     std::vector<OrderNode> order;
@@ -184,53 +143,53 @@ PageXmlDocument::PageXmlDocument(std::string bytes, const std::wstring& path)
                 m_pages[0].width = PageSize(source, L"imageWidth");
                 m_pages[0].height = PageSize(source, L"imageHeight");
             } else if (name == L"TextRegion") {
-                RegionElements region;
+                PageXmlElements::Region region;
                 region.id = WideToUtf8(source.Attribute(L"id"));
-                m_regions.push_back(region);
-                entry = {kRegion, m_regions.size() - 1};
+                regions.push_back(region);
+                entry = {kRegion, regions.size() - 1};
             } else if (name == L"TextLine") {
                 const Open* region = nearest(kRegion);
                 if (region == nullptr) {
                     source.Fail("a TextLine outside any TextRegion");
                 }
-                LineElements line;
+                PageXmlElements::Line line;
                 line.region = static_cast<int>(region->index);
-                m_lines.push_back(line);
-                m_regions[region->index].lines.push_back(static_cast<int>(m_lines.size()) - 1);
-                entry = {kLine, m_lines.size() - 1};
+                lines.push_back(line);
+                regions[region->index].lines.push_back(static_cast<int>(lines.size()) - 1);
+                entry = {kLine, lines.size() - 1};
             } else if (name == L"Word") {
                 if (!parent(kLine)) {
                     source.Fail("a Word outside a TextLine");
                 }
-                WordElements word;
+                PageXmlElements::Word word;
                 word.element = source.Element();
                 word.sourceLine = source.Line();
                 word.line = static_cast<int>(open.back().index);
-                m_pageWords.push_back(word);
+                pageWords.push_back(word);
                 glyphs.emplace_back();
-                m_lines[open.back().index].words.push_back(static_cast<int>(m_pageWords.size()) - 1);
-                entry = {kWord, m_pageWords.size() - 1};
+                lines[open.back().index].words.push_back(static_cast<int>(pageWords.size()) - 1);
+                entry = {kWord, pageWords.size() - 1};
             } else if (name == L"Glyph" && parent(kWord)) {
-                m_pageWords[open.back().index].glyphs.push_back(source.Element());
+                pageWords[open.back().index].glyphs.push_back(source.Element());
                 glyphs[open.back().index].emplace_back();
                 entry = {kGlyph, glyphs[open.back().index].size() - 1};
             } else if (name == L"Coords" && (parent(kWord) || parent(kGlyph))) {
                 const Box box = BoundingBox(Points(source));
                 if (parent(kWord)) {
-                    m_pageWords[open.back().index].box = box;
-                    m_pageWords[open.back().index].coords = source.Element();
+                    pageWords[open.back().index].box = box;
+                    pageWords[open.back().index].coords = source.Element();
                 } else {
                     glyphs[nearest(kWord)->index][open.back().index].character.box = box;
                 }
             } else if (name == L"Baseline" && parent(kLine)) {
                 const std::vector<Point> points = Points(source);
                 const long long run = points.back().x - points.front().x;
-                m_lines[open.back().index].slope =
+                lines[open.back().index].slope =
                     run == 0 ? 0 : static_cast<double>(points.back().y - points.front().y) / static_cast<double>(run);
             } else if (name == L"TextStyle" && parent(kWord)) {
-                m_pageWords[open.back().index].textStyle = source.Element();
+                pageWords[open.back().index].textStyle = source.Element();
             } else if (name == L"TextEquiv" && !open.empty() && open.back().kind >= kRegion && open.back().kind <= kGlyph) {
-                TextEquiv equiv;
+                PageXmlElements::TextEquiv equiv;
                 equiv.element = source.Element();
                 std::wstring text;
                 if (source.Attribute(L"index", text) && !ParseInteger(text, 0, 1000000000, equiv.index)) {
@@ -277,14 +236,14 @@ PageXmlDocument::PageXmlDocument(std::string bytes, const std::wstring& path)
         // An element ends.
         const Open ended = open.back();
         open.pop_back();
-        if (ended.kind == kWord && m_pageWords[ended.index].coords < 0) {
-            throw InputError(path, m_pageWords[ended.index].sourceLine, "a Word without Coords");
+        if (ended.kind == kWord && pageWords[ended.index].coords < 0) {
+            throw InputError(path, pageWords[ended.index].sourceLine, "a Word without Coords");
         }
         if (ended.kind == kEquiv && !open.empty()) {
             const Open& owner = open.back();
-            TextEquiv* main = owner.kind == kRegion ? &m_regions[owner.index].equiv
-                              : owner.kind == kLine ? &m_lines[owner.index].equiv
-                              : owner.kind == kWord ? &m_pageWords[owner.index].equiv
+            PageXmlElements::TextEquiv* main = owner.kind == kRegion ? &regions[owner.index].equiv
+                              : owner.kind == kLine ? &lines[owner.index].equiv
+                              : owner.kind == kWord ? &pageWords[owner.index].equiv
                                                     : &glyphs[nearest(kWord)->index][owner.index].equiv;
             // The lowest index is the text; one without an index counts as lowest.
             if (main->element < 0 || pending.index < main->index) {
@@ -301,13 +260,13 @@ PageXmlDocument::PageXmlDocument(std::string bytes, const std::wstring& path)
     std::vector<int> regionOrder;
     std::set<int> placed;
     for (const std::string& id : named) {
-        for (size_t r = 0; r < m_regions.size(); ++r) {
-            if (m_regions[r].id == id && placed.insert(static_cast<int>(r)).second) {
+        for (size_t r = 0; r < regions.size(); ++r) {
+            if (regions[r].id == id && placed.insert(static_cast<int>(r)).second) {
                 regionOrder.push_back(static_cast<int>(r));
             }
         }
     }
-    for (size_t r = 0; r < m_regions.size(); ++r) {
+    for (size_t r = 0; r < regions.size(); ++r) {
         if (placed.insert(static_cast<int>(r)).second) {
             regionOrder.push_back(static_cast<int>(r));
         }
@@ -316,10 +275,10 @@ PageXmlDocument::PageXmlDocument(std::string bytes, const std::wstring& path)
     std::vector<PageWords::Word> words;
     int lineNumber = 0;
     for (const int region : regionOrder) {
-        for (const int line : m_regions[static_cast<size_t>(region)].lines) {
-            const LineElements& lineElements = m_lines[static_cast<size_t>(line)];
+        for (const int line : regions[static_cast<size_t>(region)].lines) {
+            const PageXmlElements::Line& lineElements = lines[static_cast<size_t>(line)];
             for (const int w : lineElements.words) {
-                const WordElements& elements = m_pageWords[static_cast<size_t>(w)];
+                const PageXmlElements::Word& elements = pageWords[static_cast<size_t>(w)];
                 PageWords::Word word;
                 word.index = word.position = w + 1;
                 word.line = lineNumber;
@@ -345,126 +304,5 @@ PageXmlDocument::PageXmlDocument(std::string bytes, const std::wstring& path)
 
 std::string PageXmlDocument::WithVerified(const std::map<int, std::string>& texts) const
 {
-    XmlRewrite rewrite(m_bytes);
-    std::map<int, std::string> newTexts; // by word, as the line reads it
-    for (const auto& [position, text] : texts) {
-        const int w = position - 1;
-        const WordElements& word = m_pageWords.at(static_cast<size_t>(w));
-        const CorrectedWords corrected(text);
-        newTexts[w] = Spaced(corrected);
-        const StartTag wordTag = rewrite.Tag(word.element);
-        const std::string name = wordTag.Name();
-        const std::string prefix = name.substr(0, name.find(':') == std::string::npos ? 0 : name.find(':') + 1);
-        const std::string childIndentation = rewrite.Indentation(word.coords);
-        auto textEquiv = [&prefix](const std::string& unicode) {
-            std::string markup = "<";
-            markup.append(prefix).append("TextEquiv conf=\"1\">");
-            markup += XmlRewrite::WithText(StartTag("<" + prefix + "Unicode>"), unicode);
-            return markup.append("</").append(prefix).append("TextEquiv>");
-        };
-        auto rectangle = [&word](const CorrectedWords::Piece& piece) {
-            const long long left = CorrectedWords::Edge(word.box.left, word.box.width, piece.from);
-            const long long right = CorrectedWords::Edge(word.box.left, word.box.width, piece.to);
-            std::string points;
-            for (const auto& [x, y] : {std::make_pair(left, word.box.top), std::make_pair(right, word.box.top),
-                                       std::make_pair(right, word.box.Bottom()), std::make_pair(left, word.box.Bottom())}) {
-                points.append(points.empty() ? "" : " ").append(std::to_string(x)).append(",").append(std::to_string(y));
-            }
-            return points;
-        };
-
-        // The first word in the old one's place: its text, its glyphs gone, a rectangle of
-        // its share when the correction has blanks.
-        const std::string& first = corrected.Pieces()[0].text;
-        if (word.equiv.element >= 0 && word.equiv.unicode >= 0) {
-            StartTag tag = rewrite.Tag(word.equiv.element);
-            tag.Set("conf", "1");
-            rewrite.ReplaceTag(word.equiv.element, tag);
-            rewrite.SetText(word.equiv.unicode, first);
-            if (word.equiv.plainText >= 0) {
-                rewrite.SetText(word.equiv.plainText, first);
-            }
-        } else {
-            rewrite.InsertAfter(word.glyphs.empty() ? word.coords : word.glyphs.back(), childIndentation + textEquiv(first));
-        }
-        for (const int glyph : word.glyphs) {
-            rewrite.Remove(glyph);
-        }
-        if (!corrected.Split()) {
-            continue;
-        }
-        StartTag coords = rewrite.Tag(word.coords);
-        coords.Set("points", rectangle(corrected.Pieces()[0]));
-        rewrite.ReplaceTag(word.coords, coords);
-        // The others after it, each a word of its own.
-        std::string id;
-        const bool hasId = wordTag.Get("id", id);
-        const std::string indentation = rewrite.Indentation(word.element);
-        std::string following;
-        for (size_t i = 1; i < corrected.Pieces().size(); ++i) {
-            const CorrectedWords::Piece& piece = corrected.Pieces()[i];
-            StartTag tag = wordTag;
-            tag.SetEmpty(false);
-            if (hasId) {
-                tag.Set("id", rewrite.NewId(id));
-            }
-            following.append(indentation).append(tag.Text());
-            following.append(childIndentation).append("<").append(prefix).append("Coords points=\"");
-            following.append(rectangle(piece)).append("\"/>");
-            following.append(childIndentation).append(textEquiv(piece.text));
-            if (word.textStyle >= 0) {
-                following.append(childIndentation).append(rewrite.Bytes(word.textStyle));
-            }
-            following.append(indentation).append("</").append(name).append(">");
-        }
-        rewrite.InsertAfter(word.element, following);
-    }
-
-    // The lines' and regions' texts follow their words.
-    auto wordTexts = [&](const std::vector<int>& lines, std::vector<std::string>& before,
-                         std::vector<std::string>& after) {
-        bool changed = false;
-        for (const int l : lines) {
-            for (const int w : m_lines[static_cast<size_t>(l)].words) {
-                before.push_back(m_pageWords[static_cast<size_t>(w)].equiv.text);
-                const auto found = newTexts.find(w);
-                changed = changed || found != newTexts.end();
-                after.push_back(found != newTexts.end() ? found->second : before.back());
-            }
-        }
-        return changed;
-    };
-    auto setText = [&rewrite](const TextEquiv& equiv, const std::string& text) {
-        for (const int element : {equiv.unicode, equiv.plainText}) {
-            if (element >= 0) {
-                rewrite.SetText(element, text);
-            }
-        }
-    };
-    std::vector<std::string> lineTexts(m_lines.size()); // as they read after the corrections
-    std::set<int> regions;
-    for (size_t l = 0; l < m_lines.size(); ++l) {
-        const LineElements& line = m_lines[l];
-        std::vector<std::string> before;
-        std::vector<std::string> after;
-        const bool changed = wordTexts({static_cast<int>(l)}, before, after);
-        lineTexts[l] = Recomposed(line.equiv.element >= 0 ? line.equiv.text : Joined(before, " "), before, after,
-                                  Joined(after, " "));
-        if (changed) {
-            setText(line.equiv, lineTexts[l]);
-            regions.insert(line.region);
-        }
-    }
-    for (const int r : regions) {
-        const RegionElements& region = m_regions[static_cast<size_t>(r)];
-        std::vector<std::string> before;
-        std::vector<std::string> after;
-        std::vector<std::string> lines;
-        wordTexts(region.lines, before, after);
-        for (const int l : region.lines) {
-            lines.push_back(lineTexts[static_cast<size_t>(l)]);
-        }
-        setText(region.equiv, Recomposed(region.equiv.text, before, after, Joined(lines, "\n")));
-    }
-    return rewrite.Result();
+    return PageXmlWriter::WithVerified(m_bytes, m_elements, texts);
 }

@@ -1,4 +1,4 @@
-#include "LayoutDocument.h"
+#include "LayoutReader.h"
 
 #include "AltoDocument.h"
 #include "InputError.h"
@@ -6,7 +6,7 @@
 #include "OcrFormat.h"
 #include "PageXmlDocument.h"
 
-std::unique_ptr<LayoutDocument> LayoutDocument::Read(const std::wstring& path, const std::vector<double>& dpis)
+std::unique_ptr<LayoutDocument> LayoutReader::Read(const std::wstring& path, const std::vector<double>& dpis)
 {
     std::string bytes = InputFile::Read(path);
     switch (OcrFormat::Of(bytes, path)) {
@@ -17,10 +17,4 @@ std::unique_ptr<LayoutDocument> LayoutDocument::Read(const std::wstring& path, c
     default:
         throw InputError(path, "not an ALTO or PAGE XML document");
     }
-}
-
-const PageWords& LayoutDocument::NoWords()
-{
-    static const PageWords none;
-    return none;
 }

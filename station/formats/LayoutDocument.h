@@ -1,14 +1,14 @@
 #pragma once
 
 #include <map>
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "PageWords.h"
 
-// A recogniser's layout document, ALTO or PAGE XML: the page's words for the session, and
-// the same document written back with only the verified words changed.
+// A recogniser's layout document, ALTO or PAGE XML (LayoutReader reads either): the page's
+// words for the session, and the same document written back with only the verified words
+// changed.
 class LayoutDocument {
 public:
     // A page the document describes: ALTO's n-th Page is page n (one a frame, as Tesseract
@@ -21,11 +21,6 @@ public:
     };
 
     virtual ~LayoutDocument() = default;
-
-    // Reads an ALTO or PAGE XML file, whichever its content is; `dpis`, the image's frames'
-    // (at least one), turn ALTO's physical units on each page into pixels. Throws InputError
-    // naming the file, the line and the fault.
-    static std::unique_ptr<LayoutDocument> Read(const std::wstring& path, const std::vector<double>& dpis);
 
     virtual const std::vector<Page>& Pages() const = 0;
     // The words of one page (its number, from 1) in reading order, none for a page the
