@@ -106,9 +106,7 @@ AltoDocument::AltoDocument(std::string bytes, const std::wstring& path, const st
                 RecognisedCharacter character;
                 const double from = static_cast<double>(i) / static_cast<double>(characters);
                 const double to = static_cast<double>(i + 1) / static_cast<double>(characters);
-                character.box = w.box;
-                character.box.left = static_cast<int>(CorrectedWords::Edge(w.box.left, w.box.width, from));
-                character.box.width = static_cast<int>(CorrectedWords::Edge(w.box.left, w.box.width, to)) - character.box.left;
+                character.box = CorrectedWords::Share(w.box, from, to);
                 character.confidence = FromCc(cc[i]);
                 w.characters.push_back(character);
             }

@@ -39,6 +39,13 @@ public:
 
     bool Has(const wchar_t* name) const { return Find(name) != nullptr; }
 
+    // How many values the property has; 0 when the title has no such property.
+    size_t Count(const wchar_t* name) const
+    {
+        const Property* property = Find(name);
+        return property == nullptr ? 0 : property->values.size();
+    }
+
     // The property's first `count` values, each within [least, most]; false when the title
     // has no such property. Throws InputError when it is malformed.
     bool Numbers(const wchar_t* name, size_t count, double least, double most, std::vector<double>& values,
@@ -58,7 +65,8 @@ public:
         return true;
     }
 
-    Box BoundingBox(const wchar_t* name, const XmlSource& source) const
+    // The property's `index`-th box (its values from 4 x index on: left, top, right, bottom).
+    Box BoundingBox(const wchar_t* name, const XmlSource& source, size_t index = 0) const
     {
         const Property* property = Find(name);
         if (property == nullptr) {
@@ -66,8 +74,9 @@ public:
         }
         long long corners[4] = {};
         for (size_t i = 0; i < 4; ++i) {
-            if (i >= property->values.size() ||
-                !ParseInteger(property->values[i], 0, Box::kMaxCoordinate, corners[i])) {
+            const size_t at = 4 * index + i;
+            if (at >= property->values.size() ||
+                !ParseInteger(property->values[at], 0, Box::kMaxCoordinate, corners[i])) {
                 source.Fail("malformed \"" + WideToUtf8(name) + "\" in a title (four whole numbers from 0 to " +
                             std::to_string(Box::kMaxCoordinate) + " expected)");
             }
@@ -172,12 +181,30 @@ HocrDocument HocrDocument::Read(const std::wstring& path)
     int word = -1; // into m_words, while a word is open
     std::wstring wordText;
     std::wstring characterTexts;
+    // A word's own character detail (x_confs, and x_bboxes where it has a box for each), as
+    // engines without ocrx_cinfo spans write it: taken when it has one confidence per character.
+    std::vector<double> wordConfidences;
+    std::vector<Box> wordCharacterBoxes;
+    std::vector<size_t> wordsWithConfs; // into m_words
+    double highestConf = 0; // of every word's x_confs
     auto finishWord = [&]() {
         Word& finished = document.m_words[static_cast<size_t>(word)];
         // The characters' texts make the word when it has characters.
         finished.text = WideToUtf8(finished.characters.empty() ? Trimmed(wordText) : characterTexts);
-        if (finished.confidence < 0) {
-            finished.confidence = RecognisedCharacter::LeastConfidence(finished.characters); // no x_wconf
+        const size_t count = Utf8CodePoints(finished.text);
+        if (finished.characters.empty() && count > 0 && wordConfidences.size() == count) {
+            for (size_t i = 0; i < count; ++i) {
+                RecognisedCharacter character;
+                // Without a box of its own, a character gets its share of the word's width.
+                const double share = 1.0 / static_cast<double>(count);
+                character.box = wordCharacterBoxes.size() == count
+                                    ? wordCharacterBoxes[i]
+                                    : CorrectedWords::Share(finished.box, share * static_cast<double>(i),
+                                                            share * static_cast<double>(i + 1));
+                character.confidence = wordConfidences[i];
+                finished.characters.push_back(character);
+            }
+            wordsWithConfs.push_back(static_cast<size_t>(word));
         }
         word = -1;
     };
@@ -232,6 +259,16 @@ HocrDocument HocrDocument::Read(const std::wstring& path)
                 newWord.element = source.Element();
                 std::vector<double> values;
                 newWord.confidence = title.Numbers(L"x_wconf", 1, 0, kMaxConfidence, values, source) ? values[0] : -1;
+                const size_t confs = title.Count(L"x_confs");
+                wordConfidences.clear();
+                title.Numbers(L"x_confs", confs, 0, kMaxConfidence, wordConfidences, source);
+                for (const double conf : wordConfidences) {
+                    highestConf = std::max(highestConf, conf);
+                }
+                wordCharacterBoxes.clear();
+                for (size_t i = 0; confs > 0 && title.Count(L"x_bboxes") == 4 * confs && i < confs; ++i) {
+                    wordCharacterBoxes.push_back(title.BoundingBox(L"x_bboxes", source, i));
+                }
                 document.m_words.push_back(newWord);
                 word = static_cast<int>(document.m_words.size()) - 1;
                 wordText.clear();
@@ -275,6 +312,22 @@ HocrDocument HocrDocument::Read(const std::wstring& path)
     if (!page) {
         throw InputError(path, "not hOCR: no element of class ocr_page");
     }
+    // x_confs are percentages by the format's advice, but kraken writes probabilities (0 to
+    // 1). A document none of whose x_confs exceeds 1 is read as probabilities; one value
+    // above 1 makes them all percentages. Decided by the whole document, not word by word, so
+    // that a percentage document's unsure word never passes for a sure one.
+    if (highestConf <= 1) {
+        for (const size_t index : wordsWithConfs) {
+            for (RecognisedCharacter& character : document.m_words[index].characters) {
+                character.confidence *= 100;
+            }
+        }
+    }
+    for (Word& finished : document.m_words) {
+        if (finished.confidence < 0) {
+            finished.confidence = RecognisedCharacter::LeastConfidence(finished.characters); // no x_wconf
+        }
+    }
     return document;
 }
 
@@ -294,9 +347,7 @@ std::string HocrDocument::WithVerified(const std::map<int, std::string>& texts) 
         std::string following;
         for (size_t i = 0; i < corrected.Pieces().size(); ++i) {
             const CorrectedWords::Piece& piece = corrected.Pieces()[i];
-            Box box = word.box;
-            box.left = static_cast<int>(CorrectedWords::Edge(word.box.left, word.box.width, piece.from));
-            box.width = static_cast<int>(CorrectedWords::Edge(word.box.left, word.box.width, piece.to)) - box.left;
+            const Box box = CorrectedWords::Share(word.box, piece.from, piece.to);
             StartTag tag = original;
             tag.Set("title", VerifiedTitle(word.title, corrected.Split() ? &box : nullptr));
             if (i == 0) {

@@ -10,8 +10,10 @@
 // hOCR (XHTML) from any engine: its pages (ocr_page), its lines with their baseline and
 // x-height where given, its words (ocrx_word) with their box, their confidence (x_wconf) where
 // given and their characters' boxes and confidences (ocrx_cinfo with x_bboxes and x_conf, as
-// Tesseract writes them with hocr_char_boxes=1; lstm_choice_mode's alternatives are passed
-// over). Read with XmlSource; written back with only the verified words changed.
+// Tesseract writes them with hocr_char_boxes=1, lstm_choice_mode's alternatives passed over;
+// else the word's own x_confs, with its x_bboxes where it has a box for each character, as
+// other engines write them). Read with XmlSource; written back with only the verified words
+// changed.
 class HocrDocument {
 public:
     struct Line {
@@ -29,7 +31,7 @@ public:
         int position = 0; // among the file's words, from 1
         int line = 0;     // index into Lines()
         Box box;
-        double confidence = 0; // x_wconf; else the least sure character's; else 0
+        double confidence = 0; // x_wconf; else the least sure character's; else 0 (0 to 100)
         std::string text;      // UTF-8
         std::vector<RecognisedCharacter> characters;
         int element = 0;   // the word's element, numbered as XmlSource numbers them

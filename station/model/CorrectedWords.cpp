@@ -40,3 +40,11 @@ long long CorrectedWords::Edge(long long left, long long width, double fraction)
 {
     return left + std::llround(static_cast<double>(width) * fraction);
 }
+
+Box CorrectedWords::Share(const Box& box, double from, double to)
+{
+    Box share = box;
+    share.left = static_cast<int>(Edge(box.left, box.width, from));
+    share.width = static_cast<int>(Edge(box.left, box.width, to)) - share.left;
+    return share;
+}

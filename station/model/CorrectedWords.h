@@ -3,6 +3,8 @@
 #include <string>
 #include <vector>
 
+#include "Box.h"
+
 // An operator's correction as the words it makes on the page. A correction with blanks
 // ("New York" for "NewYork") becomes several words; each gets its share of the recognised
 // word's width by characters, the blanks between them included, so that the gaps fall where
@@ -23,6 +25,8 @@ public:
 
     // The whole-unit edge at `fraction` of the span [left, left + width).
     static long long Edge(long long left, long long width, double fraction);
+    // The columns of `box` from `from` to `to` of its width, at whole-unit edges.
+    static Box Share(const Box& box, double from, double to);
 
 private:
     std::vector<Piece> m_pieces;

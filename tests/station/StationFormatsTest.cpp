@@ -180,6 +180,35 @@ TEST(StationFormats, LstmChoiceModeHocrIsReadWithoutItsAlternatives)
     EXPECT_EQ(plain.WithVerified({}), FileBytes(StationData(L"page.hocr")));
 }
 
+TEST(StationFormats, HocrWithoutCharacterSpansTakesTheWordsOwnCharacterConfidences)
+{
+    // kraken's: x_confs from 0 to 1 on the word, no x_wconf, character boxes on the line only.
+    const HocrDocument kraken = HocrDocument::Read(StationData(L"page.kraken.hocr"));
+    const HocrDocument::Word& based = kraken.Words()[0]; // x_confs 0.89 0.98 1.00 1.00 1.00 1.00
+    EXPECT_NEAR(based.confidence, 89, 1e-9);
+    ASSERT_EQ(based.characters.size(), 6u);
+    EXPECT_NEAR(based.characters[0].confidence, 89, 1e-9);
+    EXPECT_EQ(based.characters[0].box, (Box{74, 12, 11, 18})); // a sixth of the word's box
+    for (size_t i = 1; i < 6; ++i) {
+        EXPECT_GE(based.characters[i].confidence, 98);
+    }
+    // The word's own box for each character; one x_confs value above 1 makes all percentages.
+    ScratchFolder folder;
+    const std::string own = Replaced(FileBytes(StationData(L"page.kraken.hocr")), "x_confs 0.98 0.99 0.99 0.99",
+                                     "x_bboxes 106 71 108 80 107 71 115 80 116 71 121 80 120 71 128 80; "
+                                     "x_confs 0.98 0.99 0.99 0.40");
+    WriteFile(folder / L"own.hocr", own);
+    const HocrDocument owned = HocrDocument::Read(folder / L"own.hocr");
+    const HocrDocument::Word& jese = owned.Words()[2];
+    EXPECT_NEAR(jese.confidence, 40, 1e-9);
+    ASSERT_EQ(jese.characters.size(), 4u);
+    EXPECT_EQ(jese.characters[3].box, (Box{120, 71, 8, 9}));
+    WriteFile(folder / L"percent.hocr", Replaced(own, "x_confs 1.00 1.00 1.00\"", "x_confs 100 99 100\""));
+    const HocrDocument percent = HocrDocument::Read(folder / L"percent.hocr");
+    EXPECT_NEAR(percent.Words()[0].confidence, 0.89, 1e-9);
+    EXPECT_NEAR(percent.Words()[4].confidence, 99, 1e-9);
+}
+
 TEST(StationFormats, HostileOrBrokenDocumentsAreRefusedWithTheirFileAndLine)
 {
     ScratchFolder folder;
