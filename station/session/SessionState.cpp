@@ -1,0 +1,49 @@
+#include "SessionState.h"
+
+#include <cstdio>
+
+SessionState::SessionState(StationOptions stationOptions, RastStartDialogFn dialogFunction, PrintFn printLine)
+    : options(std::move(stationOptions))
+    , dialog(dialogFunction)
+    , print(std::move(printLine))
+{
+}
+
+std::vector<int> SessionState::WordsToVerify(size_t position) const
+{
+    std::vector<int> indices;
+    const PlannedPage& planned = plan.pages[position];
+    if (planned.ocr) {
+        const PageWords words = planned.ocr->Words(planned.ocrPage);
+        for (const PageWords::Word& word : words.Words()) {
+            if (word.confidence < options.below) {
+                indices.push_back(word.index);
+            }
+        }
+    }
+    return indices;
+}
+
+std::wstring SessionState::ScreenshotPath(size_t position, int index) const
+{
+    return options.screenshots + L"\\" + PageOutputs::WordFileName(journal.pages[position].name, index) + L".png";
+}
+
+std::string SessionState::PageLine(size_t position) const
+{
+    return "page " + std::to_string(position + 1) + " of " + std::to_string(plan.pages.size()) + " (" +
+           plan.pages[position].Name() + ")";
+}
+
+void SessionState::WriteJournal()
+{
+    journal.summary = journal.Count();
+    outputs->Write(L"session.json", journal.ToJson());
+}
+
+std::string SessionState::Number(double value)
+{
+    char text[32];
+    static_cast<void>(std::snprintf(text, sizeof text, "%g", value));
+    return text;
+}
