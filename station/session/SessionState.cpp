@@ -26,7 +26,7 @@ std::vector<int> SessionState::WordsToVerify(size_t position) const
 
 std::wstring SessionState::ScreenshotPath(size_t position, int index) const
 {
-    return options.screenshots + L"\\" + PageOutputs::WordFileName(journal.pages[position].name, index) + L".png";
+    return OutputLayout::Screenshot(options.screenshots, journal.pages[position].name, index);
 }
 
 std::string SessionState::PageLine(size_t position) const
@@ -38,7 +38,7 @@ std::string SessionState::PageLine(size_t position) const
 void SessionState::WriteJournal()
 {
     journal.summary = journal.Count();
-    outputs->Write(L"session.json", journal.ToJson());
+    outputs->Write(OutputLayout::kJournal, journal.ToJson());
 }
 
 std::string SessionState::Number(double value)
