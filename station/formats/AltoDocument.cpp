@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "CorrectedWords.h"
+#include "OcrFormat.h"
 #include "ParseNumber.h"
 #include "Utf8.h"
 #include "XmlBlank.h"
@@ -123,11 +124,11 @@ AltoDocument::AltoDocument(std::string bytes, const std::wstring& path, const st
         if (type == XmlNodeType_Element) {
             if (root) {
                 altoNamespace = source.NamespaceUri();
-                m_stringHasCs = altoNamespace != L"http://www.loc.gov/standards/alto/ns-v2#";
+                m_stringHasCs = altoNamespace != OcrFormat::kAltoV2Namespace;
                 root = false;
             }
             // Another vocabulary's elements are only kept track of.
-            const std::wstring name = source.NamespaceUri() == altoNamespace ? source.LocalName() : std::wstring();
+            const std::wstring name = source.LocalNameIn(altoNamespace);
             if (name == L"Page") {
                 m_pages.push_back(Page{static_cast<int>(m_pages.size()) + 1});
                 pageLines.push_back(0);
