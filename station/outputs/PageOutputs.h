@@ -5,7 +5,7 @@
 
 #include "BatchPlan.h"
 #include "PageWords.h"
-#include "SessionJournal.h"
+#include "SessionRecord.h"
 
 struct PreparedPage;
 
@@ -23,10 +23,10 @@ public:
     bool HasPageFiles(const PlannedPage& planned, const std::vector<VerifiedWord>& words) const;
     // The session's files once its pages' are written: text.txt (and verified.tsv in the
     // one-page form).
-    void WriteSession(const std::vector<PlannedPage>& pages, const SessionJournal& journal) const;
+    void WriteSession(const std::vector<PlannedPage>& pages, const SessionRecord& session) const;
     // Removes the files of an earlier session's pages (--restart): those of its names that
     // the output folder's train, pages and ocr folders hold, and its journal.
-    void Forget(const SessionJournal& earlier) const;
+    void Forget(const SessionRecord& earlier) const;
 
     // A batch page's verified documents and text, by their names in the output folder (none
     // in the one-page form, whose documents are the session's).

@@ -47,7 +47,7 @@ std::vector<std::wstring> SessionOutputCheck::OutputNames() const
         }
         for (const int index : m_state.WordsToVerify(position)) {
             const std::wstring pair =
-                L"train\\" + PageOutputs::WordFileName(m_state.journal.pages[position].name, index);
+                L"train\\" + PageOutputs::WordFileName(m_state.Recorded().pages[position].name, index);
             names.push_back(pair + L".png");
             names.push_back(pair + L".gt.txt");
         }
