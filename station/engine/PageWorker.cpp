@@ -51,12 +51,12 @@ constexpr ULONGLONG kQuietAfterTurnMs = 1000;
 
 PageWorker::PageWorker(std::vector<PlannedPage> pages, std::vector<bool> skip,
                        std::map<size_t, std::pair<std::wstring, std::wstring>> recognised,
-                       std::shared_ptr<const TesseractEngine> engine, std::wstring ocrFolder, int ahead)
+                       std::shared_ptr<const TesseractEngine> engine, OutputLayout layout, int ahead)
     : m_pages(std::move(pages))
     , m_skip(std::move(skip))
     , m_recognised(std::move(recognised))
     , m_engine(std::move(engine))
-    , m_ocrFolder(std::move(ocrFolder))
+    , m_layout(std::move(layout))
     , m_ahead(static_cast<size_t>(ahead))
     , m_cancel(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
 {
@@ -324,7 +324,7 @@ std::unique_ptr<PreparedPage> PageWorker::Prepare(size_t position, Recognition& 
             tsv = earlier->second.first;
             hocr = earlier->second.second;
         } else {
-            const std::wstring base = m_ocrFolder + L"\\" + planned.stem;
+            const std::wstring base = m_layout.Path(OutputLayout::EngineOutput(planned.stem, L""));
             recognition.failure = m_engine->Recognise(planned.image, planned.frame, planned.frames, base, m_cancel);
             if (::WaitForSingleObject(m_cancel, 0) == WAIT_OBJECT_0) {
                 recognition.failure.clear(); // stopped, not failed: the page waits for the next run
@@ -335,8 +335,8 @@ std::unique_ptr<PreparedPage> PageWorker::Prepare(size_t position, Recognition& 
                 page->failure = recognition.failure;
                 return page;
             }
-            tsv = recognition.tsv = base + L".tsv";
-            hocr = recognition.hocr = base + L".hocr";
+            tsv = recognition.tsv = m_layout.Path(OutputLayout::EngineOutput(planned.stem, L".tsv"));
+            hocr = recognition.hocr = m_layout.Path(OutputLayout::EngineOutput(planned.stem, L".hocr"));
             recognition.tsvSha256 = Sha256::OfFile(tsv);
             recognition.hocrSha256 = Sha256::OfFile(hocr);
         }

@@ -10,18 +10,9 @@
 #include <vector>
 
 #include "BatchPlan.h"
-#include "PageImage.h"
-#include "PageWords.h"
+#include "OutputLayout.h"
+#include "PreparedPage.h"
 #include "TesseractEngine.h"
-
-// A page ready for its dialogs: decoded, its words read; or why it could not be.
-struct PreparedPage {
-    size_t position = 0;
-    std::string failure; // not empty: the page failed (the engine, or its output)
-    PageImage image;
-    PageWords words;
-    std::shared_ptr<const PageOcr> ocr;
-};
 
 // What the engine made of a page, for the journal.
 struct Recognition {
@@ -51,7 +42,7 @@ public:
     // when no page needs it; `skip` marks the pages that are not to be prepared.
     PageWorker(std::vector<PlannedPage> pages, std::vector<bool> skip,
                std::map<size_t, std::pair<std::wstring, std::wstring>> recognised,
-               std::shared_ptr<const TesseractEngine> engine, std::wstring ocrFolder, int ahead);
+               std::shared_ptr<const TesseractEngine> engine, OutputLayout layout, int ahead);
     // Cancels the engine, writes what is posted and waits for the threads.
     ~PageWorker();
     PageWorker(const PageWorker&) = delete;
@@ -93,7 +84,7 @@ private:
     std::vector<bool> m_skip;
     std::map<size_t, std::pair<std::wstring, std::wstring>> m_recognised;
     std::shared_ptr<const TesseractEngine> m_engine;
-    std::wstring m_ocrFolder;
+    OutputLayout m_layout; // where the engine's output goes
     size_t m_ahead;
 
     CRITICAL_SECTION m_lock;

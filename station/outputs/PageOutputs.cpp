@@ -8,7 +8,6 @@
 #include <set>
 
 #include "AtomicFile.h"
-#include "PageWorker.h"
 #include "PngWriter.h"
 #include "SessionFailure.h"
 #include "Utf8.h"
@@ -41,26 +40,11 @@ std::map<int, std::string> DocumentTexts(const PageWords& words, const std::vect
     return texts;
 }
 
-std::wstring Wide(const std::string& utf8)
-{
-    std::wstring wide;
-    Utf8ToWide(utf8, wide);
-    return wide;
-}
-
 } // namespace
 
-PageOutputs::PageOutputs(std::wstring folder, bool onePageForm)
-    : m_folder(std::move(folder))
-    , m_onePageForm(onePageForm)
+PageOutputs::PageOutputs(OutputLayout layout)
+    : m_layout(std::move(layout))
 {
-}
-
-std::wstring PageOutputs::WordFileName(const std::string& pageName, int index)
-{
-    wchar_t number[16];
-    static_cast<void>(std::swprintf(number, sizeof number / sizeof number[0], L"%04d", index));
-    return pageName.empty() ? std::wstring(number) : Wide(pageName) + L"-" + number;
 }
 
 std::string PageOutputs::Text(const PageWords& words, const std::vector<VerifiedWord>& journalWords)
@@ -85,7 +69,7 @@ std::string PageOutputs::Text(const PageWords& words, const std::vector<Verified
 void PageOutputs::WritePage(const PlannedPage& planned, const PreparedPage& page,
                             const std::vector<VerifiedWord>& words) const
 {
-    const std::string pageName = m_onePageForm ? std::string() : WideToUtf8(planned.stem);
+    const std::string pageName = m_layout.PageName(planned);
     for (const VerifiedWord& word : words) {
         if (word.outcome != "ok" || !word.train) {
             continue;
@@ -95,25 +79,27 @@ void PageOutputs::WritePage(const PlannedPage& planned, const PreparedPage& page
         if (png.empty()) {
             throw SessionFailure("the crop of word " + std::to_string(word.index) + " cannot be encoded as PNG");
         }
-        const std::wstring name = L"train\\" + WordFileName(pageName, word.index);
-        Write(name + L".png", std::string(png.begin(), png.end()));
-        Write(name + L".gt.txt", word.corrected + "\n");
+        const std::vector<std::wstring> pair = OutputLayout::TrainingPair(pageName, word.index);
+        Write(pair[0], std::string(png.begin(), png.end()));
+        Write(pair[1], word.corrected + "\n");
     }
-    if (m_onePageForm) {
+    if (m_layout.OnePageForm()) {
         return; // the whole document's files are written once, at the end
     }
     // A document that several frames share is written per page with that page's corrections.
     if (page.ocr->Tsv() != nullptr) {
         const int ocrPage = planned.NeedsEngine() ? 1 : planned.ocrPage;
-        Write(L"pages\\" + planned.stem + L".tsv", page.ocr->Tsv()->WithVerified(VerifiedTexts(words), ocrPage));
+        Write(OutputLayout::PageDocument(planned.stem, L".tsv"), page.ocr->Tsv()->WithVerified(VerifiedTexts(words), ocrPage));
     }
     if (page.ocr->Hocr() != nullptr) {
-        Write(L"pages\\" + planned.stem + L".hocr", page.ocr->Hocr()->WithVerified(DocumentTexts(page.words, words)));
+        Write(OutputLayout::PageDocument(planned.stem, L".hocr"),
+              page.ocr->Hocr()->WithVerified(DocumentTexts(page.words, words)));
     }
     if (page.ocr->Layout() != nullptr) {
-        Write(L"pages\\" + planned.stem + L".xml", page.ocr->Layout()->WithVerified(DocumentTexts(page.words, words)));
+        Write(OutputLayout::PageDocument(planned.stem, L".xml"),
+              page.ocr->Layout()->WithVerified(DocumentTexts(page.words, words)));
     }
-    Write(L"pages\\" + planned.stem + L".txt", Text(page.words, words));
+    Write(OutputLayout::PageDocument(planned.stem, L".txt"), Text(page.words, words));
 }
 
 void PageOutputs::WriteSession(const std::vector<PlannedPage>& pages, const SessionRecord& session) const
@@ -122,15 +108,15 @@ void PageOutputs::WriteSession(const std::vector<PlannedPage>& pages, const Sess
     std::string text;
     for (size_t i = 0; i < pages.size(); ++i) {
         std::string pageText;
-        if (m_onePageForm) {
+        if (m_layout.OnePageForm()) {
             pageText = Text(pages[i].ocr->Words(pages[i].ocrPage), session.pages[i].words);
-        } else if (!AtomicFile::Read(m_folder + L"\\pages\\" + pages[i].stem + L".txt", pageText)) {
+        } else if (!AtomicFile::Read(m_layout.Path(OutputLayout::PageDocument(pages[i].stem, L".txt")), pageText)) {
             continue; // not reached yet, or failed
         }
         text += (text.empty() ? "" : "\f") + pageText;
     }
-    Write(L"text.txt", text);
-    if (!m_onePageForm || pages.empty()) {
+    Write(OutputLayout::kText, text);
+    if (!m_layout.OnePageForm() || pages.empty()) {
         return;
     }
     // The one document, with the corrections of every page.
@@ -144,52 +130,32 @@ void PageOutputs::WriteSession(const std::vector<PlannedPage>& pages, const Sess
         documentTexts.insert(texts.begin(), texts.end());
     }
     if (ocr.Tsv() != nullptr) {
-        Write(L"verified.tsv", ocr.Tsv()->WithVerified(VerifiedTexts(all)));
+        Write(OutputLayout::kVerifiedTsv, ocr.Tsv()->WithVerified(VerifiedTexts(all)));
     }
     if (ocr.Hocr() != nullptr) {
-        Write(L"verified.hocr", ocr.Hocr()->WithVerified(documentTexts));
+        Write(OutputLayout::kVerifiedHocr, ocr.Hocr()->WithVerified(documentTexts));
     }
     if (ocr.Layout() != nullptr) {
-        Write(L"verified.xml", ocr.Layout()->WithVerified(documentTexts));
+        Write(OutputLayout::kVerifiedXml, ocr.Layout()->WithVerified(documentTexts));
     }
 }
 
 bool PageOutputs::HasPageFiles(const PlannedPage& planned, const std::vector<VerifiedWord>& words) const
 {
-    std::vector<std::wstring> names = PageDocumentNames(planned);
-    const std::string pageName = m_onePageForm ? std::string() : WideToUtf8(planned.stem);
+    std::vector<std::wstring> names = m_layout.PageDocumentNames(planned);
+    const std::string pageName = m_layout.PageName(planned);
     for (const VerifiedWord& word : words) {
         if (word.outcome == "ok" && word.train) {
-            const std::wstring pair = L"train\\" + WordFileName(pageName, word.index);
-            names.push_back(pair + L".png");
-            names.push_back(pair + L".gt.txt");
+            const std::vector<std::wstring> pair = OutputLayout::TrainingPair(pageName, word.index);
+            names.insert(names.end(), pair.begin(), pair.end());
         }
     }
     for (const std::wstring& name : names) {
-        if (::GetFileAttributesW((m_folder + L"\\" + name).c_str()) == INVALID_FILE_ATTRIBUTES) {
+        if (::GetFileAttributesW(m_layout.Path(name).c_str()) == INVALID_FILE_ATTRIBUTES) {
             return false;
         }
     }
     return true;
-}
-
-std::vector<std::wstring> PageOutputs::PageDocumentNames(const PlannedPage& planned) const
-{
-    std::vector<std::wstring> names;
-    if (m_onePageForm) {
-        return names;
-    }
-    // What the engine writes, or what lies beside the image.
-    const bool tsv = planned.NeedsEngine() || !planned.tsv.empty();
-    const bool hocr = planned.NeedsEngine() || !planned.hocr.empty();
-    const bool xml = !planned.xml.empty();
-    for (const auto& [given, extension] : {std::pair{tsv, L".tsv"}, std::pair{hocr, L".hocr"}, std::pair{xml, L".xml"},
-                                           std::pair{true, L".txt"}}) {
-        if (given) {
-            names.push_back(L"pages\\" + planned.stem + extension);
-        }
-    }
-    return names;
 }
 
 void PageOutputs::Forget(const SessionRecord& earlier) const
@@ -202,18 +168,23 @@ void PageOutputs::Forget(const SessionRecord& earlier) const
     for (const StoredPage& page : earlier.pages) {
         for (const VerifiedWord& word : page.words) {
             if (word.train) {
-                const std::wstring pair = WordFileName(page.name, word.index);
-                named[L"train"].insert({pair + L".png", pair + L".gt.txt"});
+                for (const std::wstring& file : OutputLayout::TrainingPair(page.name, word.index)) {
+                    named[OutputLayout::kTrainFolder].insert(file.substr(file.find(L'\\') + 1));
+                }
             }
         }
-        if (!page.name.empty()) {
-            const std::wstring name = Wide(page.name);
-            named[L"pages"].insert({name + L".tsv", name + L".txt", name + L".hocr", name + L".xml"});
-            named[L"ocr"].insert({name + L".tsv", name + L".hocr"});
+        std::wstring name;
+        if (!page.name.empty() && Utf8ToWide(page.name, name)) {
+            for (const wchar_t* extension : OutputLayout::PageDocumentExtensions()) {
+                named[OutputLayout::kPagesFolder].insert(name + extension);
+            }
+            for (const wchar_t* extension : OutputLayout::EngineOutputExtensions()) {
+                named[OutputLayout::kOcrFolder].insert(name + extension);
+            }
         }
     }
     for (const auto& [folder, names] : named) {
-        const std::wstring path = m_folder + L"\\" + folder + L"\\";
+        const std::wstring path = m_layout.Path(folder) + L"\\";
         WIN32_FIND_DATAW found{};
         const HANDLE first = ::FindFirstFileW((path + L"*").c_str(), &found);
         if (first == INVALID_HANDLE_VALUE) {
@@ -226,13 +197,13 @@ void PageOutputs::Forget(const SessionRecord& earlier) const
             }
         } while (::FindNextFileW(search.get(), &found));
     }
-    ::DeleteFileW((m_folder + L"\\session.json").c_str());
+    ::DeleteFileW(m_layout.Path(OutputLayout::kJournal).c_str());
 }
 
 void PageOutputs::Write(const std::wstring& name, const std::string& content) const
 {
     std::string error;
-    if (!AtomicFile::Write(m_folder + L"\\" + name, content, error)) {
-        throw SessionFailure("cannot write " + WideToUtf8(m_folder + L"\\" + name) + ": " + error);
+    if (!AtomicFile::Write(m_layout.Path(name), content, error)) {
+        throw SessionFailure("cannot write " + WideToUtf8(m_layout.Path(name)) + ": " + error);
     }
 }

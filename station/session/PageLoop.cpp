@@ -73,7 +73,7 @@ SessionSummary PageLoop::Run()
     for (const StoredPage& page : m_state.store->Record().pages) {
         skip.push_back(page.state == "done");
     }
-    PageWorker worker(m_state.plan.pages, skip, m_state.recognised, m_state.engine, m_state.folder + L"\\ocr",
+    PageWorker worker(m_state.plan.pages, skip, m_state.recognised, m_state.engine, m_state.outputs->Layout(),
                       m_state.options.ahead);
     // The corrections of earlier runs are offered again as those of this one.
     m_state.proposals = CorrectionProposals();

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <utility>
-
 #include "AtomicFile.h"
 #include "InputError.h"
 #include "OutputClash.h"
@@ -23,33 +21,23 @@ void SessionOutputCheck::RemoveFolders(const std::vector<std::wstring>& made)
 
 std::vector<std::wstring> SessionOutputCheck::OutputNames() const
 {
-    std::vector<std::wstring> names{L"session.json", L"text.txt", OutputFolderLock::kFileName};
+    const OutputLayout& layout = m_state.outputs->Layout();
+    std::vector<std::wstring> names{OutputLayout::kJournal, OutputLayout::kText, OutputFolderLock::kFileName};
+    auto add = [&names](const std::vector<std::wstring>& more) { names.insert(names.end(), more.begin(), more.end()); };
     for (size_t position = 0; position < m_state.plan.pages.size(); ++position) {
         const PlannedPage& planned = m_state.plan.pages[position];
-        const bool tsv = planned.NeedsEngine() || !planned.tsv.empty();
-        const bool hocr = planned.NeedsEngine() || !planned.hocr.empty();
-        const bool xml = !planned.xml.empty();
-        if (m_state.options.OnePageForm() && position == 0) {
-            // One document for all the frames of the one image.
-            for (const auto& [given, name] : {std::pair{tsv, L"verified.tsv"}, std::pair{hocr, L"verified.hocr"},
-                                               std::pair{xml, L"verified.xml"}}) {
-                if (given) {
-                    names.emplace_back(name);
-                }
-            }
-        } else if (!m_state.options.OnePageForm()) {
-            const std::vector<std::wstring> documents = m_state.outputs->PageDocumentNames(planned);
-            names.insert(names.end(), documents.begin(), documents.end());
+        if (layout.OnePageForm() && position == 0) {
+            add(OutputLayout::SessionDocumentNames(planned));
+        } else if (!layout.OnePageForm()) {
+            add(layout.PageDocumentNames(planned));
             if (planned.NeedsEngine()) {
-                names.push_back(L"ocr\\" + planned.stem + L".tsv");
-                names.push_back(L"ocr\\" + planned.stem + L".hocr");
+                for (const wchar_t* extension : OutputLayout::EngineOutputExtensions()) {
+                    names.push_back(OutputLayout::EngineOutput(planned.stem, extension));
+                }
             }
         }
         for (const int index : m_state.WordsToVerify(position)) {
-            const std::wstring pair =
-                L"train\\" + PageOutputs::WordFileName(m_state.Recorded().pages[position].name, index);
-            names.push_back(pair + L".png");
-            names.push_back(pair + L".gt.txt");
+            add(OutputLayout::TrainingPair(m_state.Recorded().pages[position].name, index));
         }
     }
     return names;
@@ -65,12 +53,12 @@ void SessionOutputCheck::RefuseOutputOverInput() const
     }
     clash.AddInput(m_state.options.answers);
     for (const std::wstring& name : OutputNames()) {
-        clash.AddOutputFile(m_state.folder + L"\\" + name);
+        clash.AddOutputFile(m_state.outputs->Layout().Path(name));
     }
     // Written and deleted there: the training pairs, and a batch's engine output.
-    clash.AddOutputFolder(m_state.folder + L"\\train");
+    clash.AddOutputFolder(m_state.outputs->Layout().Path(OutputLayout::kTrainFolder));
     if (!m_state.options.OnePageForm()) {
-        clash.AddOutputFolder(m_state.folder + L"\\ocr");
+        clash.AddOutputFolder(m_state.outputs->Layout().Path(OutputLayout::kOcrFolder));
     }
     if (!m_state.options.screenshots.empty()) {
         for (size_t position = 0; position < m_state.plan.pages.size(); ++position) {
@@ -93,7 +81,7 @@ void SessionOutputCheck::CheckOutputsCanBeWritten(const std::vector<std::wstring
     // the first answer.
     for (const std::wstring& name : OutputNames()) {
         std::string error;
-        if (name != OutputFolderLock::kFileName && !AtomicFile::CanWrite(m_state.folder + L"\\" + name, error)) {
+        if (name != OutputFolderLock::kFileName && !AtomicFile::CanWrite(m_state.outputs->Layout().Path(name), error)) {
             m_state.lock.reset(); // its file goes with it, so that the folders made for this start can go
             RemoveFolders(madeFolders);
             throw InputError(m_state.folder, "the output folder cannot be written: " + WideToUtf8(name) + ": " + error);

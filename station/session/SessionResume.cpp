@@ -110,9 +110,9 @@ void SessionResume::From(const SessionRecord& earlier, const std::wstring& journ
             // write it: the page is not recognised again. A file of it missing or changed
             // costs the page its recognition only: it is recognised again, and its answers
             // that fit the new output are kept when it is shown (ForgetForeignAnswers).
-            const std::wstring base = m_state.folder + L"\\ocr\\" + m_state.plan.pages[i].stem;
-            const std::wstring tsv = base + L".tsv";
-            const std::wstring hocr = base + L".hocr";
+            const OutputLayout& layout = m_state.outputs->Layout();
+            const std::wstring tsv = layout.Path(OutputLayout::EngineOutput(m_state.plan.pages[i].stem, L".tsv"));
+            const std::wstring hocr = layout.Path(OutputLayout::EngineOutput(m_state.plan.pages[i].stem, L".hocr"));
             if (KeptAsRecorded(tsv, before.tsv) && KeptAsRecorded(hocr, before.hocr)) {
                 page.tsv = {WideToUtf8(tsv), before.tsv.sha256};
                 page.hocr = {WideToUtf8(hocr), before.hocr.sha256};

@@ -44,6 +44,9 @@ void SessionSetUp::Prepare()
     if (!m_state.options.answers.empty()) {
         m_state.answers = TypedAnswers::Read(m_state.options.answers);
     }
+    m_state.folder = m_state.options.OutputFolder();
+    m_state.outputs = std::make_unique<PageOutputs>(OutputLayout(m_state.folder, m_state.options.OnePageForm()));
+    const OutputLayout& layout = m_state.outputs->Layout();
     std::map<std::wstring, std::string> hashes;
     for (const std::wstring& input : m_state.plan.inputs) {
         m_state.record.inputs.push_back(WideToUtf8(input));
@@ -52,7 +55,7 @@ void SessionSetUp::Prepare()
     m_state.record.charBelow = m_state.options.charBelow;
     for (const PlannedPage& planned : m_state.plan.pages) {
         StoredPage page;
-        page.name = m_state.options.OnePageForm() ? std::string() : WideToUtf8(planned.stem);
+        page.name = layout.PageName(planned);
         page.image = Hashed(planned.image, hashes);
         page.frame = static_cast<int>(planned.frame) + 1;
         page.tsv = Hashed(planned.tsv, hashes);
@@ -64,11 +67,9 @@ void SessionSetUp::Prepare()
         m_state.record.pages.push_back(page);
     }
 
-    m_state.folder = m_state.options.OutputFolder();
-    m_state.outputs = std::make_unique<PageOutputs>(m_state.folder, m_state.options.OnePageForm());
     SessionOutputCheck check(m_state);
     check.RefuseOutputOverInput();
-    const std::wstring journalPath = m_state.folder + L"\\session.json";
+    const std::wstring journalPath = layout.Path(OutputLayout::kJournal);
     const DWORD attributes = ::GetFileAttributesW(m_state.folder.c_str());
     const bool folderExists = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     SessionRecord earlier;
@@ -120,10 +121,9 @@ void SessionSetUp::Prepare()
             throw;
         }
     }
-    for (const wchar_t* sub : {L"\\train", L"\\pages", L"\\ocr"}) {
-        if ((!m_state.options.OnePageForm() || std::wstring(sub) == L"\\train") &&
-            ::CreateDirectoryW((m_state.folder + sub).c_str(), nullptr)) {
-            made.push_back(m_state.folder + sub);
+    for (const std::wstring& sub : layout.Folders()) {
+        if (::CreateDirectoryW(layout.Path(sub).c_str(), nullptr)) {
+            made.push_back(layout.Path(sub));
         }
     }
     check.CheckOutputsCanBeWritten(made);

@@ -28,7 +28,7 @@ std::vector<int> SessionState::WordsToVerify(size_t position) const
 
 std::wstring SessionState::ScreenshotPath(size_t position, int index) const
 {
-    return options.screenshots + L"\\" + PageOutputs::WordFileName(Recorded().pages[position].name, index) + L".png";
+    return OutputLayout::Screenshot(options.screenshots, Recorded().pages[position].name, index);
 }
 
 std::string SessionState::PageLine(size_t position) const

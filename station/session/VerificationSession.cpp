@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "JournalStore.h"
+#include "OutputLayout.h"
 #include "PageLoop.h"
 #include "SessionReport.h"
 #include "SessionSetUp.h"
@@ -16,7 +17,7 @@ VerificationSession::VerificationSession(StationOptions options, DialogFn dialog
         m_state.makeStore = [this](SessionRecord record) -> std::unique_ptr<SessionStore> {
             const PageOutputs* outputs = m_state.outputs.get();
             return std::make_unique<JournalStore>(
-                std::move(record), [outputs](const std::string& text) { outputs->Write(L"session.json", text); });
+                std::move(record), [outputs](const std::string& text) { outputs->Write(OutputLayout::kJournal, text); });
         };
     }
 }

@@ -18,6 +18,7 @@
 #include "ImageFile.h"
 #include "InputError.h"
 #include "JobProcess.h"
+#include "OutputLayout.h"
 #include "PageImage.h"
 #include "ScratchFolder.h"
 #include "StationData.h"
@@ -186,7 +187,7 @@ TEST(StationBatch, EachPagesWordsAreCutFromTheFrameTheirPageNumberNames)
             for (const VerifiedWord& word : journalPage.words) {
                 ASSERT_EQ(word.outcome, "ok");
                 const std::wstring name = (isBatch ? L"batch\\train\\" : L"one\\train\\") +
-                                          PageOutputs::WordFileName(journalPage.name, word.index) + L".png";
+                                          OutputLayout::WordFileName(journalPage.name, word.index) + L".png";
                 EXPECT_EQ(DifferingPixels(folder / name, frame, word.box), 0) << word.index;
                 ++checked;
             }
@@ -220,7 +221,7 @@ TEST(StationBatch, EachAltoPageIsTheFrameOfItsPlace)
             ASSERT_FALSE(journalPage.words.empty()) << page;
             for (const VerifiedWord& word : journalPage.words) {
                 const std::wstring crop = options.out + L"\\train\\" +
-                                          PageOutputs::WordFileName(journalPage.name, word.index) + L".png";
+                                          OutputLayout::WordFileName(journalPage.name, word.index) + L".png";
                 EXPECT_EQ(DifferingPixels(crop, (page == 0 ? photo : text).Grey(), word.box), 0)
                     << page << ": " << word.index;
             }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "OutputLayout.h"
 #include "ScratchFolder.h"
 #include "SessionJournal.h"
 #include "StationData.h"
@@ -105,7 +106,7 @@ int WINAPI CheckDonePagesThenShow(HWND parent, int kind, int mode, wchar_t* text
             std::vector<std::wstring> files{L"pages\\" + name + L".txt"};
             for (const VerifiedWord& word : page.words) {
                 if (word.train) {
-                    files.push_back(L"train\\" + PageOutputs::WordFileName(page.name, word.index) + L".png");
+                    files.push_back(L"train\\" + OutputLayout::WordFileName(page.name, word.index) + L".png");
                 }
             }
             for (const std::wstring& file : files) {
