@@ -107,12 +107,7 @@ bool Create(DatabaseConnection& connection, const std::string& name, const TeamB
         page.BindBoolean(8, source.byStation);
         page.Execute();
         for (const TeamDocument& given : source.documents) {
-            document.BindInteger(1, batch);
-            document.BindInteger(2, source.position);
-            document.BindUtf8(3, given.kind);
-            document.BindUtf8(4, given.path);
-            document.BindUtf8(5, given.sha256);
-            document.BindBytes(6, TeamRows::Bytes(given.content));
+            TeamRows::BindDocument(document, batch, source.position, given);
             document.Execute();
         }
     }
@@ -134,9 +129,11 @@ std::string PageDifference(const TeamPageSource& given, const TeamPageSource& st
     if (given.imageSha256 != stored.imageSha256) {
         return given.imagePath + ": its content is not that of the batch's page";
     }
-    if (given.frame != stored.frame || given.ocrPage != stored.ocrPage || given.byStation != stored.byStation) {
-        return given.imagePath + ": its page (frame " + std::to_string(given.frame) +
-               ") is not the batch's page (frame " + std::to_string(stored.frame) + ") with its recogniser output";
+    // Whether the page came with a recogniser output is told by the documents below.
+    if (given.frame != stored.frame || given.ocrPage != stored.ocrPage) {
+        return given.imagePath + ": its frame " + std::to_string(given.frame) + " (page number " +
+               std::to_string(given.ocrPage) + ") is not the batch's page, frame " + std::to_string(stored.frame) +
+               " (page number " + std::to_string(stored.ocrPage) + ")";
     }
     for (const std::vector<TeamDocument>* side : {&given.documents, &stored.documents}) {
         for (const TeamDocument& document : *side) {
@@ -169,9 +166,10 @@ void RefuseOtherInputs(const std::string& name, const TeamBatchDefinition& given
             difference = PageDifference(given.pages[i], stored.pages[i]);
         }
         if (!difference.empty()) {
-            throw TeamRefusal(TeamRefusalKind::InputsDiffer,
-                              difference + " (page " + std::to_string(i + 1) + " of the team's batch \"" + name +
-                                  "\"): join the batch with its own inputs, or with none");
+            difference += " (page " + std::to_string(i + 1) + " of the team's batch \"";
+            difference += name;
+            difference += "\"): join the batch with its own inputs, or with none";
+            throw TeamRefusal(TeamRefusalKind::InputsDiffer, difference);
         }
     }
 }

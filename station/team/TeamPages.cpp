@@ -77,12 +77,7 @@ bool TeamPages::RecordRecognition(DatabaseConnection& connection, std::int64_t b
                              L"INSERT INTO tarsil_documents (batch_id, position, kind, by_station, path, sha256, content)"
                              L" VALUES (?, ?, ?, true, ?, ?, ?) ON CONFLICT (batch_id, position, kind) DO NOTHING");
     for (const TeamDocument& document : documents) {
-        insert.BindInteger(1, batch);
-        insert.BindInteger(2, position);
-        insert.BindUtf8(3, document.kind);
-        insert.BindUtf8(4, document.path);
-        insert.BindUtf8(5, document.sha256);
-        insert.BindBytes(6, TeamRows::Bytes(document.content));
+        TeamRows::BindDocument(insert, batch, position, document);
         insert.Execute();
         if (insert.RowCount() != 1) {
             return false; // rolled back: another station's output stands

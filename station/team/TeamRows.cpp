@@ -88,3 +88,13 @@ std::vector<unsigned char> TeamRows::Bytes(const std::string& content)
 {
     return std::vector<unsigned char>(content.begin(), content.end());
 }
+
+void TeamRows::BindDocument(DatabaseStatement& insert, std::int64_t batch, int position, const TeamDocument& document)
+{
+    insert.BindInteger(1, batch);
+    insert.BindInteger(2, position);
+    insert.BindUtf8(3, document.kind);
+    insert.BindUtf8(4, document.path);
+    insert.BindUtf8(5, document.sha256);
+    insert.BindBytes(6, Bytes(document.content));
+}

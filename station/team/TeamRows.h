@@ -29,4 +29,7 @@ public:
 
     // A document's bytes as the database layer binds them.
     static std::vector<unsigned char> Bytes(const std::string& content);
+    // Binds a page's document to an INSERT INTO tarsil_documents whose parameters are, in
+    // order: batch, position, kind, path, sha256, content.
+    static void BindDocument(DatabaseStatement& insert, std::int64_t batch, int position, const TeamDocument& document);
 };
