@@ -314,11 +314,13 @@ int main(int argc, char** argv)
             std::wstring wide;
             folder = Utf8ToWide(argv[i + 1], wide) ? wide : L"";
         } else if (option == "--iterations") {
-            pages = std::atoi(argv[i + 1]);
+            char* end = nullptr;
+            const long parsed = std::strtol(argv[i + 1], &end, 10);
+            pages = *end == '\0' && parsed > 0 && parsed <= 100000 ? static_cast<int>(parsed) : 0;
         }
     }
     if (folder.empty() || pages < 1) {
-        std::fputs("usage: team_bench --server DIR [--iterations N]\n", stderr);
+        static_cast<void>(std::fputs("usage: team_bench --server DIR [--iterations N]\n", stderr));
         return 2;
     }
     try {

@@ -2,6 +2,7 @@
 // in commit order without gaps; every station's decisions proposed to every other.
 
 #include "DatabaseConnection.h"
+#include "DatabaseError.h"
 #include "DatabaseStatement.h"
 #include "PageLeases.h"
 #include "TeamAnswers.h"
@@ -9,6 +10,7 @@
 #include "TeamPages.h"
 #include "TeamProposals.h"
 #include "TeamSchema.h"
+#include "TeamServer.h"
 #include "TeamTestSupport.h"
 
 #include <windows.h>
@@ -18,6 +20,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <memory>
 
 namespace {
 
@@ -111,6 +114,34 @@ TEST(TeamAnswers, SentTwiceRecordedOnceTheFirstStandsAndAllNumberedInCommitOrder
     EXPECT_GT(kept.answeredAt, 1.7e9); // the server's time, seconds since 1970
     EXPECT_EQ("skipped", page.answers[1].outcome);
     EXPECT_EQ("longer than 83 characters", page.answers[1].reason);
+}
+
+// A station whose network goes silent in the middle of an answer's transaction holds the
+// lock that numbers the batch's answers: the server ends its session after a few idle
+// seconds, and the other stations' answers go through well before their statements' time
+// limit. The silent station finds its connection lost (and sends its answer again).
+TEST(TeamAnswers, AStationSilentInsideItsCommitHoldsTheOthersForSecondsOnly)
+{
+    const std::wstring database = TeamTest::FreshDatabase();
+    const std::int64_t batch = MakeBatch(database, 1);
+    const TeamServer server(database, DatabaseConnection::Waits{10, 20, 30}, 2);
+    const std::unique_ptr<DatabaseConnection> silent = server.Connect();
+    const std::unique_ptr<DatabaseConnection> other = server.Connect();
+    {
+        DatabaseStatement numbered(*silent, L"UPDATE tarsil_batches SET answers = answers + 1 WHERE id = ?");
+        numbered.BindInteger(1, batch);
+        numbered.Execute(); // and nothing after it
+    }
+    const ULONGLONG started = ::GetTickCount64();
+    const TeamAnswer answer = TeamTest::Answer(TeamTest::Station("other"), 1, 1, 1, "a");
+    EXPECT_EQ(AnswerFate::Recorded, TeamAnswers::Record(*other, batch, answer).fate);
+    EXPECT_LT(::GetTickCount64() - started, 10000u);
+    try {
+        silent->Commit();
+        ADD_FAILURE() << "a transaction the server ended was committed";
+    } catch (const DatabaseError& error) {
+        EXPECT_TRUE(error.ConnectionLost()) << error.what();
+    }
 }
 
 // A correction committed on one station is a decision every other station learns by asking
