@@ -44,7 +44,7 @@ TEST(TeamRole, SelectInsertAndUpdateOnTheTablesSufficeOverSsl)
         Execute(connection, std::wstring(L"DROP ROLE IF EXISTS ") + kRole);
         connection.Commit();
         TeamSchema::Ensure(connection);
-        // As the README has it.
+        // The role a team's administrator makes for the stations.
         Execute(connection, std::wstring(L"CREATE ROLE ") + kRole + L" LOGIN PASSWORD '" + kRolePassword + L"'");
         Execute(connection, L"GRANT USAGE ON SCHEMA " + schema + L" TO " + kRole);
         std::wstring tables;
