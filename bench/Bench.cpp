@@ -30,6 +30,7 @@
 #include "StationOptions.h"
 #include "TesseractEngine.h"
 #include "TsvDocument.h"
+#include "TsvHocrWords.h"
 #include "Stopwatch.h"
 #include "VerificationSession.h"
 #include "WordInLine.h"
@@ -396,7 +397,7 @@ void BenchWordPreparation(const char* name, const std::wstring& base, const wcha
     const PageImage page = PageImage::Read(base + image);
     const TsvDocument tsv = TsvDocument::Read(base + L".tsv");
     const HocrDocument hocr = HocrDocument::Read(base + L".hocr");
-    const PageWords words = PageWords::From(&tsv, &hocr, base + L".hocr");
+    const PageWords words = TsvHocrWords::From(&tsv, &hocr, base + L".hocr");
     std::vector<double> times;
     size_t runs = 0;
     for (int i = 0; i < repetitions; ++i) {

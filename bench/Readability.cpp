@@ -11,6 +11,7 @@
 #include "PageImage.h"
 #include "PageWords.h"
 #include "TsvDocument.h"
+#include "TsvHocrWords.h"
 #include "Utf8.h"
 #include "WordImage.h"
 
@@ -119,7 +120,7 @@ void PrintPage(const std::wstring& image, const std::wstring& tsvPath, const std
     const GreyImage& grey = page.Grey();
     const TsvDocument tsv = TsvDocument::Read(tsvPath);
     const HocrDocument hocr = HocrDocument::Read(hocrPath);
-    const PageWords words = PageWords::From(&tsv, &hocr, hocrPath);
+    const PageWords words = TsvHocrWords::From(&tsv, &hocr, hocrPath);
 
     std::map<int, std::vector<double>> heights;
     std::map<int, std::vector<double>> xHeights;

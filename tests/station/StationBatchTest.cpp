@@ -18,6 +18,7 @@
 #include "ImageFile.h"
 #include "InputError.h"
 #include "JobProcess.h"
+#include "OutputLayout.h"
 #include "PageImage.h"
 #include "ScratchFolder.h"
 #include "StationData.h"
@@ -89,7 +90,7 @@ int DifferingPixels(const std::wstring& trainingImage, const GreyImage& page, co
 struct BatchRun {
     VerificationSession::Summary summary;
     std::vector<std::string> printed;
-    SessionJournal journal;
+    SessionRecord journal;
 };
 
 // The captions of the dialogs shown, as the host's text lookup gives them.
@@ -112,7 +113,7 @@ BatchRun RunSession(const StationOptions& options)
                                 [&run](const std::string& line) { run.printed.push_back(line); });
     session.Prepare();
     run.summary = session.Run();
-    run.journal = session.Journal();
+    run.journal = session.Record();
     return run;
 }
 
@@ -178,7 +179,7 @@ TEST(StationBatch, EachPagesWordsAreCutFromTheFrameTheirPageNumberNames)
     for (const BatchRun* run : {static_cast<const BatchRun*>(&batchRun), &oneRun}) {
         const bool isBatch = run == &batchRun;
         for (size_t page = 0; page < 2; ++page) {
-            const JournalPage& journalPage = run->journal.pages[page];
+            const StoredPage& journalPage = run->journal.pages[page];
             EXPECT_EQ(journalPage.ocrPage, static_cast<int>(page) + 1);
             EXPECT_EQ(journalPage.state, "done");
             ASSERT_FALSE(journalPage.words.empty()) << page;
@@ -186,7 +187,7 @@ TEST(StationBatch, EachPagesWordsAreCutFromTheFrameTheirPageNumberNames)
             for (const VerifiedWord& word : journalPage.words) {
                 ASSERT_EQ(word.outcome, "ok");
                 const std::wstring name = (isBatch ? L"batch\\train\\" : L"one\\train\\") +
-                                          PageOutputs::WordFileName(journalPage.name, word.index) + L".png";
+                                          OutputLayout::WordFileName(journalPage.name, word.index) + L".png";
                 EXPECT_EQ(DifferingPixels(folder / name, frame, word.box), 0) << word.index;
                 ++checked;
             }
@@ -216,11 +217,11 @@ TEST(StationBatch, EachAltoPageIsTheFrameOfItsPlace)
         const BatchRun run = RunSession(options);
         ASSERT_EQ(run.journal.pages.size(), 2u);
         for (size_t page = 0; page < 2; ++page) {
-            const JournalPage& journalPage = run.journal.pages[page];
+            const StoredPage& journalPage = run.journal.pages[page];
             ASSERT_FALSE(journalPage.words.empty()) << page;
             for (const VerifiedWord& word : journalPage.words) {
                 const std::wstring crop = options.out + L"\\train\\" +
-                                          PageOutputs::WordFileName(journalPage.name, word.index) + L".png";
+                                          OutputLayout::WordFileName(journalPage.name, word.index) + L".png";
                 EXPECT_EQ(DifferingPixels(crop, (page == 0 ? photo : text).Grey(), word.box), 0)
                     << page << ": " << word.index;
             }

@@ -14,7 +14,7 @@
 #include "AtomicFile.h"
 #include "HocrDocument.h"
 #include "InputError.h"
-#include "LayoutDocument.h"
+#include "LayoutReader.h"
 #include "OcrFormat.h"
 #include "PageImage.h"
 #include "ScratchFolder.h"
@@ -65,7 +65,7 @@ TEST(StationFormats, AltoIsReadInPixelsWithItsGlyphsAndCcAndWrittenBackByteForBy
 {
     // Tesseract's ALTO of the 300 dpi scan: every String, entities decoded.
     const std::unique_ptr<LayoutDocument> scan =
-        LayoutDocument::Read(StationData(L"scans/8087_054.3B.alto.xml"), {300});
+        LayoutReader::Read(StationData(L"scans/8087_054.3B.alto.xml"), {300});
     ASSERT_EQ(scan->Words(1).Words().size(), 694u);
     EXPECT_EQ(scan->Words(1).LineCount(), 116);
     const PageWords::Word& travel = WordAt(scan->Words(1), 347);
@@ -76,7 +76,7 @@ TEST(StationFormats, AltoIsReadInPixelsWithItsGlyphsAndCcAndWrittenBackByteForBy
 
     // ALTO v4 in tenths of millimetres at the page's own resolution (72.009 dpi).
     const double dpi = PageImage::Read(StationData(L"page.png")).Dpi();
-    const std::unique_ptr<LayoutDocument> alto = LayoutDocument::Read(StationData(L"page.alto4.xml"), {dpi});
+    const std::unique_ptr<LayoutDocument> alto = LayoutReader::Read(StationData(L"page.alto4.xml"), {dpi});
     const PageWords& words = alto->Words(1);
     ASSERT_EQ(Texts(words), (std::vector<std::string>{"\xE2\x80\x9C" "based", "segmentation", "determine", "markers"}));
     const PageWords::Word& based = words.Words()[0];
@@ -98,7 +98,7 @@ TEST(StationFormats, AltoIsReadInPixelsWithItsGlyphsAndCcAndWrittenBackByteForBy
 TEST(StationFormats, PageXmlIsReadInReadingOrderWithTheLowestIndexAsTheText)
 {
     // 2019: the heading region comes second in the file and first in ReadingOrder.
-    const std::unique_ptr<LayoutDocument> page = LayoutDocument::Read(StationData(L"page.2019.xml"), {72});
+    const std::unique_ptr<LayoutDocument> page = LayoutReader::Read(StationData(L"page.2019.xml"), {72});
     const PageWords& words = page->Words(1);
     ASSERT_EQ(Texts(words), (std::vector<std::string>{"\xE2\x80\x9C" "based", "segmentation", "determine", "markers",
                                                      "of", "the", "coinsand", "jese", "markers", "are", "pixels"}));
@@ -121,7 +121,7 @@ TEST(StationFormats, PageXmlIsReadInReadingOrderWithTheLowestIndexAsTheText)
     EXPECT_NEAR(markers.confidence, 52, 1e-9);
     EXPECT_EQ(page->WithVerified({}), FileBytes(StationData(L"page.2019.xml")));
 
-    const std::unique_ptr<LayoutDocument> page2013 = LayoutDocument::Read(StationData(L"page.2013.xml"), {72});
+    const std::unique_ptr<LayoutDocument> page2013 = LayoutReader::Read(StationData(L"page.2013.xml"), {72});
     EXPECT_EQ(Texts(page2013->Words(1)),
               (std::vector<std::string>{"\xE2\x80\x9C" "based", "segmentation", "jese", "markers", "are"}));
     EXPECT_EQ(page2013->Words(1).Words()[3].confidence, 0);
@@ -152,7 +152,7 @@ TEST(StationFormats, EachFormatIsToldByItsContentWhateverItsName)
     const std::string inches = Replaced(alto, ">mm10<", ">inch1200<");
     for (const auto& [variant, left] : {std::make_pair(v2, 74), std::make_pair(none, 74), std::make_pair(inches, 16)}) {
         WriteFile(folder / L"variant", variant);
-        const std::unique_ptr<LayoutDocument> read = LayoutDocument::Read(folder / L"variant", {72});
+        const std::unique_ptr<LayoutDocument> read = LayoutReader::Read(folder / L"variant", {72});
         ASSERT_EQ(read->Words(1).Words().size(), 4u);
         EXPECT_EQ(read->Words(1).Words()[0].box.left, left); // HPOS 261 x 72 / 254, or / 1200
     }
@@ -255,7 +255,7 @@ TEST(StationFormats, HostileOrBrokenDocumentsAreRefusedWithTheirFileAndLine)
             if (format == OcrFormat::kHocr) {
                 HocrDocument::Read(path);
             } else {
-                LayoutDocument::Read(path, {c.dpi});
+                LayoutReader::Read(path, {c.dpi});
             }
             ADD_FAILURE() << "read without complaint";
         } catch (const InputError& error) {

@@ -2,36 +2,32 @@
 
 #include <windows.h>
 
-#include <memory>
 #include <string>
 
+#include "JobChild.h"
+#include "OwnedHandle.h"
+
 // A program of the test folder started as a child process, without waiting for it, in a job
-// of its own; its standard output and error go into a pipe when asked for. The job ends the
-// child and every process it started when this object goes, and when the test process ends
-// however it ends (killed for its own time limit included). Under Wine a process whose
-// parent is gone keeps running, and ctest ends only the processes it sees as the test's.
+// of its own (JobChild); its standard output and error go into a pipe when asked for. The job
+// ends the child and every process it started when this object goes, and when the test
+// process ends however it ends (killed for its own time limit included). Under Wine a process
+// whose parent is gone keeps running, and ctest ends only the processes it sees as the test's.
 class StartedChild {
 public:
     // `program`: a path relative to the test program's folder.
     StartedChild(const std::wstring& program, const std::wstring& arguments, bool captureOutput);
 
-    bool Started() const { return m_process != nullptr; }
+    bool Started() const { return m_child.Process() != nullptr; }
     // Why the child did not start.
-    const std::string& Failure() const { return m_failure; }
-    HANDLE Process() const { return m_process.get(); }
+    const std::string& Failure() const { return m_pipeFailure.empty() ? m_child.Failure() : m_pipeFailure; }
+    HANDLE Process() const { return m_child.Process(); }
     // The read end of the child's output, or null.
     HANDLE Output() const { return m_output.get(); }
     // Ends the child and everything it started, now.
-    void EndAll(UINT exitCode) const;
+    void EndAll(UINT exitCode) const { m_child.EndAll(exitCode); }
 
 private:
-    struct HandleCloser {
-        void operator()(HANDLE handle) const;
-    };
-    using OwnedHandle = std::unique_ptr<void, HandleCloser>;
-
-    OwnedHandle m_job; // ends the tree as it closes
-    OwnedHandle m_process;
+    JobChild m_child;
     OwnedHandle m_output;
-    std::string m_failure;
+    std::string m_pipeFailure;
 };

@@ -1,0 +1,7 @@
+#include "LayoutDocument.h"
+
+const PageWords& LayoutDocument::NoWords()
+{
+    static const PageWords none;
+    return none;
+}

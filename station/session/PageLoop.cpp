@@ -1,0 +1,284 @@
+#include "PageLoop.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+
+#include "SessionFailure.h"
+#include "Utf8.h"
+#include "WordDialog.h"
+#include "WordImage.h"
+
+namespace {
+
+std::string Quoted(const std::string& text)
+{
+    return "\"" + text + "\"";
+}
+
+} // namespace
+
+PageLoop::PageLoop(SessionState& state)
+    : m_state(state)
+{
+}
+
+void PageLoop::NoteRecognitions(PageWorker& worker)
+{
+    for (const Recognition& recognition : worker.TakeRecognitions()) {
+        if (!recognition.failure.empty()) {
+            m_state.store->PageFailed(recognition.position, recognition.failure);
+            continue;
+        }
+        m_state.store->PageRecognised(recognition.position, {WideToUtf8(recognition.tsv), recognition.tsvSha256},
+                                      {WideToUtf8(recognition.hocr), recognition.hocrSha256});
+    }
+}
+
+void PageLoop::NoteWrittenPages(PageWorker& worker, std::set<size_t>& finishing, SessionSummary& summary)
+{
+    for (const WrittenPage& written : worker.TakeWritten()) {
+        const bool finished = finishing.erase(written.position) != 0;
+        if (written.failure.empty()) {
+            if (finished) {
+                m_state.store->PageDone(written.position);
+            }
+            continue;
+        }
+        ++summary.pagesUnwritten;
+        m_state.print(m_state.PageLine(written.position) + ": its files could not be written, " + written.failure +
+                "; the page is not done, a later run writes them");
+    }
+}
+
+void PageLoop::ReopenPagesWithoutFiles()
+{
+    const std::vector<StoredPage>& pages = m_state.store->Record().pages;
+    for (size_t position = 0; position < pages.size(); ++position) {
+        if (pages[position].state == "done" &&
+            !m_state.outputs->HasPageFiles(m_state.plan.pages[position], pages[position].words)) {
+            // Finished again from its answers, without a dialog.
+            m_state.store->ReopenPage(position);
+            m_state.print(m_state.PageLine(position) + ": done, but its files are missing: written again");
+        }
+    }
+}
+
+SessionSummary PageLoop::Run()
+{
+    SessionSummary summary;
+    summary.pages = static_cast<int>(m_state.plan.pages.size());
+    ReopenPagesWithoutFiles();
+    std::vector<bool> skip;
+    for (const StoredPage& page : m_state.store->Record().pages) {
+        skip.push_back(page.state == "done");
+    }
+    PageWorker worker(m_state.plan.pages, skip, m_state.recognised, m_state.engine, m_state.outputs->Layout(),
+                      m_state.options.ahead);
+    // The corrections of earlier runs are offered again as those of this one.
+    m_state.proposals = CorrectionProposals();
+    m_state.proposals.LearnFrom(m_state.store->Record());
+    std::unique_ptr<SessionFailure> failure;
+    std::set<size_t> finishing; // every word answered: done once the worker has written its files
+    for (size_t position = 0; position < m_state.plan.pages.size() && !summary.cancelled && !failure; ++position) {
+        const PlannedPage& planned = m_state.plan.pages[position];
+        const std::string pageLine = m_state.PageLine(position);
+        if (skip[position]) {
+            for (const VerifiedWord& word : m_state.store->Record().pages[position].words) {
+                summary.toVerify += 1;
+                summary.earlier += word.Answered() ? 1 : 0;
+                summary.skipped += word.outcome == "skipped" ? 1 : 0;
+            }
+            continue;
+        }
+        std::shared_ptr<PreparedPage> page = worker.Take(position, [&] {
+            if (planned.NeedsEngine() && m_state.recognised.count(position) == 0) {
+                m_state.print(pageLine + ": waiting for the engine to read it");
+            }
+        });
+        NoteRecognitions(worker);
+        NoteWrittenPages(worker, finishing, summary);
+        if (!page->failure.empty()) {
+            m_state.store->PageFailed(position, page->failure);
+            m_state.print(pageLine + ": failed, " + page->failure + "; skipped, a later run tries it again");
+            m_state.store->Keep();
+            continue;
+        }
+        if (!m_state.store->TakePage(position)) {
+            continue; // not this station's to verify
+        }
+        try {
+            summary.cancelled = VerifyPage(position, *page, summary);
+            if (!summary.cancelled) {
+                finishing.insert(position);
+            }
+        } catch (const SessionFailure& fault) {
+            failure = std::make_unique<SessionFailure>(fault);
+        }
+        // The page is done once the worker has written its files, and is kept so by the store
+        // so with the next answer: the page turn waits for no file, and a run that ends before
+        // leaves the page "in progress" with every word answered, which the next run finishes
+        // without a dialog.
+        PostOutputs(worker, position, page);
+    }
+    worker.Finish();
+    NoteRecognitions(worker);
+    NoteWrittenPages(worker, finishing, summary);
+    // The record first: the other files are made from it, by this run or the next.
+    m_state.store->Finish();
+    m_state.outputs->WriteSession(m_state.plan.pages, m_state.store->Record());
+    m_state.lock.reset(); // the session is over: the folder is free for the next one
+    if (failure) {
+        throw SessionFailure(*failure);
+    }
+    // Those the engine failed on ahead of the operator too (the failed pages of earlier runs
+    // were tried again, or wait).
+    summary.pagesFailed = m_state.store->Record().summary.pagesFailed;
+    return summary;
+}
+
+// An earlier answer counts only for one of the page's words as it is shown: the same text and
+// box (the word's training pair is cut by the journal's box) and a word that can be shown.
+// Any other, from a journal edited or damaged, is forgotten and its word asked again.
+void PageLoop::ForgetForeignAnswers(size_t position, const PreparedPage& page) const
+{
+    std::map<int, const PageWords::Word*> byIndex;
+    for (const PageWords::Word& word : page.words.Words()) {
+        byIndex[word.index] = &word;
+    }
+    const auto foreign = [&](const VerifiedWord& answer) {
+        if (answer.outcome == "skipped") {
+            return true; // recorded again as the page is gone through
+        }
+        const auto found = byIndex.find(answer.index);
+        const bool shown = found != byIndex.end() && found->second->text == answer.text &&
+                           found->second->box == answer.box && SkipReason(page, *found->second).empty();
+        if (!shown) {
+            m_state.print("word " + std::to_string(answer.index) +
+                          " of the journal is not the page's as shown: asked again");
+        }
+        return !shown;
+    };
+    m_state.store->ForgetAnswers(position, foreign);
+}
+
+bool PageLoop::VerifyPage(size_t position, const PreparedPage& page, SessionSummary& summary)
+{
+    ForgetForeignAnswers(position, page);
+    std::vector<const PageWords::Word*> toVerify;
+    for (const PageWords::Word& word : page.words.Words()) {
+        if (word.confidence < m_state.options.below) {
+            toVerify.push_back(&word);
+        }
+    }
+    std::map<int, bool> earlier;
+    for (const VerifiedWord& word : m_state.store->Record().pages[position].words) {
+        earlier[word.index] = true;
+    }
+    // The dialogs are numbered among the words that can be shown, answered earlier or not,
+    // so that a resumed session shows the same "3 of 17" as the first.
+    std::vector<std::string> skipReasons;
+    int total = 0;
+    for (const PageWords::Word* word : toVerify) {
+        skipReasons.push_back(SkipReason(page, *word));
+        total += skipReasons.back().empty() ? 1 : 0;
+    }
+    if (!m_state.options.OnePageForm()) {
+        m_state.print(m_state.PageLine(position) + ": " + std::to_string(toVerify.size()) + " words below " +
+                SessionState::Number(m_state.options.below));
+    }
+
+    summary.toVerify += static_cast<int>(toVerify.size());
+    int ordinal = 0;
+    for (size_t i = 0; i < toVerify.size(); ++i) {
+        const PageWords::Word& word = *toVerify[i];
+        VerifiedWord record;
+        record.index = word.index;
+        record.box = word.box;
+        record.text = word.text;
+        record.confidence = word.confidence;
+        if (!skipReasons[i].empty()) {
+            record.outcome = "skipped";
+            record.reason = skipReasons[i];
+            ++summary.skipped;
+            m_state.store->RecordSkipped(position, record, page.words);
+            m_state.print("skipped " + Quoted(word.text) + " (row " + std::to_string(word.index) +
+                          "): " + record.reason);
+            continue;
+        }
+        ++ordinal;
+        if (earlier.count(word.index) != 0) {
+            ++summary.earlier;
+            continue;
+        }
+        const WordDialog::Answer answer = WordDialog(m_state).Show(position, page, word, ordinal, total, record);
+        // Kept for good before the next dialog: a session that is interrupted loses no answer,
+        // and the next run makes the other files from the store.
+        const SessionStore::AnswerFate fate = m_state.store->RecordAnswer(position, record, page.words);
+        if (fate == SessionStore::AnswerFate::kAnsweredByAnother && answer != WordDialog::Answer::kCancel) {
+            m_state.print(Progress(ordinal, total, record) + ": answered by another station first, not recorded");
+            continue;
+        }
+        m_state.proposals.Learn(record);
+        if (answer == WordDialog::Answer::kOk) {
+            ++summary.ok;
+            summary.corrected += record.changed ? 1 : 0;
+            summary.forTraining += record.train ? 1 : 0;
+        } else if (answer == WordDialog::Answer::kIgnore) {
+            ++summary.ignored;
+        }
+        m_state.print(Progress(ordinal, total, record));
+        if (answer == WordDialog::Answer::kCancel) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string PageLoop::SkipReason(const PreparedPage& page, const PageWords::Word& word) const
+{
+    if (word.box.Empty()) {
+        return "empty box (" + std::to_string(word.box.width) + " x " + std::to_string(word.box.height) + ")";
+    }
+    if (WordImage(page.image.Grey(), word.box).Crop().Empty()) {
+        return "box outside the page";
+    }
+    std::wstring text;
+    Utf8ToWide(word.text, text);
+    if (text.size() > TARSIL_MAX_LENGTH) {
+        return "longer than " + std::to_string(TARSIL_MAX_LENGTH) + " UTF-16 units (" + std::to_string(text.size()) +
+               ")";
+    }
+    return {};
+}
+
+void PageLoop::PostOutputs(PageWorker& worker, size_t position, const std::shared_ptr<PreparedPage>& page)
+{
+    // Written by the worker while the operator goes on: the page turn waits for none of it.
+    const PlannedPage planned = m_state.plan.pages[position];
+    const std::vector<VerifiedWord> words = m_state.store->Record().pages[position].words;
+    const PageOutputs* outputs = m_state.outputs.get();
+    worker.PostWrite(position, [outputs, planned, page, words] { outputs->WritePage(planned, *page, words); });
+}
+
+std::string PageLoop::Progress(int ordinal, int total, const VerifiedWord& record)
+{
+    const std::string confidence = std::to_string(std::lround(record.confidence));
+    std::string line = std::to_string(ordinal) + "/" + std::to_string(total) + " " + record.outcome + " ";
+    if (record.outcome == "ok" && record.changed) {
+        line += Quoted(record.corrected) + " (was " + Quoted(record.text) + ", " + confidence + ")";
+    } else {
+        line += Quoted(record.text) + " (" + confidence + ")";
+    }
+    if (!record.proposal.empty()) {
+        line += ", proposal " + record.proposal;
+    }
+    if (record.train) {
+        line += ", for training";
+    }
+    if (record.outcome == "cancel") {
+        line += ": session stopped";
+    }
+    return line;
+}
+
