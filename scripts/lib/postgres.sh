@@ -93,8 +93,17 @@ tarsil_postgres_make_cluster() {
     return 1
   fi
   rm -f "$dir/initdb-password"
+  # A self-signed certificate of the cluster's own, so that a connection may ask for SSL
+  # (sslmode=require) as a team's would.
+  if ! tarsil_postgres_as_owner openssl req -x509 -newkey ec -pkeyopt ec_paramgen_curve:prime256v1 -nodes \
+         -days 3650 -subj /CN=127.0.0.1 -keyout "$dir/data/server.key" -out "$dir/data/server.crt" \
+         >"$dir/openssl.log" 2>&1 || ! tarsil_postgres_as_owner chmod 600 "$dir/data/server.key"; then
+    echo "postgres: the server's certificate could not be made; openssl's output is in $dir/openssl.log" >&2
+    return 1
+  fi
   # Tests want speed, not durability: a lost test database is made again.
   cat >>"$dir/data/postgresql.conf" <<EOF
+ssl = on
 listen_addresses = '127.0.0.1'
 unix_socket_directories = '$dir'
 fsync = off

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cwctype>
+#include <initializer_list>
 
 const wchar_t kDatabasePasswordVariable[] = L"TARSIL_DB_PASSWORD";
 
@@ -28,16 +29,16 @@ struct Span {
     size_t end = std::wstring::npos;
 };
 
-// Where the value of a password key begins and ends, from `from` on: the key stands at a
-// word's start (so "XPWD=" is no password key), followed by "=" (spaces around it allowed).
-Span NextPasswordValue(const std::wstring& text, size_t from)
+// Where the value of the first of `keys` (lower case) begins and ends, from `from` on: the
+// key stands at a word's start (so "XPWD=" is no password key), followed by "=" (spaces
+// around it allowed).
+Span NextValue(const std::wstring& text, size_t from, std::initializer_list<const wchar_t*> keys)
 {
-    static const wchar_t* const kKeys[] = {L"pwd", L"password"};
     for (size_t at = from; at < text.size(); ++at) {
         if (at > 0 && KeyCharacter(text[at - 1])) {
             continue;
         }
-        for (const wchar_t* key : kKeys) {
+        for (const wchar_t* key : keys) {
             if (!SameKey(text, at, key)) {
                 continue;
             }
@@ -76,6 +77,21 @@ Span NextPasswordValue(const std::wstring& text, size_t from)
         }
     }
     return {};
+}
+
+Span NextPasswordValue(const std::wstring& text, size_t from)
+{
+    return NextValue(text, from, {L"pwd", L"password"});
+}
+
+// The string with "KEY=VALUE;" appended, a semicolon put between where it lacks one.
+std::wstring Appended(const std::wstring& connection, const std::wstring& setting)
+{
+    std::wstring result = connection;
+    if (!result.empty() && result.back() != L';') {
+        result += L';';
+    }
+    return result + setting + L";";
 }
 
 } // namespace
@@ -119,9 +135,17 @@ std::wstring WithPasswordFromEnvironment(const std::wstring& connection)
         }
     }
     braced += L'}';
-    std::wstring result = connection;
-    if (!result.empty() && result.back() != L';') {
-        result += L';';
+    return Appended(connection, L"PWD=" + braced);
+}
+
+std::wstring WithKeepalive(const std::wstring& connection, unsigned idleSeconds)
+{
+    if (idleSeconds == 0 ||
+        NextValue(connection, 0, {L"keepalivetime", L"keepaliveinterval", L"pqopt"}).begin != std::wstring::npos) {
+        return connection;
     }
-    return result + L"PWD=" + braced + L";";
+    // Probes a few seconds apart once the connection has been idle that long.
+    const unsigned interval = idleSeconds < 10 ? 1 : idleSeconds / 5;
+    return Appended(Appended(connection, L"KeepaliveTime=" + std::to_wstring(idleSeconds)),
+                    L"KeepaliveInterval=" + std::to_wstring(interval));
 }

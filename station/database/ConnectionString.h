@@ -22,3 +22,11 @@ extern const wchar_t kDatabasePasswordVariable[]; // L"TARSIL_DB_PASSWORD"
 // `connection` with PWD={...} appended from TARSIL_DB_PASSWORD when that variable is set
 // (and not empty) and the string gives no password; otherwise `connection` unchanged.
 std::wstring WithPasswordFromEnvironment(const std::wstring& connection);
+
+// `connection` with the PostgreSQL driver's TCP keepalive settings appended (KeepaliveTime
+// `idleSeconds`, KeepaliveInterval a fifth of it): a connection whose server or network went
+// silent is found dead by the system within about a minute rather than hours, so a station
+// waiting for an answer from the server does not wait for ever. Unchanged when
+// `idleSeconds` is 0 or the string sets keepalives itself (KeepaliveTime, KeepaliveInterval,
+// or libpq's options in pqopt).
+std::wstring WithKeepalive(const std::wstring& connection, unsigned idleSeconds);

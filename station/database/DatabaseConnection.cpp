@@ -37,7 +37,7 @@ DatabaseConnection::DatabaseConnection(const std::wstring& connectionString, Wai
     if (!SQL_SUCCEEDED(result)) {
         throw DatabaseError::FromDiagnostics(SQL_HANDLE_DBC, m_connection.Get(), shown, result);
     }
-    std::wstring complete = WithPasswordFromEnvironment(connectionString);
+    std::wstring complete = WithPasswordFromEnvironment(WithKeepalive(connectionString, waits.keepaliveSeconds));
     result = ::SQLDriverConnectW(m_connection.Get(), nullptr, reinterpret_cast<SQLWCHAR*>(&complete[0]),
                                  static_cast<SQLSMALLINT>(complete.size()), nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT);
     // The copy with the password goes at once.

@@ -11,9 +11,13 @@ class DatabaseConnection {
 public:
     // How long a call may wait for the server: logging in, and each statement (a lock that
     // another connection holds, or a server that stopped answering). Zero waits for ever.
+    // A connection idle for keepaliveSeconds is probed by the system (TCP keepalives), so
+    // that a network gone silent ends it rather than leaving it hanging; 0 leaves the
+    // driver's settings (WithKeepalive).
     struct Waits {
         unsigned loginSeconds = 10;
         unsigned statementSeconds = 30;
+        unsigned keepaliveSeconds = 30;
     };
 
     // Connects with SQLDriverConnectW, never prompting. The password may come from

@@ -96,9 +96,27 @@ void DatabaseStatement::BindBytes(int number, const std::vector<unsigned char>& 
     parameter.bytes = value;
 }
 
+void DatabaseStatement::BindBoolean(int number, bool value)
+{
+    Parameter& parameter = ParameterAt(number);
+    parameter.kind = Kind::Boolean;
+    parameter.boolean = value ? 1 : 0;
+}
+
 void DatabaseStatement::BindNull(int number)
 {
     ParameterAt(number).kind = Kind::Null;
+}
+
+void DatabaseStatement::BindUtf8(int number, const std::string& value)
+{
+    std::wstring wide;
+    if (!Utf8ToWide(value, wide)) {
+        throw DatabaseError("Binding parameter " + std::to_string(number) + " of " + m_shown +
+                                " failed: the text is not valid UTF-8",
+                            "", DatabaseFailure::Other);
+    }
+    BindText(number, wide);
 }
 
 void DatabaseStatement::BindParameters()
@@ -132,6 +150,9 @@ void DatabaseStatement::BindParameters()
             binding = {SQL_C_BINARY, SQL_VARBINARY, std::max<SQLULEN>(parameter.bytes.size(), 1),
                        parameter.bytes.data(), static_cast<SQLLEN>(parameter.bytes.size())};
             break;
+        case Kind::Boolean:
+            binding = {SQL_C_BIT, SQL_BIT, 1, &parameter.boolean, sizeof(parameter.boolean)};
+            break;
         }
         parameter.length = binding.bytes;
         const SQLRETURN result =
@@ -151,6 +172,8 @@ void DatabaseStatement::Execute()
     if (!SQL_SUCCEEDED(result) && result != SQL_NO_DATA) {
         Fail("Running " + m_shown, result);
     }
+    // The driver reports SQL_NO_DATA, and opens no cursor, for a change that matched no row.
+    m_noResult = result == SQL_NO_DATA;
 }
 
 std::int64_t DatabaseStatement::RowCount()
@@ -165,6 +188,9 @@ std::int64_t DatabaseStatement::RowCount()
 
 bool DatabaseStatement::Fetch()
 {
+    if (m_noResult) {
+        return false;
+    }
     const SQLRETURN result = ::SQLFetch(m_statement.Get());
     if (result == SQL_NO_DATA) {
         return false;
@@ -216,19 +242,50 @@ std::optional<std::wstring> DatabaseStatement::Text(int number)
     return text;
 }
 
-std::optional<std::int64_t> DatabaseStatement::Integer(int number)
+bool DatabaseStatement::ReadFixed(int number, SQLSMALLINT cType, void* value, SQLLEN size)
 {
-    std::int64_t value = 0;
     SQLLEN length = 0;
-    const SQLRETURN result = ::SQLGetData(m_statement.Get(), static_cast<SQLUSMALLINT>(number), SQL_C_SBIGINT, &value,
-                                          sizeof(value), &length);
+    const SQLRETURN result = ::SQLGetData(m_statement.Get(), static_cast<SQLUSMALLINT>(number), cType, value, size, &length);
     if (!SQL_SUCCEEDED(result)) {
         Fail("Reading column " + std::to_string(number) + " of " + m_shown, result);
     }
-    if (length == SQL_NULL_DATA) {
+    return length != SQL_NULL_DATA;
+}
+
+std::optional<std::int64_t> DatabaseStatement::Integer(int number)
+{
+    std::int64_t value = 0;
+    if (!ReadFixed(number, SQL_C_SBIGINT, &value, sizeof(value))) {
         return std::nullopt;
     }
     return value;
+}
+
+std::optional<double> DatabaseStatement::Real(int number)
+{
+    double value = 0;
+    if (!ReadFixed(number, SQL_C_DOUBLE, &value, sizeof(value))) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+std::optional<bool> DatabaseStatement::Boolean(int number)
+{
+    unsigned char value = 0;
+    if (!ReadFixed(number, SQL_C_BIT, &value, sizeof(value))) {
+        return std::nullopt;
+    }
+    return value != 0;
+}
+
+std::optional<std::string> DatabaseStatement::Utf8(int number)
+{
+    const std::optional<std::wstring> text = Text(number);
+    if (!text) {
+        return std::nullopt;
+    }
+    return WideToUtf8(*text);
 }
 
 std::optional<std::vector<unsigned char>> DatabaseStatement::Bytes(int number)

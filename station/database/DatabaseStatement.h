@@ -30,7 +30,10 @@ public:
     void BindInteger(int number, std::int64_t value);
     void BindReal(int number, double value);
     void BindBytes(int number, const std::vector<unsigned char>& value); // bytea
+    void BindBoolean(int number, bool value);
     void BindNull(int number);
+    // UTF-8 text, bound as UTF-16; text that is not valid UTF-8 is refused (DatabaseError).
+    void BindUtf8(int number, const std::string& value);
 
     // Runs the statement with the bound values; a result set from an earlier run is closed
     // first. An UPDATE or DELETE that matched no row is no failure: RowCount() says 0.
@@ -38,22 +41,28 @@ public:
     // The rows an INSERT, UPDATE or DELETE changed.
     std::int64_t RowCount();
 
-    // The next row of the result; false after the last.
+    // The next row of the result; false after the last, and for a statement that matched no
+    // row (an UPDATE ... RETURNING that changed none).
     bool Fetch();
     // The current row's column `number` (from 1), nothing for NULL. Columns are read in
     // increasing order, each once.
     std::optional<std::wstring> Text(int number);
     std::optional<std::int64_t> Integer(int number);
     std::optional<std::vector<unsigned char>> Bytes(int number);
+    std::optional<double> Real(int number);
+    std::optional<bool> Boolean(int number);
+    // Text as UTF-8.
+    std::optional<std::string> Utf8(int number);
 
 private:
-    enum class Kind { Null, Text, Integer, Real, Bytes };
+    enum class Kind { Null, Text, Integer, Real, Bytes, Boolean };
     struct Parameter {
         Kind kind = Kind::Null;
         std::wstring text;
         std::int64_t integer = 0;
         double real = 0;
         std::vector<unsigned char> bytes;
+        unsigned char boolean = 0;
         SQLLEN length = 0;
     };
 
@@ -61,9 +70,12 @@ private:
     void BindParameters();
     // SQLGetData in pieces until the whole value is read: false for NULL.
     bool ReadLong(int number, SQLSMALLINT cType, size_t terminatorBytes, std::vector<unsigned char>& value);
+    // SQLGetData of a fixed-size value: false for NULL.
+    bool ReadFixed(int number, SQLSMALLINT cType, void* value, SQLLEN size);
     [[noreturn]] void Fail(const std::string& action, SQLRETURN result) const;
 
     SQLHDBC m_connection;
+    bool m_noResult = false; // the last run matched no row and left no result to fetch
     std::string m_shown; // the statement's text as errors name it
     std::vector<Parameter> m_parameters;
     OdbcHandle m_statement;

@@ -70,14 +70,14 @@ std::string StringOrEmpty(const json& value)
     return value.is_string() ? value.get<std::string>() : std::string();
 }
 
-json FileJson(const JournalFile& file)
+json FileJson(const StoredFile& file)
 {
     return file.path.empty() ? json(nullptr) : json{{"file", file.path}, {"sha256", OrNull(file.sha256)}};
 }
 
-JournalFile FileFrom(const json& value)
+StoredFile FileFrom(const json& value)
 {
-    JournalFile file;
+    StoredFile file;
     if (!value.is_null()) {
         file.path = value.at("file").get<std::string>();
         file.sha256 = StringOrEmpty(value.at("sha256"));
@@ -142,49 +142,15 @@ bool KnownState(const std::string& state)
 
 } // namespace
 
-JournalSummary SessionJournal::Count() const
-{
-    JournalSummary counted;
-    counted.pages = static_cast<int>(pages.size());
-    for (const JournalPage& page : pages) {
-        counted.pagesDone += page.state == "done" ? 1 : 0;
-        if (page.state == "failed") {
-            ++counted.pagesFailed;
-            counted.failedPages.push_back(page.image.path + (page.frame > 1 ? " frame " + std::to_string(page.frame) : ""));
-        }
-        for (const VerifiedWord& word : page.words) {
-            counted.skipped += word.outcome == "skipped" ? 1 : 0;
-            counted.ignored += word.outcome == "ignore" ? 1 : 0;
-            counted.corrected += word.outcome == "ok" && word.changed ? 1 : 0;
-            if (word.Answered()) {
-                ++counted.shown;
-                counted.operatorSeconds += word.seconds;
-            }
-        }
-    }
-    return counted;
-}
-
-int SessionJournal::LastOrder() const
-{
-    int last = 0;
-    for (const JournalPage& page : pages) {
-        for (const VerifiedWord& word : page.words) {
-            last = std::max(last, word.order);
-        }
-    }
-    return last;
-}
-
-std::string SessionJournal::ToJson() const
+std::string SessionJournal::ToJson(const SessionRecord& record)
 {
     json session;
     session["format"] = kFormat;
-    session["inputs"] = inputs;
-    session["thresholds"] = {{"below", below}, {"charBelow", charBelow}};
-    session["finished"] = finished;
+    session["inputs"] = record.inputs;
+    session["thresholds"] = {{"below", record.below}, {"charBelow", record.charBelow}};
+    session["finished"] = record.finished;
     json list = json::array();
-    for (const JournalPage& page : pages) {
+    for (const StoredPage& page : record.pages) {
         json entry;
         entry["name"] = page.name;
         entry["image"] = FileJson(page.image);
@@ -203,21 +169,21 @@ std::string SessionJournal::ToJson() const
         list.push_back(entry);
     }
     session["pages"] = list;
-    const double hours = summary.operatorSeconds / 3600.0;
-    session["summary"] = {{"pages", summary.pages},
-                          {"pagesDone", summary.pagesDone},
-                          {"pagesFailed", summary.pagesFailed},
-                          {"failedPages", summary.failedPages},
-                          {"wordsShown", summary.shown},
-                          {"corrected", summary.corrected},
-                          {"ignored", summary.ignored},
-                          {"skipped", summary.skipped},
-                          {"secondsPerWord", summary.shown > 0 ? summary.operatorSeconds / summary.shown : 0.0},
-                          {"wordsPerHour", hours > 0 ? summary.shown / hours : 0.0}};
+    const double hours = record.summary.operatorSeconds / 3600.0;
+    session["summary"] = {{"pages", record.summary.pages},
+                          {"pagesDone", record.summary.pagesDone},
+                          {"pagesFailed", record.summary.pagesFailed},
+                          {"failedPages", record.summary.failedPages},
+                          {"wordsShown", record.summary.shown},
+                          {"corrected", record.summary.corrected},
+                          {"ignored", record.summary.ignored},
+                          {"skipped", record.summary.skipped},
+                          {"secondsPerWord", record.summary.shown > 0 ? record.summary.operatorSeconds / record.summary.shown : 0.0},
+                          {"wordsPerHour", hours > 0 ? record.summary.shown / hours : 0.0}};
     return session.dump(2) + "\n";
 }
 
-bool SessionJournal::FromJson(const std::string& text, SessionJournal& journal, std::string& error)
+bool SessionJournal::FromJson(const std::string& text, SessionRecord& journal, std::string& error)
 {
     const size_t longest = LongestNumber(text);
     if (longest > kLongestNumber) {
@@ -243,7 +209,7 @@ bool SessionJournal::FromJson(const std::string& text, SessionJournal& journal, 
         journal.finished = session.at("finished").get<bool>();
         journal.pages.clear();
         for (const json& entry : session.at("pages")) {
-            JournalPage page;
+            StoredPage page;
             page.name = entry.at("name").get<std::string>();
             page.image = FileFrom(entry.at("image"));
             page.frame = WholeNumber(entry.at("frame"));

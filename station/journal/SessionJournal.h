@@ -3,41 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "VerifiedWord.h"
-
-// A file the session read, and its content's SHA-256: a later run goes on only with the same.
-struct JournalFile {
-    std::string path; // full path, UTF-8; empty when there is none
-    std::string sha256;
-};
-
-// One page of the session: where it comes from, its recogniser output, how far it got.
-struct JournalPage {
-    std::string name; // names the page's files in the output folder; empty in the one-page form
-    JournalFile image;
-    int frame = 1; // from 1
-    JournalFile tsv;
-    JournalFile hocr;
-    JournalFile xml; // an ALTO or PAGE document
-    int ocrPage = 1;           // the page number its rows and ocr_page carry
-    bool ocrByStation = false; // the engine's output, kept in the session's folder
-    std::string state = "waiting"; // "waiting", "recognised", "in progress", "done" or "failed"
-    std::string failure;           // why the page failed
-    std::vector<VerifiedWord> words;
-};
-
-// The session's figures, kept with it: every page, all runs.
-struct JournalSummary {
-    int pages = 0;
-    int pagesDone = 0;
-    int pagesFailed = 0;
-    int shown = 0; // words answered in a dialog
-    int corrected = 0;
-    int ignored = 0;
-    int skipped = 0;
-    double operatorSeconds = 0; // dialog shown to answer, summed over the words shown
-    std::vector<std::string> failedPages;
-};
+#include "SessionRecord.h"
 
 // session.json: the inputs, the thresholds, every page with its words shown or skipped (in
 // reading order), and the summary. A later run reads it back to go on where the session
@@ -46,18 +12,7 @@ class SessionJournal {
 public:
     static constexpr int kFormat = 2;
 
-    std::vector<std::string> inputs; // as given, full paths, UTF-8
-    double below = 0;
-    double charBelow = 0;
-    bool finished = false; // every page done: each word to verify answered or skipped
-    std::vector<JournalPage> pages;
-    JournalSummary summary;
-
-    // The summary's figures, counted from the pages.
-    JournalSummary Count() const;
-    // The order of the latest answer, 0 before the first.
-    int LastOrder() const;
-    std::string ToJson() const;
+    static std::string ToJson(const SessionRecord& session);
     // False, with the reason in `error`, when the text is not a session of this program.
-    static bool FromJson(const std::string& json, SessionJournal& journal, std::string& error);
+    static bool FromJson(const std::string& json, SessionRecord& session, std::string& error);
 };

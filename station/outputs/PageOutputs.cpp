@@ -102,14 +102,14 @@ void PageOutputs::WritePage(const PlannedPage& planned, const PreparedPage& page
     Write(OutputLayout::PageDocument(planned.stem, L".txt"), Text(page.words, words));
 }
 
-void PageOutputs::WriteSession(const std::vector<PlannedPage>& pages, const SessionJournal& journal) const
+void PageOutputs::WriteSession(const std::vector<PlannedPage>& pages, const SessionRecord& session) const
 {
     // Pages apart by a form feed, as the engine's own text output has them.
     std::string text;
     for (size_t i = 0; i < pages.size(); ++i) {
         std::string pageText;
         if (m_layout.OnePageForm()) {
-            pageText = Text(pages[i].ocr->Words(pages[i].ocrPage), journal.pages[i].words);
+            pageText = Text(pages[i].ocr->Words(pages[i].ocrPage), session.pages[i].words);
         } else if (!AtomicFile::Read(m_layout.Path(OutputLayout::PageDocument(pages[i].stem, L".txt")), pageText)) {
             continue; // not reached yet, or failed
         }
@@ -124,7 +124,7 @@ void PageOutputs::WriteSession(const std::vector<PlannedPage>& pages, const Sess
     std::vector<VerifiedWord> all;
     std::map<int, std::string> documentTexts;
     for (size_t i = 0; i < pages.size(); ++i) {
-        const std::vector<VerifiedWord>& words = journal.pages[i].words;
+        const std::vector<VerifiedWord>& words = session.pages[i].words;
         all.insert(all.end(), words.begin(), words.end());
         const std::map<int, std::string> texts = DocumentTexts(ocr.Words(pages[i].ocrPage), words);
         documentTexts.insert(texts.begin(), texts.end());
@@ -158,14 +158,14 @@ bool PageOutputs::HasPageFiles(const PlannedPage& planned, const std::vector<Ver
     return true;
 }
 
-void PageOutputs::Forget(const SessionJournal& earlier) const
+void PageOutputs::Forget(const SessionRecord& earlier) const
 {
     // The earlier session's training pairs would otherwise be taken for this one's. Its
     // journal's names are only compared with the names of the files the folders hold, never
     // made into paths: a journal is text anyone may have edited, and a page name such as
     // ..\..\x would reach out of the output folder.
     std::map<std::wstring, std::set<std::wstring>> named; // by folder
-    for (const JournalPage& page : earlier.pages) {
+    for (const StoredPage& page : earlier.pages) {
         for (const VerifiedWord& word : page.words) {
             if (word.train) {
                 for (const std::wstring& file : OutputLayout::TrainingPair(page.name, word.index)) {

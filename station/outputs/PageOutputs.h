@@ -7,7 +7,7 @@
 #include "OutputLayout.h"
 #include "PageWords.h"
 #include "PreparedPage.h"
-#include "SessionJournal.h"
+#include "SessionRecord.h"
 
 // What a page gives: its training pairs, and in a batch its verified documents and its text;
 // and what the session gives as a whole: the text of every page, and in the one-page form its
@@ -22,10 +22,10 @@ public:
     bool HasPageFiles(const PlannedPage& planned, const std::vector<VerifiedWord>& words) const;
     // The session's files once its pages' are written: text.txt (and verified.tsv in the
     // one-page form).
-    void WriteSession(const std::vector<PlannedPage>& pages, const SessionJournal& journal) const;
+    void WriteSession(const std::vector<PlannedPage>& pages, const SessionRecord& session) const;
     // Removes the files of an earlier session's pages (--restart): those of its names that
     // the output folder's train, pages and ocr folders hold, and its journal.
-    void Forget(const SessionJournal& earlier) const;
+    void Forget(const SessionRecord& earlier) const;
 
     const OutputLayout& Layout() const { return m_layout; }
     // The page's text, one line per recognised line, with the operator's corrections.

@@ -3,15 +3,15 @@
 #include <algorithm>
 #include <vector>
 
-#include "SessionJournal.h"
+#include "SessionRecord.h"
 
-void CorrectionProposals::LearnFrom(const SessionJournal& journal)
+void CorrectionProposals::LearnFrom(const SessionRecord& session)
 {
-    // In the order the answers were given, which is not the journal's where a page failed
+    // In the order the answers were given, which is not the pages' order where a page failed
     // and a later run verified it after the pages behind it. Answers without an order (from
-    // a journal that kept none) come first, in the journal's order.
+    // a journal that kept none) come first, in the pages' order.
     std::vector<const VerifiedWord*> answers;
-    for (const JournalPage& page : journal.pages) {
+    for (const StoredPage& page : session.pages) {
         for (const VerifiedWord& word : page.words) {
             answers.push_back(&word);
         }

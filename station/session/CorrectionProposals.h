@@ -3,19 +3,19 @@
 #include <map>
 #include <string>
 
-class SessionJournal;
+struct SessionRecord;
 struct VerifiedWord;
 
 // The corrections the operator has made, offered again: once recognised text X has been
 // corrected to Y, every later word recognised as exactly X opens with Y in the text field.
 // The operator still checks it against the word's own picture. The latest decision on X is
 // the one offered: a later correction replaces Y, and OK on X as recognised (the proposal
-// typed over with X) withdraws it; Ignore decides nothing. Learnt again from the journal in
+// typed over with X) withdraws it; Ignore decides nothing. Learnt again from the session in
 // the order of the answers, so a resumed batch offers what the uninterrupted one would.
 class CorrectionProposals {
 public:
-    // Every answer the journal holds, in the order the session gave them.
-    void LearnFrom(const SessionJournal& journal);
+    // Every answer the session holds, in the order the session gave them.
+    void LearnFrom(const SessionRecord& session);
     // One answer: OK on a corrected word teaches its correction, OK on the recognised text
     // forgets the text's correction.
     void Learn(const VerifiedWord& word);

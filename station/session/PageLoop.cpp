@@ -26,15 +26,12 @@ PageLoop::PageLoop(SessionState& state)
 void PageLoop::NoteRecognitions(PageWorker& worker)
 {
     for (const Recognition& recognition : worker.TakeRecognitions()) {
-        JournalPage& page = m_state.journal.pages[recognition.position];
         if (!recognition.failure.empty()) {
-            page.state = "failed";
-            page.failure = recognition.failure;
+            m_state.store->PageFailed(recognition.position, recognition.failure);
             continue;
         }
-        page.tsv = {WideToUtf8(recognition.tsv), recognition.tsvSha256};
-        page.hocr = {WideToUtf8(recognition.hocr), recognition.hocrSha256};
-        page.state = page.state == "waiting" ? "recognised" : page.state;
+        m_state.store->PageRecognised(recognition.position, {WideToUtf8(recognition.tsv), recognition.tsvSha256},
+                                      {WideToUtf8(recognition.hocr), recognition.hocrSha256});
     }
 }
 
@@ -44,7 +41,7 @@ void PageLoop::NoteWrittenPages(PageWorker& worker, std::set<size_t>& finishing,
         const bool finished = finishing.erase(written.position) != 0;
         if (written.failure.empty()) {
             if (finished) {
-                m_state.journal.pages[written.position].state = "done";
+                m_state.store->PageDone(written.position);
             }
             continue;
         }
@@ -56,11 +53,12 @@ void PageLoop::NoteWrittenPages(PageWorker& worker, std::set<size_t>& finishing,
 
 void PageLoop::ReopenPagesWithoutFiles()
 {
-    for (size_t position = 0; position < m_state.journal.pages.size(); ++position) {
-        JournalPage& page = m_state.journal.pages[position];
-        if (page.state == "done" && !m_state.outputs->HasPageFiles(m_state.plan.pages[position], page.words)) {
+    const std::vector<StoredPage>& pages = m_state.store->Record().pages;
+    for (size_t position = 0; position < pages.size(); ++position) {
+        if (pages[position].state == "done" &&
+            !m_state.outputs->HasPageFiles(m_state.plan.pages[position], pages[position].words)) {
             // Finished again from its answers, without a dialog.
-            page.state = "in progress";
+            m_state.store->ReopenPage(position);
             m_state.print(m_state.PageLine(position) + ": done, but its files are missing: written again");
         }
     }
@@ -72,23 +70,21 @@ SessionSummary PageLoop::Run()
     summary.pages = static_cast<int>(m_state.plan.pages.size());
     ReopenPagesWithoutFiles();
     std::vector<bool> skip;
-    for (const JournalPage& page : m_state.journal.pages) {
+    for (const StoredPage& page : m_state.store->Record().pages) {
         skip.push_back(page.state == "done");
     }
     PageWorker worker(m_state.plan.pages, skip, m_state.recognised, m_state.engine, m_state.outputs->Layout(),
                       m_state.options.ahead);
     // The corrections of earlier runs are offered again as those of this one.
     m_state.proposals = CorrectionProposals();
-    m_state.proposals.LearnFrom(m_state.journal);
-    m_state.journal.finished = false;
+    m_state.proposals.LearnFrom(m_state.store->Record());
     std::unique_ptr<SessionFailure> failure;
     std::set<size_t> finishing; // every word answered: done once the worker has written its files
     for (size_t position = 0; position < m_state.plan.pages.size() && !summary.cancelled && !failure; ++position) {
-        JournalPage& journalPage = m_state.journal.pages[position];
         const PlannedPage& planned = m_state.plan.pages[position];
         const std::string pageLine = m_state.PageLine(position);
         if (skip[position]) {
-            for (const VerifiedWord& word : journalPage.words) {
+            for (const VerifiedWord& word : m_state.store->Record().pages[position].words) {
                 summary.toVerify += 1;
                 summary.earlier += word.Answered() ? 1 : 0;
                 summary.skipped += word.outcome == "skipped" ? 1 : 0;
@@ -103,13 +99,14 @@ SessionSummary PageLoop::Run()
         NoteRecognitions(worker);
         NoteWrittenPages(worker, finishing, summary);
         if (!page->failure.empty()) {
-            journalPage.state = "failed";
-            journalPage.failure = page->failure;
+            m_state.store->PageFailed(position, page->failure);
             m_state.print(pageLine + ": failed, " + page->failure + "; skipped, a later run tries it again");
-            m_state.WriteJournal();
+            m_state.store->Keep();
             continue;
         }
-        journalPage.state = "in progress";
+        if (!m_state.store->TakePage(position)) {
+            continue; // not this station's to verify
+        }
         try {
             summary.cancelled = VerifyPage(position, *page, summary);
             if (!summary.cancelled) {
@@ -118,7 +115,7 @@ SessionSummary PageLoop::Run()
         } catch (const SessionFailure& fault) {
             failure = std::make_unique<SessionFailure>(fault);
         }
-        // The page is done once the worker has written its files, and goes into the journal
+        // The page is done once the worker has written its files, and is kept so by the store
         // so with the next answer: the page turn waits for no file, and a run that ends before
         // leaves the page "in progress" with every word answered, which the next run finishes
         // without a dialog.
@@ -127,27 +124,23 @@ SessionSummary PageLoop::Run()
     worker.Finish();
     NoteRecognitions(worker);
     NoteWrittenPages(worker, finishing, summary);
-    m_state.journal.finished = true;
-    for (const JournalPage& page : m_state.journal.pages) {
-        m_state.journal.finished = m_state.journal.finished && page.state == "done";
-    }
-    // The journal first: the other files are made from it, by this run or the next.
-    m_state.WriteJournal();
-    m_state.outputs->WriteSession(m_state.plan.pages, m_state.journal);
+    // The record first: the other files are made from it, by this run or the next.
+    m_state.store->Finish();
+    m_state.outputs->WriteSession(m_state.plan.pages, m_state.store->Record());
     m_state.lock.reset(); // the session is over: the folder is free for the next one
     if (failure) {
         throw SessionFailure(*failure);
     }
     // Those the engine failed on ahead of the operator too (the failed pages of earlier runs
     // were tried again, or wait).
-    summary.pagesFailed = m_state.journal.summary.pagesFailed;
+    summary.pagesFailed = m_state.store->Record().summary.pagesFailed;
     return summary;
 }
 
 // An earlier answer counts only for one of the page's words as it is shown: the same text and
 // box (the word's training pair is cut by the journal's box) and a word that can be shown.
 // Any other, from a journal edited or damaged, is forgotten and its word asked again.
-void PageLoop::ForgetForeignAnswers(const PreparedPage& page, std::vector<VerifiedWord>& answers) const
+void PageLoop::ForgetForeignAnswers(size_t position, const PreparedPage& page) const
 {
     std::map<int, const PageWords::Word*> byIndex;
     for (const PageWords::Word& word : page.words.Words()) {
@@ -166,13 +159,12 @@ void PageLoop::ForgetForeignAnswers(const PreparedPage& page, std::vector<Verifi
         }
         return !shown;
     };
-    answers.erase(std::remove_if(answers.begin(), answers.end(), foreign), answers.end());
+    m_state.store->ForgetAnswers(position, foreign);
 }
 
 bool PageLoop::VerifyPage(size_t position, const PreparedPage& page, SessionSummary& summary)
 {
-    std::vector<VerifiedWord>& journalWords = m_state.journal.pages[position].words;
-    ForgetForeignAnswers(page, journalWords);
+    ForgetForeignAnswers(position, page);
     std::vector<const PageWords::Word*> toVerify;
     for (const PageWords::Word& word : page.words.Words()) {
         if (word.confidence < m_state.options.below) {
@@ -180,7 +172,7 @@ bool PageLoop::VerifyPage(size_t position, const PreparedPage& page, SessionSumm
         }
     }
     std::map<int, bool> earlier;
-    for (const VerifiedWord& word : journalWords) {
+    for (const VerifiedWord& word : m_state.store->Record().pages[position].words) {
         earlier[word.index] = true;
     }
     // The dialogs are numbered among the words that can be shown, answered earlier or not,
@@ -209,7 +201,7 @@ bool PageLoop::VerifyPage(size_t position, const PreparedPage& page, SessionSumm
             record.outcome = "skipped";
             record.reason = skipReasons[i];
             ++summary.skipped;
-            Record(journalWords, page.words, record);
+            m_state.store->RecordSkipped(position, record, page.words);
             m_state.print("skipped " + Quoted(word.text) + " (row " + std::to_string(word.index) +
                           "): " + record.reason);
             continue;
@@ -220,8 +212,13 @@ bool PageLoop::VerifyPage(size_t position, const PreparedPage& page, SessionSumm
             continue;
         }
         const WordDialog::Answer answer = WordDialog(m_state).Show(position, page, word, ordinal, total, record);
-        record.order = m_state.journal.LastOrder() + 1;
-        Record(journalWords, page.words, record);
+        // Kept for good before the next dialog: a session that is interrupted loses no answer,
+        // and the next run makes the other files from the store.
+        const SessionStore::AnswerFate fate = m_state.store->RecordAnswer(position, record, page.words);
+        if (fate == SessionStore::AnswerFate::kAnsweredByAnother && answer != WordDialog::Answer::kCancel) {
+            m_state.print(Progress(ordinal, total, record) + ": answered by another station first, not recorded");
+            continue;
+        }
         m_state.proposals.Learn(record);
         if (answer == WordDialog::Answer::kOk) {
             ++summary.ok;
@@ -230,9 +227,6 @@ bool PageLoop::VerifyPage(size_t position, const PreparedPage& page, SessionSumm
         } else if (answer == WordDialog::Answer::kIgnore) {
             ++summary.ignored;
         }
-        // The journal after every answer: a session that is interrupted loses no answer, and
-        // the next run makes the other files from it.
-        m_state.WriteJournal();
         m_state.print(Progress(ordinal, total, record));
         if (answer == WordDialog::Answer::kCancel) {
             return true;
@@ -258,31 +252,11 @@ std::string PageLoop::SkipReason(const PreparedPage& page, const PageWords::Word
     return {};
 }
 
-void PageLoop::Record(std::vector<VerifiedWord>& words, const PageWords& order, const VerifiedWord& record)
-{
-    // Kept in reading order: the order of the page's words.
-    std::map<int, size_t> position;
-    for (size_t i = 0; i < order.Words().size(); ++i) {
-        position[order.Words()[i].index] = i;
-    }
-    for (auto it = words.begin(); it != words.end(); ++it) {
-        if (it->index == record.index) {
-            *it = record;
-            return;
-        }
-        if (position[it->index] > position[record.index]) {
-            words.insert(it, record);
-            return;
-        }
-    }
-    words.push_back(record);
-}
-
 void PageLoop::PostOutputs(PageWorker& worker, size_t position, const std::shared_ptr<PreparedPage>& page)
 {
     // Written by the worker while the operator goes on: the page turn waits for none of it.
     const PlannedPage planned = m_state.plan.pages[position];
-    const std::vector<VerifiedWord> words = m_state.journal.pages[position].words;
+    const std::vector<VerifiedWord> words = m_state.store->Record().pages[position].words;
     const PageOutputs* outputs = m_state.outputs.get();
     worker.PostWrite(position, [outputs, planned, page, words] { outputs->WritePage(planned, *page, words); });
 }

@@ -12,12 +12,12 @@
 
 // The session's pages in turn, while a worker prepares the next ones and writes the finished
 // ones' files: each page's uncertain words shown one dialog each (WordDialog), every answer
-// journaled at once, and a page "done" only once its files are written.
+// kept by the store at once, and a page "done" only once its files are written.
 class PageLoop {
 public:
     explicit PageLoop(SessionState& state);
 
-    // Goes through the pages not done, then writes the journal and the session's files and
+    // Goes through the pages not done, then keeps the record and writes the session's files and
     // frees the output folder. Throws SessionFailure when a dialog cannot be shown.
     SessionSummary Run();
 
@@ -26,13 +26,12 @@ private:
     // Marks done the finished pages whose files the worker has written; reports those it
     // could not write.
     void NoteWrittenPages(PageWorker& worker, std::set<size_t>& finishing, SessionSummary& summary);
-    // A page the journal calls done whose files are not all there is finished again.
+    // A page recorded as done whose files are not all there is finished again.
     void ReopenPagesWithoutFiles();
     // True when the operator cancelled.
     bool VerifyPage(size_t position, const PreparedPage& page, SessionSummary& summary);
     std::string SkipReason(const PreparedPage& page, const PageWords::Word& word) const;
-    void ForgetForeignAnswers(const PreparedPage& page, std::vector<VerifiedWord>& answers) const;
-    static void Record(std::vector<VerifiedWord>& words, const PageWords& order, const VerifiedWord& record);
+    void ForgetForeignAnswers(size_t position, const PreparedPage& page) const;
     void PostOutputs(PageWorker& worker, size_t position, const std::shared_ptr<PreparedPage>& page);
     static std::string Progress(int ordinal, int total, const VerifiedWord& record);
 

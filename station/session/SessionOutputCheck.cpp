@@ -37,7 +37,7 @@ std::vector<std::wstring> SessionOutputCheck::OutputNames() const
             }
         }
         for (const int index : m_state.WordsToVerify(position)) {
-            add(OutputLayout::TrainingPair(m_state.journal.pages[position].name, index));
+            add(OutputLayout::TrainingPair(m_state.Recorded().pages[position].name, index));
         }
     }
     return names;

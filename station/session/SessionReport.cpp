@@ -34,8 +34,8 @@ void SessionReport::Print(const SessionSummary& summary) const
                 (summary.pagesUnwritten == 1 ? " page" : " pages") + " could not be written, a later run writes them";
     }
     if (!m_state.options.OnePageForm()) {
-        // The batch as a whole, every run counted: what the journal keeps.
-        const JournalSummary& all = m_state.journal.summary;
+        // The batch as a whole, every run counted: what the store keeps.
+        const StoredSummary& all = m_state.store->Record().summary;
         char pace[128];
         static_cast<void>(std::snprintf(pace, sizeof pace, "%.1f s a word, %.0f words an hour",
                                         all.shown > 0 ? all.operatorSeconds / all.shown : 0.0,

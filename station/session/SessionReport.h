@@ -4,7 +4,7 @@
 #include "SessionSummary.h"
 
 // The report at a session's end: this run's words and pages, and in a batch the whole batch
-// as the journal counts it, every run included, with the operator's pace.
+// as the store counts it, every run included, with the operator's pace.
 class SessionReport {
 public:
     explicit SessionReport(SessionState& state);

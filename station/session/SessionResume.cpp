@@ -25,7 +25,7 @@ std::wstring Wide(const std::string& utf8)
 }
 
 // A file the earlier session read, checked against what is there now.
-void CheckUnchanged(const JournalFile& earlier, const JournalFile& now, const std::wstring& journalPath)
+void CheckUnchanged(const StoredFile& earlier, const StoredFile& now, const std::wstring& journalPath)
 {
     if (!SamePath(earlier.path, now.path)) {
         throw InputError(journalPath, "was written for other input files (" +
@@ -42,7 +42,7 @@ void CheckUnchanged(const JournalFile& earlier, const JournalFile& now, const st
 // The engine's output that an earlier run kept for a page, when it is there as the journal
 // recorded it: the station's own file, which a run cut short, a disk fault or a user may have
 // left damaged or removed.
-bool KeptAsRecorded(const std::wstring& path, const JournalFile& recorded)
+bool KeptAsRecorded(const std::wstring& path, const StoredFile& recorded)
 {
     try {
         return !recorded.sha256.empty() && Sha256::OfFile(path) == recorded.sha256;
@@ -58,11 +58,11 @@ SessionResume::SessionResume(SessionState& state)
 {
 }
 
-void SessionResume::From(const SessionJournal& earlier, const std::wstring& journalPath)
+void SessionResume::From(const SessionRecord& earlier, const std::wstring& journalPath)
 {
-    bool sameInputs = earlier.inputs.size() == m_state.journal.inputs.size();
+    bool sameInputs = earlier.inputs.size() == m_state.record.inputs.size();
     for (size_t i = 0; sameInputs && i < earlier.inputs.size(); ++i) {
-        sameInputs = SamePath(earlier.inputs[i], m_state.journal.inputs[i]);
+        sameInputs = SamePath(earlier.inputs[i], m_state.record.inputs[i]);
     }
     if (!sameInputs) {
         throw InputError(journalPath, "was written for other inputs; --restart starts a new session");
@@ -75,27 +75,27 @@ void SessionResume::From(const SessionJournal& earlier, const std::wstring& jour
                                       SessionState::Number(m_state.options.below) +
                                       " takes effect with --restart, which starts a new session");
         m_state.options.below = earlier.below;
-        m_state.journal.below = earlier.below;
+        m_state.record.below = earlier.below;
         // The training pairs and screenshots of the session's threshold.
         SessionOutputCheck(m_state).RefuseOutputOverInput();
     }
-    for (size_t i = 0; i < std::max(earlier.pages.size(), m_state.journal.pages.size()); ++i) {
-        if (i >= earlier.pages.size() || i >= m_state.journal.pages.size() ||
-            !SamePath(earlier.pages[i].image.path, m_state.journal.pages[i].image.path) ||
-            earlier.pages[i].frame != m_state.journal.pages[i].frame) {
-            const JournalPage& differing =
-                i < m_state.journal.pages.size() ? m_state.journal.pages[i] : earlier.pages[i];
+    for (size_t i = 0; i < std::max(earlier.pages.size(), m_state.record.pages.size()); ++i) {
+        if (i >= earlier.pages.size() || i >= m_state.record.pages.size() ||
+            !SamePath(earlier.pages[i].image.path, m_state.record.pages[i].image.path) ||
+            earlier.pages[i].frame != m_state.record.pages[i].frame) {
+            const StoredPage& differing =
+                i < m_state.record.pages.size() ? m_state.record.pages[i] : earlier.pages[i];
             throw InputError(Wide(differing.image.path),
-                             i < m_state.journal.pages.size() && i < earlier.pages.size()
+                             i < m_state.record.pages.size() && i < earlier.pages.size()
                                  ? "is now page " + std::to_string(i + 1) + " of the batch, where the session in " +
                                        WideToUtf8(journalPath) + " has " + earlier.pages[i].image.path +
                                        "; --restart starts a new session"
-                                 : std::string(i < m_state.journal.pages.size() ? "is new" : "is missing") +
+                                 : std::string(i < m_state.record.pages.size() ? "is new" : "is missing") +
                                        " in the batch of the session in " + WideToUtf8(journalPath) +
                                        "; --restart starts a new session");
         }
-        const JournalPage& before = earlier.pages[i];
-        JournalPage& page = m_state.journal.pages[i];
+        const StoredPage& before = earlier.pages[i];
+        StoredPage& page = m_state.record.pages[i];
         CheckUnchanged(before.image, page.image, journalPath);
         if (!page.ocrByStation || !before.ocrByStation) {
             CheckUnchanged(before.tsv, page.tsv, journalPath);

@@ -11,7 +11,7 @@ public:
     explicit SessionResume(SessionState& state);
 
     // Throws InputError when the earlier session was for other or changed inputs.
-    void From(const SessionJournal& earlier, const std::wstring& journalPath);
+    void From(const SessionRecord& earlier, const std::wstring& journalPath);
 
 private:
     SessionState& m_state;

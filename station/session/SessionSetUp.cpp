@@ -8,6 +8,7 @@
 #include "FileHandle.h"
 #include "InputError.h"
 #include "SessionOutputCheck.h"
+#include "SessionJournal.h"
 #include "SessionResume.h"
 #include "Sha256.h"
 #include "Utf8.h"
@@ -16,9 +17,9 @@ namespace {
 
 // A file of the session with its hash; the hashes of files read for several pages are
 // taken once.
-JournalFile Hashed(const std::wstring& path, std::map<std::wstring, std::string>& hashes)
+StoredFile Hashed(const std::wstring& path, std::map<std::wstring, std::string>& hashes)
 {
-    JournalFile file;
+    StoredFile file;
     if (!path.empty()) {
         file.path = WideToUtf8(path);
         auto found = hashes.find(path);
@@ -48,12 +49,12 @@ void SessionSetUp::Prepare()
     const OutputLayout& layout = m_state.outputs->Layout();
     std::map<std::wstring, std::string> hashes;
     for (const std::wstring& input : m_state.plan.inputs) {
-        m_state.journal.inputs.push_back(WideToUtf8(input));
+        m_state.record.inputs.push_back(WideToUtf8(input));
     }
-    m_state.journal.below = m_state.options.below;
-    m_state.journal.charBelow = m_state.options.charBelow;
+    m_state.record.below = m_state.options.below;
+    m_state.record.charBelow = m_state.options.charBelow;
     for (const PlannedPage& planned : m_state.plan.pages) {
-        JournalPage page;
+        StoredPage page;
         page.name = layout.PageName(planned);
         page.image = Hashed(planned.image, hashes);
         page.frame = static_cast<int>(planned.frame) + 1;
@@ -63,7 +64,7 @@ void SessionSetUp::Prepare()
         page.ocrPage = planned.NeedsEngine() ? 1 : planned.ocrPage;
         page.ocrByStation = planned.NeedsEngine();
         page.state = planned.NeedsEngine() ? "waiting" : "recognised";
-        m_state.journal.pages.push_back(page);
+        m_state.record.pages.push_back(page);
     }
 
     SessionOutputCheck check(m_state);
@@ -71,7 +72,7 @@ void SessionSetUp::Prepare()
     const std::wstring journalPath = layout.Path(OutputLayout::kJournal);
     const DWORD attributes = ::GetFileAttributesW(m_state.folder.c_str());
     const bool folderExists = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    SessionJournal earlier;
+    SessionRecord earlier;
     bool hasEarlier = false;
     if (folderExists) {
         // Another station's journal is not read, let alone continued.
@@ -134,6 +135,7 @@ void SessionSetUp::Prepare()
     if (!m_state.options.screenshots.empty()) {
         ::CreateDirectoryW(m_state.options.screenshots.c_str(), nullptr);
     }
+    m_state.store = m_state.makeStore(std::move(m_state.record));
     // Said once the session is sure to run: a refused start prints its reason alone.
     for (const std::string& note : m_state.resumeNotes) {
         m_state.print(note);

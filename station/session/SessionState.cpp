@@ -2,10 +2,12 @@
 
 #include <cstdio>
 
-SessionState::SessionState(StationOptions stationOptions, RastStartDialogFn dialogFunction, PrintFn printLine)
+SessionState::SessionState(StationOptions stationOptions, RastStartDialogFn dialogFunction, PrintFn printLine,
+                           StoreMaker storeMaker)
     : options(std::move(stationOptions))
     , dialog(dialogFunction)
     , print(std::move(printLine))
+    , makeStore(std::move(storeMaker))
 {
 }
 
@@ -26,19 +28,13 @@ std::vector<int> SessionState::WordsToVerify(size_t position) const
 
 std::wstring SessionState::ScreenshotPath(size_t position, int index) const
 {
-    return OutputLayout::Screenshot(options.screenshots, journal.pages[position].name, index);
+    return OutputLayout::Screenshot(options.screenshots, Recorded().pages[position].name, index);
 }
 
 std::string SessionState::PageLine(size_t position) const
 {
     return "page " + std::to_string(position + 1) + " of " + std::to_string(plan.pages.size()) + " (" +
            plan.pages[position].Name() + ")";
-}
-
-void SessionState::WriteJournal()
-{
-    journal.summary = journal.Count();
-    outputs->Write(OutputLayout::kJournal, journal.ToJson());
 }
 
 std::string SessionState::Number(double value)

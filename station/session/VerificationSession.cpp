@@ -1,15 +1,25 @@
 #include "VerificationSession.h"
 
+#include <memory>
 #include <utility>
 
+#include "JournalStore.h"
+#include "OutputLayout.h"
 #include "PageLoop.h"
 #include "SessionReport.h"
 #include "SessionSetUp.h"
 #include "WordDialog.h"
 
-VerificationSession::VerificationSession(StationOptions options, DialogFn dialog, PrintFn print)
-    : m_state(std::move(options), dialog, std::move(print))
+VerificationSession::VerificationSession(StationOptions options, DialogFn dialog, PrintFn print, StoreMaker makeStore)
+    : m_state(std::move(options), dialog, std::move(print), std::move(makeStore))
 {
+    if (!m_state.makeStore) {
+        m_state.makeStore = [this](SessionRecord record) -> std::unique_ptr<SessionStore> {
+            const PageOutputs* outputs = m_state.outputs.get();
+            return std::make_unique<JournalStore>(
+                std::move(record), [outputs](const std::string& text) { outputs->Write(OutputLayout::kJournal, text); });
+        };
+    }
 }
 
 std::wstring VerificationSession::Caption(int ordinal, int total)

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "SessionFailure.h"
-#include "SessionJournal.h"
+#include "SessionStore.h"
 #include "SessionState.h"
 #include "SessionSummary.h"
 #include "StationOptions.h"
@@ -24,9 +24,15 @@ public:
     using PrintFn = std::function<void(const std::string&)>;
     using Summary = SessionSummary;
 
+    using StoreMaker = SessionState::StoreMaker;
+
     // `dialog` is the library's RastStartDialog (or a stand-in that calls it); `print`
-    // receives the progress lines.
-    VerificationSession(StationOptions options, DialogFn dialog, PrintFn print);
+    // receives the progress lines. The session is kept in its journal in the output folder
+    // unless `makeStore` gives it another store, made from the record the set-up prepares.
+    VerificationSession(StationOptions options, DialogFn dialog, PrintFn print, StoreMaker makeStore = {});
+    // The journal's store writes through the session's own outputs.
+    VerificationSession(const VerificationSession&) = delete;
+    VerificationSession& operator=(const VerificationSession&) = delete;
 
     // Reads and checks every input, the output folder and an earlier session's answers, and
     // takes the output folder for this station; refuses an output that would overwrite an
@@ -38,7 +44,8 @@ public:
     // written. Throws SessionFailure when a dialog cannot be shown.
     Summary Run();
 
-    const SessionJournal& Journal() const { return m_state.journal; }
+    // The session as recorded, once prepared.
+    const SessionRecord& Record() const { return m_state.Recorded(); }
     // The caption the dialog of the word with this ordinal shows, alone or on a page of several.
     static std::wstring Caption(int ordinal, int total);
     static std::wstring Caption(int page, int pages, int ordinal, int total);

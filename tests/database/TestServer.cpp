@@ -54,7 +54,7 @@ std::wstring Connection()
     return ConnectionWithoutPassword() + L"PWD=" + Password() + L";";
 }
 
-std::wstring FreshSchema()
+std::wstring SchemaName()
 {
     const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
     const std::string name = std::string(test->test_suite_name()) + "_" + test->name();
@@ -64,6 +64,12 @@ std::wstring FreshSchema()
     }
     // PostgreSQL keeps the first 63 bytes of a name.
     schema.resize(std::min<size_t>(schema.size(), 63));
+    return schema;
+}
+
+std::wstring FreshSchema()
+{
+    const std::wstring schema = SchemaName();
     DatabaseConnection connection(Connection());
     DatabaseStatement drop(connection, L"DROP SCHEMA IF EXISTS " + schema + L" CASCADE");
     drop.Execute();

@@ -13,7 +13,9 @@ std::wstring Password();
 // The connection string with its password.
 std::wstring Connection();
 // A schema of the test's own, made empty: the tests of all programs and lanes share the
-// server. Named after the running test.
+// server. Named after the running test (SchemaName).
 std::wstring FreshSchema();
+// The running test's schema name: "test_" and the suite's and test's names, lower case.
+std::wstring SchemaName();
 
 } // namespace TestServer

@@ -74,7 +74,7 @@ int DifferingPixels(const std::wstring& trainingImage, const GreyImage& page, co
 struct BatchRun {
     VerificationSession::Summary summary;
     std::vector<std::string> printed;
-    SessionJournal journal;
+    SessionRecord journal;
 };
 
 // The captions of the dialogs shown, as the host's text lookup gives them.
@@ -97,7 +97,7 @@ BatchRun RunSession(const StationOptions& options)
                                 [&run](const std::string& line) { run.printed.push_back(line); });
     session.Prepare();
     run.summary = session.Run();
-    run.journal = session.Journal();
+    run.journal = session.Record();
     return run;
 }
 
@@ -163,7 +163,7 @@ TEST(StationBatch, EachPagesWordsAreCutFromTheFrameTheirPageNumberNames)
     for (const BatchRun* run : {static_cast<const BatchRun*>(&batchRun), &oneRun}) {
         const bool isBatch = run == &batchRun;
         for (size_t page = 0; page < 2; ++page) {
-            const JournalPage& journalPage = run->journal.pages[page];
+            const StoredPage& journalPage = run->journal.pages[page];
             EXPECT_EQ(journalPage.ocrPage, static_cast<int>(page) + 1);
             EXPECT_EQ(journalPage.state, "done");
             ASSERT_FALSE(journalPage.words.empty()) << page;
@@ -201,7 +201,7 @@ TEST(StationBatch, EachAltoPageIsTheFrameOfItsPlace)
         const BatchRun run = RunSession(options);
         ASSERT_EQ(run.journal.pages.size(), 2u);
         for (size_t page = 0; page < 2; ++page) {
-            const JournalPage& journalPage = run.journal.pages[page];
+            const StoredPage& journalPage = run.journal.pages[page];
             ASSERT_FALSE(journalPage.words.empty()) << page;
             for (const VerifiedWord& word : journalPage.words) {
                 const std::wstring crop = options.out + L"\\train\\" +

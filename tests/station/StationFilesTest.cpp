@@ -12,6 +12,7 @@
 
 #include "InputError.h"
 #include "ScratchFolder.h"
+#include "SessionJournal.h"
 #include "StationData.h"
 #include "TarsilDlg29.h"
 #include "VerificationSession.h"
@@ -214,7 +215,7 @@ TEST(StationFiles, AFileAnotherProgramHoldsForAMomentIsWaitedForAndTheAnswerKept
     EXPECT_NO_THROW(session.Run());
     g_hold.held.reset();
     EXPECT_EQ(g_hold.calls, 2);
-    SessionJournal journal;
+    SessionRecord journal;
     std::string error;
     ASSERT_TRUE(SessionJournal::FromJson(FileBytes(g_hold.journal), journal, error)) << error;
     ASSERT_EQ(journal.pages.size(), 1u);

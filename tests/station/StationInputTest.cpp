@@ -152,7 +152,7 @@ TEST(StationInput, BoxesOutsideThePageLongWordsAndNonWordRowsAreSkippedOrClipped
     session.Prepare();
     const VerificationSession::Summary summary = session.Run();
 
-    const std::vector<VerifiedWord>& words = session.Journal().pages.at(0).words;
+    const std::vector<VerifiedWord>& words = session.Record().pages.at(0).words;
     ASSERT_EQ(words.size(), 7u);
     EXPECT_EQ(words[0].outcome, "ok");
     EXPECT_EQ(words[0].text, "clipped");

@@ -12,6 +12,7 @@
 
 #include "OutputLayout.h"
 #include "ScratchFolder.h"
+#include "SessionJournal.h"
 #include "StationData.h"
 #include "TarsilDlg29.h"
 #include "Utf8.h"
@@ -39,9 +40,9 @@ StationOptions TwoPages(const ScratchFolder& folder)
     return options;
 }
 
-SessionJournal JournalIn(const std::wstring& out)
+SessionRecord JournalIn(const std::wstring& out)
 {
-    SessionJournal journal;
+    SessionRecord journal;
     std::string error;
     EXPECT_TRUE(SessionJournal::FromJson(FileBytes(out + L"\\session.json"), journal, error)) << error;
     return journal;
@@ -49,7 +50,7 @@ SessionJournal JournalIn(const std::wstring& out)
 
 struct PagesRun {
     VerificationSession::Summary summary;
-    SessionJournal journal;
+    SessionRecord journal;
     std::vector<std::string> printed;
 };
 
@@ -59,7 +60,7 @@ PagesRun RunSession(const StationOptions& options, VerificationSession::DialogFn
     VerificationSession session(options, dialog, [&run](const std::string& line) { run.printed.push_back(line); });
     session.Prepare();
     run.summary = session.Run();
-    run.journal = session.Journal();
+    run.journal = session.Record();
     return run;
 }
 
@@ -88,10 +89,10 @@ int WINAPI CheckDonePagesThenShow(HWND parent, int kind, int mode, wchar_t* text
                                   int* reserved, int* train, int* unchanged, TextLookupFn lookup)
 {
     ++g_disk.calls;
-    SessionJournal journal;
+    SessionRecord journal;
     std::string error;
     if (SessionJournal::FromJson(FileBytes(g_disk.out + L"\\session.json"), journal, error)) {
-        for (const JournalPage& page : journal.pages) {
+        for (const StoredPage& page : journal.pages) {
             if (page.state != "done") {
                 continue;
             }
@@ -181,7 +182,7 @@ TEST(StationPageFiles, APageFileThatCannotBeWrittenIsReportedAndTheNextRunWrites
         ASSERT_NE(holder, INVALID_HANDLE_VALUE) << ::GetLastError();
         EXPECT_NO_THROW(first.summary = session.Run());
         ::CloseHandle(holder);
-        first.journal = session.Journal();
+        first.journal = session.Record();
     }
     EXPECT_EQ(first.summary.pagesUnwritten, 1);
     const std::string reported =

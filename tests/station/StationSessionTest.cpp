@@ -15,6 +15,7 @@
 #include "GreyImage.h"
 #include "PageImage.h"
 #include "ScratchFolder.h"
+#include "SessionJournal.h"
 #include "StationData.h"
 #include "TarsilDlg29.h"
 #include "VerificationSession.h"
@@ -35,7 +36,7 @@ SessionRun RunSession(const StationOptions& options)
     });
     session.Prepare();
     run.summary = session.Run();
-    run.words = session.Journal().pages.at(0).words;
+    run.words = session.Record().pages.at(0).words;
     return run;
 }
 
@@ -264,7 +265,7 @@ int WINAPI InspectDiskThenShow(HWND parent, int kind, int mode, wchar_t* text, i
                                int* train, int* unchanged, TextLookupFn lookup)
 {
     ++g_disk.calls;
-    SessionJournal journal;
+    SessionRecord journal;
     std::string error;
     g_disk.journalWords.push_back(SessionJournal::FromJson(FileBytes(g_disk.out + L"\\session.json"), journal, error)
                                       ? static_cast<int>(journal.pages.at(0).words.size())
@@ -320,7 +321,7 @@ TEST(StationSession, EveryAnswerIsOnDiskBeforeTheNextWordAndAFrozenFolderResumes
     EXPECT_EQ(driver.DialogsOpened(), 4);
     EXPECT_EQ(captions.size(), 4u);
     EXPECT_EQ(summary.earlier, 3);
-    EXPECT_EQ(resumed.Journal().pages.at(0).words.size(), 7u);
+    EXPECT_EQ(resumed.Record().pages.at(0).words.size(), 7u);
     EXPECT_EQ(FileBytes(g_disk.frozenCopy + L"\\verified.tsv"), FileBytes(g_disk.out + L"\\verified.tsv"));
     EXPECT_EQ(FileBytes(g_disk.frozenCopy + L"\\train\\0014.png"), FileBytes(g_disk.out + L"\\train\\0014.png"));
     EXPECT_EQ(FileBytes(g_disk.frozenCopy + L"\\train\\0046.gt.txt"), "extreme\n");
@@ -340,7 +341,7 @@ TEST(StationSession, ADialogThatCannotBeShownStopsTheSessionWithEveryAnswerSoFar
     session.Prepare();
     EXPECT_THROW(session.Run(), SessionFailure);
     EXPECT_EQ(g_disk.calls, 3);
-    ASSERT_EQ(session.Journal().pages.at(0).words.size(), 2u); // the failed word is not taken for an answer
+    ASSERT_EQ(session.Record().pages.at(0).words.size(), 2u); // the failed word is not taken for an answer
     EXPECT_EQ(Lines(FileBytes(g_disk.out + L"\\verified.tsv"))[13],
               "5\t1\t2\t1\t1\t1\t74\t12\t68\t18\t100\tRegion-based");
     EXPECT_EQ(FileBytes(g_disk.out + L"\\train\\0019.gt.txt"), "determine\n");
@@ -417,7 +418,7 @@ TEST(StationSession, ACorrectionIsProposedAgainAcceptedIgnoredOrChangedAndSurviv
     }
 
     // The journal, read back as a later run reads it.
-    SessionJournal journal;
+    SessionRecord journal;
     std::string error;
     ASSERT_TRUE(SessionJournal::FromJson(FileBytes(out / L"out\\session.json"), journal, error)) << error;
     std::map<int, VerifiedWord> byRow;
@@ -475,7 +476,7 @@ TEST(StationSession, AProposalTypedOverWithTheRecognisedTextIsWithdrawnAlsoOnRes
 
     // A page the engine failed on, verified by a later run after the pages behind it: its
     // answer is the later one, though the journal lists it first.
-    SessionJournal retried;
+    SessionRecord retried;
     retried.pages.resize(2);
     VerifiedWord kept;
     kept.text = kept.corrected = "jese";

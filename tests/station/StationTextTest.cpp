@@ -59,7 +59,7 @@ TEST(StationText, NonAsciiWordsAndTypographicQuotesRoundTripThroughTheDialog)
     EXPECT_EQ(shown[2], L"\U0001D509raktur");
 
     const std::string typed = "\xE2\x80\x98Stra\xC3\x9F" "e\xE2\x80\x99\xE2\x80\x94na\xC3\xAFve";
-    const std::vector<VerifiedWord>& words = session.Journal().pages.at(0).words;
+    const std::vector<VerifiedWord>& words = session.Record().pages.at(0).words;
     ASSERT_EQ(words.size(), 3u);
     EXPECT_EQ(words[0].corrected, umlauts);
     EXPECT_FALSE(words[0].changed);
@@ -121,12 +121,12 @@ TEST(StationText, NumbersAreParsedWholeBoundedAndWithoutTheLocale)
 
 TEST(StationText, AJournalsWholeNumbersOutsideAnIntAreRefused)
 {
-    SessionJournal written;
+    SessionRecord written;
     written.pages.resize(1);
     written.pages[0].words.resize(1);
     written.pages[0].words[0].outcome = "ok";
-    const std::string journal = written.ToJson();
-    SessionJournal read;
+    const std::string journal = SessionJournal::ToJson(written);
+    SessionRecord read;
     std::string error;
     ASSERT_TRUE(SessionJournal::FromJson(journal, read, error)) << error;
     for (const char* bad : {"1e300", "2147483648", "-2147483649", "18446744073709551615", "1.5"}) {

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+
+#include "PageWords.h"
+#include "SessionRecord.h"
+
+// Where a session keeps what it records: the batch's pages and their states, the words and
+// their answers, and the figures counted from them. The session's logic (what to show next,
+// the proposals, the summary) reads and changes its state only through this interface, so
+// that where the state lives (a file beside the outputs, a database a team shares) is the
+// store's own business.
+//
+// Pages are named by their position in the batch. An answer given in a dialog is kept for
+// good when RecordAnswer returns: the operator's next word waits for it, nothing else does.
+// Other changes are kept at the latest with the next answer, or by Keep.
+class SessionStore {
+public:
+    enum class AnswerFate {
+        kRecorded,
+        kAnsweredByAnother, // another answer to the word was kept first, and stands
+    };
+
+    virtual ~SessionStore() = default;
+
+    // The session as the store holds it: thresholds, inputs, pages in the batch's order.
+    virtual const SessionRecord& Record() const = 0;
+
+    // The page's recogniser output, made by the station's engine: a waiting page is now
+    // recognised.
+    virtual void PageRecognised(size_t position, const StoredFile& tsv, const StoredFile& hocr) = 0;
+    // The page failed: a later run tries it again.
+    virtual void PageFailed(size_t position, const std::string& failure) = 0;
+    // The page is about to be verified here: "in progress". False when it is not this
+    // station's to verify (another holds it, or it is done).
+    virtual bool TakePage(size_t position) = 0;
+    // Every word to verify answered or skipped, and the page's files written.
+    virtual void PageDone(size_t position) = 0;
+    // A page recorded as done is to be finished again (its files are missing).
+    virtual void ReopenPage(size_t position) = 0;
+
+    // Drops the page's answers for which `forget` is true: they are asked again.
+    virtual void ForgetAnswers(size_t position, const std::function<bool(const VerifiedWord&)>& forget) = 0;
+    // A word that cannot be shown, with why; kept in the page's reading order.
+    virtual void RecordSkipped(size_t position, const VerifiedWord& word, const PageWords& readingOrder) = 0;
+    // An answer from a dialog (outcome "ok", "ignore" or "cancel"), kept in the page's
+    // reading order and numbered after every answer before it (`word.order` is set). Kept
+    // for good on return.
+    virtual AnswerFate RecordAnswer(size_t position, VerifiedWord& word, const PageWords& readingOrder) = 0;
+
+    // Everything recorded so far kept for good, with the figures brought up to date.
+    virtual void Keep() = 0;
+    // The run is over: the session is finished when every page is done. Kept.
+    virtual void Finish() = 0;
+};

@@ -1,0 +1,92 @@
+#include "PageLeases.h"
+
+#include "DatabaseConnection.h"
+#include "DatabaseStatement.h"
+#include "DatabaseTransaction.h"
+
+void PageLeases::Register(DatabaseConnection& connection, std::int64_t batch, const TeamStation& station)
+{
+    DatabaseTransaction transaction(connection);
+    DatabaseStatement insert(connection,
+                             L"INSERT INTO tarsil_stations (instance, batch_id, operator, computer)"
+                             L" VALUES (?, ?, ?, ?) ON CONFLICT (instance) DO NOTHING");
+    insert.BindUtf8(1, station.instance);
+    insert.BindInteger(2, batch);
+    insert.BindUtf8(3, station.operatorName);
+    insert.BindUtf8(4, station.computer);
+    insert.Execute();
+    transaction.Commit();
+}
+
+std::optional<TeamLease> PageLeases::TakeNext(DatabaseConnection& connection, std::int64_t batch,
+                                              const TeamStation& station, unsigned seconds)
+{
+    DatabaseTransaction transaction(connection);
+    // One statement: the page chosen and locked by the subquery (a page locked by another
+    // station's take is skipped), then held. A lease ends by the server's clock.
+    DatabaseStatement take(connection,
+                           L"UPDATE tarsil_pages SET holder_operator = ?, holder_computer = ?, holder_instance = ?,"
+                           L" lease_until = now() + ? * interval '1 second', lease_serial = lease_serial + 1"
+                           L" WHERE batch_id = ? AND position = ("
+                           L"  SELECT position FROM tarsil_pages WHERE batch_id = ? AND state <> 'done'"
+                           L"   AND (state <> 'failed'"
+                           L"    OR failed_at < (SELECT started_at FROM tarsil_stations WHERE instance = ?))"
+                           L"   AND (lease_until IS NULL OR lease_until <= now())"
+                           L"  ORDER BY position LIMIT 1 FOR NO KEY UPDATE SKIP LOCKED)"
+                           L" RETURNING position, lease_serial");
+    take.BindUtf8(1, station.operatorName);
+    take.BindUtf8(2, station.computer);
+    take.BindUtf8(3, station.instance);
+    take.BindReal(4, seconds);
+    take.BindInteger(5, batch);
+    take.BindInteger(6, batch);
+    take.BindUtf8(7, station.instance);
+    take.Execute();
+    std::optional<TeamLease> lease;
+    if (take.Fetch()) {
+        lease = TeamLease{static_cast<int>(take.Integer(1).value_or(0)), take.Integer(2).value_or(0)};
+    }
+    transaction.Commit();
+    return lease;
+}
+
+bool PageLeases::Renew(DatabaseConnection& connection, std::int64_t batch, const TeamStation& station,
+                       const TeamLease& lease, unsigned seconds)
+{
+    DatabaseTransaction transaction(connection);
+    DatabaseStatement renew(connection,
+                            L"UPDATE tarsil_pages SET lease_until = now() + ? * interval '1 second'"
+                            L" WHERE batch_id = ? AND position = ? AND holder_instance = ? AND lease_serial = ?"
+                            L" AND state NOT IN ('done', 'failed')");
+    renew.BindReal(1, seconds);
+    renew.BindInteger(2, batch);
+    renew.BindInteger(3, lease.position);
+    renew.BindUtf8(4, station.instance);
+    renew.BindInteger(5, lease.serial);
+    renew.Execute();
+    const bool held = renew.RowCount() == 1;
+    transaction.Commit();
+    return held;
+}
+
+void PageLeases::Release(DatabaseConnection& connection, std::int64_t batch, const TeamStation& station,
+                         const TeamLease& lease)
+{
+    DatabaseTransaction transaction(connection);
+    GiveUp(connection, batch, station, lease);
+    transaction.Commit();
+}
+
+void PageLeases::GiveUp(DatabaseConnection& connection, std::int64_t batch, const TeamStation& station,
+                        const TeamLease& lease)
+{
+    DatabaseStatement release(connection,
+                              L"UPDATE tarsil_pages SET holder_operator = NULL, holder_computer = NULL,"
+                              L" holder_instance = NULL, lease_until = NULL"
+                              L" WHERE batch_id = ? AND position = ? AND holder_instance = ? AND lease_serial = ?");
+    release.BindInteger(1, batch);
+    release.BindInteger(2, lease.position);
+    release.BindUtf8(3, station.instance);
+    release.BindInteger(4, lease.serial);
+    release.Execute();
+}

@@ -1,0 +1,129 @@
+#include "TeamAnswers.h"
+
+#include "DatabaseConnection.h"
+#include "DatabaseStatement.h"
+#include "DatabaseTransaction.h"
+
+#include <stdexcept>
+
+namespace {
+
+bool Shown(const TeamAnswer& answer)
+{
+    return answer.outcome != "skipped";
+}
+
+// The batch's next answer number, its row locked until the transaction ends.
+std::int64_t NextOrder(DatabaseConnection& connection, std::int64_t batch)
+{
+    DatabaseStatement next(connection, L"UPDATE tarsil_batches SET answers = answers + 1 WHERE id = ? RETURNING answers");
+    next.BindInteger(1, batch);
+    next.Execute();
+    return next.Fetch() ? next.Integer(1).value_or(0) : 0;
+}
+
+bool Insert(DatabaseConnection& connection, std::int64_t batch, const TeamAnswer& answer, std::int64_t order)
+{
+    DatabaseStatement insert(connection,
+                             L"INSERT INTO tarsil_answers (answer_id, batch_id, position, word_index, place, box_left,"
+                             L" box_top, box_width, box_height, text, confidence, outcome, reason, corrected, changed,"
+                             L" proposed, proposal, train, size, orientation, seconds, answer_order, operator, computer,"
+                             L" instance) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
+                             L" ?, ?) ON CONFLICT DO NOTHING");
+    int column = 1;
+    insert.BindUtf8(column++, answer.answerId);
+    insert.BindInteger(column++, batch);
+    for (const int value : {answer.page, answer.index, answer.place, answer.box.left, answer.box.top, answer.box.width,
+                            answer.box.height}) {
+        insert.BindInteger(column++, value);
+    }
+    insert.BindUtf8(column++, answer.text);
+    insert.BindReal(column++, answer.confidence);
+    insert.BindUtf8(column++, answer.outcome);
+    insert.BindUtf8(column++, answer.reason);
+    insert.BindUtf8(column++, answer.corrected);
+    insert.BindBoolean(column++, answer.changed);
+    insert.BindUtf8(column++, answer.proposed);
+    insert.BindUtf8(column++, answer.proposal);
+    insert.BindBoolean(column++, answer.train);
+    insert.BindReal(column++, answer.size);
+    insert.BindReal(column++, answer.orientation);
+    insert.BindReal(column++, answer.seconds);
+    if (order > 0) {
+        insert.BindInteger(column++, order);
+    } else {
+        insert.BindNull(column++);
+    }
+    insert.BindUtf8(column++, answer.operatorName);
+    insert.BindUtf8(column++, answer.computer);
+    insert.BindUtf8(column, answer.instance);
+    insert.Execute();
+    return insert.RowCount() == 1;
+}
+
+bool PageHeld(DatabaseConnection& connection, std::int64_t batch, const TeamAnswer& answer)
+{
+    DatabaseStatement held(connection,
+                           L"SELECT coalesce(holder_instance = ? AND lease_until > now(), false) FROM tarsil_pages"
+                           L" WHERE batch_id = ? AND position = ?");
+    held.BindUtf8(1, answer.instance);
+    held.BindInteger(2, batch);
+    held.BindInteger(3, answer.page);
+    held.Execute();
+    return held.Fetch() && held.Boolean(1).value_or(false);
+}
+
+// Why an answer was not recorded: the same one was, or another to its word.
+AnswerReceipt Standing(DatabaseConnection& connection, std::int64_t batch, const TeamAnswer& answer)
+{
+    DatabaseStatement standing(connection,
+                               L"SELECT answer_id = ?, coalesce(answer_order, 0) FROM tarsil_answers"
+                               L" WHERE answer_id = ? OR (batch_id = ? AND position = ? AND word_index = ?)"
+                               L" ORDER BY answer_id = ? DESC LIMIT 1");
+    standing.BindUtf8(1, answer.answerId);
+    standing.BindUtf8(2, answer.answerId);
+    standing.BindInteger(3, batch);
+    standing.BindInteger(4, answer.page);
+    standing.BindInteger(5, answer.index);
+    standing.BindUtf8(6, answer.answerId);
+    standing.Execute();
+    AnswerReceipt receipt;
+    receipt.fate = AnswerFate::AnsweredByAnother;
+    if (standing.Fetch()) {
+        receipt.fate = standing.Boolean(1).value_or(false) ? AnswerFate::AlreadyRecorded : AnswerFate::AnsweredByAnother;
+        receipt.order = standing.Integer(2).value_or(0);
+    }
+    return receipt;
+}
+
+} // namespace
+
+AnswerReceipt TeamAnswers::Record(DatabaseConnection& connection, std::int64_t batch, const TeamAnswer& answer)
+{
+    if (answer.outcome != "ok" && answer.outcome != "ignore" && answer.outcome != "skipped") {
+        throw std::invalid_argument("an answer's outcome is ok, ignore or skipped, not \"" + answer.outcome + "\"");
+    }
+    {
+        DatabaseTransaction transaction(connection);
+        const std::int64_t order = Shown(answer) ? NextOrder(connection, batch) : 0;
+        if (Insert(connection, batch, answer, order)) {
+            DatabaseStatement started(connection,
+                                      L"UPDATE tarsil_pages SET state = 'in progress' WHERE batch_id = ? AND position = ?"
+                                      L" AND state IN ('waiting', 'recognised')");
+            started.BindInteger(1, batch);
+            started.BindInteger(2, answer.page);
+            started.Execute();
+            AnswerReceipt receipt;
+            receipt.order = order;
+            receipt.pageHeld = PageHeld(connection, batch, answer);
+            transaction.Commit();
+            return receipt;
+        }
+        // Not recorded: the number goes back with the rollback.
+    }
+    DatabaseTransaction transaction(connection);
+    AnswerReceipt receipt = Standing(connection, batch, answer);
+    receipt.pageHeld = PageHeld(connection, batch, answer);
+    transaction.Rollback();
+    return receipt;
+}

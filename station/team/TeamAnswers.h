@@ -1,0 +1,41 @@
+#pragma once
+
+#include "TeamRecords.h"
+
+#include <cstdint>
+
+class DatabaseConnection;
+
+// What became of an answer sent to the database.
+enum class AnswerFate {
+    Recorded,          // committed now
+    AlreadyRecorded,   // sent before (the same answer id), and kept then: nothing recorded twice
+    AnsweredByAnother, // another answer to the word was committed first, and stands
+};
+
+struct AnswerReceipt {
+    AnswerFate fate = AnswerFate::Recorded;
+    std::int64_t order = 0; // the standing answer's place in the batch's commit order; 0 for a skipped word
+    // The answering station (the answer's instance) still holds the page under a live
+    // lease: false tells a station that lost its lease to move on.
+    bool pageHeld = false;
+};
+
+// Answers recorded one word at a time, each in its own transaction, committed before the
+// next dialog opens.
+//
+// Idempotent: every answer carries the id its station made for it, unique; the same answer
+// sent twice (a commit whose acknowledgement the network lost, an answer kept in the outbox)
+// is recorded once. The first answer committed to a word stands: the word's key (batch,
+// page, word index) is unique, and another station's answer to it is not recorded.
+//
+// Each answer to a shown word takes the next number of the batch's answers under the batch
+// row's lock, held to the commit: the numbers follow the order in which answers commit, with
+// no gaps, so a station that has seen every answer up to N misses none by asking for those
+// after N (TeamProposals).
+class TeamAnswers {
+public:
+    // Records `answer` (outcome "ok", "ignore" or "skipped"; a cancelled word is no answer,
+    // and std::invalid_argument is thrown for one) with the server's time. Commits.
+    static AnswerReceipt Record(DatabaseConnection& connection, std::int64_t batch, const TeamAnswer& answer);
+};

@@ -1,0 +1,107 @@
+// What --status and --export read from the database while stations work: pages by state
+// and holder, each operator's figures, and the done pages with their recogniser output and
+// answers in reading order.
+
+#include "DatabaseConnection.h"
+#include "PageLeases.h"
+#include "TeamAnswers.h"
+#include "TeamBatches.h"
+#include "TeamExport.h"
+#include "TeamPages.h"
+#include "TeamSchema.h"
+#include "TeamStatusReport.h"
+#include "TeamTestSupport.h"
+
+#include <gtest/gtest.h>
+
+TEST(TeamStatusReport, PagesByStateAndHolderOperatorsFiguresAndTheDonePagesForExport)
+{
+    DatabaseConnection connection(TeamTest::FreshDatabase());
+    TeamSchema::Ensure(connection);
+    const std::int64_t batch =
+        TeamBatches::Open(connection, "job", TeamTest::Batch(connection, 5), TeamTest::Station("first")).id;
+    const TeamStation ann = TeamTest::Station("ann");
+    const TeamStation bob = TeamTest::Station("bob");
+    PageLeases::Register(connection, batch, ann);
+    PageLeases::Register(connection, batch, bob);
+
+    // Page 1 done by ann, its words answered out of their reading order.
+    const TeamLease one = PageLeases::TakeNext(connection, batch, ann, 120).value();
+    TeamAnswer ignored = TeamTest::Answer(ann, 1, 1, 9, "later");
+    ignored.place = 2;
+    ignored.outcome = "ignore";
+    ignored.seconds = 1;
+    TeamAnswers::Record(connection, batch, ignored);
+    TeamAnswer corrected = TeamTest::Answer(ann, 2, 1, 3, "teh", "the");
+    corrected.place = 1;
+    corrected.seconds = 3;
+    TeamAnswers::Record(connection, batch, corrected);
+    TeamPages::MarkDone(connection, batch, ann, one);
+    // Page 2 failed.
+    const TeamLease two = PageLeases::TakeNext(connection, batch, ann, 120).value();
+    EXPECT_TRUE(TeamPages::MarkFailed(connection, batch, ann, two, "the engine ended with status 1"));
+    // Page 3 (without recogniser output) recognised by bob, who holds it; the output of a
+    // station that recognised it too late is not kept.
+    const TeamLease three = PageLeases::TakeNext(connection, batch, bob, 120).value();
+    ASSERT_EQ(3, three.position);
+    TeamDocument tsv{"tsv", "", TeamTest::Sha256(connection, "engine tsv"), "engine tsv"};
+    TeamDocument hocr{"hocr", "", TeamTest::Sha256(connection, "engine hocr"), "engine hocr"};
+    EXPECT_TRUE(TeamPages::RecordRecognition(connection, batch, 3, {tsv, hocr}));
+    TeamDocument late{"tsv", "", TeamTest::Sha256(connection, "late tsv"), "late tsv"};
+    EXPECT_FALSE(TeamPages::RecordRecognition(connection, batch, 3, {late}));
+    // Page 4 waits, given up by bob; page 5 has an answer of bob's.
+    const TeamLease four = PageLeases::TakeNext(connection, batch, bob, 120).value();
+    ASSERT_EQ(4, four.position);
+    PageLeases::Release(connection, batch, bob, four);
+    const TeamLease fourAgain = PageLeases::TakeNext(connection, batch, bob, 120).value();
+    EXPECT_EQ(4, fourAgain.position); // given up: the next take finds it free at once
+    PageLeases::Release(connection, batch, bob, fourAgain);
+    const TeamAnswer bobs = TeamTest::Answer(bob, 1, 5, 1, "word");
+    TeamAnswers::Record(connection, batch, bobs);
+
+    const TeamStatus status = TeamStatusReport::Read(connection, batch, "job");
+    EXPECT_EQ(5, status.pages);
+    EXPECT_EQ(1, status.waiting);
+    EXPECT_EQ(1, status.recognised);
+    EXPECT_EQ(1, status.inProgress);
+    EXPECT_EQ(1, status.done);
+    EXPECT_EQ(1, status.failed);
+    EXPECT_EQ(1, status.held);
+    ASSERT_EQ(5u, status.pageStates.size());
+    EXPECT_EQ("the engine ended with status 1", status.pageStates[1].failure);
+    const TeamPageStatus& held = status.pageStates[2];
+    EXPECT_TRUE(held.held);
+    EXPECT_EQ("bob", held.holderOperator);
+    EXPECT_EQ(bob.computer, held.holderComputer);
+    EXPECT_GT(held.leaseSecondsLeft, 60);
+    EXPECT_LE(held.leaseSecondsLeft, 120);
+    ASSERT_EQ(2u, status.operators.size());
+    const TeamOperatorFigures& annFigures = status.operators[0];
+    EXPECT_EQ("ann", annFigures.operatorName);
+    EXPECT_EQ(2, annFigures.words);
+    EXPECT_EQ(1, annFigures.corrected);
+    EXPECT_EQ(1, annFigures.ignored);
+    EXPECT_EQ(2, annFigures.SecondsAWord());
+    EXPECT_EQ(1800, annFigures.WordsAnHour());
+    EXPECT_EQ(1, status.operators[1].words);
+    EXPECT_EQ(3, status.words);
+    EXPECT_GE(status.answeringSeconds, 0);
+
+    const TeamExportData exported = TeamExport::Read(connection, batch);
+    EXPECT_EQ(90, exported.batch.below);
+    EXPECT_EQ(std::vector<std::string>{"Z:\\scans"}, exported.batch.inputs);
+    ASSERT_EQ(1u, exported.pages.size());
+    const TeamPage& done = exported.pages[0];
+    EXPECT_EQ(1, done.source.position);
+    ASSERT_EQ(1u, done.source.documents.size());
+    EXPECT_EQ("tsv", done.source.documents[0].kind);
+    ASSERT_EQ(2u, done.answers.size());
+    EXPECT_EQ(3, done.answers[0].index); // reading order
+    EXPECT_EQ(9, done.answers[1].index);
+
+    const TeamPage recognised = TeamPages::Load(connection, batch, 3);
+    EXPECT_EQ("recognised", recognised.state);
+    ASSERT_EQ(2u, recognised.source.documents.size());
+    EXPECT_EQ("engine hocr", recognised.source.documents[0].content);
+    EXPECT_EQ("engine tsv", recognised.source.documents[1].content);
+}
