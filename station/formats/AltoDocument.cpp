@@ -4,8 +4,10 @@
 #include <cmath>
 
 #include "CorrectedWords.h"
+#include "OcrFormat.h"
 #include "ParseNumber.h"
 #include "Utf8.h"
+#include "XmlBlank.h"
 #include "XmlRewrite.h"
 #include "XmlSource.h"
 
@@ -37,7 +39,7 @@ std::vector<int> CharacterConfidences(const XmlSource& source)
     for (const wchar_t c : text) {
         if (c >= L'0' && c <= L'9') {
             digits.push_back(c - L'0');
-        } else if (c != L' ' && c != L'\t' && c != L'\r' && c != L'\n') {
+        } else if (!XmlBlank::Is(c)) {
             source.Fail("\"CC\" is not a list of digits from 0 to 9: \"" + WideToUtf8(text) + "\"");
         }
     }
@@ -122,11 +124,11 @@ AltoDocument::AltoDocument(std::string bytes, const std::wstring& path, const st
         if (type == XmlNodeType_Element) {
             if (root) {
                 altoNamespace = source.NamespaceUri();
-                m_stringHasCs = altoNamespace != L"http://www.loc.gov/standards/alto/ns-v2#";
+                m_stringHasCs = altoNamespace != OcrFormat::kAltoV2Namespace;
                 root = false;
             }
             // Another vocabulary's elements are only kept track of.
-            const std::wstring name = source.NamespaceUri() == altoNamespace ? source.LocalName() : std::wstring();
+            const std::wstring name = source.LocalNameIn(altoNamespace);
             if (name == L"Page") {
                 m_pages.push_back(Page{static_cast<int>(m_pages.size()) + 1});
                 pageLines.push_back(0);
@@ -236,8 +238,7 @@ std::string AltoDocument::WithVerified(const std::map<int, std::string>& texts) 
             rewrite.Remove(glyph);
         }
         // The first String in the old one's place, the others after it, an SP before each.
-        const std::string name = verified.Name();
-        const std::string prefix = name.substr(0, name.find(':') == std::string::npos ? 0 : name.find(':') + 1);
+        const std::string prefix = verified.Prefix();
         std::string id;
         const bool hasId = verified.Get("ID", id);
         std::string vpos;

@@ -8,6 +8,7 @@
 #include "InputFile.h"
 #include "ParseNumber.h"
 #include "Utf8.h"
+#include "XmlBlank.h"
 #include "XmlRewrite.h"
 #include "XmlSource.h"
 
@@ -112,19 +113,14 @@ private:
     std::vector<Property> m_properties;
 };
 
-bool XmlBlank(wchar_t c)
-{
-    return c == L' ' || c == L'\t' || c == L'\r' || c == L'\n';
-}
-
 std::wstring Trimmed(const std::wstring& text)
 {
     size_t start = 0;
     size_t end = text.size();
-    while (start < end && XmlBlank(text[start])) {
+    while (start < end && XmlBlank::Is(text[start])) {
         ++start;
     }
-    while (end > start && XmlBlank(text[end - 1])) {
+    while (end > start && XmlBlank::Is(text[end - 1])) {
         --end;
     }
     return text.substr(start, end - start);

@@ -7,7 +7,7 @@
 
 namespace {
 
-const wchar_t* const kAltoNamespaces[] = {L"", L"http://www.loc.gov/standards/alto/ns-v2#",
+const wchar_t* const kAltoNamespaces[] = {L"", OcrFormat::kAltoV2Namespace,
                                           L"http://www.loc.gov/standards/alto/ns-v3#",
                                           L"http://www.loc.gov/standards/alto/ns-v4#"};
 const wchar_t* const kPageNamespaces[] = {L"http://schema.primaresearch.org/PAGE/gts/pagecontent/2013-07-15",

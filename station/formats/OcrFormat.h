@@ -10,6 +10,9 @@ class OcrFormat {
 public:
     enum Kind { kTsv, kHocr, kAlto, kPage };
 
+    // ALTO v2's namespace: a String there has no CS attribute.
+    static constexpr const wchar_t* kAltoV2Namespace = L"http://www.loc.gov/standards/alto/ns-v2#";
+
     // Throws InputError naming the file when it is none of them.
     static Kind Of(const std::string& bytes, const std::wstring& path);
     static Kind OfFile(const std::wstring& path);

@@ -137,7 +137,7 @@ PageXmlDocument::PageXmlDocument(std::string bytes, const std::wstring& path)
             if (pageNamespace.empty()) {
                 pageNamespace = source.NamespaceUri();
             }
-            const std::wstring name = source.NamespaceUri() == pageNamespace ? source.LocalName() : std::wstring();
+            const std::wstring name = source.LocalNameIn(pageNamespace);
             Open entry{kOther, 0};
             if (name == L"Page") {
                 m_pages[0].width = PageSize(source, L"imageWidth");

@@ -68,7 +68,7 @@ std::string PageXmlWriter::WithVerified(const std::string& bytes, const PageXmlE
         newTexts[w] = Spaced(corrected);
         const StartTag wordTag = rewrite.Tag(word.element);
         const std::string name = wordTag.Name();
-        const std::string prefix = name.substr(0, name.find(':') == std::string::npos ? 0 : name.find(':') + 1);
+        const std::string prefix = wordTag.Prefix();
         const std::string childIndentation = rewrite.Indentation(word.coords);
         auto textEquiv = [&prefix](const std::string& unicode) {
             std::string markup = "<";
@@ -77,8 +77,9 @@ std::string PageXmlWriter::WithVerified(const std::string& bytes, const PageXmlE
             return markup.append("</").append(prefix).append("TextEquiv>");
         };
         auto rectangle = [&word](const CorrectedWords::Piece& piece) {
-            const long long left = CorrectedWords::Edge(word.box.left, word.box.width, piece.from);
-            const long long right = CorrectedWords::Edge(word.box.left, word.box.width, piece.to);
+            const Box share = CorrectedWords::Share(word.box, piece.from, piece.to);
+            const long long left = share.left;
+            const long long right = share.Right();
             std::string points;
             for (const auto& [x, y] : {std::make_pair(left, word.box.top), std::make_pair(right, word.box.top),
                                        std::make_pair(right, word.box.Bottom()), std::make_pair(left, word.box.Bottom())}) {

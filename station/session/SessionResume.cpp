@@ -122,8 +122,9 @@ void SessionResume::From(const SessionRecord& earlier, const std::wstring& journ
                 m_state.resumeNotes.push_back("page " + std::to_string(i + 1) + " of " +
                                               std::to_string(m_state.plan.pages.size()) +
                                               " (" + m_state.plan.pages[i].Name() +
-                                              "): the engine's output kept in " + WideToUtf8(m_state.folder) +
-                                              "\\ocr is missing or has changed: the page is recognised again, "
+                                              "): the engine's output kept in " +
+                                              WideToUtf8(layout.Path(OutputLayout::kOcrFolder)) +
+                                              " is missing or has changed: the page is recognised again, "
                                               "keeping the answers that fit the new output");
             }
         }

@@ -1,18 +1,18 @@
 #include "StartTag.h"
 
-namespace {
+#include "XmlBlank.h"
 
-bool Blank(char c)
+std::string StartTag::Prefix() const
 {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+    const std::string name = Name();
+    const size_t colon = name.find(':');
+    return colon == std::string::npos ? std::string() : name.substr(0, colon + 1);
 }
-
-} // namespace
 
 std::string StartTag::Name() const
 {
     size_t end = 1;
-    while (end < m_text.size() && !Blank(m_text[end]) && m_text[end] != '/' && m_text[end] != '>') {
+    while (end < m_text.size() && !XmlBlank::Is(m_text[end]) && m_text[end] != '/' && m_text[end] != '>') {
         ++end;
     }
     return m_text.substr(1, end - 1);
@@ -24,14 +24,14 @@ bool StartTag::Find(std::string_view name, Attribute& found) const
     while (i < m_text.size()) {
         Attribute attribute;
         attribute.blanks = i;
-        while (i < m_text.size() && Blank(m_text[i])) {
+        while (i < m_text.size() && XmlBlank::Is(m_text[i])) {
             ++i;
         }
         if (i >= m_text.size() || m_text[i] == '/' || m_text[i] == '>') {
             return false;
         }
         attribute.start = i;
-        while (i < m_text.size() && m_text[i] != '=' && !Blank(m_text[i])) {
+        while (i < m_text.size() && m_text[i] != '=' && !XmlBlank::Is(m_text[i])) {
             ++i;
         }
         const std::string_view attributeName(m_text.data() + attribute.start, i - attribute.start);

@@ -19,6 +19,8 @@ public:
 
     const std::string& Text() const { return m_text; }
     std::string Name() const;
+    // The name's namespace prefix with its colon ("pc:"), or nothing.
+    std::string Prefix() const;
 
     // `text` (UTF-8) as it may stand in an attribute value, or in content: markup characters
     // (and in a value, blanks other than the space) as references, and the few characters

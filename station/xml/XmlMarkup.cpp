@@ -3,6 +3,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "XmlBlank.h"
+
 namespace {
 
 bool StartsWith(const std::string& bytes, size_t at, const char* prefix)
@@ -75,7 +77,7 @@ XmlMarkup::Doctype XmlMarkup::FindDoctype(const std::string& bytes)
     size_t i = StartsWith(bytes, 0, "\xEF\xBB\xBF") ? 3 : 0;
     while (i < bytes.size()) {
         const char c = bytes[i];
-        if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+        if (XmlBlank::Is(c)) {
             ++i;
         } else if (StartsWith(bytes, i, "<?")) {
             i = bytes.find("?>", i);

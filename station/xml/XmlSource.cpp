@@ -205,6 +205,11 @@ std::wstring XmlSource::NamespaceUri() const
     return Text(&IXmlReader::GetNamespaceUri);
 }
 
+std::wstring XmlSource::LocalNameIn(const std::wstring& space) const
+{
+    return NamespaceUri() == space ? LocalName() : std::wstring();
+}
+
 bool XmlSource::Attribute(const wchar_t* name, std::wstring& value) const
 {
     bool found = false;

@@ -30,6 +30,9 @@ public:
     // The current element's local name and namespace.
     std::wstring LocalName() const;
     std::wstring NamespaceUri() const;
+    // The element's local name when it is in the namespace `space`, else nothing: a
+    // document's own vocabulary told from another's, whatever prefix either has.
+    std::wstring LocalNameIn(const std::wstring& space) const;
     // The value of the current element's attribute of that name (without a namespace);
     // false when it has none.
     bool Attribute(const wchar_t* name, std::wstring& value) const;

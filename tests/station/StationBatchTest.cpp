@@ -35,25 +35,9 @@ std::wstring Scan(const std::wstring& name)
     return StationData(L"scans/" + name);
 }
 
-std::wstring Quote(const std::wstring& path)
-{
-    return L"\"" + path + L"\"";
-}
-
 void Copy(const std::wstring& from, const std::wstring& to)
 {
     ASSERT_TRUE(::CopyFileW(from.c_str(), to.c_str(), FALSE)) << ::GetLastError();
-}
-
-void Write(const std::wstring& path, const std::string& content)
-{
-    std::string error;
-    ASSERT_TRUE(AtomicFile::Write(path, content, error)) << error;
-}
-
-bool Exists(const std::wstring& path)
-{
-    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::wstring Relay()
@@ -155,7 +139,7 @@ TEST(StationBatch, EachPagesWordsAreCutFromTheFrameTheirPageNumberNames)
     WriteTiff({FrameOf(photo), FrameOf(magazine)}, folder / L"both.tif");
     // The engine's own output for the two-page file, made the way a user makes it.
     const JobProcess::Result engine = JobProcess::Run(
-        Quote(Relay()) + L" " + Quote(folder / L"both.tif") + L" " + Quote(folder / L"both") +
+        Quoted(Relay()) + L" " + Quoted(folder / L"both.tif") + L" " + Quoted(folder / L"both") +
             L" -c hocr_char_boxes=1 tsv hocr",
         folder.Path(), folder / L"engine.log", 180000, nullptr);
     ASSERT_TRUE(engine.ended) << engine.failure;
@@ -235,7 +219,7 @@ TEST(StationBatch, BadInputIsNamedAndRefusedBeforeAnyDialogWithNothingWritten)
 {
     ScratchFolder folder;
     ::CreateDirectoryW((folder / L"empty").c_str(), nullptr);
-    Write(folder / L"empty\\notes.txt", "no image here\n");
+    WriteFile(folder / L"empty\\notes.txt", "no image here\n");
     ::CreateDirectoryW((folder / L"scans").c_str(), nullptr);
     Copy(Scan(L"phototest.tif"), folder / L"scans\\photo.tif");
     Copy(Scan(L"phototest.tsv"), folder / L"scans\\photo.tsv");
@@ -248,7 +232,7 @@ TEST(StationBatch, BadInputIsNamedAndRefusedBeforeAnyDialogWithNothingWritten)
     for (size_t at = tsv.find("\n5\t1\t"); at != std::string::npos; at = tsv.find("\n5\t1\t", at + 1)) {
         tsv[at + 3] = '2';
     }
-    Write(folder / L"second.tsv", tsv);
+    WriteFile(folder / L"second.tsv", tsv);
     // An ALTO document of two pages beside one of them; a PAGE XML document of another page.
     Copy(Scan(L"phototest.tif"), folder / L"alto.tif");
     Copy(StationData(L"two-pages.alto.xml"), folder / L"alto.xml");
@@ -263,7 +247,7 @@ TEST(StationBatch, BadInputIsNamedAndRefusedBeforeAnyDialogWithNothingWritten)
     ASSERT_NE(second, std::string::npos);
     tiff[second + 8] = '\x77';
     tiff[second + 9] = '\x77';
-    Write(folder / L"broken.tif", tiff);
+    WriteFile(folder / L"broken.tif", tiff);
     Copy(Scan(L"phototest.tif"), folder / L"noocr.tif");
 
     struct Case {
@@ -272,27 +256,27 @@ TEST(StationBatch, BadInputIsNamedAndRefusedBeforeAnyDialogWithNothingWritten)
         std::vector<std::string> expected;
     };
     const Case cases[] = {
-        {"a folder with no images", Quote(folder / L"empty"), {"empty", "a folder with no images"}},
-        {"an input given twice", Quote(folder / L"scans") + L" " + Quote(folder / L"scans\\photo.tif"),
+        {"a folder with no images", Quoted(folder / L"empty"), {"empty", "a folder with no images"}},
+        {"an input given twice", Quoted(folder / L"scans") + L" " + Quoted(folder / L"scans\\photo.tif"),
          {"photo.tif", "given twice"}},
-        {"OCR of another page size", Quote(folder / L"other.tif"),
+        {"OCR of another page size", Quoted(folder / L"other.tif"),
          {"other.tsv", "page 1 is 2560 x 3300 pixels", "other.tif is 640 x 480"}},
-        {"OCR for a page that does not exist", Quote(folder / L"second.tif"),
+        {"OCR for a page that does not exist", Quoted(folder / L"second.tif"),
          {"second.tsv", "names page 2", "second.tif has 1 page"}},
-        {"an ALTO page the image does not have", Quote(folder / L"alto.tif"),
+        {"an ALTO page the image does not have", Quoted(folder / L"alto.tif"),
          {"alto.xml", "names page 2", "alto.tif has 1 page"}},
-        {"a PAGE XML page of another size", Quote(folder / L"layout.tif"),
+        {"a PAGE XML page of another size", Quoted(folder / L"layout.tif"),
          {"layout.xml", "page 1 is 384 x 191 pixels", "layout.tif is 640 x 480"}},
-        {"a frame that cannot be decoded", Quote(folder / L"broken.tif"), {"broken.tif", "frame 2"}},
-        {"no engine", Quote(folder / L"noocr.tif"), {"tesseract.exe", "install Tesseract", "--tesseract"}},
-        {"an engine that is not there", Quote(folder / L"noocr.tif") + L" --tesseract " + Quote(folder / L"no.exe"),
+        {"a frame that cannot be decoded", Quoted(folder / L"broken.tif"), {"broken.tif", "frame 2"}},
+        {"no engine", Quoted(folder / L"noocr.tif"), {"tesseract.exe", "install Tesseract", "--tesseract"}},
+        {"an engine that is not there", Quoted(folder / L"noocr.tif") + L" --tesseract " + Quoted(folder / L"no.exe"),
          {"no.exe", "does not exist"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::wstring out = folder / L"out";
         const ChildProcess run =
-            ChildProcess::Run(L"tarsil_verify.exe", c.arguments + L" --press ok --out " + Quote(out));
+            ChildProcess::Run(L"tarsil_verify.exe", c.arguments + L" --press ok --out " + Quoted(out));
         EXPECT_EQ(run.exitCode, 2u) << run.output;
         for (const std::string& part : c.expected) {
             EXPECT_NE(run.output.find(part), std::string::npos) << "\"" << part << "\" not in: " << run.output;
@@ -333,7 +317,7 @@ TEST(StationBatch, AResumedSessionWhoseInputsChangedIsRefusedNamingTheFile)
     for (const Change& change : {Change{L"page.tsv", edited}, Change{L"page.png", rescan}}) {
         SCOPED_TRACE(std::string(change.file, change.file + wcslen(change.file)));
         const std::string original = FileBytes(folder / change.file);
-        Write(folder / change.file, change.content);
+        WriteFile(folder / change.file, change.content);
         VerificationSession session(options, &RastStartDialog, [](const std::string&) {});
         try {
             session.Prepare();
@@ -342,7 +326,7 @@ TEST(StationBatch, AResumedSessionWhoseInputsChangedIsRefusedNamingTheFile)
             const std::string message = fault.what();
             EXPECT_EQ(message.rfind(WideToUtf8(folder / change.file) + ": has changed", 0), 0u) << message;
         }
-        Write(folder / change.file, original);
+        WriteFile(folder / change.file, original);
     }
     // Unchanged, it goes on at the next unanswered word, and with the threshold it began with
     // (a higher one was taken silently: it changed the words shown and their numbers, and the
@@ -366,7 +350,7 @@ TEST(StationBatch, ASecondStationOnTheSameFolderIsRefusedUntilTheFirstHasEnded)
     for (const wchar_t* name : {L"page.png", L"page.tsv", L"page.hocr"}) {
         Copy(StationData(name), folder / name);
     }
-    const std::wstring arguments = Quote(folder / L"page.png") + L" --out " + Quote(folder / L"out");
+    const std::wstring arguments = Quoted(folder / L"page.png") + L" --out " + Quoted(folder / L"out");
     // The first station waits for its operator at the first dialog.
     const StartedChild first(L"tarsil_verify.exe", arguments, false);
     ASSERT_TRUE(first.Started()) << first.Failure();
@@ -480,7 +464,7 @@ TEST(StationBatch, PagesTheEngineFailsOnAreSkippedListedAndRecognisedByALaterRun
     // session was refused; only --restart, which forgets every answer, went on): the page is
     // recognised again and keeps its answers, which fit the new output.
     const size_t answered = third.journal.pages[1].words.size();
-    Write(kept, "");
+    WriteFile(kept, "");
     options.press = L"cancel"; // a dialog would leave the session unfinished
     const BatchRun fourth = RunSession(options);
     EXPECT_TRUE(Printed(fourth, "(" + WideToUtf8(folder / L"scans\\mixed.tif") +
@@ -500,7 +484,7 @@ TEST(StationBatch, ARunWithPagesTheEngineFailedOnEndsWithItsOwnStatus)
     ScratchFolder folder;
     Copy(Scan(L"phototest.tif"), folder / L"photo.tif");
     const ChildProcess run =
-        ChildProcess::Run(L"tarsil_verify.exe", Quote(folder / L"photo.tif") + L" --tesseract " + Quote(Relay()) +
+        ChildProcess::Run(L"tarsil_verify.exe", Quoted(folder / L"photo.tif") + L" --tesseract " + Quoted(Relay()) +
                                                     L" --lang xx-not-installed --press ok");
     EXPECT_EQ(run.exitCode, 3u) << run.output;
     EXPECT_NE(run.output.find("0 skipped; 1 page failed, a later run tries it again"), std::string::npos)

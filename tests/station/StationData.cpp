@@ -1,6 +1,10 @@
 #include "StationData.h"
 
+#include <windows.h>
+
 #include <cstdio>
+
+#include <gtest/gtest.h>
 
 #include "AtomicFile.h"
 #include "VerificationSession.h"
@@ -35,6 +39,17 @@ bool WriteBytes(const std::wstring& path, const std::string& bytes)
     }
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
     return std::fclose(file) == 0 && written;
+}
+
+void WriteFile(const std::wstring& path, const std::string& content)
+{
+    std::string error;
+    ASSERT_TRUE(AtomicFile::Write(path, content, error)) << error;
+}
+
+bool Exists(const std::wstring& path)
+{
+    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::wstring Quoted(const std::wstring& path)

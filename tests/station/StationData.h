@@ -19,6 +19,9 @@ StationOptions CommittedScan(const std::wstring& out);
 std::string FileBytes(const std::wstring& path);
 // Writes the bytes as the file's whole content, as they are; false when it cannot.
 bool WriteBytes(const std::wstring& path, const std::string& bytes);
+// Writes the file whole, as the station writes its files; the test fails when it cannot.
+void WriteFile(const std::wstring& path, const std::string& content);
+bool Exists(const std::wstring& path);
 // The path in double quotes, for a command line.
 std::wstring Quoted(const std::wstring& path);
 std::vector<std::string> Lines(const std::string& text);

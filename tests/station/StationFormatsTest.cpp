@@ -45,12 +45,6 @@ const PageWords::Word& WordAt(const PageWords& words, int position)
     throw std::out_of_range("no word at " + std::to_string(position));
 }
 
-void WriteFile(const std::wstring& path, const std::string& content)
-{
-    std::string error;
-    ASSERT_TRUE(AtomicFile::Write(path, content, error)) << error;
-}
-
 // `text` with its first `from` replaced by `to`; the test fails when it has none.
 std::string Replaced(std::string text, const std::string& from, const std::string& to)
 {

@@ -21,22 +21,6 @@ namespace {
 
 const char kHeader[] = "level\tpage_num\tblock_num\tpar_num\tline_num\tword_num\tleft\ttop\twidth\theight\tconf\ttext\n";
 
-void WriteFile(const std::wstring& path, const std::string& content)
-{
-    std::string error;
-    ASSERT_TRUE(AtomicFile::Write(path, content, error)) << error;
-}
-
-bool Exists(const std::wstring& path)
-{
-    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-std::wstring Quote(const std::wstring& path)
-{
-    return L"\"" + path + L"\"";
-}
-
 } // namespace
 
 TEST(StationInput, BadInputIsNamedWithItsLineAndEndsWithStatusTwoBeforeAnyDialog)
@@ -83,42 +67,42 @@ TEST(StationInput, BadInputIsNamedWithItsLineAndEndsWithStatusTwoBeforeAnyDialog
         std::vector<std::string> expected; // each part of the message
         std::wstring out;                  // must not appear
     };
-    const std::wstring tsv = L" --tsv " + Quote(StationData(L"page.tsv"));
+    const std::wstring tsv = L" --tsv " + Quoted(StationData(L"page.tsv"));
     const std::wstring out = folder / L"out";
-    const std::wstring image = L"--image " + Quote(page);
+    const std::wstring image = L"--image " + Quoted(page);
     const Case cases[] = {
-        {"missing image", L"--image " + Quote(folder / L"none.png") + tsv, {"none.png", "no such file"}, out},
-        {"not an image", L"--image " + Quote(folder / L"notanimage.png") + tsv,
+        {"missing image", L"--image " + Quoted(folder / L"none.png") + tsv, {"none.png", "no such file"}, out},
+        {"not an image", L"--image " + Quoted(folder / L"notanimage.png") + tsv,
          {"notanimage.png", "not an image that Windows Imaging Component can read"}, out},
-        {"missing TSV", image + L" --tsv " + Quote(folder / L"none.tsv"), {"none.tsv", "cannot be opened"}, out},
-        {"wrong header", image + L" --tsv " + Quote(folder / L"header.tsv"),
+        {"missing TSV", image + L" --tsv " + Quoted(folder / L"none.tsv"), {"none.tsv", "cannot be opened"}, out},
+        {"wrong header", image + L" --tsv " + Quoted(folder / L"header.tsv"),
          {"header.tsv:1:", "not Tesseract's TSV header"}, out},
-        {"short row", image + L" --tsv " + Quote(folder / L"short.tsv"), {"short.tsv:3:", "has 5 columns"}, out},
-        {"not a number", image + L" --tsv " + Quote(folder / L"number.tsv"),
+        {"short row", image + L" --tsv " + Quoted(folder / L"short.tsv"), {"short.tsv:3:", "has 5 columns"}, out},
+        {"not a number", image + L" --tsv " + Quoted(folder / L"number.tsv"),
          {"number.tsv:2:", "column top is not a whole number from -1000000 to 1000000: \"ten\""}, out},
-        {"conf not a number", image + L" --tsv " + Quote(folder / L"conf.tsv"),
+        {"conf not a number", image + L" --tsv " + Quoted(folder / L"conf.tsv"),
          {"conf.tsv:2:", "column conf is not -1 or a number from 0 to 100: \"high\""}, out},
-        {"conf out of range", image + L" --tsv " + Quote(folder / L"range.tsv"),
+        {"conf out of range", image + L" --tsv " + Quoted(folder / L"range.tsv"),
          {"range.tsv:2:", "column conf is not -1 or a number from 0 to 100: \"150\""}, out},
-        {"conf between -1 and 0", image + L" --tsv " + Quote(folder / L"negative.tsv"),
+        {"conf between -1 and 0", image + L" --tsv " + Quoted(folder / L"negative.tsv"),
          {"negative.tsv:2:", "column conf is not -1 or a number from 0 to 100: \"-0.5\""}, out},
-        {"number out of bounds in hOCR", image + L" --hocr " + Quote(folder / L"huge.hocr"),
+        {"number out of bounds in hOCR", image + L" --hocr " + Quoted(folder / L"huge.hocr"),
          {"huge.hocr:4:", "malformed \"bbox\" in a title"}, out},
-        {"invalid UTF-8", image + L" --tsv " + Quote(folder / L"utf8.tsv"), {"utf8.tsv:3:", "not valid UTF-8"}, out},
-        {"hOCR without a page", image + L" --hocr " + Quote(folder / L"pageless.hocr"),
+        {"invalid UTF-8", image + L" --tsv " + Quoted(folder / L"utf8.tsv"), {"utf8.tsv:3:", "not valid UTF-8"}, out},
+        {"hOCR without a page", image + L" --hocr " + Quoted(folder / L"pageless.hocr"),
          {"pageless.hocr", "not hOCR: no element of class ocr_page"}, out},
-        {"malformed hOCR", image + L" --hocr " + Quote(folder / L"broken.hocr"),
+        {"malformed hOCR", image + L" --hocr " + Quoted(folder / L"broken.hocr"),
          {"broken.hocr:6:", "not well-formed XML"}, out},
-        {"hOCR cut short", image + L" --hocr " + Quote(folder / L"cut.hocr"), {"cut.hocr:", "not well-formed XML"}, out},
-        {"hOCR cut in its declaration", image + L" --hocr " + Quote(folder / L"declaration.hocr"),
+        {"hOCR cut short", image + L" --hocr " + Quoted(folder / L"cut.hocr"), {"cut.hocr:", "not well-formed XML"}, out},
+        {"hOCR cut in its declaration", image + L" --hocr " + Quoted(folder / L"declaration.hocr"),
          {"declaration.hocr:1:", "not well-formed XML"}, out},
-        {"hOCR with a long comment", image + L" --hocr " + Quote(folder / L"comment.hocr"),
+        {"hOCR with a long comment", image + L" --hocr " + Quoted(folder / L"comment.hocr"),
          {"comment.hocr:", "a comment of 500009 characters"}, out},
-        {"output folder not writable", image + tsv + L" --out " + Quote(folder / L"afile\\out"),
+        {"output folder not writable", image + tsv + L" --out " + Quoted(folder / L"afile\\out"),
          {"afile\\out", "the output folder cannot be written"}, folder / L"afile\\out"},
-        {"entity declarations", image + L" --ocr " + Quote(folder / L"entities.xml"),
+        {"entity declarations", image + L" --ocr " + Quoted(folder / L"entities.xml"),
          {"entities.xml:2:", "internal subset (entity declarations) is refused"}, out},
-        {"answers without a tab", image + tsv + L" --answers " + Quote(folder / L"answers.tsv"),
+        {"answers without a tab", image + tsv + L" --answers " + Quoted(folder / L"answers.tsv"),
          {"answers.tsv:1:", "no tab"}, out},
         {"unknown option", image + tsv + L" --colour red", {"unknown option --colour"}, out},
         {"no recogniser output", image, {"--tsv or --hocr is missing"}, out},
@@ -128,7 +112,7 @@ TEST(StationInput, BadInputIsNamedWithItsLineAndEndsWithStatusTwoBeforeAnyDialog
         // --press: a dialog, were one shown, would end at once with status 0.
         std::wstring arguments = c.arguments + L" --press ok";
         if (c.arguments.find(L"--out") == std::wstring::npos) {
-            arguments += L" --out " + Quote(c.out);
+            arguments += L" --out " + Quoted(c.out);
         }
         const ChildProcess run = ChildProcess::Run(L"tarsil_verify.exe", arguments);
         EXPECT_EQ(run.exitCode, 2u) << run.output;

@@ -20,11 +20,6 @@
 
 namespace {
 
-bool Exists(const std::wstring& path)
-{
-    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 // Two pages of the committed scan, each with Tesseract's output beside it, two words below 60
 // on each: rows 14 "“based" and 36 "“either". Page a has its TSV alone, and "“either" there
 // has an empty box, so it is skipped.

@@ -15,11 +15,6 @@
 
 namespace {
 
-bool Exists(const std::wstring& path)
-{
-    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
 // The test process's current folder, changed for as long as this lives: the station run as
 // a child starts in it.
 class CurrentFolder {
