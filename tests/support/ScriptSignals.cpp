@@ -18,7 +18,8 @@ void Raise(const std::wstring& folder, const std::wstring& name)
 
 void WaitFor(const std::wstring& folder, const std::wstring& name)
 {
-    for (int waited = 0; !Exists(folder + L"/" + name); waited += 50) {
+    const std::wstring marker = folder + L"/" + name;
+    for (int waited = 0; !Exists(marker); waited += 50) {
         ASSERT_LT(waited, 60000) << "the script's signal \"" << std::string(name.begin(), name.end())
                                  << "\" did not come";
         ::Sleep(50);
