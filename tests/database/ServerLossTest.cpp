@@ -5,6 +5,7 @@
 #include "DatabaseError.h"
 #include "DatabaseStatement.h"
 #include "TestServer.h"
+#include "support/ScriptSignals.h"
 
 #include <windows.h>
 
@@ -15,11 +16,6 @@
 #include <string>
 
 namespace {
-
-bool Exists(const std::wstring& path)
-{
-    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 template <typename Call>
 void ExpectConnectionLost(const char* what, Call call)
@@ -51,15 +47,8 @@ TEST(ServerLoss, StatementsAfterTheServerStoppedFailAsALostConnection)
     // An answer sent, its commit not yet.
     DatabaseStatement insert(connection, L"INSERT INTO " + table + L" VALUES (1)");
     insert.Execute();
-    const std::wstring connected = std::wstring(signals) + L"/connected";
-    const HANDLE marker = ::CreateFileW(connected.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, marker);
-    ::CloseHandle(marker);
-    const std::wstring stopped = std::wstring(signals) + L"/stopped";
-    for (int waited = 0; !Exists(stopped); waited += 50) {
-        ASSERT_LT(waited, 60000) << "the server was not stopped";
-        ::Sleep(50);
-    }
+    ASSERT_NO_FATAL_FAILURE(ScriptSignals::Raise(signals, L"connected"));
+    ASSERT_NO_FATAL_FAILURE(ScriptSignals::WaitFor(signals, L"stopped")) << "the server was not stopped";
 
     const ULONGLONG started = ::GetTickCount64();
     ExpectConnectionLost("committing", [&] { connection.Commit(); });

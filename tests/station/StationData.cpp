@@ -47,9 +47,9 @@ void WriteFile(const std::wstring& path, const std::string& content)
     ASSERT_TRUE(AtomicFile::Write(path, content, error)) << error;
 }
 
-bool Exists(const std::wstring& path)
+void Copy(const std::wstring& from, const std::wstring& to)
 {
-    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    ASSERT_TRUE(::CopyFileW(from.c_str(), to.c_str(), FALSE)) << ::GetLastError();
 }
 
 std::wstring Quoted(const std::wstring& path)

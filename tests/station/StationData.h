@@ -6,6 +6,7 @@
 
 #include "StationOptions.h"
 #include "support/DialogDriver.h"
+#include "support/FileExists.h"
 
 // The committed scan and Tesseract's output for it, and what the tests share.
 
@@ -21,7 +22,8 @@ std::string FileBytes(const std::wstring& path);
 bool WriteBytes(const std::wstring& path, const std::string& bytes);
 // Writes the file whole, as the station writes its files; the test fails when it cannot.
 void WriteFile(const std::wstring& path, const std::string& content);
-bool Exists(const std::wstring& path);
+// Copies the file over whatever `to` holds; the test fails when it cannot.
+void Copy(const std::wstring& from, const std::wstring& to);
 // The path in double quotes, for a command line.
 std::wstring Quoted(const std::wstring& path);
 std::vector<std::string> Lines(const std::string& text);

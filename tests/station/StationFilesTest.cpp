@@ -46,11 +46,6 @@ std::map<std::wstring, std::string> Listing(const std::wstring& folder, const st
     return files;
 }
 
-void Copy(const std::wstring& from, const std::wstring& to)
-{
-    ASSERT_TRUE(::CopyFileW(from.c_str(), to.c_str(), FALSE)) << ::GetLastError();
-}
-
 // A file held open without any sharing, as another program holds it, until `milliseconds`
 // have passed (a thread lets it go), or until the holder goes. Sharing is checked per open
 // handle, whichever process holds it.

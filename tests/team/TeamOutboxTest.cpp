@@ -15,6 +15,8 @@
 #include "TeamTestSupport.h"
 #include "TestServer.h"
 #include "Utf8.h"
+#include "support/FileExists.h"
+#include "support/ScriptSignals.h"
 
 #include <windows.h>
 
@@ -23,23 +25,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
-
-namespace {
-
-void Signal(const std::wstring& signals, const wchar_t* name)
-{
-    const HANDLE marker =
-        ::CreateFileW((signals + L"/" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-    ASSERT_NE(INVALID_HANDLE_VALUE, marker);
-    ::CloseHandle(marker);
-}
-
-bool Exists(const std::wstring& path)
-{
-    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
-
-} // namespace
 
 // The server stops under a station: its retries say so and give up after the time allowed,
 // and the answers go to the outbox. A server back within the time allowed gets the next
@@ -69,11 +54,8 @@ TEST(TeamOutbox, UnsentAnswersOutliveTheServerAndAreSentOnceOnTheNextRun)
         return receipt;
     };
     EXPECT_EQ(AnswerFate::Recorded, record(brief, TeamTest::Answer(station, 1, 1, 1, "one")).fate);
-    Signal(signals, L"connected");
-    for (int waited = 0; !Exists(std::wstring(signals) + L"/stopped"); waited += 50) {
-        ASSERT_LT(waited, 60000) << "the server was not stopped";
-        ::Sleep(50);
-    }
+    ScriptSignals::Raise(signals, L"connected");
+    ASSERT_NO_FATAL_FAILURE(ScriptSignals::WaitFor(signals, L"stopped")) << "the server was not stopped";
 
     TeamOutbox outbox(outboxPath);
     outbox.Load();
@@ -92,7 +74,7 @@ TEST(TeamOutbox, UnsentAnswersOutliveTheServerAndAreSentOnceOnTheNextRun)
     for (const std::string& notice : notices) {
         EXPECT_EQ(std::string::npos, notice.find(WideToUtf8(TestServer::Password()))) << notice;
     }
-    Signal(signals, L"kept");
+    ScriptSignals::Raise(signals, L"kept");
 
     // The server comes back while the next answer waits for it.
     ServerRetry patient(server, ServerRetry::Settings{60, 500, 1000}, away);

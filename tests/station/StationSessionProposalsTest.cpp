@@ -1,0 +1,166 @@
+// A correction proposed again to the later words read alike: accepted, ignored, changed or
+// withdrawn, live and after a resume.
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <initializer_list>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "CorrectionProposals.h"
+#include "ScratchFolder.h"
+#include "SessionJournal.h"
+#include "SessionRun.h"
+#include "StationData.h"
+#include "TarsilDlg29.h"
+#include "VerificationSession.h"
+
+namespace {
+
+// A session on the committed scan's TSV alone, with these words of it misread as "jese", all
+// alike; its output goes to the folder's "out".
+StationOptions MisreadAsJese(const ScratchFolder& folder, std::initializer_list<const char*> words)
+{
+    std::string tsv = FileBytes(StationData(L"page.tsv"));
+    for (const char* word : words) {
+        const std::string row = std::string("\t") + word + "\n";
+        const size_t found = tsv.find(row);
+        EXPECT_NE(found, std::string::npos) << word;
+        if (found != std::string::npos) {
+            tsv.replace(found, row.size(), "\tjese\n");
+        }
+    }
+    EXPECT_TRUE(WriteBytes(folder / L"page.tsv", tsv));
+    StationOptions options = CommittedScan(folder / L"out");
+    options.tsv = folder / L"page.tsv";
+    options.hocr.clear();
+    return options;
+}
+
+} // namespace
+
+// "jese" (row 27) corrected once is offered again to the later words read as "jese" (rows
+// 40, 43 and 46 here): OK accepts it, Ignore ignores it, and after a Cancel the resumed
+// session still offers it, where typing over it changes it.
+TEST(StationSession, ACorrectionIsProposedAgainAcceptedIgnoredOrChangedAndSurvivesAResume)
+{
+    ScratchFolder out;
+    const StationOptions options = MisreadAsJese(out, {"Here,", "at", "extreme"});
+
+    struct Seen {
+        std::wstring caption;
+        std::wstring text;
+    };
+    std::map<int, Seen> seen;
+    const auto look = [&seen](int ordinal) {
+        return [&seen, ordinal](DialogDriver& dialog) {
+            seen[ordinal] = {DialogDriver::WindowText(dialog.Dialog()), dialog.ControlText(1000)};
+        };
+    };
+    {
+        DialogDriver driver(60000);
+        AnswerWord(driver, 1, 7, [](DialogDriver& d) { d.Click(IDOK); });
+        AnswerWord(driver, 2, 7, [](DialogDriver& d) { d.Click(IDOK); });
+        AnswerWord(driver, 3, 7, [&](DialogDriver& d) { d.Do(look(3)).Type(1000, L"these").Click(IDOK); });
+        AnswerWord(driver, 4, 7, [](DialogDriver& d) { d.Click(IDOK); });
+        AnswerWord(driver, 5, 7, [&](DialogDriver& d) { d.Do(look(5)).Click(IDOK); });
+        AnswerWord(driver, 6, 7, [&](DialogDriver& d) { d.Do(look(6)).Click(1009); });
+        AnswerWord(driver, 7, 7, [](DialogDriver& d) { d.Click(IDCANCEL); });
+        RunSession(options);
+        EXPECT_TRUE(driver.Finished());
+    }
+    SessionRun resumed;
+    {
+        DialogDriver driver(60000);
+        AnswerWord(driver, 7, 7, [&](DialogDriver& d) { d.Do(look(7)).Type(1000, L"thesis").Click(IDOK); });
+        resumed = RunSession(options);
+        EXPECT_TRUE(driver.Finished());
+    }
+    const std::wstring proposed = L" \u2013 proposed from an earlier correction";
+    EXPECT_EQ(seen[3].caption, L"Word Verification \u2013 3 of 7");
+    EXPECT_EQ(seen[3].text, L"jese");
+    for (const int ordinal : {5, 6, 7}) {
+        SCOPED_TRACE(ordinal);
+        EXPECT_EQ(seen[ordinal].caption, L"Word Verification \u2013 " + std::to_wstring(ordinal) + L" of 7" + proposed);
+        EXPECT_EQ(seen[ordinal].text, L"these");
+    }
+
+    // The journal, read back as a later run reads it.
+    SessionRecord journal;
+    std::string error;
+    ASSERT_TRUE(SessionJournal::FromJson(FileBytes(out / L"out\\session.json"), journal, error)) << error;
+    std::map<int, VerifiedWord> byRow;
+    for (const VerifiedWord& word : journal.pages.at(0).words) {
+        byRow[word.index] = word;
+    }
+    EXPECT_EQ(byRow[27].proposal, "");
+    const std::map<int, std::pair<std::string, std::string>> fates{
+        {40, {"accepted", "these"}}, {43, {"ignored", ""}}, {46, {"changed", "thesis"}}};
+    for (const auto& [row, fate] : fates) {
+        SCOPED_TRACE(row);
+        EXPECT_EQ(byRow[row].proposed, "these");
+        EXPECT_EQ(byRow[row].proposal, fate.first);
+        EXPECT_EQ(byRow[row].corrected, fate.second);
+    }
+    EXPECT_EQ(resumed.printed.at(0), "7/7 ok \"thesis\" (was \"jese\", 89), proposal changed, for training");
+}
+
+// A proposal typed over with the recognised text stayed proposed to every later "jese", live
+// and after a resume, so that Enter applied a correction already refused. The latest decision
+// on a text is the one proposed, replayed in the order the answers were given.
+TEST(StationSession, AProposalTypedOverWithTheRecognisedTextIsWithdrawnAlsoOnResume)
+{
+    ScratchFolder out;
+    const StationOptions options = MisreadAsJese(out, {"Here,", "at"});
+
+    std::vector<std::pair<std::wstring, std::wstring>> sixth; // caption and text, in each run
+    const auto look = [&sixth](DialogDriver& d) {
+        sixth.emplace_back(DialogDriver::WindowText(d.Dialog()), d.ControlText(1000));
+    };
+    {
+        DialogDriver driver(60000);
+        AnswerWord(driver, 1, 7, [](DialogDriver& d) { d.Click(IDOK); });
+        AnswerWord(driver, 2, 7, [](DialogDriver& d) { d.Click(IDOK); });
+        AnswerWord(driver, 3, 7, [](DialogDriver& d) { d.Type(1000, L"these").Click(IDOK); });
+        AnswerWord(driver, 4, 7, [](DialogDriver& d) { d.Click(IDOK); });
+        AnswerWord(driver, 5, 7, [](DialogDriver& d) { d.Type(1000, L"jese").Click(IDOK); }); // "these" proposed
+        AnswerWord(driver, 6, 7, [&](DialogDriver& d) { d.Do(look).Click(IDCANCEL); });
+        RunSession(options);
+        EXPECT_TRUE(driver.Finished());
+    }
+    {
+        DialogDriver driver(60000);
+        AnswerWord(driver, 6, 7, [&](DialogDriver& d) { d.Do(look).Click(IDCANCEL); });
+        const SessionRun resumed = RunSession(options);
+        EXPECT_TRUE(driver.Finished());
+        ASSERT_GE(resumed.Words().size(), 5u);
+        EXPECT_EQ(resumed.Words()[4].proposal, "rejected"); // row 40
+    }
+    ASSERT_EQ(sixth.size(), 2u);
+    for (const auto& [caption, text] : sixth) {
+        EXPECT_EQ(caption, VerificationSession::Caption(6, 7));
+        EXPECT_EQ(text, L"jese");
+    }
+
+    // A page the engine failed on, verified by a later run after the pages behind it: its
+    // answer is the later one, though the journal lists it first.
+    SessionRecord retried;
+    retried.pages.resize(2);
+    VerifiedWord kept;
+    kept.text = kept.corrected = "jese";
+    kept.outcome = "ok";
+    kept.order = 2;
+    VerifiedWord corrected = kept;
+    corrected.corrected = "these";
+    corrected.changed = true;
+    corrected.order = 1;
+    retried.pages[0].words = {kept};
+    retried.pages[1].words = {corrected};
+    CorrectionProposals proposals;
+    proposals.LearnFrom(retried);
+    EXPECT_EQ(proposals.For("jese"), "");
+}
