@@ -191,7 +191,8 @@ bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& er
     MakePathsFull();
     if (ReportsOnTeam()) {
         if (team.empty() || batch.empty()) {
-            error = std::string(status ? "--status" : "--export") + " needs --team and --batch: the team's batch to read";
+            error = std::string(status ? "--status" : "--export") +
+                    " needs --team and --batch: the team's batch to read";
         } else if (status && !exportFolder.empty()) {
             error = "give --status or --export, not both";
         } else if (!inputs.empty() || !image.empty()) {

@@ -10,6 +10,7 @@
 
 size_t TeamExportFiles::Write(const TeamExportData& data, const std::wstring& folder)
 {
+    const TeamExportPlan plan(data);
     if (!::CreateDirectoryW(folder.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
         throw InputError(folder, "cannot be made (error " + std::to_string(::GetLastError()) + ")");
     }
@@ -21,9 +22,16 @@ size_t TeamExportFiles::Write(const TeamExportData& data, const std::wstring& fo
             throw InputError(path, "cannot be made (error " + std::to_string(::GetLastError()) + ")");
         }
     }
-    const TeamExportPlan plan(data, outputs);
     for (size_t i = 0; i < plan.Pages().size(); ++i) {
         const PlannedPage& planned = plan.Pages()[i];
+        const TeamPageSource& source = data.pages[i].source;
+        if (source.byStation) {
+            // Kept where a session keeps its engine's output.
+            outputs.Write(OutputLayout::EngineOutput(planned.stem, L".tsv"),
+                          TeamExportPlan::Document(source, "tsv")->content);
+            outputs.Write(OutputLayout::EngineOutput(planned.stem, L".hocr"),
+                          TeamExportPlan::Document(source, "hocr")->content);
+        }
         PreparedPage page;
         page.position = i;
         page.ocr = planned.ocr;

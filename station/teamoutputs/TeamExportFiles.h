@@ -8,7 +8,7 @@
 // the same inputs with the same answers writes for the pages done so far: each page's
 // verified documents and text in pages, the training pairs in train, the engine's output in
 // ocr, and text.txt. The folder is held as a session holds its own (one station or export
-// at a time), and everything is read and checked before the first page is written.
+// at a time); everything is read and checked before the folder is made or written.
 class TeamExportFiles {
 public:
     // The number of pages written. Throws InputError when the folder is in use or cannot be

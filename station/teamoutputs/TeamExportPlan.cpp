@@ -30,19 +30,9 @@ bool IsPlainFileName(const std::wstring& name)
     return true;
 }
 
-const TeamDocument* FindKind(const std::vector<TeamDocument>& documents, const char* kind)
-{
-    for (const TeamDocument& document : documents) {
-        if (document.kind == kind) {
-            return &document;
-        }
-    }
-    return nullptr;
-}
-
 } // namespace
 
-TeamExportPlan::TeamExportPlan(const TeamExportData& data, const PageOutputs& outputs)
+TeamExportPlan::TeamExportPlan(const TeamExportData& data)
 {
     m_record.inputs = data.batch.inputs;
     m_record.below = data.batch.below;
@@ -57,7 +47,7 @@ TeamExportPlan::TeamExportPlan(const TeamExportData& data, const PageOutputs& ou
         Frames(page.source);
     }
     for (const TeamPage& page : data.pages) {
-        m_pages.push_back(Plan(page, outputs));
+        m_pages.push_back(Plan(page));
         StoredPage stored;
         stored.name = page.source.name;
         stored.image = {page.source.imagePath, page.source.imageSha256};
@@ -71,6 +61,16 @@ TeamExportPlan::TeamExportPlan(const TeamExportData& data, const PageOutputs& ou
         m_record.pages.push_back(std::move(stored));
     }
     m_record.summary = m_record.Count();
+}
+
+const TeamDocument* TeamExportPlan::Document(const TeamPageSource& source, const char* kind)
+{
+    for (const TeamDocument& document : source.documents) {
+        if (document.kind == kind) {
+            return &document;
+        }
+    }
+    return nullptr;
 }
 
 VerifiedWord TeamExportPlan::Word(const TeamAnswer& answer)
@@ -118,7 +118,7 @@ const std::vector<PageOcr::FrameSize>& TeamExportPlan::Frames(const TeamPageSour
     return m_frames.emplace(source.imagePath, std::move(sizes)).first->second;
 }
 
-PlannedPage TeamExportPlan::Plan(const TeamPage& page, const PageOutputs& outputs)
+PlannedPage TeamExportPlan::Plan(const TeamPage& page)
 {
     const TeamPageSource& source = page.source;
     PlannedPage planned;
@@ -133,22 +133,18 @@ PlannedPage TeamExportPlan::Plan(const TeamPage& page, const PageOutputs& output
     planned.frames = static_cast<unsigned>(sizes.size());
     planned.size = sizes[planned.frame];
     planned.ocrPage = source.ocrPage;
-    const TeamDocument* tsv = FindKind(source.documents, "tsv");
-    const TeamDocument* hocr = FindKind(source.documents, "hocr");
-    const TeamDocument* xml = FindKind(source.documents, "xml");
+    const TeamDocument* tsv = Document(source, "tsv");
+    const TeamDocument* hocr = Document(source, "hocr");
+    const TeamDocument* xml = Document(source, "xml");
     if (source.byStation) {
-        // The engine's output, kept where a one-station session keeps it: the page's
-        // documents stay unnamed, as the engine's are.
+        // The engine's output: the page's documents stay unnamed, as a session has them, and
+        // its words are those of the output's one page.
         if (tsv == nullptr || hocr == nullptr) {
             throw InputError(planned.image, "the team's page " + std::to_string(source.position) +
                                                 " is done, but the database holds no engine output for it");
         }
-        const std::wstring tsvName = OutputLayout::EngineOutput(planned.stem, L".tsv");
-        const std::wstring hocrName = OutputLayout::EngineOutput(planned.stem, L".hocr");
-        outputs.Write(tsvName, tsv->content);
-        outputs.Write(hocrName, hocr->content);
-        const OutputLayout& layout = outputs.Layout();
-        planned.ocr = PageOcr::Read(layout.Path(tsvName), layout.Path(hocrName), L"", planned.image, {planned.size});
+        planned.ocr = PageOcr::Read(m_documents.Add(tsv->content), m_documents.Add(hocr->content), L"",
+                                    planned.image, {planned.size});
         return planned;
     }
     planned.tsv = tsv == nullptr ? L"" : m_documents.Add(tsv->content);

@@ -5,22 +5,20 @@
 #include <vector>
 
 #include "BatchPlan.h"
-#include "PageOutputs.h"
 #include "SessionRecord.h"
 #include "TeamExport.h"
 #include "TemporaryFiles.h"
 
 // The pages a team has done, as a one-station session's plan and record have them, so that
 // the outputs room writes their files with the same byte edits. The recogniser outputs come
-// from the database's bytes: a station's engine output goes where a one-station session
-// keeps it (the folder's ocr), the outputs given with the pages to temporary files. The
-// images are read from their recorded paths, each checked against its SHA-256 first.
+// from the database's bytes, read from temporary files; the images from their recorded
+// paths, each checked against its SHA-256 first. Writes nothing in the export's folder.
 class TeamExportPlan {
 public:
     // Throws InputError for an image that is missing or not the batch's, a page whose name
-    // is no file name, or a recogniser output the readers refuse; SessionFailure when a file
-    // cannot be written.
-    TeamExportPlan(const TeamExportData& data, const PageOutputs& outputs);
+    // is no file name, or a recogniser output the readers refuse; SessionFailure when a
+    // temporary file cannot be written.
+    explicit TeamExportPlan(const TeamExportData& data);
 
     // The done pages, in the batch's order; the record holds the same pages at the same
     // places, with their answers in reading order.
@@ -29,11 +27,13 @@ public:
 
     // A team's answer as a session records it.
     static VerifiedWord Word(const TeamAnswer& answer);
+    // The page's recogniser output of a kind ("tsv", "hocr", "xml"), or null.
+    static const TeamDocument* Document(const TeamPageSource& source, const char* kind);
 
 private:
     // The frames' sizes of the page's image, once its content is checked.
     const std::vector<PageOcr::FrameSize>& Frames(const TeamPageSource& source);
-    PlannedPage Plan(const TeamPage& page, const PageOutputs& outputs);
+    PlannedPage Plan(const TeamPage& page);
 
     TemporaryFiles m_documents; // outlives the documents read from it
     std::map<std::string, std::vector<PageOcr::FrameSize>> m_frames; // by image path

@@ -219,10 +219,11 @@ TEST(TeamReport, StatusPrintsTheBatchAndNoOutputHoldsThePassword)
     const TeamLease lease = PageLeases::TakeNext(database, batch, station, 120).value();
     TeamAnswers::Record(database, batch, TeamTest::Answer(station, 1, lease.position, 1, "teh", "the"));
 
-    const ChildProcess status = ChildProcess::Run(L"tarsil_verify.exe", TeamArguments(connection, L"job") + L" --status");
+    const ChildProcess status =
+        ChildProcess::Run(L"tarsil_verify.exe", TeamArguments(connection, L"job") + L" --status");
     EXPECT_EQ(0u, status.exitCode) << status.output;
-    EXPECT_NE(std::string::npos,
-              status.output.find("batch \"job\": 3 pages: 2 waiting, 0 recognised, 1 in progress (1 held), 0 done, 0 failed"))
+    EXPECT_NE(std::string::npos, status.output.find("batch \"job\": 3 pages: 2 waiting, 0 recognised, 1 in progress "
+                                                    "(1 held), 0 done, 0 failed"))
         << status.output;
     EXPECT_NE(std::string::npos, status.output.find("  page 1 (0001-page1): in progress, held by ann on " +
                                                     station.computer))
@@ -239,7 +240,8 @@ TEST(TeamReport, StatusPrintsTheBatchAndNoOutputHoldsThePassword)
     std::wstring away = connection;
     const size_t port = away.find(L"Port=");
     away.replace(port, away.find(L';', port) - port, L"Port=1");
-    const ChildProcess unreachable = ChildProcess::Run(L"tarsil_verify.exe", TeamArguments(away, L"job") + L" --status");
+    const ChildProcess unreachable =
+        ChildProcess::Run(L"tarsil_verify.exe", TeamArguments(away, L"job") + L" --status");
     EXPECT_EQ(1u, unreachable.exitCode) << unreachable.output;
     EXPECT_NE(std::string::npos, unreachable.output.find("Port=1")) << unreachable.output;
 
@@ -247,4 +249,26 @@ TEST(TeamReport, StatusPrintsTheBatchAndNoOutputHoldsThePassword)
     for (const ChildProcess* run : {&status, &missing, &unreachable}) {
         EXPECT_EQ(std::string::npos, run->output.find(password)) << run->output;
     }
+}
+
+// Every station writes the database, so a page's name is checked as any input is before it
+// names files: one that reaches outside the export folder is refused, and nothing is written.
+TEST(TeamExport, APageNamedOutsideTheFolderIsRefusedWithNothingWritten)
+{
+    ScratchFolder folder;
+    const std::wstring connection = TeamTest::FreshDatabase();
+    DatabaseConnection database(connection);
+    TeamSchema::Ensure(database);
+    const TeamStation station = TeamTest::Station("ann");
+    TeamBatchDefinition definition = TeamTest::Batch(database, 1);
+    definition.pages[0].name = "..\\..\\escaped";
+    const std::int64_t batch = TeamBatches::Open(database, "job", definition, station).id;
+    PageLeases::Register(database, batch, station);
+    TeamPages::MarkDone(database, batch, station, PageLeases::TakeNext(database, batch, station, 120).value());
+
+    const ChildProcess exported = ChildProcess::Run(
+        L"tarsil_verify.exe", TeamArguments(connection, L"job") + L" --export " + Quoted(folder / L"export"));
+    EXPECT_EQ(2u, exported.exitCode) << exported.output;
+    EXPECT_NE(std::string::npos, exported.output.find("which is no file name")) << exported.output;
+    EXPECT_TRUE(FolderEntries(folder.Path()).empty()); // not even the export's folder
 }
