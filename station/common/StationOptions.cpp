@@ -10,6 +10,7 @@ const char* StationOptions::Usage()
     return "usage: tarsil_verify [options] INPUT...\n"
            "       tarsil_verify --image PAGE (--ocr FILE | --tsv FILE | --hocr FILE)\n"
            "                     [options]\n"
+           "       tarsil_verify --team CONNECTION --batch NAME (--status | --export DIR)\n"
            "\n"
            "Shows the Word Verification dialog for each word of a scanned page that the\n"
            "recogniser (Tesseract) is unsure of, in reading order, and writes what the\n"
