@@ -13,6 +13,8 @@
 #include "LoadedLibrary.h"
 #include "StationOptions.h"
 #include "TarsilDlg29.h"
+#include "TeamCommand.h"
+#include "TeamRefusal.h"
 #include "VerificationSession.h"
 
 namespace {
@@ -56,6 +58,11 @@ int wmain(int argc, wchar_t** argv)
             Print(stdout, StationOptions::Usage());
             return 0;
         }
+        if (options.ReportsOnTeam()) {
+            const ComScope com; // the export decodes the pages' images
+            TeamCommand::Run(options, &PrintLine);
+            return 0;
+        }
         const LoadedLibrary library = LoadedLibrary::BesideProgram(L"TarsilDlg29.dll");
         const auto dialog = library.Function<RastStartDialogFn>("RastStartDialog");
         if (dialog == nullptr) {
@@ -75,6 +82,9 @@ int wmain(int argc, wchar_t** argv)
         const VerificationSession::Summary summary = session.Run();
         return summary.pagesFailed > 0 || summary.pagesUnwritten > 0 ? kPagesNotDone : 0;
     } catch (const InputError& fault) {
+        PrintError(fault.what());
+        return 2;
+    } catch (const TeamRefusal& fault) {
         PrintError(fault.what());
         return 2;
     } catch (const std::exception& fault) {

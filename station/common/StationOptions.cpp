@@ -10,6 +10,7 @@ const char* StationOptions::Usage()
     return "usage: tarsil_verify [options] INPUT...\n"
            "       tarsil_verify --image PAGE (--ocr FILE | --tsv FILE | --hocr FILE)\n"
            "                     [options]\n"
+           "       tarsil_verify --team CONNECTION --batch NAME (--status | --export DIR)\n"
            "\n"
            "Shows the Word Verification dialog for each word of a scanned page that the\n"
            "recogniser (Tesseract) is unsure of, in reading order, and writes what the\n"
@@ -62,6 +63,19 @@ const char* StationOptions::Usage()
            "                     a batch DIR/NNNN-NAME-WWWW.png\n"
            "  --help             this text\n"
            "\n"
+           "A team on one batch, its state in a PostgreSQL database:\n"
+           "  --team CONNECTION  the database, as an ODBC connection string\n"
+           "                     (\"Driver={PostgreSQL Unicode(x64)};Server=...;Port=5432;\n"
+           "                     Database=...;Uid=...;sslmode=require;\" or \"DSN=...\"); the\n"
+           "                     password from the string, the DSN, or the environment\n"
+           "                     variable TARSIL_DB_PASSWORD; it is never printed\n"
+           "  --batch NAME       the team's batch\n"
+           "  --status           print the batch: pages by state, who holds which, each\n"
+           "                     operator's words, corrections and pace, the batch's pace\n"
+           "  --export DIR       write in DIR what a one-station session with the same\n"
+           "                     answers writes for the pages done so far (pages, train,\n"
+           "                     ocr, text.txt), from the database, while others work\n"
+           "\n"
            "Paths may be relative to the current folder. Limits: a frame of at most\n"
            "200,000,000 pixels and 100,000 along a side; an hOCR, ALTO or PAGE document\n"
            "and the answers of at most 64 MiB, XML nested at most 100 elements deep, with\n"
@@ -101,12 +115,13 @@ const char* StationOptions::Usage()
            "  0  the session ran, finished or cancelled (and --help)\n"
            "  1  the session could not go on: a dialog could not be shown, a file of DIR\n"
            "     could not be written during the run, TarsilDlg29.dll could not be\n"
-           "     loaded from the program's folder, another failure (every answer given\n"
-           "     is kept)\n"
+           "     loaded from the program's folder, the team's database cannot be\n"
+           "     reached or failed, another failure (every answer given is kept)\n"
            "  2  bad input, before any dialog and with nothing written: an unusable command\n"
            "     line, an input that cannot be read or breaks a limit, no engine to be\n"
            "     found, an output folder in use by another station or that cannot be\n"
-           "     written\n"
+           "     written; with --status or --export, a batch the team's database does\n"
+           "     not have, an image that is missing or changed\n"
            "  3  the session ran, but pages are not done: the engine failed on them, or\n"
            "     their files could not be written (a later run tries them again)\n";
 }
@@ -124,6 +139,10 @@ bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& er
             restart = true;
             continue;
         }
+        if (option == L"--status") {
+            status = true;
+            continue;
+        }
         if (option.compare(0, 2, L"--") != 0) {
             inputs.push_back(option);
             continue;
@@ -139,6 +158,9 @@ bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& er
                              : option == L"--tesseract"   ? &tesseract
                              : option == L"--lang"        ? &lang
                              : option == L"--psm"         ? &psm
+                             : option == L"--team"        ? &team
+                             : option == L"--batch"       ? &batch
+                             : option == L"--export"      ? &exportFolder
                                                           : nullptr;
         double* number = option == L"--below" ? &below : option == L"--char-below" ? &charBelow : nullptr;
         int* count = option == L"--ahead" ? &ahead : option == L"--engine-seconds" ? &engineSeconds : nullptr;
@@ -168,6 +190,17 @@ bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& er
         return true;
     }
     MakePathsFull();
+    if (ReportsOnTeam()) {
+        if (team.empty() || batch.empty()) {
+            error = std::string(status ? "--status" : "--export") +
+                    " needs --team and --batch: the team's batch to read";
+        } else if (status && !exportFolder.empty()) {
+            error = "give --status or --export, not both";
+        } else if (!inputs.empty() || !image.empty()) {
+            error = "--status and --export read the batch from the database: they take no inputs";
+        }
+        return error.empty();
+    }
     if (!inputs.empty() && (!image.empty() || !ocr.empty() || !tsv.empty() || !hocr.empty())) {
         error = "give either INPUTs (a batch) or --image with --ocr, --tsv or --hocr (one page), not both";
     } else if (inputs.empty() && image.empty()) {
@@ -189,7 +222,7 @@ void StationOptions::MakePathsFull()
     for (std::wstring& input : inputs) {
         input = PathName::Full(input);
     }
-    for (std::wstring* path : {&image, &tsv, &hocr, &ocr, &answers, &out, &screenshots, &tesseract}) {
+    for (std::wstring* path : {&image, &tsv, &hocr, &ocr, &answers, &out, &screenshots, &tesseract, &exportFolder}) {
         *path = PathName::Full(*path);
     }
 }

@@ -26,6 +26,13 @@ public:
     std::wstring psm;       // passed through as --psm
     int ahead = 1;          // pages prepared ahead of the one the operator verifies
     int engineSeconds = 600; // the most one page's recognition may take
+    // A team on one batch: the database's ODBC connection string and the batch's name.
+    std::wstring team;
+    std::wstring batch;
+    // What the team has done so far, instead of a session: its figures printed (--status),
+    // or its files written in a folder (--export DIR).
+    bool status = false;
+    std::wstring exportFolder;
     bool help = false;
 
     // Reads the command line; false, with the reason in `error`, when it is not usable. Every
@@ -33,6 +40,8 @@ public:
     bool Parse(int argc, const wchar_t* const* argv, std::string& error);
     // True for --image with --ocr, --tsv and/or --hocr, false for a batch of INPUTs.
     bool OnePageForm() const { return inputs.empty(); }
+    // True for --status or --export: the team's batch is read, no dialog is shown.
+    bool ReportsOnTeam() const { return status || !exportFolder.empty(); }
     // The output folder: `out`, or its default.
     std::wstring OutputFolder() const;
 
