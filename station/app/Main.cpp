@@ -13,6 +13,8 @@
 #include "LoadedLibrary.h"
 #include "StationOptions.h"
 #include "TarsilDlg29.h"
+#include "TeamRefusal.h"
+#include "TeamSetUp.h"
 #include "VerificationSession.h"
 
 namespace {
@@ -67,7 +69,12 @@ int wmain(int argc, wchar_t** argv)
         // COM once for the thread: the page is decoded and the training images encoded by
         // Windows Imaging Component.
         const ComScope com;
-        VerificationSession session(options, dialog, &PrintLine);
+        // A team's station keeps its session in the team's database, set up from the batch.
+        VerificationSession::SetUpFn teamSetUp;
+        if (!options.team.empty()) {
+            teamSetUp = [](SessionState& state) { TeamSetUp(state).Prepare(); };
+        }
+        VerificationSession session(options, dialog, &PrintLine, {}, teamSetUp);
         session.Prepare();
         // Pages the engine failed on, or whose files could not be written (cancelled or not):
         // the run did not finish them, and a script can tell.
@@ -75,6 +82,10 @@ int wmain(int argc, wchar_t** argv)
         const VerificationSession::Summary summary = session.Run();
         return summary.pagesFailed > 0 || summary.pagesUnwritten > 0 ? kPagesNotDone : 0;
     } catch (const InputError& fault) {
+        PrintError(fault.what());
+        return 2;
+    } catch (const TeamRefusal& fault) {
+        // Inputs other than the batch's, tables of a newer version: refused before any dialog.
         PrintError(fault.what());
         return 2;
     } catch (const std::exception& fault) {
