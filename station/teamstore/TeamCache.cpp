@@ -53,7 +53,7 @@ std::wstring TeamCache::StationFolder()
     while (!base.empty() && (base.back() == L'\\' || base.back() == L'/')) {
         base.pop_back();
     }
-    const std::wstring folder = base + L"\\TarsilVerify";
+    std::wstring folder = base + L"\\TarsilVerify";
     ::CreateDirectoryW(folder.c_str(), nullptr);
     return folder;
 }
@@ -77,7 +77,7 @@ TeamCache::~TeamCache()
 
 std::wstring TeamCache::Write(const std::wstring& name, const std::string& content) const
 {
-    const std::wstring path = m_folder + L"\\" + name;
+    std::wstring path = m_folder + L"\\" + name;
     std::string error;
     if (!AtomicFile::Write(path, content, error)) {
         throw InputError(path, "cannot be written: " + error);

@@ -173,7 +173,8 @@ void TeamSetUp::MakePlan(const TeamBatch& batch, const std::map<int, std::vector
                              Wide(cached(first, "xml").path));
         }
         for (size_t frame = before; frame < m_state.plan.pages.size(); ++frame, ++i) {
-            if (i >= pages.size() || pages[i].imagePath != first.imagePath || pages[i].frame != static_cast<int>(frame - before) + 1) {
+            if (i >= pages.size() || pages[i].imagePath != first.imagePath ||
+                pages[i].frame != static_cast<int>(frame - before) + 1) {
                 throw InputError(image, "has other frames than the batch recorded");
             }
             const TeamPageSource& source = pages[i];

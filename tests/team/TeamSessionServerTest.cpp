@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -16,6 +17,8 @@
 #include "ScratchFolder.h"
 #include "TeamServer.h"
 #include "TeamTestSupport.h"
+#include "TestServer.h"
+#include "Utf8.h"
 #include "support/ChildProcess.h"
 #include "support/StartedChild.h"
 
@@ -82,7 +85,13 @@ TEST(TeamSessionServer, AServerStoppedMidSessionLosesNoAnswerAndTheNextRunSendsW
     DWORD exitCode = 0;
     ::GetExitCodeProcess(first.Process(), &exitCode);
     EXPECT_EQ(1U, exitCode);
-    EXPECT_TRUE(Exists(outbox));
+    std::string kept(4096, '\0');
+    if (std::FILE* file = ::_wfopen(outbox.c_str(), L"rb")) {
+        kept.resize(std::fread(&kept[0], 1, kept.size(), file));
+        std::fclose(file);
+    }
+    EXPECT_NE(std::string::npos, kept.find("\"answers\"")) << "no answer kept in the outbox";
+    EXPECT_EQ(std::string::npos, kept.find(WideToUtf8(TestServer::Password())));
     Signal(signals, L"kept");
 
     for (int waited = 0; (before = Answers(connection)) < 0; waited += 200) {

@@ -108,7 +108,8 @@ TEST(TeamSession, ThreeStationsAtOnceAnswerEveryWordOnceAndAJoinWithOtherInputsI
     EXPECT_NE(unreachable.output.find("nosuch"), std::string::npos) << unreachable.output;
 
     const std::string password = WideToUtf8(TestServer::Password());
-    for (const ChildProcess* run : std::initializer_list<const ChildProcess*>{&runs[0], &runs[1], &runs[2], &refused, &unreachable}) {
+    const std::initializer_list<const ChildProcess*> all = {&runs[0], &runs[1], &runs[2], &refused, &unreachable};
+    for (const ChildProcess* run : all) {
         EXPECT_EQ(run->output.find(password), std::string::npos) << run->output;
     }
 }
@@ -119,7 +120,8 @@ TEST(TeamSession, AStationKilledMidPageLeavesItToAnotherWhichProposesItsCorrecti
     const std::wstring connection = TeamTest::FreshDatabase();
     const std::wstring scans = Scans(folder, L"scans", 2);
     const std::wstring answers = folder / L"answers.txt";
-    HANDLE file = ::CreateFileW(answers.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        ::CreateFileW(answers.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE);
     const std::string correction = "\xE2\x80\x9C" "based\tbased\n";
     DWORD written = 0;
