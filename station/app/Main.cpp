@@ -15,6 +15,7 @@
 #include "TarsilDlg29.h"
 #include "TeamCommand.h"
 #include "TeamRefusal.h"
+#include "TeamSetUp.h"
 #include "VerificationSession.h"
 
 namespace {
@@ -74,7 +75,12 @@ int wmain(int argc, wchar_t** argv)
         // COM once for the thread: the page is decoded and the training images encoded by
         // Windows Imaging Component.
         const ComScope com;
-        VerificationSession session(options, dialog, &PrintLine);
+        // A team's station keeps its session in the team's database, set up from the batch.
+        VerificationSession::SetUpFn teamSetUp;
+        if (!options.team.empty()) {
+            teamSetUp = [](SessionState& state) { TeamSetUp(state).Prepare(); };
+        }
+        VerificationSession session(options, dialog, &PrintLine, {}, teamSetUp);
         session.Prepare();
         // Pages the engine failed on, or whose files could not be written (cancelled or not):
         // the run did not finish them, and a script can tell.
@@ -85,6 +91,7 @@ int wmain(int argc, wchar_t** argv)
         PrintError(fault.what());
         return 2;
     } catch (const TeamRefusal& fault) {
+        // Inputs other than the batch's, tables of a newer version: refused before any dialog.
         PrintError(fault.what());
         return 2;
     } catch (const std::exception& fault) {
