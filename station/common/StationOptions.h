@@ -26,9 +26,6 @@ public:
     std::wstring psm;       // passed through as --psm
     int ahead = 1;          // pages prepared ahead of the one the operator verifies
     int engineSeconds = 600; // the most one page's recognition may take
-    // A team on one batch: the database's ODBC connection string and the batch's name.
-    std::wstring team;
-    std::wstring batch;
     // What the team has done so far, instead of a session: its figures printed (--status),
     // or its files written in a folder (--export DIR).
     bool status = false;
