@@ -3,6 +3,7 @@
 #include "InputError.h"
 #include "PageImage.h"
 #include "Sha256.h"
+#include "TeamWords.h"
 #include "Utf8.h"
 
 namespace {
@@ -56,7 +57,7 @@ TeamExportPlan::TeamExportPlan(const TeamExportData& data)
         stored.ocrByStation = page.source.byStation;
         stored.state = page.state;
         for (const TeamAnswer& answer : page.answers) {
-            stored.words.push_back(Word(answer));
+            stored.words.push_back(TeamWords::FromTeam(answer));
         }
         m_record.pages.push_back(std::move(stored));
     }
@@ -71,30 +72,6 @@ const TeamDocument* TeamExportPlan::Document(const TeamPageSource& source, const
         }
     }
     return nullptr;
-}
-
-VerifiedWord TeamExportPlan::Word(const TeamAnswer& answer)
-{
-    VerifiedWord word;
-    word.index = answer.index;
-    word.box.left = answer.box.left;
-    word.box.top = answer.box.top;
-    word.box.width = answer.box.width;
-    word.box.height = answer.box.height;
-    word.text = answer.text;
-    word.confidence = answer.confidence;
-    word.outcome = answer.outcome;
-    word.reason = answer.reason;
-    word.corrected = answer.corrected;
-    word.proposed = answer.proposed;
-    word.proposal = answer.proposal;
-    word.changed = answer.changed;
-    word.train = answer.train;
-    word.size = answer.size;
-    word.orientation = answer.orientation;
-    word.seconds = answer.seconds;
-    word.order = static_cast<int>(answer.order);
-    return word;
 }
 
 const std::vector<PageOcr::FrameSize>& TeamExportPlan::Frames(const TeamPageSource& source)

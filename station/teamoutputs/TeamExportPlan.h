@@ -25,8 +25,6 @@ public:
     const std::vector<PlannedPage>& Pages() const { return m_pages; }
     const SessionRecord& Record() const { return m_record; }
 
-    // A team's answer as a session records it.
-    static VerifiedWord Word(const TeamAnswer& answer);
     // The page's recogniser output of a kind ("tsv", "hocr", "xml"), or null.
     static const TeamDocument* Document(const TeamPageSource& source, const char* kind);
 

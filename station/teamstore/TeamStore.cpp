@@ -12,6 +12,7 @@
 #include "TeamAnswers.h"
 #include "TeamPages.h"
 #include "TeamProposals.h"
+#include "TeamWords.h"
 #include "Utf8.h"
 
 namespace {
@@ -53,52 +54,6 @@ TeamStore::TeamStore(SessionRecord record, Settings settings, PrintFn print)
 }
 
 TeamStore::~TeamStore() = default;
-
-TeamAnswer TeamStore::ToTeam(const VerifiedWord& word, int page, int place, const TeamStation& station)
-{
-    TeamAnswer answer;
-    answer.page = page;
-    answer.index = word.index;
-    answer.place = place;
-    answer.box = {word.box.left, word.box.top, word.box.width, word.box.height};
-    answer.text = word.text;
-    answer.confidence = word.confidence;
-    answer.outcome = word.outcome;
-    answer.reason = word.reason;
-    answer.corrected = word.corrected;
-    answer.changed = word.changed;
-    answer.proposed = word.proposed;
-    answer.proposal = word.proposal;
-    answer.train = word.train;
-    answer.size = word.size;
-    answer.orientation = word.orientation;
-    answer.seconds = word.seconds;
-    answer.operatorName = station.operatorName;
-    answer.computer = station.computer;
-    answer.instance = station.instance;
-    return answer;
-}
-
-VerifiedWord TeamStore::FromTeam(const TeamAnswer& answer)
-{
-    VerifiedWord word;
-    word.index = answer.index;
-    word.box = {answer.box.left, answer.box.top, answer.box.width, answer.box.height};
-    word.text = answer.text;
-    word.confidence = answer.confidence;
-    word.outcome = answer.outcome;
-    word.reason = answer.reason;
-    word.corrected = answer.corrected;
-    word.changed = answer.changed;
-    word.proposed = answer.proposed;
-    word.proposal = answer.proposal;
-    word.train = answer.train;
-    word.size = answer.size;
-    word.orientation = answer.orientation;
-    word.seconds = answer.seconds;
-    word.order = static_cast<int>(answer.order);
-    return word;
-}
 
 void TeamStore::PageRecognised(size_t position, const StoredFile& tsv, const StoredFile& hocr)
 {
@@ -175,7 +130,7 @@ bool TeamStore::TakePage(size_t position)
     std::vector<VerifiedWord>& words = Page(position).words;
     words.clear();
     for (const TeamAnswer& answer : page.answers) {
-        words.push_back(FromTeam(answer));
+        words.push_back(TeamWords::FromTeam(answer));
     }
     return RecordedSession::TakePage(position);
 }
@@ -220,7 +175,7 @@ void TeamStore::Lose(size_t position)
 
 AnswerReceipt TeamStore::Send(size_t position, const VerifiedWord& word, const PageWords& readingOrder)
 {
-    TeamAnswer answer = ToTeam(word, static_cast<int>(position) + 1, PlaceOf(readingOrder, word.index),
+    TeamAnswer answer = TeamWords::ToTeam(word, static_cast<int>(position) + 1, PlaceOf(readingOrder, word.index),
                                m_settings.station);
     answer.answerId = m_settings.station.AnswerId(++m_answers);
     AnswerReceipt receipt;

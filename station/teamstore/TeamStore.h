@@ -59,10 +59,6 @@ public:
     std::vector<VerifiedWord> DecisionsOfOthers() override;
     void Finish() override;
 
-    // A word's answer as the team's database keeps it, and back.
-    static TeamAnswer ToTeam(const VerifiedWord& word, int page, int place, const TeamStation& station);
-    static VerifiedWord FromTeam(const TeamAnswer& answer);
-
 private:
     // Sends the answer; keeps it in the outbox and throws SessionFailure when the server
     // stays away.

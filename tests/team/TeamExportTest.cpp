@@ -15,6 +15,7 @@
 #include "TeamPages.h"
 #include "TeamSchema.h"
 #include "TeamTestSupport.h"
+#include "TeamWords.h"
 #include "TestServer.h"
 #include "Utf8.h"
 #include "VerificationSession.h"
@@ -89,27 +90,8 @@ TeamBatchDefinition Definition(const StationOptions& options)
 TeamAnswer AsTeamAnswer(const VerifiedWord& word, const TeamStation& station, std::int64_t sequence, int page,
                         int place)
 {
-    TeamAnswer answer;
+    TeamAnswer answer = TeamWords::ToTeam(word, page, place, station);
     answer.answerId = station.AnswerId(sequence);
-    answer.page = page;
-    answer.index = word.index;
-    answer.place = place;
-    answer.box = {word.box.left, word.box.top, word.box.width, word.box.height};
-    answer.text = word.text;
-    answer.confidence = word.confidence;
-    answer.outcome = word.outcome;
-    answer.reason = word.reason;
-    answer.corrected = word.corrected;
-    answer.changed = word.changed;
-    answer.proposed = word.proposed;
-    answer.proposal = word.proposal;
-    answer.train = word.train;
-    answer.size = word.size;
-    answer.orientation = word.orientation;
-    answer.seconds = word.seconds;
-    answer.operatorName = station.operatorName;
-    answer.computer = station.computer;
-    answer.instance = station.instance;
     return answer;
 }
 
