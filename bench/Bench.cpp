@@ -8,6 +8,8 @@
 //                              characters of the real scans must be drawn (Readability.h)
 //         [--engine FILE]      the engine the station runs: the batch benchmarks (page turn,
 //                              paint while the engine works)
+//         [--team CONNECTION]  with --station-data: the session again through a team's
+//                              database (its password from TARSIL_DB_PASSWORD)
 
 #include <windows.h>
 
@@ -28,6 +30,7 @@
 #include "ParseNumber.h"
 #include "Readability.h"
 #include "StationOptions.h"
+#include "TeamSetUp.h"
 #include "TesseractEngine.h"
 #include "TsvDocument.h"
 #include "TsvHocrWords.h"
@@ -364,9 +367,24 @@ void RunSessions(const StationOptions& options, VerificationSession::DialogFn di
     }
 }
 
+// The figures of the sessions just run, as rows named after `name`.
+void SessionRows(const std::string& name, std::vector<Row>& rows)
+{
+    const Summary floor = Summary::Of(g_sessionFloor);
+    rows.push_back({name + ", return to next paint", Summary::Of(g_sessionGaps), floor, "ms", 1e3});
+    rows.push_back({"  the host's work", Summary::Of(g_hostWork), floor, "ms", 1e3});
+    rows.push_back({"  call to first complete paint", Summary::Of(g_callToPaint), floor, "ms", 1e3});
+    g_sessionGaps.clear();
+    g_hostWork.clear();
+    g_callToPaint.clear();
+    g_sessionFloor.clear();
+}
+
 // Every word of the committed scan verified with OK (training pairs included), `sessions`
-// times over, each a fresh session; the page is decoded before the first word.
-void BenchSession(const std::wstring& data, int sessions, std::vector<Row>& rows)
+// times over, each a fresh session; the page is decoded before the first word. With `team`
+// (a connection string) the same again as a team's session, each on a new batch of the
+// team's database: every answer committed before the next dialog.
+void BenchSession(const std::wstring& data, const std::wstring& team, int sessions, std::vector<Row>& rows)
 {
     wchar_t temporary[MAX_PATH];
     ::GetTempPathW(MAX_PATH, temporary);
@@ -377,15 +395,25 @@ void BenchSession(const std::wstring& data, int sessions, std::vector<Row>& rows
     options.out = std::wstring(temporary) + L"tarsil-bench-session";
     options.below = 101;
     options.restart = true;
-    g_sessionGaps.clear();
-    g_hostWork.clear();
-    g_callToPaint.clear();
-    g_sessionFloor.clear();
     RunSessions(options, &TimedRastStartDialog, sessions, [] { g_previousReturn = 0; });
-    const Summary floor = Summary::Of(g_sessionFloor);
-    rows.push_back({"session, return to next paint", Summary::Of(g_sessionGaps), floor, "ms", 1e3});
-    rows.push_back({"  the host's work", Summary::Of(g_hostWork), floor, "ms", 1e3});
-    rows.push_back({"  call to first complete paint", Summary::Of(g_callToPaint), floor, "ms", 1e3});
+    SessionRows("session", rows);
+    if (team.empty()) {
+        return;
+    }
+    StationOptions teamOptions;
+    teamOptions.inputs = {data + L"\\page.png"};
+    teamOptions.team = team;
+    teamOptions.below = 101;
+    teamOptions.outbox = std::wstring(temporary) + L"tarsil-bench-outbox.json";
+    for (int i = 0; i < sessions; ++i) {
+        teamOptions.batch = L"bench-" + std::to_wstring(::GetTickCount64()) + L"-" + std::to_wstring(i);
+        VerificationSession session(teamOptions, &TimedRastStartDialog, [](const std::string&) {}, {},
+                                    [](SessionState& state) { TeamSetUp(state).Prepare(); });
+        session.Prepare();
+        g_previousReturn = 0;
+        session.Run();
+    }
+    SessionRows("session with --team", rows);
 }
 
 // The picture of each word in its line, as the station makes it before each call: every
@@ -562,6 +590,7 @@ int main(int argc, char** argv)
     int iterations = 200;
     std::wstring stationData; // the station's test data: the scan and Tesseract's output
     std::wstring engine;      // the engine the station runs, for the batch benchmarks
+    std::wstring team;        // a team's database, for the session through it
     bool readability = false;
     for (int i = 1; i < argc; ++i) {
         readability = readability || std::string(argv[i]) == "--readability";
@@ -573,13 +602,16 @@ int main(int argc, char** argv)
         } else if (std::string(argv[i]) == "--station-data") {
             const std::string path = argv[i + 1];
             stationData.assign(path.begin(), path.end());
+        } else if (std::string(argv[i]) == "--team") {
+            const std::string connection = argv[i + 1];
+            team.assign(connection.begin(), connection.end());
         } else if (std::string(argv[i]) == "--engine") {
             const std::string path = argv[i + 1];
             engine.assign(path.begin(), path.end());
         }
     }
     if (iterations < 1) {
-        std::fputs("usage: bench [--iterations N] [--station-data DIR [--engine FILE]]\n", stderr);
+        std::fputs("usage: bench [--iterations N] [--station-data DIR [--engine FILE] [--team CONNECTION]]\n", stderr);
         return 2;
     }
 
@@ -666,7 +698,7 @@ int main(int argc, char** argv)
         g_library = rastStartDialog;
         g_bareModule = library;
         g_bareTemplate = dialogTemplate;
-        BenchSession(stationData, std::max(1, iterations / 10), rows);
+        BenchSession(stationData, team, std::max(1, iterations / 10), rows);
         BenchWordPreparation("word in its line, 72-dpi page", stationData + L"\\page", L".png", std::max(1, iterations / 20),
                              rows);
         BenchWordPreparation("word in its line, 300-dpi page", stationData + L"\\scans\\8087_054.3B",

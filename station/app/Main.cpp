@@ -13,6 +13,9 @@
 #include "LoadedLibrary.h"
 #include "StationOptions.h"
 #include "TarsilDlg29.h"
+#include "TeamCommand.h"
+#include "TeamRefusal.h"
+#include "TeamSetUp.h"
 #include "VerificationSession.h"
 
 namespace {
@@ -56,6 +59,11 @@ int wmain(int argc, wchar_t** argv)
             Print(stdout, StationOptions::Usage());
             return 0;
         }
+        if (options.ReportsOnTeam()) {
+            const ComScope com; // the export decodes the pages' images
+            TeamCommand::Run(options, &PrintLine);
+            return 0;
+        }
         const LoadedLibrary library = LoadedLibrary::BesideProgram(L"TarsilDlg29.dll");
         const auto dialog = library.Function<RastStartDialogFn>("RastStartDialog");
         if (dialog == nullptr) {
@@ -67,7 +75,12 @@ int wmain(int argc, wchar_t** argv)
         // COM once for the thread: the page is decoded and the training images encoded by
         // Windows Imaging Component.
         const ComScope com;
-        VerificationSession session(options, dialog, &PrintLine);
+        // A team's station keeps its session in the team's database, set up from the batch.
+        VerificationSession::SetUpFn teamSetUp;
+        if (!options.team.empty()) {
+            teamSetUp = [](SessionState& state) { TeamSetUp(state).Prepare(); };
+        }
+        VerificationSession session(options, dialog, &PrintLine, {}, teamSetUp);
         session.Prepare();
         // Pages the engine failed on, or whose files could not be written (cancelled or not):
         // the run did not finish them, and a script can tell.
@@ -75,6 +88,10 @@ int wmain(int argc, wchar_t** argv)
         const VerificationSession::Summary summary = session.Run();
         return summary.pagesFailed > 0 || summary.pagesUnwritten > 0 ? kPagesNotDone : 0;
     } catch (const InputError& fault) {
+        PrintError(fault.what());
+        return 2;
+    } catch (const TeamRefusal& fault) {
+        // Inputs other than the batch's, tables of a newer version: refused before any dialog.
         PrintError(fault.what());
         return 2;
     } catch (const std::exception& fault) {

@@ -10,6 +10,8 @@ const char* StationOptions::Usage()
     return "usage: tarsil_verify [options] INPUT...\n"
            "       tarsil_verify --image PAGE (--ocr FILE | --tsv FILE | --hocr FILE)\n"
            "                     [options]\n"
+           "       tarsil_verify --team CONNECTION --batch NAME [options] [INPUT...]\n"
+           "       tarsil_verify --team CONNECTION --batch NAME (--status | --export DIR)\n"
            "\n"
            "Shows the Word Verification dialog for each word of a scanned page that the\n"
            "recogniser (Tesseract) is unsure of, in reading order, and writes what the\n"
@@ -44,6 +46,37 @@ const char* StationOptions::Usage()
            "  --hocr FILE        hOCR, any engine's; Tesseract's with character boxes\n"
            "                     (tesseract PAGE OUT -c hocr_char_boxes=1 hocr): marks the\n"
            "                     uncertain characters and gives each line's size and angle\n"
+           "\n"
+           "A team on one batch (several stations, each its own operator):\n"
+           "  --team CONNECTION  the team's PostgreSQL database, an ODBC connection string\n"
+           "                     (\"Driver={PostgreSQL Unicode};Server=...;Database=...;\n"
+           "                     Uid=...;\" or \"DSN=...\"); the password may come from the\n"
+           "                     variable TARSIL_DB_PASSWORD instead of the string, and is\n"
+           "                     never shown\n"
+           "  --batch NAME       the batch: the first station creates it from its INPUTs,\n"
+           "                     the others join it with the same INPUTs or none (other\n"
+           "                     inputs are refused). Each station takes one page at a\n"
+           "                     time, the first no other station holds, and every answer\n"
+           "                     is committed to the database before the next dialog; no\n"
+           "                     output folder is written (the batch's files are exported\n"
+           "                     from the database). The images are read where the batch\n"
+           "                     recorded them, and must not have changed; the recogniser\n"
+           "                     output the database holds is cached, while the station\n"
+           "                     runs, in %LOCALAPPDATA%\\TarsilVerify\\team-cache. A station\n"
+           "                     that reaches the end goes round again while it finds pages\n"
+           "                     whose leases ran out, then says how many others hold\n"
+           "  --lease-seconds N  a page a station stops renewing (it died, or lost the\n"
+           "                     server) is free for another after N s (default 120)\n"
+           "  --retry-seconds N  how long the server may stay away before the station\n"
+           "                     stops with exit 1 (default 60; retried with back-off)\n"
+           "  --outbox FILE      where answers the server could not take are kept for the\n"
+           "                     next run, which sends them first (default:\n"
+           "                     %LOCALAPPDATA%\\TarsilVerify\\team-outbox.json)\n"
+           "  --status           print the batch: pages by state, who holds which, each\n"
+           "                     operator's words, corrections and pace, the batch's pace\n"
+           "  --export DIR       write in DIR what a one-station session with the same\n"
+           "                     answers writes for the pages done so far (pages, train,\n"
+           "                     ocr, text.txt), from the database, while others work\n"
            "\n"
            "Both forms:\n"
            "  --below N          show only the words whose confidence is below N, 0 to 101\n"
@@ -101,12 +134,15 @@ const char* StationOptions::Usage()
            "  0  the session ran, finished or cancelled (and --help)\n"
            "  1  the session could not go on: a dialog could not be shown, a file of DIR\n"
            "     could not be written during the run, TarsilDlg29.dll could not be\n"
-           "     loaded from the program's folder, another failure (every answer given\n"
-           "     is kept)\n"
+           "     loaded from the program's folder, the team's server could not be reached\n"
+           "     or stayed away, another failure (every answer given is kept: a team's\n"
+           "     in the outbox when the server could not take it)\n"
            "  2  bad input, before any dialog and with nothing written: an unusable command\n"
            "     line, an input that cannot be read or breaks a limit, no engine to be\n"
            "     found, an output folder in use by another station or that cannot be\n"
-           "     written\n"
+           "     written, a team's batch joined with other inputs or a database of a\n"
+           "     newer version; with --status or --export, a batch the team's database\n"
+           "     does not have, an image that is missing or changed\n"
            "  3  the session ran, but pages are not done: the engine failed on them, or\n"
            "     their files could not be written (a later run tries them again)\n";
 }
@@ -124,6 +160,10 @@ bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& er
             restart = true;
             continue;
         }
+        if (option == L"--status") {
+            status = true;
+            continue;
+        }
         if (option.compare(0, 2, L"--") != 0) {
             inputs.push_back(option);
             continue;
@@ -139,9 +179,17 @@ bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& er
                              : option == L"--tesseract"   ? &tesseract
                              : option == L"--lang"        ? &lang
                              : option == L"--psm"         ? &psm
+                             : option == L"--team"        ? &team
+                             : option == L"--batch"       ? &batch
+                             : option == L"--export"      ? &exportFolder
+                             : option == L"--outbox"      ? &outbox
                                                           : nullptr;
         double* number = option == L"--below" ? &below : option == L"--char-below" ? &charBelow : nullptr;
-        int* count = option == L"--ahead" ? &ahead : option == L"--engine-seconds" ? &engineSeconds : nullptr;
+        int* count = option == L"--ahead"            ? &ahead
+                     : option == L"--engine-seconds" ? &engineSeconds
+                     : option == L"--lease-seconds"  ? &leaseSeconds
+                     : option == L"--retry-seconds"  ? &retrySeconds
+                                                     : nullptr;
         if (text == nullptr && number == nullptr && count == nullptr) {
             error = "unknown option " + WideToUtf8(option);
             return false;
@@ -168,11 +216,28 @@ bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& er
         return true;
     }
     MakePathsFull();
-    if (!inputs.empty() && (!image.empty() || !ocr.empty() || !tsv.empty() || !hocr.empty())) {
+    if (ReportsOnTeam()) {
+        if (team.empty() || batch.empty()) {
+            error = std::string(status ? "--status" : "--export") +
+                    " needs --team and --batch: the team's batch to read";
+        } else if (status && !exportFolder.empty()) {
+            error = "give --status or --export, not both";
+        } else if (!inputs.empty() || !image.empty()) {
+            error = "--status and --export read the batch from the database: they take no inputs";
+        }
+        return error.empty();
+    }
+    if (team.empty() != batch.empty()) {
+        error = "--team and --batch go together: the team's database and the batch's name";
+    } else if (!team.empty() && !image.empty()) {
+        error = "--team takes a batch of INPUTs (or none, to join), not --image";
+    } else if (!team.empty() && !out.empty()) {
+        error = "--team writes no output folder: the batch's files come from the database";
+    } else if (!inputs.empty() && (!image.empty() || !ocr.empty() || !tsv.empty() || !hocr.empty())) {
         error = "give either INPUTs (a batch) or --image with --ocr, --tsv or --hocr (one page), not both";
-    } else if (inputs.empty() && image.empty()) {
+    } else if (inputs.empty() && image.empty() && team.empty()) {
         error = "no input: give page images or folders, or --image";
-    } else if (inputs.empty() && ocr.empty() && tsv.empty() && hocr.empty()) {
+    } else if (OnePageForm() && ocr.empty() && tsv.empty() && hocr.empty()) {
         error = "--ocr, --tsv or --hocr is missing: the station needs the recogniser's output";
     } else if (!press.empty() && !UnattendedAnswer::IsAnswer(press)) {
         error = "--press takes ok, ignore or cancel";
@@ -189,7 +254,7 @@ void StationOptions::MakePathsFull()
     for (std::wstring& input : inputs) {
         input = PathName::Full(input);
     }
-    for (std::wstring* path : {&image, &tsv, &hocr, &ocr, &answers, &out, &screenshots, &tesseract}) {
+    for (std::wstring* path : {&image, &tsv, &hocr, &ocr, &answers, &out, &screenshots, &tesseract, &exportFolder, &outbox}) {
         *path = PathName::Full(*path);
     }
 }

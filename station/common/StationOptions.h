@@ -26,13 +26,27 @@ public:
     std::wstring psm;       // passed through as --psm
     int ahead = 1;          // pages prepared ahead of the one the operator verifies
     int engineSeconds = 600; // the most one page's recognition may take
+    // What the team has done so far, instead of a session: its figures printed (--status),
+    // or its files written in a folder (--export DIR).
+    bool status = false;
+    std::wstring exportFolder;
     bool help = false;
+    // A team on one batch: the ODBC connection string of the team's database and the batch's
+    // name. The station keeps its answers there, not in an output folder.
+    std::wstring team;
+    std::wstring batch;
+    int leaseSeconds = 120;  // a page held by a station that stops renewing it is free again after this
+    int retrySeconds = 60;   // how long the server may stay away before the station stops
+    std::wstring outbox;     // the answers the server could not take; empty: TeamStore's default
 
     // Reads the command line; false, with the reason in `error`, when it is not usable. Every
     // path comes out full, resolved against the current folder.
     bool Parse(int argc, const wchar_t* const* argv, std::string& error);
-    // True for --image with --ocr, --tsv and/or --hocr, false for a batch of INPUTs.
-    bool OnePageForm() const { return inputs.empty(); }
+    // True for --image with --ocr, --tsv and/or --hocr, false for a batch of INPUTs (a team's
+    // batch included, which a joining station may give none of).
+    bool OnePageForm() const { return inputs.empty() && team.empty(); }
+    // True for --status or --export: the team's batch is read, no dialog is shown.
+    bool ReportsOnTeam() const { return status || !exportFolder.empty(); }
     // The output folder: `out`, or its default.
     std::wstring OutputFolder() const;
 

@@ -171,6 +171,12 @@ std::string PlannedPage::Name() const
     return WideToUtf8(image) + (frames > 1 ? " frame " + std::to_string(frame + 1) : "");
 }
 
+void BatchPlan::Add(const std::wstring& image, const std::wstring& tsv, const std::wstring& hocr,
+                    const std::wstring& xml)
+{
+    AddPages(*this, image, tsv, hocr, xml);
+}
+
 BatchPlan BatchPlan::Make(const StationOptions& options)
 {
     BatchPlan plan;

@@ -34,6 +34,9 @@ class BatchPlan {
 public:
     // Throws InputError naming the file (and frame) at fault.
     static BatchPlan Make(const StationOptions& options);
+    // Adds every frame of `image` as a page, with the recogniser output given in the files
+    // named (empty: the engine makes it). Throws InputError as Make does.
+    void Add(const std::wstring& image, const std::wstring& tsv, const std::wstring& hocr, const std::wstring& xml);
 
     std::vector<std::wstring> inputs; // full paths, as given
     std::vector<PlannedPage> pages;

@@ -68,26 +68,58 @@ SessionSummary PageLoop::Run()
 {
     SessionSummary summary;
     summary.pages = static_cast<int>(m_state.plan.pages.size());
-    ReopenPagesWithoutFiles();
-    std::vector<bool> skip;
-    for (const StoredPage& page : m_state.store->Record().pages) {
-        skip.push_back(page.state == "done");
+    const bool team = !m_state.options.team.empty();
+    if (!team) {
+        ReopenPagesWithoutFiles(); // a team's station writes no page files
     }
-    PageWorker worker(m_state.plan.pages, skip, m_state.recognised, m_state.engine, m_state.outputs->Layout(),
-                      m_state.options.ahead);
     // The corrections of earlier runs are offered again as those of this one.
     m_state.proposals = CorrectionProposals();
     m_state.proposals.LearnFrom(m_state.store->Record());
     std::unique_ptr<SessionFailure> failure;
     std::set<size_t> finishing; // every word answered: done once the worker has written its files
+    // A team's station goes round the batch again as long as it found a page to take: a page
+    // another station held meanwhile may be free again (its lease ran out), and is taken up
+    // at its first unanswered word.
+    bool first = true;
+    while (RunRound(first, summary, finishing, failure) && team && !summary.cancelled && !failure) {
+        first = false;
+    }
+    // The record first: the other files are made from it, by this run or the next.
+    m_state.store->Finish();
+    if (!team) {
+        m_state.outputs->WriteSession(m_state.plan.pages, m_state.store->Record());
+    } else if (!summary.cancelled && !failure) {
+        SayWhatIsLeft();
+    }
+    m_state.lock.reset(); // the session is over: the folder is free for the next one
+    if (failure) {
+        throw SessionFailure(*failure);
+    }
+    // Those the engine failed on ahead of the operator too (the failed pages of earlier runs
+    // were tried again, or wait).
+    summary.pagesFailed = m_state.store->Record().summary.pagesFailed;
+    return summary;
+}
+
+bool PageLoop::RunRound(bool first, SessionSummary& summary, std::set<size_t>& finishing,
+                        std::unique_ptr<SessionFailure>& failure)
+{
+    std::vector<bool> skip;
+    for (const StoredPage& page : m_state.store->Record().pages) {
+        // A page this run failed on waits for a later run.
+        skip.push_back(page.state == "done" || (!first && page.state == "failed"));
+    }
+    PageWorker worker(m_state.plan.pages, skip, m_state.recognised, m_state.engine, m_state.outputs->Layout(),
+                      m_state.options.ahead);
+    bool took = false;
     for (size_t position = 0; position < m_state.plan.pages.size() && !summary.cancelled && !failure; ++position) {
         const PlannedPage& planned = m_state.plan.pages[position];
         const std::string pageLine = m_state.PageLine(position);
         if (skip[position]) {
             for (const VerifiedWord& word : m_state.store->Record().pages[position].words) {
-                summary.toVerify += 1;
-                summary.earlier += word.Answered() ? 1 : 0;
-                summary.skipped += word.outcome == "skipped" ? 1 : 0;
+                summary.toVerify += first ? 1 : 0;
+                summary.earlier += first && word.Answered() ? 1 : 0;
+                summary.skipped += first && word.outcome == "skipped" ? 1 : 0;
             }
             continue;
         }
@@ -107,6 +139,7 @@ SessionSummary PageLoop::Run()
         if (!m_state.store->TakePage(position)) {
             continue; // not this station's to verify
         }
+        took = true;
         try {
             summary.cancelled = VerifyPage(position, *page, summary);
             if (!summary.cancelled) {
@@ -124,17 +157,18 @@ SessionSummary PageLoop::Run()
     worker.Finish();
     NoteRecognitions(worker);
     NoteWrittenPages(worker, finishing, summary);
-    // The record first: the other files are made from it, by this run or the next.
-    m_state.store->Finish();
-    m_state.outputs->WriteSession(m_state.plan.pages, m_state.store->Record());
-    m_state.lock.reset(); // the session is over: the folder is free for the next one
-    if (failure) {
-        throw SessionFailure(*failure);
+    return took;
+}
+
+void PageLoop::SayWhatIsLeft() const
+{
+    size_t left = 0;
+    for (const StoredPage& page : m_state.store->Record().pages) {
+        left += page.state == "done" ? 0 : 1;
     }
-    // Those the engine failed on ahead of the operator too (the failed pages of earlier runs
-    // were tried again, or wait).
-    summary.pagesFailed = m_state.store->Record().summary.pagesFailed;
-    return summary;
+    m_state.print(left == 0 ? std::string("every page of the batch is done")
+                            : "no page left to take: " + std::to_string(left) +
+                                  " pages not done are held by other stations, or failed");
 }
 
 // An earlier answer counts only for one of the page's words as it is shown: the same text and
@@ -211,6 +245,15 @@ bool PageLoop::VerifyPage(size_t position, const PreparedPage& page, SessionSumm
             ++summary.earlier;
             continue;
         }
+        // What the other stations decided meanwhile is proposed here too; a page another
+        // station has taken from this one (its lease ran out) is left to it.
+        for (const VerifiedWord& decision : m_state.store->DecisionsOfOthers()) {
+            m_state.proposals.Learn(decision);
+        }
+        if (m_state.store->Record().pages[position].state != "in progress") {
+            m_state.print(m_state.PageLine(position) + ": another station holds it now: moved on");
+            return false;
+        }
         const WordDialog::Answer answer = WordDialog(m_state).Show(position, page, word, ordinal, total, record);
         // Kept for good before the next dialog: a session that is interrupted loses no answer,
         // and the next run makes the other files from the store.
@@ -258,6 +301,10 @@ void PageLoop::PostOutputs(PageWorker& worker, size_t position, const std::share
     const PlannedPage planned = m_state.plan.pages[position];
     const std::vector<VerifiedWord> words = m_state.store->Record().pages[position].words;
     const PageOutputs* outputs = m_state.outputs.get();
+    if (!m_state.options.team.empty()) {
+        worker.PostWrite(position, [] {}); // a team's files are exported from its database
+        return;
+    }
     worker.PostWrite(position, [outputs, planned, page, words] { outputs->WritePage(planned, *page, words); });
 }
 

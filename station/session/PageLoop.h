@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "PageWorker.h"
+#include "SessionFailure.h"
 #include "SessionState.h"
 #include "SessionSummary.h"
 #include "VerifiedWord.h"
@@ -22,6 +23,12 @@ public:
     SessionSummary Run();
 
 private:
+    // Goes once through the pages not done (the first round also counts the words of those
+    // done before); true when it took a page.
+    bool RunRound(bool first, SessionSummary& summary, std::set<size_t>& finishing,
+                  std::unique_ptr<SessionFailure>& failure);
+    // A team's station that stops: whether the batch is done, or how many pages others hold.
+    void SayWhatIsLeft() const;
     void NoteRecognitions(PageWorker& worker);
     // Marks done the finished pages whose files the worker has written; reports those it
     // could not write.

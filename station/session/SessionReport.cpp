@@ -51,5 +51,9 @@ void SessionReport::Print(const SessionSummary& summary) const
         }
     }
     m_state.print(line);
-    m_state.print("results in " + WideToUtf8(m_state.folder));
+    if (m_state.options.team.empty()) {
+        m_state.print("results in " + WideToUtf8(m_state.folder));
+    } else {
+        m_state.print("answers kept in the team's batch " + WideToUtf8(m_state.options.batch));
+    }
 }

@@ -10,8 +10,10 @@
 #include "SessionSetUp.h"
 #include "WordDialog.h"
 
-VerificationSession::VerificationSession(StationOptions options, DialogFn dialog, PrintFn print, StoreMaker makeStore)
+VerificationSession::VerificationSession(StationOptions options, DialogFn dialog, PrintFn print, StoreMaker makeStore,
+                                         SetUpFn setUp)
     : m_state(std::move(options), dialog, std::move(print), std::move(makeStore))
+    , m_setUp(std::move(setUp))
 {
     if (!m_state.makeStore) {
         m_state.makeStore = [this](SessionRecord record) -> std::unique_ptr<SessionStore> {
@@ -34,6 +36,10 @@ std::wstring VerificationSession::Caption(int page, int pages, int ordinal, int 
 
 void VerificationSession::Prepare()
 {
+    if (m_setUp) {
+        m_setUp(m_state);
+        return;
+    }
     SessionSetUp(m_state).Prepare();
 }
 

@@ -25,11 +25,16 @@ public:
     using Summary = SessionSummary;
 
     using StoreMaker = SessionState::StoreMaker;
+    // A set-up of another kind than the output folder's (a team's batch in a database): fills
+    // the state's plan, record, store and engine, and throws as Prepare does.
+    using SetUpFn = std::function<void(SessionState&)>;
 
     // `dialog` is the library's RastStartDialog (or a stand-in that calls it); `print`
     // receives the progress lines. The session is kept in its journal in the output folder
-    // unless `makeStore` gives it another store, made from the record the set-up prepares.
-    VerificationSession(StationOptions options, DialogFn dialog, PrintFn print, StoreMaker makeStore = {});
+    // unless `makeStore` gives it another store, made from the record the set-up prepares,
+    // or `setUp` sets it up otherwise.
+    VerificationSession(StationOptions options, DialogFn dialog, PrintFn print, StoreMaker makeStore = {},
+                        SetUpFn setUp = {});
     // The journal's store writes through the session's own outputs.
     VerificationSession(const VerificationSession&) = delete;
     VerificationSession& operator=(const VerificationSession&) = delete;
@@ -52,4 +57,5 @@ public:
 
 private:
     SessionState m_state;
+    SetUpFn m_setUp;
 };

@@ -22,6 +22,7 @@ public:
     void ForgetAnswers(size_t position, const std::function<bool(const VerifiedWord&)>& forget) override;
     void RecordSkipped(size_t position, const VerifiedWord& word, const PageWords& readingOrder) override;
     AnswerFate RecordAnswer(size_t position, VerifiedWord& word, const PageWords& readingOrder) override;
+    std::vector<VerifiedWord> DecisionsOfOthers() override { return {}; }
 
     void Keep() override;
     void Finish() override;
@@ -30,9 +31,10 @@ protected:
     // Keeps the whole record; called by Keep, Finish and RecordAnswer with the figures up to
     // date. Throws when it cannot.
     virtual void Write(const SessionRecord& record);
+    // The page at `position`, for a subclass that learns more of it than the session tells.
+    StoredPage& Page(size_t position);
 
 private:
-    StoredPage& Page(size_t position);
     // Puts `word` in the page's reading order, in place of an earlier entry for the word.
     void Put(size_t position, const VerifiedWord& word, const PageWords& readingOrder);
 

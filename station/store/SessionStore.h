@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "PageWords.h"
 #include "SessionRecord.h"
@@ -49,6 +50,13 @@ public:
     // reading order and numbered after every answer before it (`word.order` is set). Kept
     // for good on return.
     virtual AnswerFate RecordAnswer(size_t position, VerifiedWord& word, const PageWords& readingOrder) = 0;
+
+    // The decisions about recognised text (OK answers, in the order they were kept) that
+    // other stations sharing the batch have kept since the last call, for the proposals:
+    // asked before each dialog. None where this station is the only one. A store that can
+    // tell meanwhile that a page it took is no longer this station's marks it so
+    // (its state is no longer "in progress").
+    virtual std::vector<VerifiedWord> DecisionsOfOthers() = 0;
 
     // Everything recorded so far kept for good, with the figures brought up to date.
     virtual void Keep() = 0;

@@ -4,6 +4,8 @@
 #include "DatabaseStatement.h"
 #include "DatabaseTransaction.h"
 
+#include <limits>
+
 void PageLeases::Register(DatabaseConnection& connection, std::int64_t batch, const TeamStation& station)
 {
     DatabaseTransaction transaction(connection);
@@ -21,6 +23,35 @@ void PageLeases::Register(DatabaseConnection& connection, std::int64_t batch, co
 std::optional<TeamLease> PageLeases::TakeNext(DatabaseConnection& connection, std::int64_t batch,
                                               const TeamStation& station, unsigned seconds)
 {
+    return TakeBetween(connection, batch, station, 1, std::numeric_limits<int>::max(), seconds);
+}
+
+std::optional<TeamLease> PageLeases::Take(DatabaseConnection& connection, std::int64_t batch,
+                                          const TeamStation& station, int position, unsigned seconds)
+{
+    return TakeBetween(connection, batch, station, position, position, seconds);
+}
+
+std::map<int, std::string> PageLeases::States(DatabaseConnection& connection, std::int64_t batch)
+{
+    DatabaseTransaction transaction(connection);
+    DatabaseStatement select(connection,
+                             L"SELECT position, CASE WHEN state IN ('done', 'failed') THEN state"
+                             L" WHEN lease_until > now() THEN 'held' ELSE 'free' END"
+                             L" FROM tarsil_pages WHERE batch_id = ? ORDER BY position");
+    select.BindInteger(1, batch);
+    select.Execute();
+    std::map<int, std::string> states;
+    while (select.Fetch()) {
+        states[static_cast<int>(select.Integer(1).value_or(0))] = select.Utf8(2).value_or("");
+    }
+    transaction.Commit();
+    return states;
+}
+
+std::optional<TeamLease> PageLeases::TakeBetween(DatabaseConnection& connection, std::int64_t batch,
+                                                 const TeamStation& station, int first, int last, unsigned seconds)
+{
     DatabaseTransaction transaction(connection);
     // One statement: the page chosen and locked by the subquery (a page locked by another
     // station's take is skipped), then held. A lease ends by the server's clock.
@@ -28,7 +59,8 @@ std::optional<TeamLease> PageLeases::TakeNext(DatabaseConnection& connection, st
                            L"UPDATE tarsil_pages SET holder_operator = ?, holder_computer = ?, holder_instance = ?,"
                            L" lease_until = now() + ? * interval '1 second', lease_serial = lease_serial + 1"
                            L" WHERE batch_id = ? AND position = ("
-                           L"  SELECT position FROM tarsil_pages WHERE batch_id = ? AND state <> 'done'"
+                           L"  SELECT position FROM tarsil_pages WHERE batch_id = ? AND position BETWEEN ? AND ?"
+                           L"   AND state <> 'done'"
                            L"   AND (state <> 'failed'"
                            L"    OR failed_at < (SELECT started_at FROM tarsil_stations WHERE instance = ?))"
                            L"   AND (lease_until IS NULL OR lease_until <= now())"
@@ -40,7 +72,9 @@ std::optional<TeamLease> PageLeases::TakeNext(DatabaseConnection& connection, st
     take.BindReal(4, seconds);
     take.BindInteger(5, batch);
     take.BindInteger(6, batch);
-    take.BindUtf8(7, station.instance);
+    take.BindInteger(7, first);
+    take.BindInteger(8, last);
+    take.BindUtf8(9, station.instance);
     take.Execute();
     std::optional<TeamLease> lease;
     if (take.Fetch()) {

@@ -4,7 +4,9 @@
 #include "TeamStation.h"
 
 #include <cstdint>
+#include <map>
 #include <optional>
+#include <string>
 
 class DatabaseConnection;
 
@@ -33,6 +35,14 @@ public:
     // two stations never take one page.
     static std::optional<TeamLease> TakeNext(DatabaseConnection& connection, std::int64_t batch,
                                              const TeamStation& station, unsigned seconds);
+    // The same for the page at `position` alone (from 1): nothing when it may not be taken
+    // now (done, failed since the station's run started, held by another, or being taken).
+    static std::optional<TeamLease> Take(DatabaseConnection& connection, std::int64_t batch,
+                                         const TeamStation& station, int position, unsigned seconds);
+
+    // Each page's state as the station that walks the batch sees it, by position (from 1):
+    // "done", "failed", "held" (under a lease that has not run out) or "free".
+    static std::map<int, std::string> States(DatabaseConnection& connection, std::int64_t batch);
 
     // The lease extended to `seconds` from now; false when the station no longer holds the
     // page: another station took it after the lease ran out, or it is done or failed. (A
@@ -47,4 +57,9 @@ public:
     // The same in the caller's open transaction, which commits it with its own work.
     static void GiveUp(DatabaseConnection& connection, std::int64_t batch, const TeamStation& station,
                        const TeamLease& lease);
+
+private:
+    // The first page to take with a position from `first` to `last`.
+    static std::optional<TeamLease> TakeBetween(DatabaseConnection& connection, std::int64_t batch,
+                                                const TeamStation& station, int first, int last, unsigned seconds);
 };

@@ -25,6 +25,14 @@ std::optional<std::int64_t> FindBatch(DatabaseConnection& connection, const std:
 
 } // namespace
 
+std::optional<std::int64_t> TeamBatches::Find(DatabaseConnection& connection, const std::string& name)
+{
+    DatabaseTransaction transaction(connection);
+    const std::optional<std::int64_t> found = FindBatch(connection, name);
+    transaction.Rollback();
+    return found;
+}
+
 TeamBatchDefinition TeamBatches::ReadDefinition(DatabaseConnection& connection, std::int64_t batch, bool withPages)
 {
     TeamBatchDefinition definition;

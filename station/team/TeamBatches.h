@@ -3,6 +3,8 @@
 #include "TeamRecords.h"
 #include "TeamStation.h"
 
+#include <cstdint>
+#include <optional>
 #include <string>
 
 class DatabaseConnection;
@@ -24,6 +26,10 @@ public:
     // not exist joined without inputs) and DatabaseError. Commits.
     static TeamBatch Open(DatabaseConnection& connection, const std::string& name, const TeamBatchDefinition& inputs,
                           const TeamStation& station);
+
+    // The batch's id by its name; nothing when there is none. Reads in its own transaction,
+    // and changes nothing: what --status and --export look a batch up with.
+    static std::optional<std::int64_t> Find(DatabaseConnection& connection, const std::string& name);
 
     // The batch's definition, by its id: its thresholds, inputs and, with `withPages`, its
     // pages with the recogniser outputs given with them. Read in the open transaction.

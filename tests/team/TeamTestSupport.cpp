@@ -147,4 +147,27 @@ void AtOnce(const std::vector<std::function<void()>>& work)
     }
 }
 
+long long Count(DatabaseConnection& connection, const std::wstring& sql)
+{
+    DatabaseStatement select(connection, sql);
+    select.Execute();
+    const long long count = select.Fetch() ? select.Integer(1).value_or(-1) : -1;
+    connection.Commit();
+    return count;
+}
+
+size_t Occurrences(const std::string& text, const std::string& part)
+{
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++count;
+    }
+    return count;
+}
+
+std::wstring Quoted(const std::wstring& text)
+{
+    return L"\"" + text + L"\"";
+}
+
 } // namespace TeamTest

@@ -37,4 +37,11 @@ TeamAnswer Answer(const TeamStation& station, std::int64_t sequence, int page, i
 // (an exception) of one fails the test.
 void AtOnce(const std::vector<std::function<void()>>& work);
 
+// The one number `sql` selects (-1 when it selects no row); ends the transaction.
+long long Count(DatabaseConnection& connection, const std::wstring& sql);
+// How often `part` stands in `text` (a station's output).
+size_t Occurrences(const std::string& text, const std::string& part);
+// `text` in double quotes, for a command line.
+std::wstring Quoted(const std::wstring& text);
+
 } // namespace TeamTest

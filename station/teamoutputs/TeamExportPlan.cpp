@@ -1,0 +1,136 @@
+#include "TeamExportPlan.h"
+
+#include "InputError.h"
+#include "PageImage.h"
+#include "Sha256.h"
+#include "TeamWords.h"
+#include "Utf8.h"
+
+namespace {
+
+std::wstring Wide(const std::string& utf8)
+{
+    std::wstring wide;
+    Utf8ToWide(utf8, wide);
+    return wide;
+}
+
+// A page's name becomes the names of its files in the export folder: one that is not a
+// plain file name (a separator, "..", a drive) would reach outside it. The database is
+// written by every station of the team, so its names are checked as any input is.
+bool IsPlainFileName(const std::wstring& name)
+{
+    if (name.empty() || name == L"." || name == L"..") {
+        return false;
+    }
+    for (const wchar_t character : name) {
+        if (character < 0x20 || std::wstring(L"\\/:*?\"<>|").find(character) != std::wstring::npos) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+TeamExportPlan::TeamExportPlan(const TeamExportData& data)
+{
+    m_record.inputs = data.batch.inputs;
+    m_record.below = data.batch.below;
+    m_record.charBelow = data.batch.charBelow;
+    // Every name and image checked before the first file is written.
+    for (const TeamPage& page : data.pages) {
+        if (!IsPlainFileName(Wide(page.source.name))) {
+            throw InputError(Wide(page.source.imagePath), "the team's page " + std::to_string(page.source.position) +
+                                                              " is named \"" + page.source.name +
+                                                              "\", which is no file name: nothing is exported");
+        }
+        Frames(page.source);
+    }
+    for (const TeamPage& page : data.pages) {
+        m_pages.push_back(Plan(page));
+        StoredPage stored;
+        stored.name = page.source.name;
+        stored.image = {page.source.imagePath, page.source.imageSha256};
+        stored.frame = page.source.frame;
+        stored.ocrPage = page.source.ocrPage;
+        stored.ocrByStation = page.source.byStation;
+        stored.state = page.state;
+        for (const TeamAnswer& answer : page.answers) {
+            stored.words.push_back(TeamWords::FromTeam(answer));
+        }
+        m_record.pages.push_back(std::move(stored));
+    }
+    m_record.summary = m_record.Count();
+}
+
+const TeamDocument* TeamExportPlan::Document(const TeamPageSource& source, const char* kind)
+{
+    for (const TeamDocument& document : source.documents) {
+        if (document.kind == kind) {
+            return &document;
+        }
+    }
+    return nullptr;
+}
+
+const std::vector<PageOcr::FrameSize>& TeamExportPlan::Frames(const TeamPageSource& source)
+{
+    const auto known = m_frames.find(source.imagePath);
+    if (known != m_frames.end()) {
+        return known->second;
+    }
+    const std::wstring image = Wide(source.imagePath);
+    if (Sha256::OfFile(image) != source.imageSha256) {
+        throw InputError(image, "is not the image of the team's page " + std::to_string(source.position) +
+                                    ": its content changed since the batch was made");
+    }
+    // Every frame decoded once, as a session plans a multi-page file.
+    std::vector<PageOcr::FrameSize> sizes;
+    const unsigned frames = PageImage::FrameCount(image);
+    for (unsigned frame = 0; frame < frames; ++frame) {
+        const PageImage decoded = PageImage::Read(image, frame);
+        sizes.push_back({decoded.Grey().width, decoded.Grey().height, decoded.Dpi()});
+    }
+    return m_frames.emplace(source.imagePath, std::move(sizes)).first->second;
+}
+
+PlannedPage TeamExportPlan::Plan(const TeamPage& page)
+{
+    const TeamPageSource& source = page.source;
+    PlannedPage planned;
+    planned.image = Wide(source.imagePath);
+    planned.stem = Wide(source.name);
+    const std::vector<PageOcr::FrameSize>& sizes = Frames(source);
+    if (source.frame < 1 || static_cast<size_t>(source.frame) > sizes.size()) {
+        throw InputError(planned.image, "has no frame " + std::to_string(source.frame) + ", the team's page " +
+                                            std::to_string(source.position));
+    }
+    planned.frame = static_cast<unsigned>(source.frame - 1);
+    planned.frames = static_cast<unsigned>(sizes.size());
+    planned.size = sizes[planned.frame];
+    planned.ocrPage = source.ocrPage;
+    const TeamDocument* tsv = Document(source, "tsv");
+    const TeamDocument* hocr = Document(source, "hocr");
+    const TeamDocument* xml = Document(source, "xml");
+    if (source.byStation) {
+        // The engine's output: the page's documents stay unnamed, as a session has them, and
+        // its words are those of the output's one page.
+        if (tsv == nullptr || hocr == nullptr) {
+            throw InputError(planned.image, "the team's page " + std::to_string(source.position) +
+                                                " is done, but the database holds no engine output for it");
+        }
+        planned.ocr = PageOcr::Read(m_documents.Add(tsv->content), m_documents.Add(hocr->content), L"",
+                                    planned.image, {planned.size});
+        return planned;
+    }
+    planned.tsv = tsv == nullptr ? L"" : m_documents.Add(tsv->content);
+    planned.hocr = hocr == nullptr ? L"" : m_documents.Add(hocr->content);
+    planned.xml = xml == nullptr ? L"" : m_documents.Add(xml->content);
+    if (planned.NeedsEngine()) {
+        throw InputError(planned.image, "the team's page " + std::to_string(source.position) +
+                                            " is done, but the database holds no recogniser output for it");
+    }
+    planned.ocr = PageOcr::Read(planned.tsv, planned.hocr, planned.xml, planned.image, sizes);
+    return planned;
+}

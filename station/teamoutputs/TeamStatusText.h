@@ -1,0 +1,13 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "TeamStatus.h"
+
+// A team's batch as --status prints it: its pages by state, the pages held and by whom, the
+// failed ones and why, each operator's words, corrections and pace, and the batch's pace.
+class TeamStatusText {
+public:
+    static std::vector<std::string> Lines(const TeamStatus& status);
+};

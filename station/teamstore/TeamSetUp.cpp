@@ -1,0 +1,281 @@
+#include "TeamSetUp.h"
+
+#include <windows.h>
+
+#include "AtomicFile.h"
+#include "DatabaseConnection.h"
+#include "InputError.h"
+#include "PageLeases.h"
+#include "Sha256.h"
+#include "TeamAnswers.h"
+#include "TeamBatches.h"
+#include "TeamCache.h"
+#include "TeamOutbox.h"
+#include "TeamRows.h"
+#include "TeamSchema.h"
+#include "TeamServer.h"
+#include "TeamStation.h"
+#include "TeamStore.h"
+#include "Utf8.h"
+
+namespace {
+
+std::wstring Wide(const std::string& utf8)
+{
+    std::wstring wide;
+    Utf8ToWide(utf8, wide);
+    return wide;
+}
+
+// A recogniser output as the database keeps it: the file's bytes and their SHA-256.
+TeamDocument Document(const char* kind, const std::wstring& path)
+{
+    TeamDocument document;
+    document.kind = kind;
+    document.path = WideToUtf8(path);
+    document.sha256 = Sha256::OfFile(path);
+    if (!AtomicFile::Read(path, document.content)) {
+        throw InputError(path, "cannot be read (error " + std::to_string(::GetLastError()) + ")");
+    }
+    return document;
+}
+
+const TeamDocument* Find(const std::vector<TeamDocument>& documents, const std::string& kind)
+{
+    for (const TeamDocument& document : documents) {
+        if (document.kind == kind) {
+            return &document;
+        }
+    }
+    return nullptr;
+}
+
+} // namespace
+
+TeamSetUp::TeamSetUp(SessionState& state)
+    : m_state(state)
+{
+}
+
+std::wstring TeamSetUp::DefaultOutbox()
+{
+    return TeamCache::StationFolder() + L"\\team-outbox.json";
+}
+
+TeamBatchDefinition TeamSetUp::Definition(const BatchPlan& plan) const
+{
+    TeamBatchDefinition definition;
+    for (const std::wstring& input : plan.inputs) {
+        definition.inputs.push_back(WideToUtf8(input));
+    }
+    definition.below = m_state.options.below;
+    definition.charBelow = m_state.options.charBelow;
+    std::map<std::wstring, std::string> imageHashes;
+    std::map<std::wstring, TeamDocument> documents; // a multi-page file's output is read once
+    const auto document = [&](const char* kind, const std::wstring& path) {
+        auto found = documents.find(path);
+        if (found == documents.end()) {
+            found = documents.emplace(path, Document(kind, path)).first;
+        }
+        return found->second;
+    };
+    for (size_t i = 0; i < plan.pages.size(); ++i) {
+        const PlannedPage& planned = plan.pages[i];
+        TeamPageSource page;
+        page.position = static_cast<int>(i) + 1;
+        page.name = WideToUtf8(planned.stem);
+        page.imagePath = WideToUtf8(planned.image);
+        auto hash = imageHashes.find(planned.image);
+        if (hash == imageHashes.end()) {
+            hash = imageHashes.emplace(planned.image, Sha256::OfFile(planned.image)).first;
+        }
+        page.imageSha256 = hash->second;
+        page.frame = static_cast<int>(planned.frame) + 1;
+        page.byStation = planned.NeedsEngine();
+        page.ocrPage = page.byStation ? 1 : planned.ocrPage;
+        if (!planned.tsv.empty()) {
+            page.documents.push_back(document("tsv", planned.tsv));
+        }
+        if (!planned.hocr.empty()) {
+            page.documents.push_back(document("hocr", planned.hocr));
+        }
+        if (!planned.xml.empty()) {
+            page.documents.push_back(document("xml", planned.xml));
+        }
+        definition.pages.push_back(page);
+    }
+    return definition;
+}
+
+void TeamSetUp::SendOutbox(DatabaseConnection& connection, const std::wstring& outbox,
+                           const TeamStation& station) const
+{
+    TeamOutbox kept(outbox);
+    kept.Load();
+    if (kept.Entries().empty()) {
+        return;
+    }
+    std::map<std::string, std::int64_t> batches;
+    const std::vector<AnswerReceipt> receipts = kept.Send([&](const OutboxEntry& entry) {
+        auto found = batches.find(entry.batch);
+        if (found == batches.end()) {
+            // An answer to another batch goes to that batch, joined as it is.
+            const std::int64_t id = TeamBatches::Open(connection, entry.batch, {}, station).id;
+            found = batches.emplace(entry.batch, id).first;
+        }
+        return TeamAnswers::Record(connection, found->second, entry.answer);
+    });
+    size_t recorded = 0;
+    for (const AnswerReceipt& receipt : receipts) {
+        recorded += receipt.fate == AnswerFate::AnsweredByAnother ? 0 : 1;
+    }
+    m_state.print(std::to_string(receipts.size()) + " answers kept by an earlier run sent from " + WideToUtf8(outbox) +
+                  ": " + std::to_string(recorded) + " recorded, " + std::to_string(receipts.size() - recorded) +
+                  " answered by another station first");
+}
+
+void TeamSetUp::MakePlan(const TeamBatch& batch, const std::map<int, std::vector<TeamDocument>>& documents,
+                         const TeamCache& cache)
+{
+    const std::vector<TeamPageSource>& pages = batch.definition.pages;
+    const std::vector<TeamDocument> none;
+    const auto documentsOf = [&](int position) -> const std::vector<TeamDocument>& {
+        const auto found = documents.find(position);
+        return found == documents.end() ? none : found->second;
+    };
+    // The documents written where the readers find them, named after the page.
+    const auto cached = [&](const TeamPageSource& page, const char* kind) -> StoredFile {
+        const TeamDocument* document = Find(documentsOf(page.position), kind);
+        if (document == nullptr) {
+            return {};
+        }
+        const std::wstring path = cache.Write(Wide(page.name) + L"." + Wide(kind), document->content);
+        return {WideToUtf8(path), document->sha256};
+    };
+    std::map<std::wstring, std::string> imageHashes;
+    for (size_t i = 0; i < pages.size();) {
+        const TeamPageSource& first = pages[i];
+        const std::wstring image = Wide(first.imagePath);
+        auto hash = imageHashes.find(image);
+        if (hash == imageHashes.end()) {
+            hash = imageHashes.emplace(image, Sha256::OfFile(image)).first;
+        }
+        if (hash->second != first.imageSha256) {
+            throw InputError(image, "is not the image the batch recorded: its content has changed");
+        }
+        // Every frame of the file is a page of the batch, the output given with the first
+        // page serving them all, as when the batch was made.
+        const size_t before = m_state.plan.pages.size();
+        if (first.byStation) {
+            m_state.plan.Add(image, L"", L"", L"");
+        } else {
+            m_state.plan.Add(image, Wide(cached(first, "tsv").path), Wide(cached(first, "hocr").path),
+                             Wide(cached(first, "xml").path));
+        }
+        for (size_t frame = before; frame < m_state.plan.pages.size(); ++frame, ++i) {
+            if (i >= pages.size() || pages[i].imagePath != first.imagePath ||
+                pages[i].frame != static_cast<int>(frame - before) + 1) {
+                throw InputError(image, "has other frames than the batch recorded");
+            }
+            const TeamPageSource& source = pages[i];
+            PlannedPage& planned = m_state.plan.pages[frame];
+            planned.stem = Wide(source.name);
+            planned.ocrPage = source.ocrPage;
+            StoredPage page;
+            page.name = source.name;
+            page.image = {source.imagePath, source.imageSha256};
+            page.frame = source.frame;
+            page.ocrPage = source.ocrPage;
+            page.ocrByStation = source.byStation;
+            if (source.byStation) {
+                page.tsv = cached(source, "tsv");
+                page.hocr = cached(source, "hocr");
+                if (!page.tsv.path.empty() || !page.hocr.path.empty()) {
+                    // Another station recognised it: its word indices are those the answers name.
+                    m_state.recognised[frame] = {Wide(page.tsv.path), Wide(page.hocr.path)};
+                }
+            } else {
+                const auto given = [&](const std::wstring& path, const char* kind) -> StoredFile {
+                    const TeamDocument* document = Find(documentsOf(source.position), kind);
+                    return {WideToUtf8(path), document == nullptr ? std::string() : document->sha256};
+                };
+                page.tsv = given(planned.tsv, "tsv");
+                page.hocr = given(planned.hocr, "hocr");
+                page.xml = given(planned.xml, "xml");
+            }
+            page.state = planned.NeedsEngine() && m_state.recognised.count(frame) == 0 ? "waiting" : "recognised";
+            m_state.record.pages.push_back(page);
+        }
+    }
+}
+
+void TeamSetUp::Prepare()
+{
+    StationOptions& options = m_state.options;
+    BatchPlan given;
+    if (!options.inputs.empty()) {
+        given = BatchPlan::Make(options);
+    }
+    if (!options.answers.empty()) {
+        m_state.answers = TypedAnswers::Read(options.answers);
+    }
+    const std::wstring outbox = options.outbox.empty() ? DefaultOutbox() : options.outbox;
+    const TeamStation station = TeamStation::ThisStation();
+    const TeamServer server(options.team);
+    const std::unique_ptr<DatabaseConnection> connection = server.Connect();
+    TeamSchema::Ensure(*connection);
+    const std::string batchName = WideToUtf8(options.batch);
+    const TeamBatch batch = TeamBatches::Open(*connection, batchName, Definition(given), station);
+    PageLeases::Register(*connection, batch.id, station);
+    SendOutbox(*connection, outbox, station);
+    std::map<int, std::vector<TeamDocument>> documents = TeamRows::ReadDocuments(*connection, batch.id, 0, false);
+    const std::map<int, std::string> states = PageLeases::States(*connection, batch.id);
+    connection->Commit();
+
+    // The batch's thresholds win over the station's.
+    options.below = batch.definition.below;
+    options.charBelow = batch.definition.charBelow;
+    m_state.record.below = options.below;
+    m_state.record.charBelow = options.charBelow;
+    m_state.record.inputs = batch.definition.inputs;
+    auto cache = std::make_shared<TeamCache>(station.instance);
+    MakePlan(batch, documents, *cache);
+    for (const auto& [position, state] : states) {
+        if (state == "done" && position >= 1 && static_cast<size_t>(position) <= m_state.record.pages.size()) {
+            m_state.record.pages[static_cast<size_t>(position) - 1].state = "done";
+        }
+    }
+    m_state.plan.inputs.clear();
+    for (const std::string& input : batch.definition.inputs) {
+        m_state.plan.inputs.push_back(Wide(input));
+    }
+    bool needsEngine = false;
+    for (size_t i = 0; i < m_state.plan.pages.size(); ++i) {
+        needsEngine = needsEngine || (m_state.plan.pages[i].NeedsEngine() && m_state.recognised.count(i) == 0 &&
+                                      m_state.record.pages[i].state != "done");
+    }
+    if (needsEngine) {
+        m_state.engine = std::make_shared<TesseractEngine>(options);
+    }
+    // The engine's output goes to the cache too: the station writes no output folder.
+    m_state.folder = cache->Folder();
+    m_state.outputs = std::make_unique<PageOutputs>(OutputLayout(m_state.folder, false));
+    ::CreateDirectoryW(m_state.outputs->Layout().Path(OutputLayout::kOcrFolder).c_str(), nullptr);
+    if (!options.screenshots.empty()) {
+        ::CreateDirectoryW(options.screenshots.c_str(), nullptr);
+    }
+
+    TeamStore::Settings settings;
+    settings.connection = options.team;
+    settings.batch = batch.id;
+    settings.batchName = batchName;
+    settings.station = station;
+    settings.leaseSeconds = static_cast<unsigned>(options.leaseSeconds);
+    settings.retry.totalSeconds = static_cast<unsigned>(options.retrySeconds);
+    settings.outbox = outbox;
+    settings.cache = cache;
+    m_state.store = std::make_unique<TeamStore>(std::move(m_state.record), settings, m_state.print);
+    m_state.print((batch.created ? "created the team's batch " : "joined the team's batch ") + batchName + ": " +
+                  std::to_string(m_state.plan.pages.size()) + " pages, words below " +
+                  SessionState::Number(options.below) + ", as " + station.operatorName + " on " + station.computer);
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "SessionState.h"
+#include "TeamRecords.h"
+
+class DatabaseConnection;
+class TeamCache;
+struct TeamStation;
+
+// A team's session set up before its first dialog: the team's database reached (its tables
+// made or checked), the answers an earlier run could not send sent first, the batch created
+// from the station's inputs or joined, and the session's pages made from the batch as the
+// database holds it: each image where the batch recorded it (its content checked), each
+// page's recogniser output written to the station's cache for the readers to read. No output
+// folder: the batch's files are exported from the database.
+class TeamSetUp {
+public:
+    explicit TeamSetUp(SessionState& state);
+
+    // Throws InputError (an input, or an image that changed) and TeamRefusal (exit 2:
+    // inputs other than the batch's, tables of a newer version), DatabaseError when the
+    // server fails.
+    void Prepare();
+
+    // Where the answers the server could not take are kept when --outbox names no file.
+    static std::wstring DefaultOutbox();
+
+private:
+    // The batch as the station's inputs give it.
+    TeamBatchDefinition Definition(const BatchPlan& plan) const;
+    // Sends the answers an earlier run kept in `outbox`, each to its batch.
+    void SendOutbox(DatabaseConnection& connection, const std::wstring& outbox, const TeamStation& station) const;
+    // The session's plan and record from the batch, its documents written to `cache`.
+    void MakePlan(const TeamBatch& batch, const std::map<int, std::vector<TeamDocument>>& documents,
+                  const TeamCache& cache);
+
+    SessionState& m_state;
+};

@@ -1,0 +1,276 @@
+#include "TeamStore.h"
+
+#include <algorithm>
+#include <optional>
+#include <utility>
+
+#include "AtomicFile.h"
+#include "DatabaseConnection.h"
+#include "DatabaseError.h"
+#include "PageLeases.h"
+#include "SessionFailure.h"
+#include "TeamAnswers.h"
+#include "TeamPages.h"
+#include "TeamProposals.h"
+#include "TeamWords.h"
+#include "Utf8.h"
+
+namespace {
+
+// Renewed three times within a lease: one renewal lost to a slow server leaves two.
+unsigned RenewalMilliseconds(unsigned leaseSeconds)
+{
+    return std::max(500U, leaseSeconds * 1000U / 3U);
+}
+
+int PlaceOf(const PageWords& readingOrder, int index)
+{
+    const std::vector<PageWords::Word>& words = readingOrder.Words();
+    for (size_t i = 0; i < words.size(); ++i) {
+        if (words[i].index == index) {
+            return static_cast<int>(i);
+        }
+    }
+    return static_cast<int>(words.size());
+}
+
+} // namespace
+
+TeamStore::TeamStore(SessionRecord record, Settings settings, PrintFn print)
+    : RecordedSession(std::move(record))
+    , m_settings(std::move(settings))
+    , m_print(std::move(print))
+    , m_server(m_settings.connection)
+    , m_retry(m_server, m_settings.retry,
+              [this](const DatabaseError& failure, unsigned waitSeconds) {
+                  m_print("the team's server is away (" + std::string(failure.what()) + "): trying again in " +
+                          std::to_string(waitSeconds) + " s");
+              })
+    , m_renewer(m_server, m_settings.batch, m_settings.station, m_settings.leaseSeconds,
+                RenewalMilliseconds(m_settings.leaseSeconds))
+    , m_outbox(m_settings.outbox)
+{
+    m_outbox.Load();
+}
+
+TeamStore::~TeamStore() = default;
+
+void TeamStore::PageRecognised(size_t position, const StoredFile& tsv, const StoredFile& hocr)
+{
+    RecordedSession::PageRecognised(position, tsv, hocr);
+    std::vector<TeamDocument> documents;
+    const std::pair<const char*, const StoredFile*> made[] = {{"tsv", &tsv}, {"hocr", &hocr}};
+    for (const auto& [kind, file] : made) {
+        std::wstring path;
+        std::string content;
+        if (!file->path.empty() && Utf8ToWide(file->path, path) && AtomicFile::Read(path, content)) {
+            documents.push_back({kind, std::string(), file->sha256, content});
+        }
+    }
+    if (documents.empty() || m_serverAway) {
+        return;
+    }
+    // The first station's output stands; the same engine on the same page makes the same.
+    m_retry.Run([&](DatabaseConnection& connection) {
+        TeamPages::RecordRecognition(connection, m_settings.batch, static_cast<int>(position) + 1, documents);
+    });
+}
+
+void TeamStore::PageFailed(size_t position, const std::string& failure)
+{
+    if (m_serverAway) {
+        return;
+    }
+    std::optional<TeamLease> lease;
+    const auto held = m_leases.find(position);
+    if (held != m_leases.end()) {
+        lease = held->second;
+    } else {
+        // Failed ahead of the operator: recorded only when no other station has the page.
+        m_retry.Run([&](DatabaseConnection& connection) {
+            lease = PageLeases::Take(connection, m_settings.batch, m_settings.station, static_cast<int>(position) + 1,
+                                     m_settings.leaseSeconds);
+        });
+    }
+    if (!lease) {
+        return;
+    }
+    m_renewer.Drop(lease->position);
+    m_leases.erase(position);
+    bool marked = false;
+    m_retry.Run([&](DatabaseConnection& connection) {
+        marked = TeamPages::MarkFailed(connection, m_settings.batch, m_settings.station, *lease, failure);
+    });
+    if (marked) {
+        RecordedSession::PageFailed(position, failure);
+    }
+}
+
+bool TeamStore::TakePage(size_t position)
+{
+    if (Page(position).state == "done") {
+        return false;
+    }
+    std::optional<TeamLease> lease;
+    m_retry.Run([&](DatabaseConnection& connection) {
+        lease = PageLeases::Take(connection, m_settings.batch, m_settings.station, static_cast<int>(position) + 1,
+                                 m_settings.leaseSeconds);
+    });
+    if (!lease) {
+        NoteDonePages();
+        return false;
+    }
+    m_leases[position] = *lease;
+    m_renewer.Hold(*lease);
+    // Resumed at its first unanswered word: the answers belong to the page, whoever gave them.
+    TeamPage page;
+    m_retry.Run([&](DatabaseConnection& connection) {
+        page = TeamPages::Load(connection, m_settings.batch, static_cast<int>(position) + 1);
+    });
+    std::vector<VerifiedWord>& words = Page(position).words;
+    words.clear();
+    for (const TeamAnswer& answer : page.answers) {
+        words.push_back(TeamWords::FromTeam(answer));
+    }
+    return RecordedSession::TakePage(position);
+}
+
+void TeamStore::NoteDonePages()
+{
+    std::map<int, std::string> states;
+    m_retry.Run([&](DatabaseConnection& connection) { states = PageLeases::States(connection, m_settings.batch); });
+    for (const auto& [number, state] : states) {
+        const size_t position = static_cast<size_t>(number) - 1;
+        if (state == "done" && position < Record().pages.size() && m_leases.count(position) == 0) {
+            RecordedSession::PageDone(position);
+        }
+    }
+}
+
+void TeamStore::PageDone(size_t position)
+{
+    const auto held = m_leases.find(position);
+    if (held == m_leases.end() || m_serverAway) {
+        return; // another station's now, or the next run's
+    }
+    const TeamLease lease = held->second;
+    m_renewer.Drop(lease.position);
+    m_leases.erase(held);
+    m_retry.Run([&](DatabaseConnection& connection) {
+        TeamPages::MarkDone(connection, m_settings.batch, m_settings.station, lease);
+    });
+    RecordedSession::PageDone(position);
+}
+
+void TeamStore::Lose(size_t position)
+{
+    const auto held = m_leases.find(position);
+    if (held != m_leases.end()) {
+        m_renewer.Drop(held->second.position);
+        m_leases.erase(held);
+    }
+    StoredPage& page = Page(position);
+    page.state = page.state == "in progress" ? "recognised" : page.state;
+}
+
+AnswerReceipt TeamStore::Send(size_t position, const VerifiedWord& word, const PageWords& readingOrder)
+{
+    TeamAnswer answer = TeamWords::ToTeam(word, static_cast<int>(position) + 1, PlaceOf(readingOrder, word.index),
+                               m_settings.station);
+    answer.answerId = m_settings.station.AnswerId(++m_answers);
+    AnswerReceipt receipt;
+    try {
+        if (m_serverAway) {
+            throw SessionFailure("the team's server is away");
+        }
+        m_retry.Run([&](DatabaseConnection& connection) {
+            receipt = TeamAnswers::Record(connection, m_settings.batch, answer);
+        });
+    } catch (const std::runtime_error& failure) {
+        m_serverAway = true;
+        m_outbox.Add(m_settings.batchName, answer);
+        throw SessionFailure(std::string(failure.what()) + "; the answer is kept in " + WideToUtf8(m_settings.outbox) +
+                             ", which the next run sends first");
+    }
+    if (!receipt.pageHeld) {
+        Lose(position);
+    }
+    return receipt;
+}
+
+void TeamStore::RecordSkipped(size_t position, const VerifiedWord& word, const PageWords& readingOrder)
+{
+    if (Send(position, word, readingOrder).fate != ::AnswerFate::AnsweredByAnother) {
+        RecordedSession::RecordSkipped(position, word, readingOrder);
+    }
+}
+
+SessionStore::AnswerFate TeamStore::RecordAnswer(size_t position, VerifiedWord& word, const PageWords& readingOrder)
+{
+    // A cancelled word is no answer: whoever takes the page asks it again.
+    if (word.outcome != "cancel") {
+        try {
+            if (Send(position, word, readingOrder).fate == ::AnswerFate::AnsweredByAnother) {
+                return AnswerFate::kAnsweredByAnother;
+            }
+        } catch (const SessionFailure&) {
+            RecordedSession::RecordAnswer(position, word, readingOrder); // kept in the outbox
+            throw;
+        }
+    }
+    return RecordedSession::RecordAnswer(position, word, readingOrder);
+}
+
+std::vector<VerifiedWord> TeamStore::DecisionsOfOthers()
+{
+    std::vector<size_t> lost;
+    for (const auto& [position, lease] : m_leases) {
+        if (m_renewer.Lost(lease.position)) {
+            lost.push_back(position);
+        }
+    }
+    for (const size_t position : lost) {
+        Lose(position);
+    }
+    std::vector<TeamDecision> decisions;
+    if (!m_serverAway) {
+        try {
+            m_retry.Run([&](DatabaseConnection& connection) {
+                decisions = TeamProposals::After(connection, m_settings.batch, m_lastDecision);
+            });
+        } catch (const DatabaseError&) {
+            // The proposals only help: whether the server is gone for good, the next answer's
+            // commit decides.
+        }
+    }
+    std::vector<VerifiedWord> words;
+    for (const TeamDecision& decision : decisions) {
+        VerifiedWord word;
+        word.outcome = "ok";
+        word.text = decision.recognised;
+        word.changed = decision.changed;
+        word.corrected = decision.changed ? decision.corrected : decision.recognised;
+        word.order = static_cast<int>(decision.order);
+        words.push_back(word);
+        m_lastDecision = std::max(m_lastDecision, decision.order);
+    }
+    return words;
+}
+
+void TeamStore::Finish()
+{
+    // Pages left unfinished (the operator cancelled) are free for the next station at once.
+    for (const auto& [position, lease] : m_leases) {
+        m_renewer.Drop(lease.position);
+        if (!m_serverAway) {
+            try {
+                const std::unique_ptr<DatabaseConnection> connection = m_server.Connect();
+                PageLeases::Release(*connection, m_settings.batch, m_settings.station, lease);
+            } catch (const DatabaseError&) {
+                // Its lease runs out instead.
+            }
+        }
+    }
+    m_leases.clear();
+    RecordedSession::Finish();
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "LeaseRenewer.h"
+#include "RecordedSession.h"
+#include "ServerRetry.h"
+#include "TeamAnswers.h"
+#include "TeamCache.h"
+#include "TeamOutbox.h"
+#include "TeamRecords.h"
+#include "TeamServer.h"
+#include "TeamStation.h"
+
+// A session kept in a team's database, which several stations share: a page is verified
+// here only under a lease this station holds (renewed from a thread of its own while a
+// dialog waits), every answer is committed before the next dialog (retried with back-off
+// while the server is away), and what other stations decide is learnt before each dialog.
+// The record in memory is this station's view: the pages it took, with the answers every
+// station gave them.
+//
+// When the server stays away longer than the retries wait, the answer is kept in the local
+// outbox (which the next run sends first) and the session fails (SessionFailure): the
+// operator is not shown another word whose answer could not be kept either.
+class TeamStore : public RecordedSession {
+public:
+    using PrintFn = std::function<void(const std::string&)>;
+
+    struct Settings {
+        std::wstring connection; // ODBC, with its password or without (TeamServer)
+        std::int64_t batch = 0;
+        std::string batchName;
+        TeamStation station;
+        unsigned leaseSeconds = 120;
+        ServerRetry::Settings retry;
+        std::wstring outbox;
+        std::shared_ptr<TeamCache> cache; // the batch's recogniser output, as this station reads it
+    };
+
+    // Throws TeamRefusal when the outbox cannot be read, std::runtime_error when the lease
+    // renewer's thread cannot start.
+    TeamStore(SessionRecord record, Settings settings, PrintFn print);
+    ~TeamStore() override;
+    TeamStore(const TeamStore&) = delete;
+    TeamStore& operator=(const TeamStore&) = delete;
+
+    void PageRecognised(size_t position, const StoredFile& tsv, const StoredFile& hocr) override;
+    void PageFailed(size_t position, const std::string& failure) override;
+    bool TakePage(size_t position) override;
+    void PageDone(size_t position) override;
+    void RecordSkipped(size_t position, const VerifiedWord& word, const PageWords& readingOrder) override;
+    AnswerFate RecordAnswer(size_t position, VerifiedWord& word, const PageWords& readingOrder) override;
+    std::vector<VerifiedWord> DecisionsOfOthers() override;
+    void Finish() override;
+
+private:
+    // Sends the answer; keeps it in the outbox and throws SessionFailure when the server
+    // stays away.
+    AnswerReceipt Send(size_t position, const VerifiedWord& word, const PageWords& readingOrder);
+    // The page is no longer this station's: another took it after its lease ran out.
+    void Lose(size_t position);
+    // The pages other stations have done since, as done.
+    void NoteDonePages();
+
+    Settings m_settings;
+    PrintFn m_print;
+    TeamServer m_server;
+    ServerRetry m_retry;
+    LeaseRenewer m_renewer;
+    TeamOutbox m_outbox;
+    std::map<size_t, TeamLease> m_leases; // the pages this station holds, by the session's position
+    std::int64_t m_answers = 0;           // sent in this run, for their ids
+    std::int64_t m_lastDecision = 0;      // the last decision learnt, in the batch's commit order
+    bool m_serverAway = false;            // the retries ran out: nothing more is sent
+};
