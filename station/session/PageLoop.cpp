@@ -68,7 +68,7 @@ SessionSummary PageLoop::Run()
 {
     SessionSummary summary;
     summary.pages = static_cast<int>(m_state.plan.pages.size());
-    const bool team = !m_state.options.team.empty();
+    const bool team = m_state.store->SharedWithOtherStations();
     if (!team) {
         ReopenPagesWithoutFiles(); // a team's station writes no page files
     }
@@ -301,7 +301,7 @@ void PageLoop::PostOutputs(PageWorker& worker, size_t position, const std::share
     const PlannedPage planned = m_state.plan.pages[position];
     const std::vector<VerifiedWord> words = m_state.store->Record().pages[position].words;
     const PageOutputs* outputs = m_state.outputs.get();
-    if (!m_state.options.team.empty()) {
+    if (m_state.store->SharedWithOtherStations()) {
         worker.PostWrite(position, [] {}); // a team's files are exported from its database
         return;
     }

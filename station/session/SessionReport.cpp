@@ -51,7 +51,7 @@ void SessionReport::Print(const SessionSummary& summary) const
         }
     }
     m_state.print(line);
-    if (m_state.options.team.empty()) {
+    if (!m_state.store->SharedWithOtherStations()) {
         m_state.print("results in " + WideToUtf8(m_state.folder));
     } else {
         m_state.print("answers kept in the team's batch " + WideToUtf8(m_state.options.batch));

@@ -57,6 +57,10 @@ public:
     // tell meanwhile that a page it took is no longer this station's marks it so
     // (its state is no longer "in progress").
     virtual std::vector<VerifiedWord> DecisionsOfOthers() = 0;
+    // True when other stations work on the same record (a team's database): a page another
+    // holds now may be free later, so the pages are gone through again while any is taken;
+    // and the pages' files are made from the shared record (its export), not by each station.
+    virtual bool SharedWithOtherStations() const = 0;
 
     // Everything recorded so far kept for good, with the figures brought up to date.
     virtual void Keep() = 0;
