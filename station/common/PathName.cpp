@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <cwctype>
 #include <vector>
 
 std::wstring PathName::Full(const std::wstring& path)
@@ -40,4 +41,46 @@ std::wstring PathName::Key(const std::wstring& path)
         return full;
     }
     return key;
+}
+
+namespace {
+
+// The device names Windows reserves in every folder, upper case. COM and LPT take a digit
+// or a superscript one, two or three.
+bool IsDeviceName(std::wstring base)
+{
+    for (wchar_t& character : base) {
+        character = static_cast<wchar_t>(std::towupper(character));
+    }
+    static const wchar_t* const kDevices[] = {L"CON", L"PRN", L"AUX", L"NUL", L"CONIN$", L"CONOUT$"};
+    for (const wchar_t* device : kDevices) {
+        if (base == device) {
+            return true;
+        }
+    }
+    if (base.size() == 4 && (base.compare(0, 3, L"COM") == 0 || base.compare(0, 3, L"LPT") == 0)) {
+        const wchar_t last = base[3];
+        return (last >= L'0' && last <= L'9') || last == L'\u00B9' || last == L'\u00B2' || last == L'\u00B3';
+    }
+    return false;
+}
+
+} // namespace
+
+bool PathName::IsPlainFileName(const std::wstring& name)
+{
+    if (name.empty() || name == L"." || name == L".." || name.back() == L'.' || name.back() == L' ') {
+        return false;
+    }
+    for (const wchar_t character : name) {
+        if (character < 0x20 || std::wstring(L"\\/:*?\"<>|").find(character) != std::wstring::npos) {
+            return false;
+        }
+    }
+    // Windows looks for a device in the name up to its first dot, blanks at its end dropped.
+    std::wstring base = name.substr(0, name.find(L'.'));
+    while (!base.empty() && base.back() == L' ') {
+        base.pop_back();
+    }
+    return !IsDeviceName(base);
 }

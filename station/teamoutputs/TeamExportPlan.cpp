@@ -2,6 +2,7 @@
 
 #include "InputError.h"
 #include "PageImage.h"
+#include "PathName.h"
 #include "Sha256.h"
 #include "TeamWords.h"
 #include "Utf8.h"
@@ -15,22 +16,6 @@ std::wstring Wide(const std::string& utf8)
     return wide;
 }
 
-// A page's name becomes the names of its files in the export folder: one that is not a
-// plain file name (a separator, "..", a drive) would reach outside it. The database is
-// written by every station of the team, so its names are checked as any input is.
-bool IsPlainFileName(const std::wstring& name)
-{
-    if (name.empty() || name == L"." || name == L"..") {
-        return false;
-    }
-    for (const wchar_t character : name) {
-        if (character < 0x20 || std::wstring(L"\\/:*?\"<>|").find(character) != std::wstring::npos) {
-            return false;
-        }
-    }
-    return true;
-}
-
 } // namespace
 
 TeamExportPlan::TeamExportPlan(const TeamExportData& data)
@@ -38,9 +23,11 @@ TeamExportPlan::TeamExportPlan(const TeamExportData& data)
     m_record.inputs = data.batch.inputs;
     m_record.below = data.batch.below;
     m_record.charBelow = data.batch.charBelow;
-    // Every name and image checked before the first file is written.
+    // Every name and image checked before the first file is written. A page's name becomes
+    // the names of its files, and the database is written by every station of the team, so
+    // its names are checked as any input is.
     for (const TeamPage& page : data.pages) {
-        if (!IsPlainFileName(Wide(page.source.name))) {
+        if (!PathName::IsPlainFileName(Wide(page.source.name))) {
             throw InputError(Wide(page.source.imagePath), "the team's page " + std::to_string(page.source.position) +
                                                               " is named \"" + page.source.name +
                                                               "\", which is no file name: nothing is exported");

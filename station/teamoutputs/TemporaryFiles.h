@@ -1,15 +1,16 @@
 #pragma once
 
+#include <memory>
 #include <string>
-#include <vector>
 
-// Files of the system's temporary folder that last as long as this object: bytes a reader
-// of files needs as a file, such as a recogniser output the database holds.
+#include "RunFolder.h"
+
+// Files that last as long as this object, in a folder of the run's own under the station's
+// folder (which a later run removes when this one is killed): bytes a reader of files needs
+// as a file, such as a recogniser output the database holds.
 class TemporaryFiles {
 public:
     TemporaryFiles() = default;
-    // Deletes every file made.
-    ~TemporaryFiles();
     TemporaryFiles(const TemporaryFiles&) = delete;
     TemporaryFiles& operator=(const TemporaryFiles&) = delete;
 
@@ -18,5 +19,6 @@ public:
     std::wstring Add(const std::string& content);
 
 private:
-    std::vector<std::wstring> m_paths;
+    std::unique_ptr<RunFolder> m_folder; // made with the first file
+    unsigned m_files = 0;
 };

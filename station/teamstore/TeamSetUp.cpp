@@ -6,6 +6,7 @@
 #include "DatabaseConnection.h"
 #include "InputError.h"
 #include "PageLeases.h"
+#include "PathName.h"
 #include "Sha256.h"
 #include "TeamAnswers.h"
 #include "TeamBatches.h"
@@ -152,6 +153,15 @@ void TeamSetUp::MakePlan(const TeamBatch& batch, const std::map<int, std::vector
         const std::wstring path = cache.Write(Wide(page.name) + L"." + Wide(kind), document->content);
         return {WideToUtf8(path), document->sha256};
     };
+    // A page's name becomes the names of its files in the cache, and of the engine's output
+    // and screenshots: the database is written by every station of the team, so its names are
+    // checked as any input is, all before the first file is written.
+    for (const TeamPageSource& page : pages) {
+        if (!PathName::IsPlainFileName(Wide(page.name))) {
+            throw InputError(Wide(page.imagePath), "the team's page " + std::to_string(page.position) + " is named \"" +
+                                                       page.name + "\", which is no file name: the batch cannot be verified");
+        }
+    }
     std::map<std::wstring, std::string> imageHashes;
     for (size_t i = 0; i < pages.size();) {
         const TeamPageSource& first = pages[i];

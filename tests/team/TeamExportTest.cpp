@@ -6,6 +6,7 @@
 #include "DatabaseConnection.h"
 #include "FolderEntries.h"
 #include "PageLeases.h"
+#include "RunFolder.h"
 #include "ScratchFolder.h"
 #include "Sha256.h"
 #include "StationData.h"
@@ -234,23 +235,63 @@ TEST(TeamReport, StatusPrintsTheBatchAndNoOutputHoldsThePassword)
 }
 
 // Every station writes the database, so a page's name is checked as any input is before it
-// names files: one that reaches outside the export folder is refused, and nothing is written.
-TEST(TeamExport, APageNamedOutsideTheFolderIsRefusedWithNothingWritten)
+// names files: one that reaches outside the folder, or names a device, is refused by the
+// export with nothing written, and by a station that joins the batch.
+TEST(TeamExport, APageNamedOutsideTheFolderOrForADeviceIsRefusedByTheExportAndTheStations)
 {
     ScratchFolder folder;
     const std::wstring connection = TeamTest::FreshDatabase();
     DatabaseConnection database(connection);
     TeamSchema::Ensure(database);
     const TeamStation station = TeamTest::Station("ann");
-    TeamBatchDefinition definition = TeamTest::Batch(database, 1);
-    definition.pages[0].name = "..\\..\\escaped";
-    const std::int64_t batch = TeamBatches::Open(database, "job", definition, station).id;
-    PageLeases::Register(database, batch, station);
-    TeamPages::MarkDone(database, batch, station, PageLeases::TakeNext(database, batch, station, 120).value());
+    const std::vector<std::string> names = {"..\\..\\escaped", "NUL", "com1.scan", "con .scan"};
+    for (size_t i = 0; i < names.size(); ++i) {
+        const std::wstring batchName = L"job" + std::to_wstring(i);
+        TeamBatchDefinition definition = TeamTest::Batch(database, 1);
+        definition.pages[0].name = names[i];
+        const std::int64_t batch = TeamBatches::Open(database, WideToUtf8(batchName), definition, station).id;
+        PageLeases::Register(database, batch, station);
+        TeamPages::MarkDone(database, batch, station, PageLeases::TakeNext(database, batch, station, 120).value());
 
-    const ChildProcess exported = ChildProcess::Run(
-        L"tarsil_verify.exe", TeamArguments(connection, L"job") + L" --export " + Quoted(folder / L"export"));
-    EXPECT_EQ(2u, exported.exitCode) << exported.output;
-    EXPECT_NE(std::string::npos, exported.output.find("which is no file name")) << exported.output;
-    EXPECT_TRUE(FolderEntries(folder.Path()).empty()); // not even the export's folder
+        const ChildProcess exported = ChildProcess::Run(
+            L"tarsil_verify.exe", TeamArguments(connection, batchName) + L" --export " + Quoted(folder / L"export"));
+        EXPECT_EQ(2u, exported.exitCode) << names[i] << exported.output;
+        EXPECT_NE(std::string::npos, exported.output.find("which is no file name")) << exported.output;
+        EXPECT_TRUE(FolderEntries(folder.Path()).empty()); // not even the export's folder
+
+        const ChildProcess joined = ChildProcess::Run(
+            L"tarsil_verify.exe", TeamArguments(connection, batchName) + L" --press ok --outbox " +
+                                      Quoted(folder.Path() + L"-outbox.json"));
+        EXPECT_EQ(2u, joined.exitCode) << names[i] << joined.output;
+        EXPECT_NE(std::string::npos, joined.output.find("which is no file name")) << joined.output;
+    }
+}
+
+// A killed run cannot remove its folder of the database's documents: the next run removes
+// every such folder that no live run holds, and leaves a live run's alone; its own it removes
+// as it ends, also when its set-up is refused.
+TEST(TeamExport, TheFoldersOfKilledRunsAreRemovedByTheNextAndALiveRunsStays)
+{
+    const std::wstring caches = RunFolder::StationFolder() + L"\\team-cache";
+    const std::wstring killed = caches + L"\\a-killed-run";
+    ::CreateDirectoryW(caches.c_str(), nullptr);
+    ::CreateDirectoryW(killed.c_str(), nullptr);
+    ASSERT_TRUE(WriteBytes(killed + L"\\page.tsv", "left behind\n"));
+    const RunFolder live(caches, L"a-live-run");
+
+    ScratchFolder folder;
+    const std::wstring connection = TeamTest::FreshDatabase();
+    DatabaseConnection database(connection);
+    TeamSchema::Ensure(database);
+    TeamBatches::Open(database, "job", TeamTest::Batch(database, 1), TeamTest::Station("ann"));
+    // The batch's image is made up: the station's set-up refuses it after making its cache.
+    const ChildProcess joined = ChildProcess::Run(
+        L"tarsil_verify.exe", TeamArguments(connection, L"job") + L" --press ok --outbox " + Quoted(folder / L"outbox"));
+    EXPECT_EQ(2u, joined.exitCode) << joined.output;
+
+    std::vector<std::wstring> left;
+    for (const FolderEntry& entry : FolderEntries(caches)) {
+        left.push_back(entry.name);
+    }
+    EXPECT_EQ(left, std::vector<std::wstring>{L"a-live-run"});
 }
