@@ -11,7 +11,7 @@ enum class AnswerFate {
     Recorded,          // committed now
     AlreadyRecorded,   // sent before (the same answer id), and kept then: nothing recorded twice
     AnsweredByAnother, // another answer to the word was committed first, and stands
-    PageLost,          // none to the word stands, and the page is no longer the station's: nothing recorded
+    PageLost, // none to the word stands, but the page let none in (another took it, or it is done)
 };
 
 struct AnswerReceipt {
