@@ -161,7 +161,8 @@ void Work(const std::wstring& database, std::int64_t batch, const std::string& o
                 Milliseconds([&] { PageLeases::Renew(connection, batch, station, *lease, kLeaseSeconds); }));
             for (int word = 1; word <= kWordsAPage; ++word) {
                 const TeamAnswer answer = Answer(station, ++sequence, lease->position, word);
-                timings.commit.push_back(Milliseconds([&] { TeamAnswers::Record(connection, batch, answer); }));
+                timings.commit.push_back(
+                    Milliseconds([&] { TeamAnswers::RecordHeld(connection, batch, *lease, answer); }));
                 timings.poll.push_back(Milliseconds([&] {
                     const std::vector<TeamDecision> decisions = TeamProposals::After(connection, batch, seen);
                     if (!decisions.empty()) {

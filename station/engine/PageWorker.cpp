@@ -315,7 +315,6 @@ std::unique_ptr<PreparedPage> PageWorker::Prepare(size_t position, Recognition& 
 {
     const PlannedPage& planned = m_pages[position];
     auto page = std::make_unique<PreparedPage>();
-    std::shared_ptr<const PageOcr> ocr = planned.ocr;
     if (planned.NeedsEngine()) {
         std::wstring tsv;
         std::wstring hocr;
@@ -340,17 +339,30 @@ std::unique_ptr<PreparedPage> PageWorker::Prepare(size_t position, Recognition& 
             recognition.tsvSha256 = Sha256::OfFile(tsv);
             recognition.hocrSha256 = Sha256::OfFile(hocr);
         }
-        // The engine read one frame: its output names page 1, of that frame's size.
-        try {
-            ocr = PageOcr::Read(tsv, hocr, L"", planned.image, {planned.size});
-        } catch (const InputError& fault) {
-            page->failure = std::string("the engine's output cannot be used: ") + fault.what();
+        ReadEngineOutput(planned, tsv, hocr, *page);
+        if (!page->failure.empty()) {
             recognition.failure = page->failure;
             return page;
         }
+    } else {
+        page->ocr = planned.ocr;
+        page->words = planned.ocr->Words(planned.ocrPage);
     }
-    page->ocr = ocr;
-    page->words = ocr->Words(planned.NeedsEngine() ? 1 : planned.ocrPage);
     page->image = PageImage::Read(planned.image, planned.frame);
     return page;
+}
+
+void PageWorker::ReadEngineOutput(const PlannedPage& planned, const std::wstring& tsv, const std::wstring& hocr,
+                                  PreparedPage& page)
+{
+    // The engine read one frame: its output names page 1, of that frame's size.
+    std::shared_ptr<const PageOcr> ocr;
+    try {
+        ocr = PageOcr::Read(tsv, hocr, L"", planned.image, {planned.size});
+    } catch (const InputError& fault) {
+        page.failure = std::string("the engine's output cannot be used: ") + fault.what();
+        return;
+    }
+    page.ocr = ocr;
+    page.words = ocr->Words(1);
 }

@@ -63,6 +63,11 @@ public:
     // Stops preparing, writes what is posted and ends the threads.
     void Finish();
 
+    // The words of a page the engine recognised, read into `page` from the engine's output
+    // (its TSV and/or hOCR); `page`'s failure says why when that output cannot be used.
+    static void ReadEngineOutput(const PlannedPage& planned, const std::wstring& tsv, const std::wstring& hocr,
+                                 PreparedPage& page);
+
 private:
     struct PendingWrite {
         size_t position = 0;

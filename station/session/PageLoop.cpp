@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <utility>
 
 #include "SessionFailure.h"
 #include "Utf8.h"
@@ -32,6 +33,17 @@ void PageLoop::NoteRecognitions(PageWorker& worker)
         }
         m_state.store->PageRecognised(recognition.position, {WideToUtf8(recognition.tsv), recognition.tsvSha256},
                                       {WideToUtf8(recognition.hocr), recognition.hocrSha256});
+        const StoredPage& kept = m_state.store->Record().pages[recognition.position];
+        if (kept.tsv.path.empty() && kept.hocr.path.empty()) {
+            continue; // none kept: the page is not this station's to verify
+        }
+        std::pair<std::wstring, std::wstring> files;
+        Utf8ToWide(kept.tsv.path, files.first);
+        Utf8ToWide(kept.hocr.path, files.second);
+        if (files != std::make_pair(recognition.tsv, recognition.hocr)) {
+            m_readAgain.insert(recognition.position);
+        }
+        m_state.recognised[recognition.position] = files;
     }
 }
 
@@ -109,6 +121,7 @@ bool PageLoop::RunRound(bool first, SessionSummary& summary, std::set<size_t>& f
         // A page this run failed on waits for a later run.
         skip.push_back(page.state == "done" || (!first && page.state == "failed"));
     }
+    m_readAgain.clear(); // this round's worker reads the outputs kept
     PageWorker worker(m_state.plan.pages, skip, m_state.recognised, m_state.engine, m_state.outputs->Layout(),
                       m_state.options.ahead);
     bool took = false;
@@ -130,6 +143,11 @@ bool PageLoop::RunRound(bool first, SessionSummary& summary, std::set<size_t>& f
         });
         NoteRecognitions(worker);
         NoteWrittenPages(worker, finishing, summary);
+        if (m_readAgain.erase(position) != 0 && page->failure.empty()) {
+            // The words verified are those of the output the store keeps.
+            const std::pair<std::wstring, std::wstring>& kept = m_state.recognised[position];
+            PageWorker::ReadEngineOutput(planned, kept.first, kept.second, *page);
+        }
         if (!page->failure.empty()) {
             m_state.store->PageFailed(position, page->failure);
             m_state.print(pageLine + ": failed, " + page->failure + "; skipped, a later run tries it again");
@@ -261,6 +279,11 @@ bool PageLoop::VerifyPage(size_t position, const PreparedPage& page, SessionSumm
         if (fate == SessionStore::AnswerFate::kAnsweredByAnother && answer != WordDialog::Answer::kCancel) {
             m_state.print(Progress(ordinal, total, record) + ": answered by another station first, not recorded");
             continue;
+        }
+        if (fate == SessionStore::AnswerFate::kPageLost) {
+            m_state.print(Progress(ordinal, total, record) +
+                          ": not recorded, another station holds the page now: moved on");
+            return false;
         }
         m_state.proposals.Learn(record);
         if (answer == WordDialog::Answer::kOk) {

@@ -29,6 +29,8 @@ private:
                   std::unique_ptr<SessionFailure>& failure);
     // A team's station that stops: whether the batch is done, or how many pages others hold.
     void SayWhatIsLeft() const;
+    // Tells the store what the engine made; the output the store keeps for a page is the one
+    // its words are read from, in this round and the next.
     void NoteRecognitions(PageWorker& worker);
     // Marks done the finished pages whose files the worker has written; reports those it
     // could not write.
@@ -43,4 +45,7 @@ private:
     static std::string Progress(int ordinal, int total, const VerifiedWord& record);
 
     SessionState& m_state;
+    // The pages prepared from the station's engine output for which the store keeps another
+    // (a team's station that recognised it first): read again before the page is verified.
+    std::set<size_t> m_readAgain;
 };

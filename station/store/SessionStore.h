@@ -22,6 +22,7 @@ public:
     enum class AnswerFate {
         kRecorded,
         kAnsweredByAnother, // another answer to the word was kept first, and stands
+        kPageLost,          // another station holds the page now: the answer is not kept
     };
 
     virtual ~SessionStore() = default;
@@ -30,7 +31,10 @@ public:
     virtual const SessionRecord& Record() const = 0;
 
     // The page's recogniser output, made by the station's engine: a waiting page is now
-    // recognised.
+    // recognised. A store that others share may keep another's output instead (recorded
+    // first, its word indices the ones answers name) or none (the engine is not the one
+    // the record's pages are recognised by): the page's record names the output its words
+    // are to be read from.
     virtual void PageRecognised(size_t position, const StoredFile& tsv, const StoredFile& hocr) = 0;
     // The page failed: a later run tries it again.
     virtual void PageFailed(size_t position, const std::string& failure) = 0;

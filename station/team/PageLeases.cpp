@@ -6,6 +6,21 @@
 
 #include <limits>
 
+const wchar_t PageLeases::kHeld[] =
+    L"batch_id = ? AND position = ? AND holder_instance = ? AND lease_serial = ? AND state <> 'done'";
+
+const wchar_t PageLeases::kNotHeld[] =
+    L"holder_operator = NULL, holder_computer = NULL, holder_instance = NULL, lease_until = NULL";
+
+void PageLeases::BindHeld(DatabaseStatement& statement, int first, std::int64_t batch, const std::string& instance,
+                          const TeamLease& lease)
+{
+    statement.BindInteger(first, batch);
+    statement.BindInteger(first + 1, lease.position);
+    statement.BindUtf8(first + 2, instance);
+    statement.BindInteger(first + 3, lease.serial);
+}
+
 void PageLeases::Register(DatabaseConnection& connection, std::int64_t batch, const TeamStation& station)
 {
     DatabaseTransaction transaction(connection);
@@ -23,13 +38,13 @@ void PageLeases::Register(DatabaseConnection& connection, std::int64_t batch, co
 std::optional<TeamLease> PageLeases::TakeNext(DatabaseConnection& connection, std::int64_t batch,
                                               const TeamStation& station, unsigned seconds)
 {
-    return TakeBetween(connection, batch, station, 1, std::numeric_limits<int>::max(), seconds);
+    return TakeBetween(connection, batch, station, 1, std::numeric_limits<int>::max(), false, seconds);
 }
 
 std::optional<TeamLease> PageLeases::Take(DatabaseConnection& connection, std::int64_t batch,
                                           const TeamStation& station, int position, unsigned seconds)
 {
-    return TakeBetween(connection, batch, station, position, position, seconds);
+    return TakeBetween(connection, batch, station, position, position, true, seconds);
 }
 
 std::map<int, std::string> PageLeases::States(DatabaseConnection& connection, std::int64_t batch)
@@ -50,7 +65,8 @@ std::map<int, std::string> PageLeases::States(DatabaseConnection& connection, st
 }
 
 std::optional<TeamLease> PageLeases::TakeBetween(DatabaseConnection& connection, std::int64_t batch,
-                                                 const TeamStation& station, int first, int last, unsigned seconds)
+                                                 const TeamStation& station, int first, int last, bool again,
+                                                 unsigned seconds)
 {
     DatabaseTransaction transaction(connection);
     // One statement: the page chosen and locked by the subquery (a page locked by another
@@ -63,7 +79,7 @@ std::optional<TeamLease> PageLeases::TakeBetween(DatabaseConnection& connection,
                            L"   AND state <> 'done'"
                            L"   AND (state <> 'failed'"
                            L"    OR failed_at < (SELECT started_at FROM tarsil_stations WHERE instance = ?))"
-                           L"   AND (lease_until IS NULL OR lease_until <= now())"
+                           L"   AND (lease_until IS NULL OR lease_until <= now() OR (? AND holder_instance = ?))"
                            L"  ORDER BY position LIMIT 1 FOR NO KEY UPDATE SKIP LOCKED)"
                            L" RETURNING position, lease_serial");
     take.BindUtf8(1, station.operatorName);
@@ -75,6 +91,8 @@ std::optional<TeamLease> PageLeases::TakeBetween(DatabaseConnection& connection,
     take.BindInteger(7, first);
     take.BindInteger(8, last);
     take.BindUtf8(9, station.instance);
+    take.BindBoolean(10, again);
+    take.BindUtf8(11, station.instance);
     take.Execute();
     std::optional<TeamLease> lease;
     if (take.Fetch()) {
@@ -88,15 +106,10 @@ bool PageLeases::Renew(DatabaseConnection& connection, std::int64_t batch, const
                        const TeamLease& lease, unsigned seconds)
 {
     DatabaseTransaction transaction(connection);
-    DatabaseStatement renew(connection,
-                            L"UPDATE tarsil_pages SET lease_until = now() + ? * interval '1 second'"
-                            L" WHERE batch_id = ? AND position = ? AND holder_instance = ? AND lease_serial = ?"
-                            L" AND state NOT IN ('done', 'failed')");
+    DatabaseStatement renew(
+        connection, std::wstring(L"UPDATE tarsil_pages SET lease_until = now() + ? * interval '1 second' WHERE ") + kHeld);
     renew.BindReal(1, seconds);
-    renew.BindInteger(2, batch);
-    renew.BindInteger(3, lease.position);
-    renew.BindUtf8(4, station.instance);
-    renew.BindInteger(5, lease.serial);
+    BindHeld(renew, 2, batch, station.instance, lease);
     renew.Execute();
     const bool held = renew.RowCount() == 1;
     transaction.Commit();
@@ -107,20 +120,8 @@ void PageLeases::Release(DatabaseConnection& connection, std::int64_t batch, con
                          const TeamLease& lease)
 {
     DatabaseTransaction transaction(connection);
-    GiveUp(connection, batch, station, lease);
-    transaction.Commit();
-}
-
-void PageLeases::GiveUp(DatabaseConnection& connection, std::int64_t batch, const TeamStation& station,
-                        const TeamLease& lease)
-{
-    DatabaseStatement release(connection,
-                              L"UPDATE tarsil_pages SET holder_operator = NULL, holder_computer = NULL,"
-                              L" holder_instance = NULL, lease_until = NULL"
-                              L" WHERE batch_id = ? AND position = ? AND holder_instance = ? AND lease_serial = ?");
-    release.BindInteger(1, batch);
-    release.BindInteger(2, lease.position);
-    release.BindUtf8(3, station.instance);
-    release.BindInteger(4, lease.serial);
+    DatabaseStatement release(connection, std::wstring(L"UPDATE tarsil_pages SET ") + kNotHeld + L" WHERE " + kHeld);
+    BindHeld(release, 1, batch, station.instance, lease);
     release.Execute();
+    transaction.Commit();
 }

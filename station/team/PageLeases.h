@@ -9,6 +9,7 @@
 #include <string>
 
 class DatabaseConnection;
+class DatabaseStatement;
 
 // Pages as the stations share them: a station takes one page at a time, in the batch's
 // order, under a lease that ends at a time of the server's clock (never a station's) unless
@@ -29,14 +30,17 @@ public:
     static void Register(DatabaseConnection& connection, std::int64_t batch, const TeamStation& station);
 
     // The first page in the batch's order that is neither done, nor failed since the
-    // station's run started, nor held under a lease that has not run out: now held by the
-    // station for `seconds`. Nothing when no page is left to take. Pages other stations are
-    // taking at this moment are skipped, not waited for (FOR NO KEY UPDATE SKIP LOCKED), so
-    // two stations never take one page.
+    // station's run started, nor held by another station under a lease that has not run
+    // out (nor by the station itself): now held by the station for `seconds`. Nothing when
+    // no page is left to take. Pages other stations are taking at this moment are skipped,
+    // not waited for (FOR NO KEY UPDATE SKIP LOCKED), so two stations never take one page.
     static std::optional<TeamLease> TakeNext(DatabaseConnection& connection, std::int64_t batch,
                                              const TeamStation& station, unsigned seconds);
     // The same for the page at `position` alone (from 1): nothing when it may not be taken
     // now (done, failed since the station's run started, held by another, or being taken).
+    // A page the station holds already is taken again, under a new serial: a take retried
+    // after its acknowledgement was lost (committed, the answer lost on the way) gets the
+    // page the lost take got, instead of leaving it blocked for a whole lease.
     static std::optional<TeamLease> Take(DatabaseConnection& connection, std::int64_t batch,
                                          const TeamStation& station, int position, unsigned seconds);
 
@@ -44,9 +48,21 @@ public:
     // "done", "failed", "held" (under a lease that has not run out) or "free".
     static std::map<int, std::string> States(DatabaseConnection& connection, std::int64_t batch);
 
+    // The one rule for "the station still holds the page", as the condition of a statement's
+    // WHERE: the page's latest take is the station's (its instance, the lease's serial) and
+    // the page is not done. A take by another station, a release and a failure each end
+    // it; a lease that ran out with nobody taking the page since does not (the station, back
+    // after an outage, goes on with its page). Every write a station makes to a page under
+    // its lease checks it in the same statement; BindHeld binds its four parameters (batch,
+    // position, the station's instance, serial) from parameter `first` on.
+    static const wchar_t kHeld[];
+    static void BindHeld(DatabaseStatement& statement, int first, std::int64_t batch, const std::string& instance,
+                         const TeamLease& lease);
+    // What a page that nobody holds any more has for its holder, as a statement's SET.
+    static const wchar_t kNotHeld[];
+
     // The lease extended to `seconds` from now; false when the station no longer holds the
-    // page: another station took it after the lease ran out, or it is done or failed. (A
-    // lease that ran out with nobody taking the page is the station's again.)
+    // page (kHeld).
     static bool Renew(DatabaseConnection& connection, std::int64_t batch, const TeamStation& station,
                       const TeamLease& lease, unsigned seconds);
 
@@ -54,12 +70,11 @@ public:
     // at once. Nothing happens when the station no longer holds it.
     static void Release(DatabaseConnection& connection, std::int64_t batch, const TeamStation& station,
                         const TeamLease& lease);
-    // The same in the caller's open transaction, which commits it with its own work.
-    static void GiveUp(DatabaseConnection& connection, std::int64_t batch, const TeamStation& station,
-                       const TeamLease& lease);
 
 private:
-    // The first page to take with a position from `first` to `last`.
+    // The first page to take with a position from `first` to `last`; with `again`, also one
+    // the station holds.
     static std::optional<TeamLease> TakeBetween(DatabaseConnection& connection, std::int64_t batch,
-                                                const TeamStation& station, int first, int last, unsigned seconds);
+                                                const TeamStation& station, int first, int last, bool again,
+                                                unsigned seconds);
 };

@@ -3,6 +3,7 @@
 #include "DatabaseConnection.h"
 #include "DatabaseStatement.h"
 #include "DatabaseTransaction.h"
+#include "PageLeases.h"
 
 #include <stdexcept>
 
@@ -22,14 +23,23 @@ std::int64_t NextOrder(DatabaseConnection& connection, std::int64_t batch)
     return next.Fetch() ? next.Integer(1).value_or(0) : 0;
 }
 
-bool Insert(DatabaseConnection& connection, std::int64_t batch, const TeamAnswer& answer, std::int64_t order)
+// Inserts the answer while the page lets it in: held by the station under `lease`, or not
+// done when there is none. The page's row is locked with the check, as the page's state is
+// changed after it: no take commits between the check and the insert, and two answers to
+// one page wait for each other rather than each for the other's lock.
+bool Insert(DatabaseConnection& connection, std::int64_t batch, const TeamLease* lease, const TeamAnswer& answer,
+            std::int64_t order)
 {
     DatabaseStatement insert(connection,
-                             L"INSERT INTO tarsil_answers (answer_id, batch_id, position, word_index, place, box_left,"
-                             L" box_top, box_width, box_height, text, confidence, outcome, reason, corrected, changed,"
-                             L" proposed, proposal, train, size, orientation, seconds, answer_order, operator, computer,"
-                             L" instance) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
-                             L" ?, ?) ON CONFLICT DO NOTHING");
+                             std::wstring(L"INSERT INTO tarsil_answers (answer_id, batch_id, position, word_index,"
+                                          L" place, box_left, box_top, box_width, box_height, text, confidence,"
+                                          L" outcome, reason, corrected, changed, proposed, proposal, train, size,"
+                                          L" orientation, seconds, answer_order, operator, computer, instance)"
+                                          L" SELECT ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
+                                          L" ?, ?, ? WHERE EXISTS (SELECT 1 FROM tarsil_pages WHERE ") +
+                                 (lease != nullptr ? PageLeases::kHeld
+                                                   : L"batch_id = ? AND position = ? AND state <> 'done'") +
+                                 L" FOR NO KEY UPDATE) ON CONFLICT DO NOTHING");
     int column = 1;
     insert.BindUtf8(column++, answer.answerId);
     insert.BindInteger(column++, batch);
@@ -56,24 +66,31 @@ bool Insert(DatabaseConnection& connection, std::int64_t batch, const TeamAnswer
     }
     insert.BindUtf8(column++, answer.operatorName);
     insert.BindUtf8(column++, answer.computer);
-    insert.BindUtf8(column, answer.instance);
+    insert.BindUtf8(column++, answer.instance);
+    if (lease != nullptr) {
+        PageLeases::BindHeld(insert, column, batch, answer.instance, *lease);
+    } else {
+        insert.BindInteger(column, batch);
+        insert.BindInteger(column + 1, answer.page);
+    }
     insert.Execute();
     return insert.RowCount() == 1;
 }
 
-bool PageHeld(DatabaseConnection& connection, std::int64_t batch, const TeamAnswer& answer)
+bool PageHeld(DatabaseConnection& connection, std::int64_t batch, const TeamLease* lease, const TeamAnswer& answer)
 {
+    if (lease == nullptr) {
+        return false;
+    }
     DatabaseStatement held(connection,
-                           L"SELECT coalesce(holder_instance = ? AND lease_until > now(), false) FROM tarsil_pages"
-                           L" WHERE batch_id = ? AND position = ?");
-    held.BindUtf8(1, answer.instance);
-    held.BindInteger(2, batch);
-    held.BindInteger(3, answer.page);
+                           std::wstring(L"SELECT EXISTS (SELECT 1 FROM tarsil_pages WHERE ") + PageLeases::kHeld + L")");
+    PageLeases::BindHeld(held, 1, batch, answer.instance, *lease);
     held.Execute();
     return held.Fetch() && held.Boolean(1).value_or(false);
 }
 
-// Why an answer was not recorded: the same one was, or another to its word.
+// Why an answer was not recorded: the same one was, or another to its word, or neither and
+// the page did not let it in.
 AnswerReceipt Standing(DatabaseConnection& connection, std::int64_t batch, const TeamAnswer& answer)
 {
     DatabaseStatement standing(connection,
@@ -88,7 +105,7 @@ AnswerReceipt Standing(DatabaseConnection& connection, std::int64_t batch, const
     standing.BindUtf8(6, answer.answerId);
     standing.Execute();
     AnswerReceipt receipt;
-    receipt.fate = AnswerFate::AnsweredByAnother;
+    receipt.fate = AnswerFate::PageLost;
     if (standing.Fetch()) {
         receipt.fate = standing.Boolean(1).value_or(false) ? AnswerFate::AlreadyRecorded : AnswerFate::AnsweredByAnother;
         receipt.order = standing.Integer(2).value_or(0);
@@ -96,9 +113,10 @@ AnswerReceipt Standing(DatabaseConnection& connection, std::int64_t batch, const
     return receipt;
 }
 
-} // namespace
 
-AnswerReceipt TeamAnswers::Record(DatabaseConnection& connection, std::int64_t batch, const TeamAnswer& answer)
+// Records the answer under `lease`, or without one (null).
+AnswerReceipt Send(DatabaseConnection& connection, std::int64_t batch, const TeamLease* lease,
+                   const TeamAnswer& answer)
 {
     if (answer.outcome != "ok" && answer.outcome != "ignore" && answer.outcome != "skipped") {
         throw std::invalid_argument("an answer's outcome is ok, ignore or skipped, not \"" + answer.outcome + "\"");
@@ -106,7 +124,7 @@ AnswerReceipt TeamAnswers::Record(DatabaseConnection& connection, std::int64_t b
     {
         DatabaseTransaction transaction(connection);
         const std::int64_t order = Shown(answer) ? NextOrder(connection, batch) : 0;
-        if (Insert(connection, batch, answer, order)) {
+        if (Insert(connection, batch, lease, answer, order)) {
             DatabaseStatement started(connection,
                                       L"UPDATE tarsil_pages SET state = 'in progress' WHERE batch_id = ? AND position = ?"
                                       L" AND state IN ('waiting', 'recognised')");
@@ -115,7 +133,7 @@ AnswerReceipt TeamAnswers::Record(DatabaseConnection& connection, std::int64_t b
             started.Execute();
             AnswerReceipt receipt;
             receipt.order = order;
-            receipt.pageHeld = PageHeld(connection, batch, answer);
+            receipt.pageHeld = PageHeld(connection, batch, lease, answer);
             transaction.Commit();
             return receipt;
         }
@@ -123,7 +141,20 @@ AnswerReceipt TeamAnswers::Record(DatabaseConnection& connection, std::int64_t b
     }
     DatabaseTransaction transaction(connection);
     AnswerReceipt receipt = Standing(connection, batch, answer);
-    receipt.pageHeld = PageHeld(connection, batch, answer);
+    receipt.pageHeld = PageHeld(connection, batch, lease, answer);
     transaction.Rollback();
     return receipt;
+}
+
+} // namespace
+
+AnswerReceipt TeamAnswers::RecordHeld(DatabaseConnection& connection, std::int64_t batch, const TeamLease& lease,
+                                      const TeamAnswer& answer)
+{
+    return Send(connection, batch, &lease, answer);
+}
+
+AnswerReceipt TeamAnswers::Record(DatabaseConnection& connection, std::int64_t batch, const TeamAnswer& answer)
+{
+    return Send(connection, batch, nullptr, answer);
 }

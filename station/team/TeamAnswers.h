@@ -11,13 +11,15 @@ enum class AnswerFate {
     Recorded,          // committed now
     AlreadyRecorded,   // sent before (the same answer id), and kept then: nothing recorded twice
     AnsweredByAnother, // another answer to the word was committed first, and stands
+    PageLost, // none to the word stands, but the page let none in (another took it, or it is done)
 };
 
 struct AnswerReceipt {
     AnswerFate fate = AnswerFate::Recorded;
     std::int64_t order = 0; // the standing answer's place in the batch's commit order; 0 for a skipped word
-    // The answering station (the answer's instance) still holds the page under a live
-    // lease: false tells a station that lost its lease to move on.
+    // The answering station still holds the page (PageLeases::kHeld): false tells a
+    // station that lost its lease to move on. Always false for an answer sent without a
+    // lease.
     bool pageHeld = false;
 };
 
@@ -36,6 +38,14 @@ struct AnswerReceipt {
 class TeamAnswers {
 public:
     // Records `answer` (outcome "ok", "ignore" or "skipped"; a cancelled word is no answer,
-    // and std::invalid_argument is thrown for one) with the server's time. Commits.
+    // and std::invalid_argument is thrown for one) with the server's time, only while the
+    // answering station holds the page under `lease`: checked in the statement that
+    // inserts it, so that a station whose lease another took over adds nothing to the
+    // page (PageLost). Commits.
+    static AnswerReceipt RecordHeld(DatabaseConnection& connection, std::int64_t batch, const TeamLease& lease,
+                                    const TeamAnswer& answer);
+    // The same for an answer whose lease is gone with the run that gave it (kept in the
+    // outbox, sent by the next run): recorded while the page is not done; the first answer
+    // to a word stands all the same.
     static AnswerReceipt Record(DatabaseConnection& connection, std::int64_t batch, const TeamAnswer& answer);
 };

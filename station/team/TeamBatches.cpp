@@ -12,6 +12,20 @@
 
 namespace {
 
+// A batch made before its engine settings were recorded takes those of the station that
+// opens it next.
+void FixEngine(DatabaseConnection& connection, std::int64_t batch, const TeamBatchDefinition& inputs)
+{
+    DatabaseStatement fix(connection,
+                          L"UPDATE tarsil_batches SET engine_lang = coalesce(engine_lang, ?),"
+                          L" engine_psm = coalesce(engine_psm, ?)"
+                          L" WHERE id = ? AND (engine_lang IS NULL OR engine_psm IS NULL)");
+    fix.BindUtf8(1, inputs.lang);
+    fix.BindUtf8(2, inputs.psm);
+    fix.BindInteger(3, batch);
+    fix.Execute();
+}
+
 std::optional<std::int64_t> FindBatch(DatabaseConnection& connection, const std::string& name)
 {
     DatabaseStatement select(connection, L"SELECT id FROM tarsil_batches WHERE name = ?");
@@ -36,12 +50,15 @@ std::optional<std::int64_t> TeamBatches::Find(DatabaseConnection& connection, co
 TeamBatchDefinition TeamBatches::ReadDefinition(DatabaseConnection& connection, std::int64_t batch, bool withPages)
 {
     TeamBatchDefinition definition;
-    DatabaseStatement thresholds(connection, L"SELECT below, char_below FROM tarsil_batches WHERE id = ?");
-    thresholds.BindInteger(1, batch);
-    thresholds.Execute();
-    if (thresholds.Fetch()) {
-        definition.below = thresholds.Real(1).value_or(0);
-        definition.charBelow = thresholds.Real(2).value_or(0);
+    DatabaseStatement settings(connection,
+                               L"SELECT below, char_below, engine_lang, engine_psm FROM tarsil_batches WHERE id = ?");
+    settings.BindInteger(1, batch);
+    settings.Execute();
+    if (settings.Fetch()) {
+        definition.below = settings.Real(1).value_or(0);
+        definition.charBelow = settings.Real(2).value_or(0);
+        definition.lang = settings.Utf8(3).value_or("");
+        definition.psm = settings.Utf8(4).value_or("");
     }
     DatabaseStatement inputs(connection, L"SELECT path FROM tarsil_inputs WHERE batch_id = ? ORDER BY position");
     inputs.BindInteger(1, batch);
@@ -76,12 +93,14 @@ bool Create(DatabaseConnection& connection, const std::string& name, const TeamB
     std::int64_t batch = 0;
     try {
         DatabaseStatement insert(connection,
-                                 L"INSERT INTO tarsil_batches (name, below, char_below, created_by)"
-                                 L" VALUES (?, ?, ?, ?) RETURNING id");
+                                 L"INSERT INTO tarsil_batches (name, below, char_below, engine_lang, engine_psm,"
+                                 L" created_by) VALUES (?, ?, ?, ?, ?, ?) RETURNING id");
         insert.BindUtf8(1, name);
         insert.BindReal(2, inputs.below);
         insert.BindReal(3, inputs.charBelow);
-        insert.BindUtf8(4, station.operatorName + " on " + station.computer);
+        insert.BindUtf8(4, inputs.lang);
+        insert.BindUtf8(5, inputs.psm);
+        insert.BindUtf8(6, station.operatorName + " on " + station.computer);
         insert.Execute();
         insert.Fetch();
         batch = insert.Integer(1).value_or(0);
@@ -195,8 +214,9 @@ TeamBatch TeamBatches::Open(DatabaseConnection& connection, const std::string& n
             const std::optional<std::int64_t> found = FindBatch(connection, name);
             if (found) {
                 batch.id = *found;
+                FixEngine(connection, batch.id, inputs);
                 batch.definition = ReadDefinition(connection, batch.id, true);
-                transaction.Rollback();
+                transaction.Commit();
                 break;
             }
             transaction.Rollback();

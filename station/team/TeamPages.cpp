@@ -67,11 +67,45 @@ std::vector<TeamPage> ReadPages(DatabaseConnection& connection, std::int64_t bat
     return read;
 }
 
+// The engine an hOCR document names in its head (Tesseract writes "<meta name='ocr-system'
+// content='tesseract 5.3.0' />"); empty when it names none.
+std::string EngineOf(const std::vector<TeamDocument>& documents)
+{
+    constexpr size_t kHead = 4096;
+    constexpr size_t kLongest = 200;
+    for (const TeamDocument& document : documents) {
+        if (document.kind != "hocr") {
+            continue;
+        }
+        const std::string head = document.content.substr(0, kHead);
+        const size_t system = head.find("ocr-system");
+        const size_t open = head.rfind('<', system);
+        const size_t end = head.find('>', system);
+        if (system == std::string::npos || open == std::string::npos || end == std::string::npos) {
+            return {};
+        }
+        const std::string element = head.substr(open, end - open);
+        const size_t content = element.find("content=");
+        if (content == std::string::npos || content + 9 >= element.size()) {
+            return {};
+        }
+        const char quote = element[content + 8];
+        const size_t closing = element.find(quote, content + 9);
+        if ((quote != '\'' && quote != '"') || closing == std::string::npos || closing - content - 9 > kLongest) {
+            return {};
+        }
+        return element.substr(content + 9, closing - content - 9);
+    }
+    return {};
+}
+
 } // namespace
 
-bool TeamPages::RecordRecognition(DatabaseConnection& connection, std::int64_t batch, int position,
-                                  const std::vector<TeamDocument>& documents)
+RecognitionReceipt TeamPages::RecordRecognition(DatabaseConnection& connection, std::int64_t batch, int position,
+                                                const std::vector<TeamDocument>& documents)
 {
+    RecognitionReceipt receipt;
+    receipt.engine = EngineOf(documents);
     DatabaseTransaction transaction(connection);
     DatabaseStatement insert(connection,
                              L"INSERT INTO tarsil_documents (batch_id, position, kind, by_station, path, sha256, content)"
@@ -80,7 +114,25 @@ bool TeamPages::RecordRecognition(DatabaseConnection& connection, std::int64_t b
         TeamRows::BindDocument(insert, batch, position, document);
         insert.Execute();
         if (insert.RowCount() != 1) {
-            return false; // rolled back: another station's output stands
+            receipt.fate = RecognitionFate::AnotherStands; // rolled back
+            return receipt;
+        }
+    }
+    if (!receipt.engine.empty()) {
+        // The batch's first output names the batch's engine. The batch's row is locked only
+        // then, and before the page's row is (as an answer locks them).
+        DatabaseStatement first(connection,
+                                L"UPDATE tarsil_batches SET engine_version = ? WHERE id = ? AND engine_version IS NULL");
+        first.BindUtf8(1, receipt.engine);
+        first.BindInteger(2, batch);
+        first.Execute();
+        DatabaseStatement engine(connection, L"SELECT engine_version FROM tarsil_batches WHERE id = ?");
+        engine.BindInteger(1, batch);
+        engine.Execute();
+        receipt.batchEngine = engine.Fetch() ? engine.Utf8(1).value_or("") : "";
+        if (receipt.batchEngine != receipt.engine) {
+            receipt.fate = RecognitionFate::OtherEngine; // rolled back
+            return receipt;
         }
     }
     DatabaseStatement recognised(connection,
@@ -90,37 +142,31 @@ bool TeamPages::RecordRecognition(DatabaseConnection& connection, std::int64_t b
     recognised.BindInteger(2, position);
     recognised.Execute();
     transaction.Commit();
-    return true;
+    return receipt;
 }
 
-void TeamPages::MarkDone(DatabaseConnection& connection, std::int64_t batch, const TeamStation& station,
+bool TeamPages::MarkDone(DatabaseConnection& connection, std::int64_t batch, const TeamStation& station,
                          const TeamLease& lease)
 {
     DatabaseTransaction transaction(connection);
-    DatabaseStatement done(connection,
-                           L"UPDATE tarsil_pages SET state = 'done', failure = '' WHERE batch_id = ? AND position = ?");
-    done.BindInteger(1, batch);
-    done.BindInteger(2, lease.position);
+    DatabaseStatement done(connection, std::wstring(L"UPDATE tarsil_pages SET state = 'done', failure = '', ") +
+                                           PageLeases::kNotHeld + L" WHERE " + PageLeases::kHeld);
+    PageLeases::BindHeld(done, 1, batch, station.instance, lease);
     done.Execute();
-    PageLeases::GiveUp(connection, batch, station, lease);
+    const bool recorded = done.RowCount() == 1;
     transaction.Commit();
+    return recorded;
 }
 
 bool TeamPages::MarkFailed(DatabaseConnection& connection, std::int64_t batch, const TeamStation& station,
                            const TeamLease& lease, const std::string& failure)
 {
     DatabaseTransaction transaction(connection);
-    DatabaseStatement failed(connection,
-                             L"UPDATE tarsil_pages SET state = 'failed', failure = ?, failed_at = now(),"
-                             L" holder_operator = NULL, holder_computer = NULL, holder_instance = NULL,"
-                             L" lease_until = NULL"
-                             L" WHERE batch_id = ? AND position = ? AND holder_instance = ? AND lease_serial = ?"
-                             L" AND state <> 'done'");
+    DatabaseStatement failed(connection, std::wstring(L"UPDATE tarsil_pages SET state = 'failed', failure = ?,"
+                                                      L" failed_at = now(), ") +
+                                             PageLeases::kNotHeld + L" WHERE " + PageLeases::kHeld);
     failed.BindUtf8(1, failure);
-    failed.BindInteger(2, batch);
-    failed.BindInteger(3, lease.position);
-    failed.BindUtf8(4, station.instance);
-    failed.BindInteger(5, lease.serial);
+    PageLeases::BindHeld(failed, 2, batch, station.instance, lease);
     failed.Execute();
     const bool recorded = failed.RowCount() == 1;
     transaction.Commit();

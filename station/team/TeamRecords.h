@@ -30,12 +30,14 @@ struct TeamPageSource {
     std::vector<TeamDocument> documents; // the outputs that came with the page
 };
 
-// A batch's inputs, as its first station gave them: its inputs (as given), thresholds and
-// pages.
+// A batch's inputs, as its first station gave them: its inputs (as given), thresholds, the
+// settings the engine recognises its pages with, and its pages.
 struct TeamBatchDefinition {
     std::vector<std::string> inputs;
     double below = 0;
     double charBelow = 0;
+    std::string lang; // the engine's -l, empty for its default
+    std::string psm;  // its --psm, empty for its default
     std::vector<TeamPageSource> pages;
 };
 

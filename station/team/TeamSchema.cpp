@@ -10,7 +10,8 @@
 
 namespace {
 
-// Version 1: the statements that make the tables.
+// Version 1: the statements that make the tables, which the upgrades below then bring to the
+// current version (a new database goes the way an old one does).
 const wchar_t* const kCreate[] = {
     L"CREATE TABLE tarsil_schema ("
     L" singleton boolean PRIMARY KEY DEFAULT true CHECK (singleton),"
@@ -103,15 +104,23 @@ const wchar_t* const kCreate[] = {
     L" FOREIGN KEY (batch_id, position) REFERENCES tarsil_pages (batch_id, position))",
 };
 
-// The statements that bring the tables of version `from` to the next; none yet: version 1
-// is the first. Each upgrade runs in the transaction that records the new version.
+// The statements that bring the tables of version `from` to the next. Each upgrade runs in
+// the transaction that records the new version.
 struct Upgrade {
     int from;
     std::vector<const wchar_t*> statements;
 };
 const Upgrade* FindUpgrade(int from)
 {
-    static const std::vector<Upgrade> kUpgrades;
+    static const std::vector<Upgrade> kUpgrades = {
+        // Version 2: the engine settings a batch's pages are recognised with, the batch's own
+        // (fixed by its first station, or for a batch made before, by the next to open it):
+        // its language and page segmentation mode ('' for the engine's default), and the
+        // engine's version as its first output names it.
+        {1,
+         {L"ALTER TABLE tarsil_batches ADD COLUMN engine_lang text, ADD COLUMN engine_psm text,"
+          L" ADD COLUMN engine_version text"}},
+    };
     for (const Upgrade& upgrade : kUpgrades) {
         if (upgrade.from == from) {
             return &upgrade;
@@ -174,14 +183,12 @@ int ReadVersion(DatabaseConnection& connection)
 // transaction.
 void MakeCurrent(DatabaseConnection& connection, int version)
 {
-    if (version == kNoTables) {
+    const bool made = version == kNoTables;
+    if (made) {
         for (const wchar_t* sql : kCreate) {
             Run(connection, sql);
         }
-        DatabaseStatement record(connection, L"INSERT INTO tarsil_schema (version) VALUES (?)");
-        record.BindInteger(1, TeamSchema::kVersion);
-        record.Execute();
-        return;
+        version = 1;
     }
     for (; version < TeamSchema::kVersion; ++version) {
         const Upgrade* upgrade = FindUpgrade(version);
@@ -196,7 +203,8 @@ void MakeCurrent(DatabaseConnection& connection, int version)
             Run(connection, sql);
         }
     }
-    DatabaseStatement record(connection, L"UPDATE tarsil_schema SET version = ?");
+    DatabaseStatement record(connection, made ? L"INSERT INTO tarsil_schema (version) VALUES (?)"
+                                              : L"UPDATE tarsil_schema SET version = ?");
     record.BindInteger(1, TeamSchema::kVersion);
     record.Execute();
 }

@@ -29,3 +29,10 @@ std::wstring TeamCache::Write(const std::wstring& name, const std::string& conte
     }
     return path;
 }
+
+StoredFile TeamCache::WriteDocument(const std::string& pageName, const TeamDocument& document) const
+{
+    std::wstring name;
+    Utf8ToWide(pageName + "." + document.kind, name);
+    return {WideToUtf8(Write(name, document.content)), document.sha256};
+}

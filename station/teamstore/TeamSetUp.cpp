@@ -41,6 +41,16 @@ TeamDocument Document(const char* kind, const std::wstring& path)
     return document;
 }
 
+// "--lang deu --psm 6", as the command line gives them.
+std::string EngineSettings(const std::string& lang, const std::string& psm)
+{
+    if (lang.empty() && psm.empty()) {
+        return "the engine's defaults";
+    }
+    return (lang.empty() ? "" : "--lang " + lang) + (lang.empty() || psm.empty() ? "" : " ") +
+           (psm.empty() ? "" : "--psm " + psm);
+}
+
 const TeamDocument* Find(const std::vector<TeamDocument>& documents, const std::string& kind)
 {
     for (const TeamDocument& document : documents) {
@@ -71,6 +81,8 @@ TeamBatchDefinition TeamSetUp::Definition(const BatchPlan& plan) const
     }
     definition.below = m_state.options.below;
     definition.charBelow = m_state.options.charBelow;
+    definition.lang = WideToUtf8(m_state.options.lang);
+    definition.psm = WideToUtf8(m_state.options.psm);
     std::map<std::wstring, std::string> imageHashes;
     std::map<std::wstring, TeamDocument> documents; // a multi-page file's output is read once
     const auto document = [&](const char* kind, const std::wstring& path) {
@@ -147,11 +159,7 @@ void TeamSetUp::MakePlan(const TeamBatch& batch, const std::map<int, std::vector
     // The documents written where the readers find them, named after the page.
     const auto cached = [&](const TeamPageSource& page, const char* kind) -> StoredFile {
         const TeamDocument* document = Find(documentsOf(page.position), kind);
-        if (document == nullptr) {
-            return {};
-        }
-        const std::wstring path = cache.Write(Wide(page.name) + L"." + Wide(kind), document->content);
-        return {WideToUtf8(path), document->sha256};
+        return document == nullptr ? StoredFile() : cache.WriteDocument(page.name, *document);
     };
     // A page's name becomes the names of its files in the cache, and of the engine's output
     // and screenshots: the database is written by every station of the team, so its names are
@@ -242,9 +250,17 @@ void TeamSetUp::Prepare()
     const std::map<int, std::string> states = PageLeases::States(*connection, batch.id);
     connection->Commit();
 
-    // The batch's thresholds win over the station's.
+    // The batch's thresholds and engine settings win over the station's: every page of a
+    // batch is read alike, whichever station recognises it.
     options.below = batch.definition.below;
     options.charBelow = batch.definition.charBelow;
+    if (Wide(batch.definition.lang) != options.lang || Wide(batch.definition.psm) != options.psm) {
+        m_state.print("the batch's engine settings win over this station's: " +
+                      EngineSettings(batch.definition.lang, batch.definition.psm) + ", not " +
+                      EngineSettings(WideToUtf8(options.lang), WideToUtf8(options.psm)));
+        options.lang = Wide(batch.definition.lang);
+        options.psm = Wide(batch.definition.psm);
+    }
     m_state.record.below = options.below;
     m_state.record.charBelow = options.charBelow;
     m_state.record.inputs = batch.definition.inputs;

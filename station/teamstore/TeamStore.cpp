@@ -57,7 +57,6 @@ TeamStore::~TeamStore() = default;
 
 void TeamStore::PageRecognised(size_t position, const StoredFile& tsv, const StoredFile& hocr)
 {
-    RecordedSession::PageRecognised(position, tsv, hocr);
     std::vector<TeamDocument> documents;
     const std::pair<const char*, const StoredFile*> made[] = {{"tsv", &tsv}, {"hocr", &hocr}};
     for (const auto& [kind, file] : made) {
@@ -68,12 +67,43 @@ void TeamStore::PageRecognised(size_t position, const StoredFile& tsv, const Sto
         }
     }
     if (documents.empty() || m_serverAway) {
+        RecordedSession::PageRecognised(position, tsv, hocr);
         return;
     }
-    // The first station's output stands; the same engine on the same page makes the same.
+    RecognitionReceipt receipt;
     m_retry.Run([&](DatabaseConnection& connection) {
-        TeamPages::RecordRecognition(connection, m_settings.batch, static_cast<int>(position) + 1, documents);
+        receipt = TeamPages::RecordRecognition(connection, m_settings.batch, static_cast<int>(position) + 1, documents);
     });
+    if (receipt.fate == RecognitionFate::Recorded) {
+        RecordedSession::PageRecognised(position, tsv, hocr);
+    } else if (receipt.fate == RecognitionFate::AnotherStands) {
+        KeepStoredOutput(position, tsv, hocr);
+    } else if (!m_toldOtherEngine) {
+        // The page keeps no output of this station's: TakePage leaves it to another.
+        m_toldOtherEngine = true;
+        m_print("this station's engine (" + receipt.engine + ") is not the batch's (" + receipt.batchEngine +
+                "): its output is not kept, and the pages it recognises are left to stations with the batch's "
+                "engine");
+    }
+}
+
+void TeamStore::KeepStoredOutput(size_t position, const StoredFile& tsv, const StoredFile& hocr)
+{
+    TeamPage stored;
+    m_retry.Run([&](DatabaseConnection& connection) {
+        stored = TeamPages::Load(connection, m_settings.batch, static_cast<int>(position) + 1);
+    });
+    StoredFile kept[2];
+    for (const TeamDocument& document : stored.source.documents) {
+        const bool isTsv = document.kind == "tsv";
+        if (isTsv || document.kind == "hocr") {
+            const StoredFile& own = isTsv ? tsv : hocr;
+            // The station's own file serves where it has the stored bytes.
+            kept[isTsv ? 0 : 1] =
+                own.sha256 == document.sha256 ? own : m_settings.cache->WriteDocument(Page(position).name, document);
+        }
+    }
+    RecordedSession::PageRecognised(position, kept[0], kept[1]);
 }
 
 void TeamStore::PageFailed(size_t position, const std::string& failure)
@@ -108,8 +138,9 @@ void TeamStore::PageFailed(size_t position, const std::string& failure)
 
 bool TeamStore::TakePage(size_t position)
 {
-    if (Page(position).state == "done") {
-        return false;
+    const StoredPage& stored = Page(position);
+    if (stored.state == "done" || (stored.ocrByStation && stored.tsv.path.empty() && stored.hocr.path.empty())) {
+        return false; // done, or its output is not the batch's
     }
     std::optional<TeamLease> lease;
     m_retry.Run([&](DatabaseConnection& connection) {
@@ -156,10 +187,17 @@ void TeamStore::PageDone(size_t position)
     const TeamLease lease = held->second;
     m_renewer.Drop(lease.position);
     m_leases.erase(held);
+    bool marked = false;
     m_retry.Run([&](DatabaseConnection& connection) {
-        TeamPages::MarkDone(connection, m_settings.batch, m_settings.station, lease);
+        marked = TeamPages::MarkDone(connection, m_settings.batch, m_settings.station, lease);
     });
-    RecordedSession::PageDone(position);
+    if (marked) {
+        RecordedSession::PageDone(position);
+        return;
+    }
+    // Another station's now, or done already (by this very call, its acknowledgement lost).
+    Lose(position);
+    NoteDonePages();
 }
 
 void TeamStore::Lose(size_t position)
@@ -179,12 +217,18 @@ AnswerReceipt TeamStore::Send(size_t position, const VerifiedWord& word, const P
                                m_settings.station);
     answer.answerId = m_settings.station.AnswerId(++m_answers);
     AnswerReceipt receipt;
+    const auto held = m_leases.find(position);
+    if (held == m_leases.end()) {
+        receipt.fate = ::AnswerFate::PageLost; // lost already: nothing to send
+        return receipt;
+    }
+    const TeamLease lease = held->second;
     try {
         if (m_serverAway) {
             throw SessionFailure("the team's server is away");
         }
         m_retry.Run([&](DatabaseConnection& connection) {
-            receipt = TeamAnswers::Record(connection, m_settings.batch, answer);
+            receipt = TeamAnswers::RecordHeld(connection, m_settings.batch, lease, answer);
         });
     } catch (const std::runtime_error& failure) {
         m_serverAway = true;
@@ -200,7 +244,8 @@ AnswerReceipt TeamStore::Send(size_t position, const VerifiedWord& word, const P
 
 void TeamStore::RecordSkipped(size_t position, const VerifiedWord& word, const PageWords& readingOrder)
 {
-    if (Send(position, word, readingOrder).fate != ::AnswerFate::AnsweredByAnother) {
+    const ::AnswerFate fate = Send(position, word, readingOrder).fate;
+    if (fate == ::AnswerFate::Recorded || fate == ::AnswerFate::AlreadyRecorded) {
         RecordedSession::RecordSkipped(position, word, readingOrder);
     }
 }
@@ -210,8 +255,12 @@ SessionStore::AnswerFate TeamStore::RecordAnswer(size_t position, VerifiedWord& 
     // A cancelled word is no answer: whoever takes the page asks it again.
     if (word.outcome != "cancel") {
         try {
-            if (Send(position, word, readingOrder).fate == ::AnswerFate::AnsweredByAnother) {
+            const ::AnswerFate fate = Send(position, word, readingOrder).fate;
+            if (fate == ::AnswerFate::AnsweredByAnother) {
                 return AnswerFate::kAnsweredByAnother;
+            }
+            if (fate == ::AnswerFate::PageLost) {
+                return AnswerFate::kPageLost;
             }
         } catch (const SessionFailure&) {
             RecordedSession::RecordAnswer(position, word, readingOrder); // kept in the outbox

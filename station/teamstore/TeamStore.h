@@ -61,7 +61,11 @@ public:
     void Finish() override;
 
 private:
-    // Sends the answer; keeps it in the outbox and throws SessionFailure when the server
+    // Another station's output for the page was kept first: it is the one verified here, read
+    // from the database (into the cache) unless the station's own has its bytes.
+    void KeepStoredOutput(size_t position, const StoredFile& tsv, const StoredFile& hocr);
+    // Sends the answer under the page's lease (PageLost, sending nothing, when the station
+    // holds it no more); keeps it in the outbox and throws SessionFailure when the server
     // stays away.
     AnswerReceipt Send(size_t position, const VerifiedWord& word, const PageWords& readingOrder);
     // The page is no longer this station's: another took it after its lease ran out.
@@ -79,4 +83,5 @@ private:
     std::int64_t m_answers = 0;           // sent in this run, for their ids
     std::int64_t m_lastDecision = 0;      // the last decision learnt, in the batch's commit order
     bool m_serverAway = false;            // the retries ran out: nothing more is sent
+    bool m_toldOtherEngine = false;       // the operator knows the engine is not the batch's
 };

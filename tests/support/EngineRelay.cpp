@@ -14,6 +14,10 @@
 // tenth of a busy core. And it ends the engine when the relay's marker file disappears: the
 // station ends the relay (cancel, time limit, exit), and the Linux engine would otherwise
 // run on.
+//
+// A test that acts while a station's engine is about to run names a file in the variable
+// TARSIL_ENGINE_RELAY_GATE: the relay then makes FILE.waiting and runs the engine only once
+// FILE exists.
 
 #include <windows.h>
 
@@ -105,6 +109,18 @@ int wmain(int argc, wchar_t** argv)
     if (image.empty() || base.empty()) {
         std::fputs("engine_relay: runs under Wine only (no wine_get_unix_file_name)\n", stderr);
         return 2;
+    }
+    wchar_t gate[MAX_PATH] = {};
+    const DWORD gated = ::GetEnvironmentVariableW(L"TARSIL_ENGINE_RELAY_GATE", gate, MAX_PATH);
+    if (gated > 0 && gated < MAX_PATH) {
+        HANDLE waiting = ::CreateFileW((std::wstring(gate) + L".waiting").c_str(), GENERIC_WRITE, 0, nullptr,
+                                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (waiting != INVALID_HANDLE_VALUE) {
+            ::CloseHandle(waiting);
+        }
+        while (::GetFileAttributesW(gate) == INVALID_FILE_ATTRIBUTES) {
+            ::Sleep(50); // the station's time limit for its engine ends the wait
+        }
     }
     wchar_t temporary[MAX_PATH];
     ::GetTempPathW(MAX_PATH, temporary);

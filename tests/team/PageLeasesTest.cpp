@@ -120,18 +120,71 @@ TEST(PageLeases, AnExpiredLeaseIsTakenOverAndResumedAtTheFirstUnansweredWord)
     ASSERT_EQ(2u, page.answers.size());
     EXPECT_EQ(1, page.answers[0].index);
     EXPECT_EQ(2, page.answers[1].index); // the new holder resumes at word 3
-    const AnswerReceipt resumed = TeamAnswers::Record(second, team.batch, TeamTest::Answer(next, 1, 1, 3, "c"));
+    const AnswerReceipt resumed =
+        TeamAnswers::RecordHeld(second, team.batch, takenOver, TeamTest::Answer(next, 1, 1, 3, "c"));
     EXPECT_EQ(AnswerFate::Recorded, resumed.fate);
     EXPECT_TRUE(resumed.pageHeld);
 
     EXPECT_FALSE(PageLeases::Renew(first, team.batch, away, lease, 120));
-    const AnswerReceipt late = TeamAnswers::Record(first, team.batch, TeamTest::Answer(away, 3, 1, 3, "c"));
+    const AnswerReceipt late = TeamAnswers::RecordHeld(first, team.batch, lease, TeamTest::Answer(away, 3, 1, 3, "c"));
     EXPECT_EQ(AnswerFate::AnsweredByAnother, late.fate);
     EXPECT_FALSE(late.pageHeld);
     EXPECT_EQ(resumed.order, late.order);
     // Failing the page it lost changes nothing.
     EXPECT_FALSE(TeamPages::MarkFailed(first, team.batch, away, lease, "engine failed"));
     EXPECT_EQ("in progress", TeamPages::Load(second, team.batch, 1).state);
+}
+
+// Every write a station makes to a page checks, in its own statement, that the station
+// still holds it: the lease's serial is the page's latest take. A lease that ran out with
+// nobody taking the page is still the station's (a zero-second lease runs out at once);
+// once another took it, the station can neither answer, finish nor renew it. Answers kept
+// by an earlier run (no lease) are recorded while the page is not done.
+TEST(PageLeases, EveryWriteChecksTheLeaseAndOneNobodyTookOverIsStillTheStations)
+{
+    const TeamFixture team = MakeBatch(1);
+    DatabaseConnection first(team.database);
+    DatabaseConnection second(team.database);
+    const TeamStation away = Registered(first, team, "away");
+    const TeamStation next = Registered(second, team, "next");
+
+    const TeamLease lease = PageLeases::Take(first, team.batch, away, 1, 0).value();
+    const AnswerReceipt back = TeamAnswers::RecordHeld(first, team.batch, lease, TeamTest::Answer(away, 1, 1, 1, "a"));
+    EXPECT_EQ(AnswerFate::Recorded, back.fate);
+    EXPECT_TRUE(back.pageHeld);
+
+    const TeamLease taken = PageLeases::Take(second, team.batch, next, 1, 120).value();
+    const AnswerReceipt late = TeamAnswers::RecordHeld(first, team.batch, lease, TeamTest::Answer(away, 2, 1, 2, "b"));
+    EXPECT_EQ(AnswerFate::PageLost, late.fate);
+    EXPECT_FALSE(late.pageHeld);
+    EXPECT_FALSE(TeamPages::MarkDone(first, team.batch, away, lease));
+    EXPECT_FALSE(PageLeases::Renew(first, team.batch, away, lease, 120));
+    const TeamPage page = TeamPages::Load(second, team.batch, 1);
+    EXPECT_EQ("in progress", page.state);
+    EXPECT_EQ(1u, page.answers.size());
+
+    EXPECT_EQ(AnswerFate::Recorded, TeamAnswers::Record(first, team.batch, TeamTest::Answer(away, 3, 1, 3, "c")).fate);
+    EXPECT_TRUE(TeamPages::MarkDone(second, team.batch, next, taken));
+    EXPECT_EQ(AnswerFate::PageLost, TeamAnswers::Record(first, team.batch, TeamTest::Answer(away, 4, 1, 4, "d")).fate);
+    EXPECT_EQ(2u, TeamPages::Load(second, team.batch, 1).answers.size());
+}
+
+// A take whose acknowledgement was lost (committed, the answer lost on the way) is run
+// again: the station gets the page it took, not nothing, and it stays the station's.
+TEST(PageLeases, ATakeRetriedAfterItsAcknowledgementWasLostGetsThePage)
+{
+    const TeamFixture team = MakeBatch(2);
+    DatabaseConnection first(team.database);
+    DatabaseConnection second(team.database);
+    const TeamStation station = Registered(first, team, "station");
+    const TeamStation other = Registered(second, team, "other");
+
+    PageLeases::Take(first, team.batch, station, 2, 120).value(); // its acknowledgement lost
+    const std::optional<TeamLease> retried = PageLeases::Take(first, team.batch, station, 2, 120);
+    ASSERT_TRUE(retried.has_value());
+    EXPECT_EQ(2, retried->position);
+    EXPECT_TRUE(PageLeases::Renew(first, team.batch, station, *retried, 120));
+    EXPECT_FALSE(PageLeases::Take(second, team.batch, other, 2, 120).has_value());
 }
 
 // The operator's thread waits in a dialog far longer than the lease while another thread

@@ -45,7 +45,7 @@ TEST(TeamAnswers, SentTwiceRecordedOnceTheFirstStandsAndAllNumberedInCommitOrder
     const TeamLease lease = PageLeases::TakeNext(first, batch, one, 120).value();
 
     const TeamAnswer answer = TeamTest::Answer(one, 1, 1, 4, "teh", "the");
-    const AnswerReceipt recorded = TeamAnswers::Record(first, batch, answer);
+    const AnswerReceipt recorded = TeamAnswers::RecordHeld(first, batch, lease, answer);
     EXPECT_EQ(AnswerFate::Recorded, recorded.fate);
     EXPECT_EQ(1, recorded.order);
     EXPECT_TRUE(recorded.pageHeld);

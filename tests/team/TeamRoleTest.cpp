@@ -75,16 +75,18 @@ TEST(TeamRole, SelectInsertAndUpdateOnTheTablesSufficeOverSsl)
     const TeamLease first = PageLeases::TakeNext(connection, batch, me, 120).value();
     EXPECT_TRUE(PageLeases::Renew(connection, batch, me, first, 120));
     EXPECT_EQ(AnswerFate::Recorded,
-              TeamAnswers::Record(connection, batch, TeamTest::Answer(me, 1, 1, 1, "teh", "the")).fate);
+              TeamAnswers::RecordHeld(connection, batch, first, TeamTest::Answer(me, 1, 1, 1, "teh", "the")).fate);
     EXPECT_EQ(AnswerFate::AlreadyRecorded,
               TeamAnswers::Record(connection, batch, TeamTest::Answer(me, 1, 1, 1, "teh", "the")).fate);
-    TeamPages::MarkDone(connection, batch, me, first);
+    EXPECT_TRUE(TeamPages::MarkDone(connection, batch, me, first));
     const TeamLease second = PageLeases::TakeNext(connection, batch, me, 120).value();
     EXPECT_TRUE(TeamPages::MarkFailed(connection, batch, me, second, "failed"));
     const TeamLease third = PageLeases::TakeNext(connection, batch, me, 120).value();
-    const std::string output = "engine output";
-    EXPECT_TRUE(TeamPages::RecordRecognition(
-        connection, batch, third.position, {TeamDocument{"tsv", "", TeamTest::Sha256(connection, output), output}}));
+    const std::string output = "<meta name='ocr-system' content='tesseract 5.3.0' />";
+    EXPECT_EQ(RecognitionFate::Recorded,
+              TeamPages::RecordRecognition(connection, batch, third.position,
+                                           {TeamDocument{"hocr", "", TeamTest::Sha256(connection, output), output}})
+                  .fate);
     PageLeases::Release(connection, batch, me, third);
     EXPECT_EQ(1u, TeamProposals::After(connection, batch, 0).size());
     EXPECT_EQ(1, TeamStatusReport::Read(connection, batch, "job").done);

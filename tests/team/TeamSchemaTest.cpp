@@ -1,9 +1,10 @@
 // The team store's tables on a real PostgreSQL server: made once however many stations
 // start at once, a newer version refused, an older one that cannot be upgraded refused
-// saying how.
+// saying how, one that can be upgraded upgraded.
 
 #include "DatabaseConnection.h"
 #include "DatabaseStatement.h"
+#include "TeamBatches.h"
 #include "TeamRefusal.h"
 #include "TeamSchema.h"
 #include "TeamTestSupport.h"
@@ -56,7 +57,7 @@ TEST(TeamSchema, MadeOnceByStationsStartingAtOnceAndOtherVersionsRefused)
     SetVersion(database, TeamSchema::kVersion + 1);
     const TeamRefusal newer = RefusalOfEnsure(database);
     EXPECT_EQ(TeamRefusalKind::NewerSchema, newer.Kind()) << newer.what();
-    EXPECT_NE(std::string::npos, std::string(newer.what()).find("version 2, newer than this station's 1"))
+    EXPECT_NE(std::string::npos, std::string(newer.what()).find("version 3, newer than this station's 2"))
         << newer.what();
 
     // Version 0 stands for an older one that no upgrade of this station knows.
@@ -64,4 +65,35 @@ TEST(TeamSchema, MadeOnceByStationsStartingAtOnceAndOtherVersionsRefused)
     const TeamRefusal older = RefusalOfEnsure(database);
     EXPECT_EQ(TeamRefusalKind::OlderSchema, older.Kind()) << older.what();
     EXPECT_NE(std::string::npos, std::string(older.what()).find("cannot upgrade")) << older.what();
+}
+
+// A database of version 1, whose batches recorded no engine settings, is upgraded by the
+// owner's station; a batch made before takes the settings of the next station to open it,
+// and keeps them.
+TEST(TeamSchema, AVersion1DatabaseIsUpgradedAndItsBatchTakesTheNextStationsEngineSettings)
+{
+    const std::wstring database = TeamTest::FreshDatabase();
+    {
+        DatabaseConnection connection(database);
+        TeamSchema::Ensure(connection);
+        for (const wchar_t* sql :
+             {L"ALTER TABLE tarsil_batches DROP COLUMN engine_lang, DROP COLUMN engine_psm, DROP COLUMN engine_version",
+              L"INSERT INTO tarsil_batches (name, below, char_below, created_by) VALUES ('old', 90, 90, 'ann')"}) {
+            DatabaseStatement statement(connection, sql);
+            statement.Execute();
+        }
+        connection.Commit();
+    }
+    SetVersion(database, 1);
+    DatabaseConnection connection(database);
+    TeamSchema::Ensure(connection);
+    EXPECT_EQ(TeamSchema::kVersion, TeamSchema::RecordedVersion(connection));
+    TeamBatchDefinition settings;
+    settings.lang = "deu";
+    settings.psm = "6";
+    EXPECT_EQ("deu", TeamBatches::Open(connection, "old", settings, TeamTest::Station("next")).definition.lang);
+    settings.lang = "eng";
+    const TeamBatch later = TeamBatches::Open(connection, "old", settings, TeamTest::Station("later"));
+    EXPECT_EQ("deu", later.definition.lang);
+    EXPECT_EQ("6", later.definition.psm);
 }

@@ -44,11 +44,21 @@ TEST(TeamStatusReport, PagesByStateAndHolderOperatorsFiguresAndTheDonePagesForEx
     // station that recognised it too late is not kept.
     const TeamLease three = PageLeases::TakeNext(connection, batch, bob, 120).value();
     ASSERT_EQ(3, three.position);
-    TeamDocument tsv{"tsv", "", TeamTest::Sha256(connection, "engine tsv"), "engine tsv"};
-    TeamDocument hocr{"hocr", "", TeamTest::Sha256(connection, "engine hocr"), "engine hocr"};
-    EXPECT_TRUE(TeamPages::RecordRecognition(connection, batch, 3, {tsv, hocr}));
-    TeamDocument late{"tsv", "", TeamTest::Sha256(connection, "late tsv"), "late tsv"};
-    EXPECT_FALSE(TeamPages::RecordRecognition(connection, batch, 3, {late}));
+    // Its hOCR names the engine, now the batch's: another engine's output of a page is not
+    // kept either.
+    const auto document = [&](const char* kind, const std::string& content) {
+        return TeamDocument{kind, "", TeamTest::Sha256(connection, content), content};
+    };
+    const TeamDocument tsv = document("tsv", "engine tsv");
+    const TeamDocument hocr = document("hocr", "<meta name='ocr-system' content='tesseract 5.3.0' />");
+    EXPECT_EQ(RecognitionFate::Recorded, TeamPages::RecordRecognition(connection, batch, 3, {tsv, hocr}).fate);
+    EXPECT_EQ(RecognitionFate::AnotherStands,
+              TeamPages::RecordRecognition(connection, batch, 3, {document("tsv", "late tsv")}).fate);
+    const RecognitionReceipt older = TeamPages::RecordRecognition(
+        connection, batch, 4, {document("hocr", "<meta content=\"tesseract 4.1.1\" name=\"ocr-system\">")});
+    EXPECT_EQ(RecognitionFate::OtherEngine, older.fate);
+    EXPECT_EQ("tesseract 4.1.1", older.engine);
+    EXPECT_EQ("tesseract 5.3.0", older.batchEngine);
     // Page 4 waits, given up by bob; page 5 has an answer of bob's.
     const TeamLease four = PageLeases::TakeNext(connection, batch, bob, 120).value();
     ASSERT_EQ(4, four.position);
@@ -102,6 +112,6 @@ TEST(TeamStatusReport, PagesByStateAndHolderOperatorsFiguresAndTheDonePagesForEx
     const TeamPage recognised = TeamPages::Load(connection, batch, 3);
     EXPECT_EQ("recognised", recognised.state);
     ASSERT_EQ(2u, recognised.source.documents.size());
-    EXPECT_EQ("engine hocr", recognised.source.documents[0].content);
+    EXPECT_EQ(hocr.content, recognised.source.documents[0].content);
     EXPECT_EQ("engine tsv", recognised.source.documents[1].content);
 }
