@@ -135,8 +135,38 @@ tarsil_postgres_halt() {
   local dir="$1" mode="${2:-fast}" bin
   bin="$(tarsil_postgres_bin)" || return 1
   [ -f "$dir/data/PG_VERSION" ] || return 0
+  tarsil_postgres_thaw "$dir" # a frozen server heeds no stop
   tarsil_postgres_as_owner "$bin/pg_ctl" stop -D "$dir/data" -m "$mode" -w -t 30 >/dev/null 2>&1 ||
     tarsil_postgres_as_owner "$bin/pg_ctl" stop -D "$dir/data" -m immediate -w -t 30 >/dev/null 2>&1 || true
+}
+
+# The running server's processes: the postmaster (the first line of its postmaster.pid)
+# and its children, the backends among them.
+tarsil_postgres_processes() {
+  local dir="$1" postmaster stat line
+  postmaster="$(head -n 1 "$dir/data/postmaster.pid" 2>/dev/null)" || return 0
+  [ -n "$postmaster" ] && [ -d "/proc/$postmaster" ] || return 0
+  printf '%s\n' "$postmaster"
+  for stat in /proc/[0-9]*/stat; do
+    { read -r line <"$stat"; } 2>/dev/null || continue
+    # After the command name, in parentheses: the state, then the parent's PID.
+    # shellcheck disable=SC2086
+    set -- ${line##*) }
+    [ "${2:-}" = "$postmaster" ] && printf '%s\n' "${stat//[^0-9]/}"
+  done
+  return 0
+}
+
+# Freezes the server (SIGSTOP on all its processes), as a server behind a network gone
+# silent: its connections stay open and the system takes what is sent on them, but nothing
+# answers. Thawed with SIGCONT.
+tarsil_postgres_freeze() {
+  # shellcheck disable=SC2046
+  kill -STOP $(tarsil_postgres_processes "$1") 2>/dev/null || true
+}
+tarsil_postgres_thaw() {
+  # shellcheck disable=SC2046
+  kill -CONT $(tarsil_postgres_processes "$1") 2>/dev/null || true
 }
 
 # The machine's ODBC drivers as the tests see them (unixODBC reads them from the folder that

@@ -149,3 +149,8 @@ std::wstring WithKeepalive(const std::wstring& connection, unsigned idleSeconds)
     return Appended(Appended(connection, L"KeepaliveTime=" + std::to_wstring(idleSeconds)),
                     L"KeepaliveInterval=" + std::to_wstring(interval));
 }
+
+std::wstring WithResultsReadAtOnce(const std::wstring& connection)
+{
+    return Appended(connection, L"UseDeclareFetch=0");
+}

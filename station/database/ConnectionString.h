@@ -30,3 +30,9 @@ std::wstring WithPasswordFromEnvironment(const std::wstring& connection);
 // `idleSeconds` is 0 or the string sets keepalives itself (KeepaliveTime, KeepaliveInterval,
 // or libpq's options in pqopt).
 std::wstring WithKeepalive(const std::wstring& connection, unsigned idleSeconds);
+
+// `connection` with the PostgreSQL driver's UseDeclareFetch=0, whatever the string or its
+// DSN set before: the driver then reads a statement's whole result when it runs, so that
+// fetching a row never waits for the server (in its other mode it fetches in blocks, each a
+// call to the server that no wait of the client's bounds).
+std::wstring WithResultsReadAtOnce(const std::wstring& connection);

@@ -1,5 +1,6 @@
 #include "DatabaseStatement.h"
 
+#include "ConnectionHandles.h"
 #include "DatabaseConnection.h"
 #include "DatabaseError.h"
 #include "Utf8.h"
@@ -9,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace {
 
@@ -27,30 +29,64 @@ std::string ShownStatement(const std::wstring& sql)
 
 } // namespace
 
+struct DatabaseStatement::Handle {
+    explicit Handle(std::shared_ptr<ConnectionHandles> owner) : connection(std::move(owner)) {}
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    ~Handle()
+    {
+        if (connection->GivenUp()) {
+            statement.Forget(); // SQLDisconnect frees it, once no call runs on the connection
+        }
+    }
+
+    std::shared_ptr<ConnectionHandles> connection; // declared first: outlives the statement's handle
+    OdbcHandle statement;
+};
+
 DatabaseStatement::DatabaseStatement(DatabaseConnection& connection, const std::wstring& sql)
-    : m_connection(connection.Handle())
+    : m_owner(connection)
+    , m_connection(connection.Handle())
     , m_shown(ShownStatement(sql))
+    , m_parameters(std::make_shared<std::vector<Parameter>>())
+    , m_handle(std::make_shared<Handle>(connection.Handles()))
 {
-    SQLRETURN result = m_statement.Allocate(SQL_HANDLE_STMT, connection.Handle());
+    // Preparing is the driver's own work: it reaches the server only when the statement runs.
+    m_owner.ThrowIfGivenUp("Preparing " + m_shown);
+    SQLRETURN result = m_handle->statement.Allocate(SQL_HANDLE_STMT, m_connection);
     if (!SQL_SUCCEEDED(result)) {
         throw DatabaseError::FromDiagnostics(SQL_HANDLE_DBC, m_connection, "Preparing " + m_shown, result, m_connection);
     }
-    result = ::SQLSetStmtAttrW(m_statement.Get(), SQL_ATTR_QUERY_TIMEOUT,
+    result = ::SQLSetStmtAttrW(Statement(), SQL_ATTR_QUERY_TIMEOUT,
                                reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(connection.StatementSeconds())),
                                SQL_IS_UINTEGER);
     if (!SQL_SUCCEEDED(result)) {
         Fail("Setting the time limit of " + m_shown, result);
     }
     std::wstring text = sql;
-    result = ::SQLPrepareW(m_statement.Get(), reinterpret_cast<SQLWCHAR*>(&text[0]), static_cast<SQLINTEGER>(text.size()));
+    result = ::SQLPrepareW(Statement(), reinterpret_cast<SQLWCHAR*>(&text[0]), static_cast<SQLINTEGER>(text.size()));
     if (!SQL_SUCCEEDED(result)) {
         Fail("Preparing " + m_shown, result);
     }
 }
 
+DatabaseStatement::~DatabaseStatement() = default;
+
+SQLHSTMT DatabaseStatement::Statement() const
+{
+    return m_handle->statement.Get();
+}
+
+void DatabaseStatement::ThrowIfGivenUp(const char* doing) const
+{
+    if (m_handle->connection->GivenUp()) {
+        m_owner.ThrowIfGivenUp(doing + (" " + m_shown));
+    }
+}
+
 void DatabaseStatement::Fail(const std::string& action, SQLRETURN result) const
 {
-    throw DatabaseError::FromDiagnostics(SQL_HANDLE_STMT, m_statement.Get(), action, result, m_connection);
+    throw DatabaseError::FromDiagnostics(SQL_HANDLE_STMT, Statement(), action, result, m_connection);
 }
 
 DatabaseStatement::Parameter& DatabaseStatement::ParameterAt(int number)
@@ -60,10 +96,14 @@ DatabaseStatement::Parameter& DatabaseStatement::ParameterAt(int number)
                                 " failed: parameters are numbered from 1",
                             "", DatabaseFailure::Other);
     }
-    if (m_parameters.size() < static_cast<size_t>(number)) {
-        m_parameters.resize(static_cast<size_t>(number));
+    if (!m_parameters) {
+        m_parameters = std::make_shared<std::vector<Parameter>>(); // the last ones left with a given-up call
     }
-    Parameter& parameter = m_parameters[static_cast<size_t>(number) - 1];
+    std::vector<Parameter>& parameters = *m_parameters;
+    if (parameters.size() < static_cast<size_t>(number)) {
+        parameters.resize(static_cast<size_t>(number));
+    }
+    Parameter& parameter = parameters[static_cast<size_t>(number) - 1];
     parameter = Parameter();
     return parameter;
 }
@@ -121,9 +161,13 @@ void DatabaseStatement::BindUtf8(int number, const std::string& value)
 
 void DatabaseStatement::BindParameters()
 {
-    ::SQLFreeStmt(m_statement.Get(), SQL_RESET_PARAMS);
-    for (size_t index = 0; index < m_parameters.size(); ++index) {
-        Parameter& parameter = m_parameters[index];
+    ::SQLFreeStmt(Statement(), SQL_RESET_PARAMS);
+    if (!m_parameters) {
+        m_parameters = std::make_shared<std::vector<Parameter>>();
+    }
+    std::vector<Parameter>& parameters = *m_parameters;
+    for (size_t index = 0; index < parameters.size(); ++index) {
+        Parameter& parameter = parameters[index];
         const auto number = static_cast<SQLUSMALLINT>(index + 1);
         struct Binding {
             SQLSMALLINT cType;
@@ -156,7 +200,7 @@ void DatabaseStatement::BindParameters()
         }
         parameter.length = binding.bytes;
         const SQLRETURN result =
-            ::SQLBindParameter(m_statement.Get(), number, SQL_PARAM_INPUT, binding.cType, binding.sqlType,
+            ::SQLBindParameter(Statement(), number, SQL_PARAM_INPUT, binding.cType, binding.sqlType,
                                binding.columnSize, 0, binding.buffer, std::max<SQLLEN>(binding.bytes, 0), &parameter.length);
         if (!SQL_SUCCEEDED(result)) {
             Fail("Binding parameter " + std::to_string(number) + " of " + m_shown, result);
@@ -166,11 +210,22 @@ void DatabaseStatement::BindParameters()
 
 void DatabaseStatement::Execute()
 {
-    ::SQLFreeStmt(m_statement.Get(), SQL_CLOSE);
+    const std::string action = "Running " + m_shown;
+    m_owner.ThrowIfGivenUp(action);
+    ::SQLFreeStmt(Statement(), SQL_CLOSE);
     BindParameters();
-    const SQLRETURN result = ::SQLExecute(m_statement.Get());
+    const std::shared_ptr<Handle> handle = m_handle;
+    const std::shared_ptr<std::vector<Parameter>> values = m_parameters;
+    SQLRETURN result = SQL_ERROR;
+    try {
+        result = m_owner.OnServer([handle, values]() { return ::SQLExecute(handle->statement.Get()); },
+                                  m_owner.StatementSeconds(), action);
+    } catch (const DatabaseError&) {
+        m_parameters.reset(); // the driver may still read these: any value bound later goes elsewhere
+        throw;
+    }
     if (!SQL_SUCCEEDED(result) && result != SQL_NO_DATA) {
-        Fail("Running " + m_shown, result);
+        Fail(action, result);
     }
     // The driver reports SQL_NO_DATA, and opens no cursor, for a change that matched no row.
     m_noResult = result == SQL_NO_DATA;
@@ -178,20 +233,24 @@ void DatabaseStatement::Execute()
 
 std::int64_t DatabaseStatement::RowCount()
 {
+    ThrowIfGivenUp("Counting the rows of");
     SQLLEN rows = 0;
-    const SQLRETURN result = ::SQLRowCount(m_statement.Get(), &rows);
+    const SQLRETURN result = ::SQLRowCount(Statement(), &rows);
     if (!SQL_SUCCEEDED(result)) {
         Fail("Counting the rows of " + m_shown, result);
     }
     return rows;
 }
 
+// The connection reads a statement's whole result when it runs (WithResultsReadAtOnce):
+// fetching and reading a row are the driver's own work, never a wait for the server.
 bool DatabaseStatement::Fetch()
 {
     if (m_noResult) {
         return false;
     }
-    const SQLRETURN result = ::SQLFetch(m_statement.Get());
+    ThrowIfGivenUp("Reading a row of");
+    const SQLRETURN result = ::SQLFetch(Statement());
     if (result == SQL_NO_DATA) {
         return false;
     }
@@ -204,11 +263,12 @@ bool DatabaseStatement::Fetch()
 bool DatabaseStatement::ReadLong(int number, SQLSMALLINT cType, size_t terminatorBytes,
                                  std::vector<unsigned char>& value)
 {
+    ThrowIfGivenUp("Reading a column of");
     value.clear();
     std::vector<unsigned char> piece(4096);
     for (;;) {
         SQLLEN length = 0;
-        const SQLRETURN result = ::SQLGetData(m_statement.Get(), static_cast<SQLUSMALLINT>(number), cType,
+        const SQLRETURN result = ::SQLGetData(Statement(), static_cast<SQLUSMALLINT>(number), cType,
                                               piece.data(), static_cast<SQLLEN>(piece.size()), &length);
         if (result == SQL_NO_DATA) {
             return true; // the previous piece was the last
@@ -244,8 +304,9 @@ std::optional<std::wstring> DatabaseStatement::Text(int number)
 
 bool DatabaseStatement::ReadFixed(int number, SQLSMALLINT cType, void* value, SQLLEN size)
 {
+    ThrowIfGivenUp("Reading a column of");
     SQLLEN length = 0;
-    const SQLRETURN result = ::SQLGetData(m_statement.Get(), static_cast<SQLUSMALLINT>(number), cType, value, size, &length);
+    const SQLRETURN result = ::SQLGetData(Statement(), static_cast<SQLUSMALLINT>(number), cType, value, size, &length);
     if (!SQL_SUCCEEDED(result)) {
         Fail("Reading column " + std::to_string(number) + " of " + m_shown, result);
     }

@@ -1,8 +1,11 @@
 #pragma once
 
-#include "OdbcHandle.h"
+#include <windows.h>
+
+#include <sql.h>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -11,7 +14,8 @@ class DatabaseConnection;
 
 // One prepared statement on a connection. Values reach it only as bound parameters (the
 // "?" of its text, numbered from 1): a text from a file or an operator is never part of a
-// statement's text. Every call that fails throws DatabaseError.
+// statement's text. Every call that fails throws DatabaseError; once its connection is given
+// up (DatabaseConnection), every call fails at once as a lost connection.
 //
 //   DatabaseStatement insert(connection, L"INSERT INTO words (page, text) VALUES (?, ?)");
 //   insert.BindInteger(1, page);
@@ -23,7 +27,7 @@ public:
     DatabaseStatement(DatabaseConnection& connection, const std::wstring& sql);
     DatabaseStatement(const DatabaseStatement&) = delete;
     DatabaseStatement& operator=(const DatabaseStatement&) = delete;
-    ~DatabaseStatement() = default;
+    ~DatabaseStatement();
 
     // The value of parameter `number` for the next Execute(); kept until bound again.
     void BindText(int number, const std::wstring& value); // UTF-16, as SQL_C_WCHAR
@@ -66,6 +70,10 @@ private:
         SQLLEN length = 0;
     };
 
+    // The statement's handle, with its connection's handles: a call still running on the
+    // connection's worker holds it, and the values bound to it, past this object.
+    struct Handle;
+
     Parameter& ParameterAt(int number);
     void BindParameters();
     // SQLGetData in pieces until the whole value is read: false for NULL.
@@ -73,10 +81,15 @@ private:
     // SQLGetData of a fixed-size value: false for NULL.
     bool ReadFixed(int number, SQLSMALLINT cType, void* value, SQLLEN size);
     [[noreturn]] void Fail(const std::string& action, SQLRETURN result) const;
+    SQLHSTMT Statement() const;
+    // Throws DatabaseError (ConnectionLost) once the connection is given up: "`doing` the statement".
+    void ThrowIfGivenUp(const char* doing) const;
 
+    DatabaseConnection& m_owner;
     SQLHDBC m_connection;
     bool m_noResult = false; // the last run matched no row and left no result to fetch
     std::string m_shown; // the statement's text as errors name it
-    std::vector<Parameter> m_parameters;
-    OdbcHandle m_statement;
+    // The values, where the driver reads them while the statement runs.
+    std::shared_ptr<std::vector<Parameter>> m_parameters;
+    std::shared_ptr<Handle> m_handle;
 };

@@ -18,6 +18,10 @@ public:
     // when it succeeded.
     SQLRETURN Allocate(SQLSMALLINT type, SQLHANDLE parent);
 
+    // Lets the handle go without freeing it: a statement's handle on a connection given up,
+    // which SQLDisconnect frees with the connection (ConnectionHandles).
+    void Forget() { m_handle = SQL_NULL_HANDLE; }
+
     SQLHANDLE Get() const { return m_handle; }
     SQLSMALLINT Type() const { return m_type; }
 

@@ -7,8 +7,8 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <map>
-#include <set>
+#include <functional>
+#include <memory>
 #include <string>
 
 // Keeps a station's leases alive from a thread of its own, with a connection of its own,
@@ -16,13 +16,23 @@
 // `everyMilliseconds` it renews each page held to `leaseSeconds` from then. A renewal that
 // finds the page taken by another station (the lease ran out while the server was away)
 // marks it lost, for the operator's thread to see before it shows the page's next word.
+//
+// The operator is told at once when renewals begin to fail and when they succeed again:
+// `notice` is called from the renewer's thread (so it must be safe to call from any thread,
+// as the station's console line is), and never once the renewer is gone.
 class LeaseRenewer {
 public:
+    using Notice = std::function<void(const std::string&)>;
+    // How long the end waits for a renewal under way before it leaves the thread to finish
+    // it alone: a server that does not answer must not hold up the station's exit.
+    static constexpr DWORD kEndWaitMilliseconds = 1000;
+
     // Starts the thread; throws std::runtime_error when the system cannot make it.
     LeaseRenewer(const TeamServer& server, std::int64_t batch, TeamStation station, unsigned leaseSeconds,
-                 unsigned everyMilliseconds);
-    // Stops the thread and waits for it (a renewal under way ends within the connection's
-    // statement wait).
+                 unsigned everyMilliseconds, Notice notice = {});
+    // Stops the thread, waiting for it at most kEndWaitMilliseconds: a renewal still waiting
+    // for the server ends on its own within the connection's bound (DatabaseConnection),
+    // with nothing of this object's.
     ~LeaseRenewer();
     LeaseRenewer(const LeaseRenewer&) = delete;
     LeaseRenewer& operator=(const LeaseRenewer&) = delete;
@@ -37,20 +47,9 @@ public:
     std::string Failure() const;
 
 private:
-    static DWORD WINAPI Entry(void* self) noexcept;
-    void Loop() noexcept;
+    struct Shared; // what the thread works with: it may outlive this object
+    static DWORD WINAPI Entry(void* shared) noexcept;
 
-    const TeamServer& m_server;
-    const std::int64_t m_batch;
-    const TeamStation m_station;
-    const unsigned m_leaseSeconds;
-    const unsigned m_every;
-
-    mutable SRWLOCK m_lock = SRWLOCK_INIT;
-    std::map<int, TeamLease> m_held; // by position
-    std::set<int> m_lost;
-    std::string m_failure;
-
-    HANDLE m_stop = nullptr;
+    std::shared_ptr<Shared> m_shared;
     HANDLE m_thread = nullptr;
 };

@@ -47,7 +47,7 @@ TeamStore::TeamStore(SessionRecord record, Settings settings, PrintFn print)
                           std::to_string(waitSeconds) + " s");
               })
     , m_renewer(m_server, m_settings.batch, m_settings.station, m_settings.leaseSeconds,
-                RenewalMilliseconds(m_settings.leaseSeconds))
+                RenewalMilliseconds(m_settings.leaseSeconds), m_print)
     , m_outbox(m_settings.outbox)
 {
     m_outbox.Load();

@@ -44,7 +44,8 @@ public:
     };
 
     // Throws TeamRefusal when the outbox cannot be read, std::runtime_error when the lease
-    // renewer's thread cannot start.
+    // renewer's thread cannot start. `print` is also called from the renewer's thread, while
+    // a dialog waits (LeaseRenewer): it must be safe to call from any thread.
     TeamStore(SessionRecord record, Settings settings, PrintFn print);
     ~TeamStore() override;
     TeamStore(const TeamStore&) = delete;

@@ -1,6 +1,7 @@
 // Run by server-loss-test, which stops this test's own server while the test holds a
 // connection to it; not registered with ctest by itself.
 
+#include "ConnectionLostExpectation.h"
 #include "DatabaseConnection.h"
 #include "DatabaseError.h"
 #include "DatabaseStatement.h"
@@ -11,25 +12,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <string>
-
-namespace {
-
-template <typename Call>
-void ExpectConnectionLost(const char* what, Call call)
-{
-    try {
-        call();
-        ADD_FAILURE() << what << " succeeded on a stopped server";
-    } catch (const DatabaseError& error) {
-        EXPECT_TRUE(error.ConnectionLost()) << error.what();
-        std::printf("%s: %s\n", what, error.what());
-    }
-}
-
-} // namespace
 
 // A server that stops under a connection: the commit of what was sent, the next statement
 // and a new connection fail as a lost connection, within the waits' bounds, never as a
