@@ -1,6 +1,8 @@
 #include "TeamOutbox.h"
 
 #include "AtomicFile.h"
+#include "DatabaseError.h"
+#include "ServerRetry.h"
 #include "TeamRefusal.h"
 #include "Utf8.h"
 
@@ -8,17 +10,25 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <stdexcept>
 #include <utility>
 
 namespace {
 
-constexpr int kFormat = 1;
+constexpr int kFormat = 2;      // each answer names its server and its batch's identity
+constexpr int kFirstFormat = 1; // the batch's name only: read, never written
+// Another station holds the lock for a file's reading or writing, a few milliseconds.
+constexpr ULONGLONG kMostLockWaitMs = 10000;
 
 nlohmann::json ToJson(const OutboxEntry& entry)
 {
     const TeamAnswer& answer = entry.answer;
-    return nlohmann::json{
-        {"batch", entry.batch},
+    nlohmann::json json{
+        {"server", entry.address.server},
+        {"batch", entry.address.batchName},
+        {"batch_id", entry.address.batch},
+        {"batch_created", entry.address.batchCreated},
         {"id", answer.answerId},
         {"page", answer.page},
         {"index", answer.index},
@@ -40,14 +50,24 @@ nlohmann::json ToJson(const OutboxEntry& entry)
         {"computer", answer.computer},
         {"instance", answer.instance},
     };
+    if (!entry.refusal.empty()) {
+        json["refusal"] = entry.refusal;
+    }
+    return json;
 }
 
 // Throws nlohmann::json::exception for a value missing or of another type.
-OutboxEntry FromJson(const nlohmann::json& json)
+OutboxEntry FromJson(const nlohmann::json& json, int format)
 {
     OutboxEntry entry;
     TeamAnswer& answer = entry.answer;
-    json.at("batch").get_to(entry.batch);
+    json.at("batch").get_to(entry.address.batchName);
+    if (format >= kFormat) {
+        json.at("server").get_to(entry.address.server);
+        json.at("batch_id").get_to(entry.address.batch);
+        json.at("batch_created").get_to(entry.address.batchCreated);
+        entry.refusal = json.value("refusal", std::string());
+    }
     json.at("id").get_to(answer.answerId);
     json.at("page").get_to(answer.page);
     json.at("index").get_to(answer.index);
@@ -75,6 +95,82 @@ OutboxEntry FromJson(const nlohmann::json& json)
     return entry;
 }
 
+bool Missing(const std::wstring& path)
+{
+    return ::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES && ::GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+// The entries of the file at `path`; none when there is no file, or one that a power cut
+// left empty before its first write reached the disk.
+std::vector<OutboxEntry> Read(const std::wstring& path)
+{
+    std::vector<OutboxEntry> entries;
+    if (Missing(path)) {
+        return entries;
+    }
+    const std::string shown = WideToUtf8(path);
+    std::string content;
+    if (!AtomicFile::Read(path, content)) {
+        throw TeamRefusal(TeamRefusalKind::OutboxUnusable,
+                          shown + ": the file of unsent answers cannot be read (error " +
+                              std::to_string(::GetLastError()) + ")");
+    }
+    if (std::all_of(content.begin(), content.end(), [](char c) { return c == '\0'; })) {
+        return entries;
+    }
+    try {
+        const nlohmann::json json = nlohmann::json::parse(content);
+        const int format = json.at("format").get<int>();
+        if (format != kFormat && format != kFirstFormat) {
+            throw TeamRefusal(TeamRefusalKind::OutboxUnusable,
+                              shown + ": the file of unsent answers is of another format (" +
+                                  json.at("format").dump() + ")");
+        }
+        for (const nlohmann::json& answer : json.at("answers")) {
+            entries.push_back(FromJson(answer, format));
+        }
+    } catch (const nlohmann::json::exception& error) {
+        throw TeamRefusal(TeamRefusalKind::OutboxUnusable,
+                          shown + ": not a file of unsent answers of this program (" + error.what() + ")");
+    }
+    return entries;
+}
+
+std::string Content(const std::vector<OutboxEntry>& entries)
+{
+    nlohmann::json answers = nlohmann::json::array();
+    for (const OutboxEntry& entry : entries) {
+        answers.push_back(ToJson(entry));
+    }
+    const nlohmann::json json{{"format", kFormat}, {"answers", answers}};
+    // Invalid UTF-8 in an answer's text is written replaced rather than refused: the answer
+    // matters more than one character.
+    return json.dump(1, '\t', false, nlohmann::json::error_handler_t::replace) + "\n";
+}
+
+[[noreturn]] void Unwritable(const std::wstring& path, const std::string& why)
+{
+    throw TeamRefusal(TeamRefusalKind::OutboxUnusable,
+                      WideToUtf8(path) + ": the file of unsent answers cannot be written: " + why);
+}
+
+// Writes the entries whole, through a temporary file flushed to the disk and renamed over
+// the old one: a station that stops meanwhile leaves the old file or the new one. None: the
+// file is removed.
+void Write(const std::wstring& path, const std::vector<OutboxEntry>& entries)
+{
+    if (entries.empty()) {
+        if (!::DeleteFileW(path.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND) {
+            Unwritable(path, FileHandle::Reason(::GetLastError()));
+        }
+        return;
+    }
+    std::string error;
+    if (!AtomicFile::Write(path, Content(entries), error)) {
+        Unwritable(path, error);
+    }
+}
+
 } // namespace
 
 TeamOutbox::TeamOutbox(std::wstring path)
@@ -82,76 +178,179 @@ TeamOutbox::TeamOutbox(std::wstring path)
 {
 }
 
-void TeamOutbox::Load()
+std::wstring TeamOutbox::RefusedPath() const
 {
-    m_entries.clear();
-    if (::GetFileAttributesW(m_path.c_str()) == INVALID_FILE_ATTRIBUTES && ::GetLastError() == ERROR_FILE_NOT_FOUND) {
-        return;
-    }
-    const std::string shown = WideToUtf8(m_path);
-    std::string content;
-    if (!AtomicFile::Read(m_path, content)) {
-        throw TeamRefusal(TeamRefusalKind::OutboxUnusable,
-                          shown + ": the file of unsent answers cannot be read (error " +
-                              std::to_string(::GetLastError()) + ")");
-    }
-    try {
-        const nlohmann::json json = nlohmann::json::parse(content);
-        if (json.at("format").get<int>() != kFormat) {
+    const size_t slash = m_path.find_last_of(L"\\/");
+    const size_t dot = m_path.rfind(L'.');
+    const bool extension = dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash + 1);
+    return extension ? m_path.substr(0, dot) + L".refused" + m_path.substr(dot) : m_path + L".refused";
+}
+
+void TeamOutbox::InTurn(const std::function<void()>& work)
+{
+    if (!m_lock.IsOpen()) {
+        m_lock = FileHandle::OpenWhenFree(m_path + L".lock", GENERIC_READ | GENERIC_WRITE,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_ALWAYS,
+                                          FILE_ATTRIBUTE_HIDDEN);
+        if (!m_lock.IsOpen()) {
             throw TeamRefusal(TeamRefusalKind::OutboxUnusable,
-                              shown + ": the file of unsent answers is of another format (" +
-                                  json.at("format").dump() + ")");
+                              WideToUtf8(m_path) + ": the lock of the file of unsent answers cannot be made: " +
+                                  FileHandle::Reason(::GetLastError()));
         }
-        for (const nlohmann::json& answer : json.at("answers")) {
-            m_entries.push_back(FromJson(answer));
-        }
-    } catch (const nlohmann::json::exception& error) {
-        throw TeamRefusal(TeamRefusalKind::OutboxUnusable,
-                          shown + ": not a file of unsent answers of this program (" + error.what() + ")");
     }
-}
-
-void TeamOutbox::Add(const std::string& batch, const TeamAnswer& answer)
-{
-    m_entries.push_back(OutboxEntry{batch, answer});
-    Save();
-}
-
-std::vector<AnswerReceipt> TeamOutbox::Send(const std::function<AnswerReceipt(const OutboxEntry&)>& send)
-{
-    std::vector<AnswerReceipt> receipts;
-    // Written once at the end, also when a send fails: an answer sent again after a crash
-    // in between is recorded once all the same.
-    size_t sent = 0;
-    try {
-        for (; sent < m_entries.size(); ++sent) {
-            receipts.push_back(send(m_entries[sent]));
+    // Polled rather than waited for: a station that stopped with the lock held frees it as
+    // it ends, and one that hangs holding it must not hang this one.
+    const ULONGLONG started = ::GetTickCount64();
+    for (DWORD pause = 1;; pause = std::min<DWORD>(pause * 2, 20)) {
+        OVERLAPPED whole = {};
+        if (::LockFileEx(m_lock.Get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &whole)) {
+            break;
         }
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_LOCK_VIOLATION) {
+            throw TeamRefusal(TeamRefusalKind::OutboxUnusable, WideToUtf8(m_path) +
+                                                                   ": the file of unsent answers cannot be locked: " +
+                                                                   FileHandle::Reason(error));
+        }
+        if (::GetTickCount64() - started > kMostLockWaitMs) {
+            throw TeamRefusal(TeamRefusalKind::OutboxUnusable,
+                              WideToUtf8(m_path) + ": the file of unsent answers is locked by another station for" +
+                                  " more than " + std::to_string(kMostLockWaitMs / 1000) + " s");
+        }
+        ::Sleep(pause);
+    }
+    const auto unlock = [this] {
+        OVERLAPPED whole = {};
+        ::UnlockFileEx(m_lock.Get(), 0, 1, 0, &whole);
+    };
+    try {
+        work();
     } catch (...) {
-        m_entries.erase(m_entries.begin(), m_entries.begin() + static_cast<std::ptrdiff_t>(sent));
-        Save();
+        unlock();
         throw;
     }
-    m_entries.clear();
-    Save();
-    return receipts;
+    unlock();
 }
 
-void TeamOutbox::Save()
+std::vector<OutboxEntry> TeamOutbox::Entries()
 {
-    if (m_entries.empty() && (::DeleteFileW(m_path.c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND)) {
+    std::vector<OutboxEntry> entries;
+    InTurn([&] { entries = Read(m_path); });
+    return entries;
+}
+
+std::vector<OutboxEntry> TeamOutbox::Refused()
+{
+    std::vector<OutboxEntry> entries;
+    InTurn([&] { entries = Read(RefusedPath()); });
+    return entries;
+}
+
+void TeamOutbox::Keep(const OutboxEntry& entry)
+{
+    InTurn([&] {
+        std::vector<OutboxEntry> entries = Read(m_path);
+        entries.push_back(entry);
+        if (entries.size() > 1) {
+            Write(m_path, entries); // on the disk before it replaces answers kept earlier
+            m_unflushed = false;
+            return;
+        }
+        // Alone: a new file, written without waiting for the disk; no older answer is at stake.
+        const FileHandle file = FileHandle::OpenWhenFree(m_path, GENERIC_WRITE, 0, CREATE_ALWAYS);
+        const std::string content = Content(entries);
+        DWORD written = 0;
+        if (!file.IsOpen() ||
+            !::WriteFile(file.Get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr) ||
+            written != content.size()) {
+            Unwritable(m_path, FileHandle::Reason(::GetLastError()));
+        }
+        m_unflushed = true;
+    });
+}
+
+void TeamOutbox::MakeDurable() noexcept
+{
+    if (!m_unflushed) {
         return;
     }
-    nlohmann::json answers = nlohmann::json::array();
-    for (const OutboxEntry& entry : m_entries) {
-        answers.push_back(ToJson(entry));
+    try {
+        InTurn([&] {
+            const FileHandle file = FileHandle::OpenWhenFree(
+                m_path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
+            if (file.IsOpen() && ::FlushFileBuffers(file.Get())) {
+                m_unflushed = false;
+            }
+        });
+    } catch (const std::exception&) {
+        // Written, if not yet on the disk: the next run of this computer finds it.
     }
-    const nlohmann::json json{{"format", kFormat}, {"answers", answers}};
-    std::string error;
-    // Invalid UTF-8 in an answer's text is written replaced rather than refused: the answer
-    // matters more than one character.
-    if (!AtomicFile::Write(m_path, json.dump(1, '\t', false, nlohmann::json::error_handler_t::replace) + "\n", error)) {
-        throw TeamRefusal(TeamRefusalKind::OutboxUnusable,
-                          WideToUtf8(m_path) + ": the file of unsent answers cannot be written: " + error);
+}
+
+void TeamOutbox::Remove(const std::string& answerId)
+{
+    std::vector<OutboxEntry> entries = Read(m_path);
+    const auto kept = std::remove_if(entries.begin(), entries.end(),
+                                     [&](const OutboxEntry& entry) { return entry.answer.answerId == answerId; });
+    if (kept == entries.end()) {
+        return;
     }
+    entries.erase(kept, entries.end());
+    Write(m_path, entries);
+    m_unflushed = m_unflushed && !entries.empty();
+}
+
+OutboxDelivery TeamOutbox::Deliver(const OutboxEntry& entry, const std::function<AnswerReceipt()>& send)
+{
+    OutboxDelivery delivery;
+    try {
+        delivery.receipt = send();
+    } catch (const DatabaseError& failure) {
+        if (ServerRetry::Away(failure)) {
+            throw;
+        }
+        delivery.refused = true;
+        delivery.refusal = failure.what();
+    } catch (const TeamRefusal& refusal) {
+        delivery.refused = true;
+        delivery.refusal = refusal.what();
+    } catch (const std::logic_error& failure) {
+        delivery.refused = true;
+        delivery.refusal = failure.what();
+    }
+    if (!delivery.refused) {
+        try {
+            InTurn([&] { Remove(entry.answer.answerId); });
+        } catch (const TeamRefusal&) {
+            // Recorded all the same: the next run sends it again, and it is recorded once.
+        }
+        return delivery;
+    }
+    try {
+        InTurn([&] {
+            // Kept apart first: a station that stops between the two writes leaves the answer
+            // in both files, and the next refusal finds it there already.
+            std::vector<OutboxEntry> refused = Read(RefusedPath());
+            const bool there = std::any_of(refused.begin(), refused.end(), [&](const OutboxEntry& kept) {
+                return kept.answer.answerId == entry.answer.answerId;
+            });
+            if (!there) {
+                refused.push_back(entry);
+                refused.back().refusal = delivery.refusal;
+                Write(RefusedPath(), refused);
+            }
+            Remove(entry.answer.answerId);
+        });
+        delivery.refusal += "; kept in " + WideToUtf8(RefusedPath());
+    } catch (const TeamRefusal& fault) {
+        delivery.refusal += "; it stays in " + WideToUtf8(m_path) + ", as it cannot be kept apart: " + fault.what();
+    }
+    return delivery;
+}
+
+std::string TeamOutbox::RefusedAdvice(const std::wstring& refusedPath)
+{
+    return "no run sends the answers kept in " + WideToUtf8(refusedPath) +
+           " by itself: once the cause is put right (a grant, the batch, the text), a run with --outbox naming that"
+           " file sends them first";
 }
