@@ -2,151 +2,23 @@
 
 #include "AtomicFile.h"
 #include "DatabaseError.h"
+#include "OutboxFormat.h"
 #include "ServerRetry.h"
 #include "TeamRefusal.h"
 #include "Utf8.h"
 
 #include <windows.h>
 
-#include <nlohmann/json.hpp>
-
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <stdexcept>
 #include <utility>
 
 namespace {
 
-constexpr int kFormat = 2;      // each answer names its server and its batch's identity
-constexpr int kFirstFormat = 1; // the batch's name only: read, never written
 // Another station holds the lock for a file's reading or writing, a few milliseconds.
 constexpr ULONGLONG kMostLockWaitMs = 10000;
-
-nlohmann::json ToJson(const OutboxEntry& entry)
-{
-    const TeamAnswer& answer = entry.answer;
-    nlohmann::json json{
-        {"server", entry.address.server},
-        {"batch", entry.address.batchName},
-        {"batch_id", entry.address.batch},
-        {"batch_created", entry.address.batchCreated},
-        {"id", answer.answerId},
-        {"page", answer.page},
-        {"index", answer.index},
-        {"place", answer.place},
-        {"box", {answer.box.left, answer.box.top, answer.box.width, answer.box.height}},
-        {"text", answer.text},
-        {"confidence", answer.confidence},
-        {"outcome", answer.outcome},
-        {"reason", answer.reason},
-        {"corrected", answer.corrected},
-        {"changed", answer.changed},
-        {"proposed", answer.proposed},
-        {"proposal", answer.proposal},
-        {"train", answer.train},
-        {"size", answer.size},
-        {"orientation", answer.orientation},
-        {"seconds", answer.seconds},
-        {"operator", answer.operatorName},
-        {"computer", answer.computer},
-        {"instance", answer.instance},
-    };
-    if (!entry.refusal.empty()) {
-        json["refusal"] = entry.refusal;
-    }
-    return json;
-}
-
-// Throws nlohmann::json::exception for a value missing or of another type.
-OutboxEntry FromJson(const nlohmann::json& json, int format)
-{
-    OutboxEntry entry;
-    TeamAnswer& answer = entry.answer;
-    json.at("batch").get_to(entry.address.batchName);
-    if (format >= kFormat) {
-        json.at("server").get_to(entry.address.server);
-        json.at("batch_id").get_to(entry.address.batch);
-        json.at("batch_created").get_to(entry.address.batchCreated);
-        entry.refusal = json.value("refusal", std::string());
-    }
-    json.at("id").get_to(answer.answerId);
-    json.at("page").get_to(answer.page);
-    json.at("index").get_to(answer.index);
-    json.at("place").get_to(answer.place);
-    const nlohmann::json& box = json.at("box");
-    box.at(0).get_to(answer.box.left);
-    box.at(1).get_to(answer.box.top);
-    box.at(2).get_to(answer.box.width);
-    box.at(3).get_to(answer.box.height);
-    json.at("text").get_to(answer.text);
-    json.at("confidence").get_to(answer.confidence);
-    json.at("outcome").get_to(answer.outcome);
-    json.at("reason").get_to(answer.reason);
-    json.at("corrected").get_to(answer.corrected);
-    json.at("changed").get_to(answer.changed);
-    json.at("proposed").get_to(answer.proposed);
-    json.at("proposal").get_to(answer.proposal);
-    json.at("train").get_to(answer.train);
-    json.at("size").get_to(answer.size);
-    json.at("orientation").get_to(answer.orientation);
-    json.at("seconds").get_to(answer.seconds);
-    json.at("operator").get_to(answer.operatorName);
-    json.at("computer").get_to(answer.computer);
-    json.at("instance").get_to(answer.instance);
-    return entry;
-}
-
-bool Missing(const std::wstring& path)
-{
-    return ::GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES && ::GetLastError() == ERROR_FILE_NOT_FOUND;
-}
-
-// The entries of the file at `path`; none when there is no file, or one that a power cut
-// left empty before its first write reached the disk.
-std::vector<OutboxEntry> Read(const std::wstring& path)
-{
-    std::vector<OutboxEntry> entries;
-    if (Missing(path)) {
-        return entries;
-    }
-    const std::string shown = WideToUtf8(path);
-    std::string content;
-    if (!AtomicFile::Read(path, content)) {
-        throw TeamRefusal(TeamRefusalKind::OutboxUnusable,
-                          shown + ": the file of unsent answers cannot be read (error " +
-                              std::to_string(::GetLastError()) + ")");
-    }
-    if (std::all_of(content.begin(), content.end(), [](char c) { return c == '\0'; })) {
-        return entries;
-    }
-    try {
-        const nlohmann::json json = nlohmann::json::parse(content);
-        const int format = json.at("format").get<int>();
-        if (format != kFormat && format != kFirstFormat) {
-            throw TeamRefusal(TeamRefusalKind::OutboxUnusable,
-                              shown + ": the file of unsent answers is of another format (" +
-                                  json.at("format").dump() + ")");
-        }
-        for (const nlohmann::json& answer : json.at("answers")) {
-            entries.push_back(FromJson(answer, format));
-        }
-    } catch (const nlohmann::json::exception& error) {
-        throw TeamRefusal(TeamRefusalKind::OutboxUnusable,
-                          shown + ": not a file of unsent answers of this program (" + error.what() + ")");
-    }
-    return entries;
-}
-
-std::string Content(const std::vector<OutboxEntry>& entries)
-{
-    nlohmann::json answers = nlohmann::json::array();
-    for (const OutboxEntry& entry : entries) {
-        answers.push_back(ToJson(entry));
-    }
-    const nlohmann::json json{{"format", kFormat}, {"answers", answers}};
-    // Invalid UTF-8 in an answer's text is written replaced rather than refused: the answer
-    // matters more than one character.
-    return json.dump(1, '\t', false, nlohmann::json::error_handler_t::replace) + "\n";
-}
 
 [[noreturn]] void Unwritable(const std::wstring& path, const std::string& why)
 {
@@ -154,21 +26,40 @@ std::string Content(const std::vector<OutboxEntry>& entries)
                       WideToUtf8(path) + ": the file of unsent answers cannot be written: " + why);
 }
 
-// Writes the entries whole, through a temporary file flushed to the disk and renamed over
-// the old one: a station that stops meanwhile leaves the old file or the new one. None: the
-// file is removed.
-void Write(const std::wstring& path, const std::vector<OutboxEntry>& entries)
+// Writes the content whole, through a temporary file flushed to the disk and renamed over
+// the old one: a station that stops meanwhile leaves the old file or the new one.
+void Replace(const std::wstring& path, const std::string& content)
 {
-    if (entries.empty()) {
-        if (!::DeleteFileW(path.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND) {
-            Unwritable(path, FileHandle::Reason(::GetLastError()));
-        }
-        return;
-    }
     std::string error;
-    if (!AtomicFile::Write(path, Content(entries), error)) {
+    if (!AtomicFile::Write(path, content, error)) {
         Unwritable(path, error);
     }
+}
+
+// The lock file's first bytes count the changes made to the outbox's files. Read: 0 for a
+// new lock file; false when it cannot be read.
+bool ReadCount(HANDLE lock, std::uint64_t& count)
+{
+    OVERLAPPED start = {};
+    DWORD done = 0;
+    unsigned char bytes[sizeof count] = {};
+    count = 0;
+    if (!::ReadFile(lock, bytes, sizeof bytes, &done, &start) && ::GetLastError() != ERROR_HANDLE_EOF) {
+        return false;
+    }
+    if (done == sizeof bytes) {
+        std::memcpy(&count, bytes, sizeof bytes);
+    }
+    return true;
+}
+
+bool WriteCount(HANDLE lock, std::uint64_t count)
+{
+    OVERLAPPED start = {};
+    DWORD done = 0;
+    unsigned char bytes[sizeof count] = {};
+    std::memcpy(bytes, &count, sizeof bytes);
+    return ::WriteFile(lock, bytes, sizeof bytes, &done, &start) && done == sizeof bytes;
 }
 
 } // namespace
@@ -176,6 +67,26 @@ void Write(const std::wstring& path, const std::vector<OutboxEntry>& entries)
 TeamOutbox::TeamOutbox(std::wstring path)
     : m_path(std::move(path))
 {
+}
+
+TeamOutbox::~TeamOutbox()
+{
+    if (!m_lock.IsOpen()) {
+        return;
+    }
+    try {
+        InTurn([&] {
+            if (Current().empty() && m_length > 0) {
+                m_changed = true;
+                m_known = false;
+                if (!::DeleteFileW(m_path.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND) {
+                    Unwritable(m_path, FileHandle::Reason(::GetLastError()));
+                }
+            }
+        });
+    } catch (const std::exception&) {
+        // An outbox without answers: the next station done with it removes it.
+    }
 }
 
 std::wstring TeamOutbox::RefusedPath() const
@@ -188,13 +99,14 @@ std::wstring TeamOutbox::RefusedPath() const
 
 void TeamOutbox::InTurn(const std::function<void()>& work)
 {
+    const std::string shown = WideToUtf8(m_path);
     if (!m_lock.IsOpen()) {
         m_lock = FileHandle::OpenWhenFree(m_path + L".lock", GENERIC_READ | GENERIC_WRITE,
                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_ALWAYS,
                                           FILE_ATTRIBUTE_HIDDEN);
         if (!m_lock.IsOpen()) {
             throw TeamRefusal(TeamRefusalKind::OutboxUnusable,
-                              WideToUtf8(m_path) + ": the lock of the file of unsent answers cannot be made: " +
+                              shown + ": the lock of the file of unsent answers cannot be made: " +
                                   FileHandle::Reason(::GetLastError()));
         }
     }
@@ -208,64 +120,107 @@ void TeamOutbox::InTurn(const std::function<void()>& work)
         }
         const DWORD error = ::GetLastError();
         if (error != ERROR_LOCK_VIOLATION) {
-            throw TeamRefusal(TeamRefusalKind::OutboxUnusable, WideToUtf8(m_path) +
-                                                                   ": the file of unsent answers cannot be locked: " +
-                                                                   FileHandle::Reason(error));
+            throw TeamRefusal(TeamRefusalKind::OutboxUnusable,
+                              shown + ": the file of unsent answers cannot be locked: " + FileHandle::Reason(error));
         }
         if (::GetTickCount64() - started > kMostLockWaitMs) {
             throw TeamRefusal(TeamRefusalKind::OutboxUnusable,
-                              WideToUtf8(m_path) + ": the file of unsent answers is locked by another station for" +
-                                  " more than " + std::to_string(kMostLockWaitMs / 1000) + " s");
+                              shown + ": the file of unsent answers is locked by another station for more than " +
+                                  std::to_string(kMostLockWaitMs / 1000) + " s");
         }
         ::Sleep(pause);
     }
-    const auto unlock = [this] {
+    // What this station knows of the files holds while no other has changed them since.
+    std::uint64_t count = 0;
+    const bool counted = ReadCount(m_lock.Get(), count);
+    m_known = m_known && counted && count == m_generation;
+    m_changed = false;
+    // Counts a change for the others, and frees the lock; false when the count cannot be
+    // written (the others could not tell the change).
+    const auto finish = [&] {
+        const bool told = !m_changed || WriteCount(m_lock.Get(), ++count);
+        m_generation = count;
+        m_known = m_known && told;
         OVERLAPPED whole = {};
         ::UnlockFileEx(m_lock.Get(), 0, 1, 0, &whole);
+        return told;
     };
     try {
         work();
     } catch (...) {
-        unlock();
+        m_known = false;
+        finish();
         throw;
     }
-    unlock();
+    if (!finish()) {
+        Unwritable(m_path + L".lock", FileHandle::Reason(::GetLastError()));
+    }
+}
+
+std::vector<OutboxEntry>& TeamOutbox::Current()
+{
+    if (!m_known) {
+        m_entries = OutboxFormat::Read(m_path, m_length);
+        m_known = true;
+    }
+    return m_entries;
+}
+
+void TeamOutbox::Save(bool alone)
+{
+    m_changed = true;
+    const std::string content = OutboxFormat::Content(m_entries);
+    if (!alone) {
+        Replace(m_path, content);
+        m_length = content.size();
+        return;
+    }
+    // Written over in place, without waiting for the disk, and padded to the file's length
+    // rather than cut (cutting a file to nothing makes the file system write out what was in
+    // it first): a station that stops during the one write leaves the old content or the new.
+    const FileHandle file = FileHandle::OpenWhenFree(
+        m_path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_ALWAYS);
+    LARGE_INTEGER size = {};
+    if (!file.IsOpen() || !::GetFileSizeEx(file.Get(), &size)) {
+        Unwritable(m_path, FileHandle::Reason(::GetLastError()));
+    }
+    std::string padded = content;
+    if (padded.size() < static_cast<unsigned long long>(size.QuadPart)) {
+        padded.append(static_cast<size_t>(size.QuadPart) - padded.size(), ' ');
+    }
+    DWORD written = 0;
+    if (!::WriteFile(file.Get(), padded.data(), static_cast<DWORD>(padded.size()), &written, nullptr) ||
+        written != padded.size()) {
+        Unwritable(m_path, FileHandle::Reason(::GetLastError()));
+    }
+    m_length = padded.size();
 }
 
 std::vector<OutboxEntry> TeamOutbox::Entries()
 {
     std::vector<OutboxEntry> entries;
-    InTurn([&] { entries = Read(m_path); });
+    InTurn([&] { entries = Current(); });
     return entries;
 }
 
 std::vector<OutboxEntry> TeamOutbox::Refused()
 {
     std::vector<OutboxEntry> entries;
-    InTurn([&] { entries = Read(RefusedPath()); });
+    size_t length = 0;
+    InTurn([&] { entries = OutboxFormat::Read(RefusedPath(), length); });
     return entries;
 }
 
 void TeamOutbox::Keep(const OutboxEntry& entry)
 {
     InTurn([&] {
-        std::vector<OutboxEntry> entries = Read(m_path);
+        std::vector<OutboxEntry>& entries = Current();
+        // Alone, the answer is written without waiting for the disk: the commit that follows
+        // at once keeps it. With others, on the disk before it replaces them.
+        const bool alone = entries.empty();
         entries.push_back(entry);
-        if (entries.size() > 1) {
-            Write(m_path, entries); // on the disk before it replaces answers kept earlier
-            m_unflushed = false;
-            return;
-        }
-        // Alone: a new file, written without waiting for the disk; no older answer is at stake.
-        const FileHandle file = FileHandle::OpenWhenFree(m_path, GENERIC_WRITE, 0, CREATE_ALWAYS);
-        const std::string content = Content(entries);
-        DWORD written = 0;
-        if (!file.IsOpen() ||
-            !::WriteFile(file.Get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr) ||
-            written != content.size()) {
-            Unwritable(m_path, FileHandle::Reason(::GetLastError()));
-        }
-        m_unflushed = true;
+        Save(alone);
+        m_unflushed = alone;
     });
 }
 
@@ -289,15 +244,16 @@ void TeamOutbox::MakeDurable() noexcept
 
 void TeamOutbox::Remove(const std::string& answerId)
 {
-    std::vector<OutboxEntry> entries = Read(m_path);
+    std::vector<OutboxEntry>& entries = Current();
     const auto kept = std::remove_if(entries.begin(), entries.end(),
                                      [&](const OutboxEntry& entry) { return entry.answer.answerId == answerId; });
     if (kept == entries.end()) {
         return;
     }
     entries.erase(kept, entries.end());
-    Write(m_path, entries);
-    m_unflushed = m_unflushed && !entries.empty();
+    // None left: nothing is at stake in the write.
+    Save(entries.empty());
+    m_unflushed = false; // nothing left, or what is left replaced and flushed
 }
 
 OutboxDelivery TeamOutbox::Deliver(const OutboxEntry& entry, const std::function<AnswerReceipt()>& send)
@@ -330,14 +286,16 @@ OutboxDelivery TeamOutbox::Deliver(const OutboxEntry& entry, const std::function
         InTurn([&] {
             // Kept apart first: a station that stops between the two writes leaves the answer
             // in both files, and the next refusal finds it there already.
-            std::vector<OutboxEntry> refused = Read(RefusedPath());
+            size_t length = 0;
+            std::vector<OutboxEntry> refused = OutboxFormat::Read(RefusedPath(), length);
             const bool there = std::any_of(refused.begin(), refused.end(), [&](const OutboxEntry& kept) {
                 return kept.answer.answerId == entry.answer.answerId;
             });
             if (!there) {
                 refused.push_back(entry);
                 refused.back().refusal = delivery.refusal;
-                Write(RefusedPath(), refused);
+                m_changed = true;
+                Replace(RefusedPath(), OutboxFormat::Content(refused));
             }
             Remove(entry.answer.answerId);
         });

@@ -36,7 +36,8 @@ struct OutboxDelivery {
 // The answers a station has not got committed yet, in a local file that the next run sends
 // first: every answer is in it from before it is sent until it is committed, so a station
 // that stops however it stops (the server away, the console closed while the retries wait)
-// leaves every unsent answer in it. The file (UTF-8 JSON) is removed once all are sent.
+// leaves every unsent answer in it. The file (UTF-8 JSON) is removed when a station done with
+// it leaves it empty.
 //
 // Several stations may share the file (two on one Windows account): each reading or change
 // is made under the lock of the file beside it (FILE.lock, which stays), on what the file
@@ -48,6 +49,10 @@ struct OutboxDelivery {
 class TeamOutbox {
 public:
     explicit TeamOutbox(std::wstring path);
+    // Removes the file when it holds no answer (another station's may have come meanwhile).
+    ~TeamOutbox();
+    TeamOutbox(const TeamOutbox&) = delete;
+    TeamOutbox& operator=(const TeamOutbox&) = delete;
 
     const std::wstring& Path() const { return m_path; }
     // Beside the outbox: "team-outbox.json" keeps its refused answers in
@@ -82,12 +87,23 @@ public:
     static std::string RefusedAdvice(const std::wstring& refusedPath);
 
 private:
-    // Runs `work` under the lock of FILE.lock.
+    // Runs `work` under the lock of FILE.lock, which also counts the changes made to the
+    // files: what this station read or wrote last holds while the count is the one it left.
     void InTurn(const std::function<void()>& work);
-    // Takes the entry out of the outbox; the lock held.
+    // What the file holds; read again when another station changed it. The lock held.
+    std::vector<OutboxEntry>& Current();
+    // Writes m_entries: `alone` (nothing else in the file is at stake) written over in
+    // place, without waiting for the disk; otherwise replaced whole, flushed. The lock held.
+    void Save(bool alone);
+    // Takes the entry out of the file; the lock held.
     void Remove(const std::string& answerId);
 
     std::wstring m_path;
-    FileHandle m_lock;        // FILE.lock, opened at the first turn
-    bool m_unflushed = false; // the file as Keep wrote it may not be on the disk yet
+    FileHandle m_lock;                // FILE.lock, opened at the first turn
+    std::uint64_t m_generation = 0;   // the lock file's count of changes as this station left it
+    bool m_known = false;             // m_entries and m_length are what the file holds
+    bool m_changed = false;           // by the turn under way
+    std::vector<OutboxEntry> m_entries;
+    size_t m_length = 0;              // the file's bytes, answers and padding
+    bool m_unflushed = false;         // the file as Keep wrote it may not be on the disk yet
 };

@@ -44,13 +44,13 @@ TEST(TeamOutboxFile, TwoStationsSharingTheFileLoseNoAnswer)
     const TeamStation two = TeamTest::Station("two");
     const auto sent = [] { return AnswerReceipt{}; };
 
-    TeamOutbox first(path);
+    auto first = std::make_unique<TeamOutbox>(path);
     TeamOutbox second(path);
     const OutboxEntry mine = Entry(address, TeamTest::Answer(one, 1, 1, 1, "mine"));
     const OutboxEntry theirs = Entry(address, TeamTest::Answer(two, 1, 1, 2, "theirs"));
-    first.Keep(mine);
+    first->Keep(mine);
     second.Keep(theirs);
-    EXPECT_FALSE(first.Deliver(mine, sent).refused);
+    EXPECT_FALSE(first->Deliver(mine, sent).refused);
     EXPECT_EQ(std::set<std::string>{theirs.answer.answerId}, Ids(TeamOutbox(path).Entries()));
 
     std::set<std::string> left = {theirs.answer.answerId};
@@ -74,8 +74,10 @@ TEST(TeamOutboxFile, TwoStationsSharingTheFileLoseNoAnswer)
     EXPECT_EQ(left.size(), kept.size());
     EXPECT_EQ(left, Ids(kept));
     for (const OutboxEntry& entry : kept) {
-        first.Deliver(entry, sent);
+        first->Deliver(entry, sent);
     }
+    EXPECT_TRUE(second.Entries().empty());
+    first.reset(); // done with it, and it is empty: gone
     EXPECT_FALSE(Exists(path));
 }
 

@@ -135,8 +135,8 @@ TEST(TeamOutbox, UnsentAnswersOutliveTheServerAndAreSentOnceOnTheNextRun)
     ASSERT_EQ(2u, sent.sent.size());
     EXPECT_EQ(AnswerFate::Recorded, sent.sent[0].fate);
     EXPECT_EQ(AnswerFate::Recorded, sent.sent[1].fate);
-    EXPECT_FALSE(Exists(outboxPath));
     EXPECT_TRUE(TeamOutbox(outboxPath).Entries().empty());
+    EXPECT_FALSE(Exists(outboxPath)); // gone with a station done with it
     EXPECT_EQ(AnswerFate::AlreadyRecorded, record(patient, kept).fate);
     patient.Run([&](DatabaseConnection& connection) {
         DatabaseStatement count(connection, L"SELECT count(*) FROM tarsil_answers");
