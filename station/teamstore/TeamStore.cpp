@@ -179,8 +179,8 @@ AnswerReceipt TeamStore::Send(size_t position, const VerifiedWord& word, const P
     OutboxEntry entry;
     entry.address = {m_settings.server, m_settings.batch, m_settings.batchName, m_settings.batchCreated};
     TeamAnswer& answer = entry.answer;
-    answer = TeamWords::ToTeam(word, static_cast<int>(position) + 1, PlaceOf(readingOrder, word.index),
-                               m_settings.station);
+    answer =
+        TeamWords::ToTeam(word, static_cast<int>(position) + 1, PlaceOf(readingOrder, word.index), m_settings.station);
     answer.answerId = m_settings.station.AnswerId(++m_answers);
     try {
         m_outbox.Keep(entry);
