@@ -1,8 +1,10 @@
 // The team store's side of the database, timed on a PostgreSQL server through ODBC as a
 // station reaches it: a page's take under its lease, the page read back, a lease's renewal,
 // an answer's commit, a poll for the team's decisions and a page marked done, for one
-// station alone and for three at once on one batch; and from those, on paper, how many
-// operators one server serves. Figures are printed, never asserted.
+// station alone and for three at once on one batch; one station again with each answer put
+// in the local outbox before its commit and taken out after it, as the store does; and from
+// those, on paper, how many operators one server serves. Figures are printed, never
+// asserted.
 //
 // Usage: team_bench --server DIR [--iterations N]
 //   DIR  a server's folder as scripts/lib/postgres.sh leaves it (its files `connection` and
@@ -14,6 +16,7 @@
 #include "PageLeases.h"
 #include "TeamAnswers.h"
 #include "TeamBatches.h"
+#include "TeamOutbox.h"
 #include "TeamPages.h"
 #include "TeamProposals.h"
 #include "TeamSchema.h"
@@ -125,6 +128,7 @@ TeamAnswer Answer(const TeamStation& station, std::int64_t sequence, int page, i
 // What one station's connection spent on each kind of call, in milliseconds.
 struct Timings {
     std::vector<double> take, read, renew, commit, poll, done;
+    std::vector<double> keep, forget; // the answer into the outbox before its commit, and out after
     int answers = 0;
     std::string failure;
 };
@@ -139,7 +143,10 @@ double Milliseconds(const std::function<void()>& call)
 // A station's work on the batch, as a session does it, until no page is left: take a page,
 // read it, renew its lease, answer each word and poll for the team's decisions after each,
 // mark the page done.
-void Work(const std::wstring& database, std::int64_t batch, const std::string& operatorName, Timings& timings)
+//
+// With `outbox`, each answer goes into it before its commit and out once committed.
+void Work(const std::wstring& database, std::int64_t batch, const std::string& operatorName, Timings& timings,
+          TeamOutbox* outbox = nullptr)
 {
     try {
         DatabaseConnection connection(database);
@@ -161,8 +168,22 @@ void Work(const std::wstring& database, std::int64_t batch, const std::string& o
                 Milliseconds([&] { PageLeases::Renew(connection, batch, station, *lease, kLeaseSeconds); }));
             for (int word = 1; word <= kWordsAPage; ++word) {
                 const TeamAnswer answer = Answer(station, ++sequence, lease->position, word);
-                timings.commit.push_back(
-                    Milliseconds([&] { TeamAnswers::RecordHeld(connection, batch, *lease, answer); }));
+                if (outbox == nullptr) {
+                    timings.commit.push_back(Milliseconds([&] { TeamAnswers::RecordHeld(connection, batch, *lease, answer); }));
+                } else {
+                    const OutboxEntry entry{{"bench", batch, operatorName, ""}, answer, ""};
+                    timings.keep.push_back(Milliseconds([&] { outbox->Keep(entry); }));
+                    double commit = 0;
+                    const double delivery = Milliseconds([&] {
+                        outbox->Deliver(entry, [&] {
+                            AnswerReceipt receipt;
+                            commit = Milliseconds([&] { receipt = TeamAnswers::RecordHeld(connection, batch, *lease, answer); });
+                            return receipt;
+                        });
+                    });
+                    timings.commit.push_back(commit);
+                    timings.forget.push_back(delivery - commit);
+                }
                 timings.poll.push_back(Milliseconds([&] {
                     const std::vector<TeamDecision> decisions = TeamProposals::After(connection, batch, seen);
                     if (!decisions.empty()) {
@@ -270,6 +291,31 @@ int Bench(const std::wstring& folder, int pages)
     std::printf(" one station alone:\n");
     Print(alone[0]);
 
+    // The same alone, each answer through the outbox, a file of the temporary folder.
+    wchar_t temporary[MAX_PATH + 1] = {};
+    const DWORD length = ::GetTempPathW(MAX_PATH + 1, temporary);
+    const std::wstring outboxPath = std::wstring(temporary, length > MAX_PATH ? 0 : length) + L"team_bench-outbox.json";
+    std::vector<Timings> kept(1);
+    {
+        TeamOutbox outbox(outboxPath);
+        Work(database, MakeBatch(database, "outbox", pages), "outbox", kept[0], &outbox);
+    }
+    ::DeleteFileW(outboxPath.c_str());
+    ::DeleteFileW((outboxPath + L".lock").c_str());
+    if (!kept[0].failure.empty()) {
+        std::printf("team store: failed: %s\n", kept[0].failure.c_str());
+        return 1;
+    }
+    std::printf(" one station alone, each answer through the outbox:\n");
+    PrintRow("answer into the outbox", kept[0].keep);
+    PrintRow("answer's commit", kept[0].commit);
+    PrintRow("answer out of the outbox", kept[0].forget);
+    std::vector<double> whole;
+    for (size_t i = 0; i < kept[0].commit.size(); ++i) {
+        whole.push_back(kept[0].keep[i] + kept[0].commit[i] + kept[0].forget[i]);
+    }
+    PrintRow("the three together", whole);
+
     std::vector<Timings> three(3);
     const std::int64_t second = MakeBatch(database, "three", pages);
     std::vector<std::function<void()>> work;
@@ -287,8 +333,8 @@ int Bench(const std::wstring& folder, int pages)
     }
     std::printf(" three stations at once, as fast as they can:\n");
     Print(Timings{Joined(three, &Timings::take), Joined(three, &Timings::read), Joined(three, &Timings::renew),
-                  Joined(three, &Timings::commit), Joined(three, &Timings::poll), Joined(three, &Timings::done), 0,
-                  ""});
+                  Joined(three, &Timings::commit), Joined(three, &Timings::poll), Joined(three, &Timings::done), {}, {},
+                  0, ""});
     const double rate = answers / seconds;
     std::printf("  %d answers in %.1f s: %.0f words a second, with every call above\n", answers, seconds, rate);
 

@@ -84,6 +84,13 @@ Span NextPasswordValue(const std::wstring& text, size_t from)
     return NextValue(text, from, {L"pwd", L"password"});
 }
 
+// The values that may hold a secret: the password, the SSL key's password, and the
+// driver's libpq options (pqopt), which may give either.
+Span NextSecretValue(const std::wstring& text, size_t from)
+{
+    return NextValue(text, from, {L"pwd", L"password", L"sslpassword", L"pqopt"});
+}
+
 // The string with "KEY=VALUE;" appended, a semicolon put between where it lacks one.
 std::wstring Appended(const std::wstring& connection, const std::wstring& setting)
 {
@@ -100,8 +107,8 @@ std::wstring RedactPasswords(const std::wstring& text)
 {
     std::wstring shown;
     size_t copied = 0;
-    for (Span value = NextPasswordValue(text, 0); value.begin != std::wstring::npos;
-         value = NextPasswordValue(text, value.end)) {
+    for (Span value = NextSecretValue(text, 0); value.begin != std::wstring::npos;
+         value = NextSecretValue(text, value.end)) {
         shown.append(text, copied, value.begin - copied);
         shown += L"***";
         copied = value.end;

@@ -5,10 +5,11 @@
 // ODBC connection strings ("Driver={PostgreSQL Unicode};Server=...;Uid=...;PWD=...;" or
 // "DSN=...;"): what may be shown of one, and where its password may come from besides.
 
-// `text` with the value of every PWD= and Password= key (in any case) replaced by "***":
-// the one way a connection string, or a message that may quote one, is shown, logged or
-// written anywhere. A value in braces runs to its closing brace ("}}" stands for a brace
-// within it); any other value runs to the next semicolon, or to the end of the text.
+// `text` with the value of every key that may hold a secret (PWD=, Password=, SSLPassword=
+// and pqopt=, the driver's libpq options, in any case) replaced by "***": the one way a
+// connection string, or a message that may quote one, is shown, logged or written anywhere.
+// A value in braces runs to its closing brace ("}}" stands for a brace within it); any other
+// value runs to the next semicolon, or to the end of the text.
 std::wstring RedactPasswords(const std::wstring& text);
 
 // True when the string gives a password itself (a PWD= or Password= key).

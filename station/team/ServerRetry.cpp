@@ -45,3 +45,14 @@ void ServerRetry::Run(const std::function<void(DatabaseConnection&)>& work)
         }
     }
 }
+
+bool ServerRetry::Away(const DatabaseError& failure)
+{
+    return failure.ConnectionLost() || failure.Failure() == DatabaseFailure::SerializationFailure;
+}
+
+std::string ServerRetry::Notice(const DatabaseError& failure, unsigned waitSeconds)
+{
+    return "the team's server is away (" + std::string(failure.what()) + "): trying again in " +
+           std::to_string(waitSeconds) + " s";
+}

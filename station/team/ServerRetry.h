@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <memory>
+#include <string>
 
 class DatabaseConnection;
 class DatabaseError;
@@ -31,6 +32,14 @@ public:
     // serialization failure or a deadlock at once. Throws the last DatabaseError once the
     // time allowed has run out, and any other failure at once.
     void Run(const std::function<void(DatabaseConnection&)>& work);
+
+    // Whether `failure`, as Run throws it, is the server's absence (the connection lost, or
+    // the transaction never let through, until the time allowed ran out) rather than its
+    // refusal of the work: the work may succeed later as it is.
+    static bool Away(const DatabaseError& failure);
+    // What the station prints before a wait: "the team's server is away (what failed):
+    // trying again in N s".
+    static std::string Notice(const DatabaseError& failure, unsigned waitSeconds);
 
 private:
     const TeamServer& m_server;

@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <optional>
+#include <string>
+#include <utility>
 
 namespace {
 
@@ -26,15 +28,20 @@ void FixEngine(DatabaseConnection& connection, std::int64_t batch, const TeamBat
     fix.Execute();
 }
 
-std::optional<std::int64_t> FindBatch(DatabaseConnection& connection, const std::string& name)
+// A batch's creation time as text, the same on every client.
+const wchar_t kCreatedAt[] = L"to_char(created_at AT TIME ZONE 'UTC', 'YYYY-MM-DD\"T\"HH24:MI:SS.US\"Z\"')";
+
+// The batch's id and creation time.
+std::optional<std::pair<std::int64_t, std::string>> FindBatch(DatabaseConnection& connection, const std::string& name)
 {
-    DatabaseStatement select(connection, L"SELECT id FROM tarsil_batches WHERE name = ?");
+    DatabaseStatement select(connection,
+                             std::wstring(L"SELECT id, ") + kCreatedAt + L" FROM tarsil_batches WHERE name = ?");
     select.BindUtf8(1, name);
     select.Execute();
     if (!select.Fetch()) {
         return std::nullopt;
     }
-    return select.Integer(1);
+    return std::make_pair(select.Integer(1).value_or(0), select.Utf8(2).value_or(""));
 }
 
 } // namespace
@@ -42,9 +49,24 @@ std::optional<std::int64_t> FindBatch(DatabaseConnection& connection, const std:
 std::optional<std::int64_t> TeamBatches::Find(DatabaseConnection& connection, const std::string& name)
 {
     DatabaseTransaction transaction(connection);
-    const std::optional<std::int64_t> found = FindBatch(connection, name);
+    const auto found = FindBatch(connection, name);
     transaction.Rollback();
-    return found;
+    return found ? std::optional<std::int64_t>(found->first) : std::nullopt;
+}
+
+bool TeamBatches::Holds(DatabaseConnection& connection, std::int64_t id, const std::string& name,
+                        const std::string& createdAt)
+{
+    DatabaseTransaction transaction(connection);
+    DatabaseStatement select(connection, std::wstring(L"SELECT count(*) FROM tarsil_batches WHERE id = ? AND name = ?"
+                                                      L" AND ") + kCreatedAt + L" = ?");
+    select.BindInteger(1, id);
+    select.BindUtf8(2, name);
+    select.BindUtf8(3, createdAt);
+    select.Execute();
+    const bool holds = select.Fetch() && select.Integer(1).value_or(0) == 1;
+    transaction.Rollback();
+    return holds;
 }
 
 TeamBatchDefinition TeamBatches::ReadDefinition(DatabaseConnection& connection, std::int64_t batch, bool withPages)
@@ -211,9 +233,10 @@ TeamBatch TeamBatches::Open(DatabaseConnection& connection, const std::string& n
     for (;;) {
         {
             DatabaseTransaction transaction(connection);
-            const std::optional<std::int64_t> found = FindBatch(connection, name);
+            const auto found = FindBatch(connection, name);
             if (found) {
-                batch.id = *found;
+                batch.id = found->first;
+                batch.createdAt = found->second;
                 FixEngine(connection, batch.id, inputs);
                 batch.definition = ReadDefinition(connection, batch.id, true);
                 transaction.Commit();

@@ -32,6 +32,12 @@ public:
     // and changes nothing: what --status and --export look a batch up with.
     static std::optional<std::int64_t> Find(DatabaseConnection& connection, const std::string& name);
 
+    // Whether the database has the batch `id` with that name, created at `createdAt`
+    // (TeamBatch::createdAt): the batch an answer kept in the outbox belongs to, and no
+    // other of the same name. Reads in its own transaction.
+    static bool Holds(DatabaseConnection& connection, std::int64_t id, const std::string& name,
+                      const std::string& createdAt);
+
     // The batch's definition, by its id: its thresholds, engine settings, inputs and, with
     // `withPages`, its pages with the recogniser outputs given with them. Read in the open
     // transaction.

@@ -1,78 +1,65 @@
 #include "TeamOutbox.h"
 
 #include "AtomicFile.h"
+#include "DatabaseError.h"
+#include "OutboxFormat.h"
+#include "ServerRetry.h"
 #include "TeamRefusal.h"
 #include "Utf8.h"
 
 #include <windows.h>
 
-#include <nlohmann/json.hpp>
-
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <stdexcept>
 #include <utility>
 
 namespace {
 
-constexpr int kFormat = 1;
+// Another station holds the lock for a file's reading or writing, a few milliseconds.
+constexpr ULONGLONG kMostLockWaitMs = 10000;
 
-nlohmann::json ToJson(const OutboxEntry& entry)
+[[noreturn]] void Unwritable(const std::wstring& path, const std::string& why)
 {
-    const TeamAnswer& answer = entry.answer;
-    return nlohmann::json{
-        {"batch", entry.batch},
-        {"id", answer.answerId},
-        {"page", answer.page},
-        {"index", answer.index},
-        {"place", answer.place},
-        {"box", {answer.box.left, answer.box.top, answer.box.width, answer.box.height}},
-        {"text", answer.text},
-        {"confidence", answer.confidence},
-        {"outcome", answer.outcome},
-        {"reason", answer.reason},
-        {"corrected", answer.corrected},
-        {"changed", answer.changed},
-        {"proposed", answer.proposed},
-        {"proposal", answer.proposal},
-        {"train", answer.train},
-        {"size", answer.size},
-        {"orientation", answer.orientation},
-        {"seconds", answer.seconds},
-        {"operator", answer.operatorName},
-        {"computer", answer.computer},
-        {"instance", answer.instance},
-    };
+    throw TeamRefusal(TeamRefusalKind::OutboxUnusable,
+                      WideToUtf8(path) + ": the file of unsent answers cannot be written: " + why);
 }
 
-// Throws nlohmann::json::exception for a value missing or of another type.
-OutboxEntry FromJson(const nlohmann::json& json)
+// Writes the content whole, through a temporary file flushed to the disk and renamed over
+// the old one: a station that stops meanwhile leaves the old file or the new one.
+void Replace(const std::wstring& path, const std::string& content)
 {
-    OutboxEntry entry;
-    TeamAnswer& answer = entry.answer;
-    json.at("batch").get_to(entry.batch);
-    json.at("id").get_to(answer.answerId);
-    json.at("page").get_to(answer.page);
-    json.at("index").get_to(answer.index);
-    json.at("place").get_to(answer.place);
-    const nlohmann::json& box = json.at("box");
-    box.at(0).get_to(answer.box.left);
-    box.at(1).get_to(answer.box.top);
-    box.at(2).get_to(answer.box.width);
-    box.at(3).get_to(answer.box.height);
-    json.at("text").get_to(answer.text);
-    json.at("confidence").get_to(answer.confidence);
-    json.at("outcome").get_to(answer.outcome);
-    json.at("reason").get_to(answer.reason);
-    json.at("corrected").get_to(answer.corrected);
-    json.at("changed").get_to(answer.changed);
-    json.at("proposed").get_to(answer.proposed);
-    json.at("proposal").get_to(answer.proposal);
-    json.at("train").get_to(answer.train);
-    json.at("size").get_to(answer.size);
-    json.at("orientation").get_to(answer.orientation);
-    json.at("seconds").get_to(answer.seconds);
-    json.at("operator").get_to(answer.operatorName);
-    json.at("computer").get_to(answer.computer);
-    json.at("instance").get_to(answer.instance);
-    return entry;
+    std::string error;
+    if (!AtomicFile::Write(path, content, error)) {
+        Unwritable(path, error);
+    }
+}
+
+// The lock file's first bytes count the changes made to the outbox's files. Read: 0 for a
+// new lock file; false when it cannot be read.
+bool ReadCount(HANDLE lock, std::uint64_t& count)
+{
+    OVERLAPPED start = {};
+    DWORD done = 0;
+    unsigned char bytes[sizeof count] = {};
+    count = 0;
+    if (!::ReadFile(lock, bytes, sizeof bytes, &done, &start) && ::GetLastError() != ERROR_HANDLE_EOF) {
+        return false;
+    }
+    if (done == sizeof bytes) {
+        std::memcpy(&count, bytes, sizeof bytes);
+    }
+    return true;
+}
+
+bool WriteCount(HANDLE lock, std::uint64_t count)
+{
+    OVERLAPPED start = {};
+    DWORD done = 0;
+    unsigned char bytes[sizeof count] = {};
+    std::memcpy(bytes, &count, sizeof bytes);
+    return ::WriteFile(lock, bytes, sizeof bytes, &done, &start) && done == sizeof bytes;
 }
 
 } // namespace
@@ -82,76 +69,246 @@ TeamOutbox::TeamOutbox(std::wstring path)
 {
 }
 
-void TeamOutbox::Load()
+TeamOutbox::~TeamOutbox()
 {
-    m_entries.clear();
-    if (::GetFileAttributesW(m_path.c_str()) == INVALID_FILE_ATTRIBUTES && ::GetLastError() == ERROR_FILE_NOT_FOUND) {
+    if (!m_lock.IsOpen()) {
         return;
     }
+    try {
+        InTurn([&] {
+            if (Current().empty() && m_length > 0) {
+                m_changed = true;
+                m_known = false;
+                if (!::DeleteFileW(m_path.c_str()) && ::GetLastError() != ERROR_FILE_NOT_FOUND) {
+                    Unwritable(m_path, FileHandle::Reason(::GetLastError()));
+                }
+            }
+        });
+    } catch (const std::exception&) {
+        // An outbox without answers: the next station done with it removes it.
+    }
+}
+
+std::wstring TeamOutbox::RefusedPath() const
+{
+    const size_t slash = m_path.find_last_of(L"\\/");
+    const size_t dot = m_path.rfind(L'.');
+    const bool extension = dot != std::wstring::npos && (slash == std::wstring::npos || dot > slash + 1);
+    return extension ? m_path.substr(0, dot) + L".refused" + m_path.substr(dot) : m_path + L".refused";
+}
+
+void TeamOutbox::InTurn(const std::function<void()>& work)
+{
     const std::string shown = WideToUtf8(m_path);
-    std::string content;
-    if (!AtomicFile::Read(m_path, content)) {
-        throw TeamRefusal(TeamRefusalKind::OutboxUnusable,
-                          shown + ": the file of unsent answers cannot be read (error " +
-                              std::to_string(::GetLastError()) + ")");
-    }
-    try {
-        const nlohmann::json json = nlohmann::json::parse(content);
-        if (json.at("format").get<int>() != kFormat) {
+    if (!m_lock.IsOpen()) {
+        m_lock = FileHandle::OpenWhenFree(m_path + L".lock", GENERIC_READ | GENERIC_WRITE,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_ALWAYS,
+                                          FILE_ATTRIBUTE_HIDDEN);
+        if (!m_lock.IsOpen()) {
             throw TeamRefusal(TeamRefusalKind::OutboxUnusable,
-                              shown + ": the file of unsent answers is of another format (" +
-                                  json.at("format").dump() + ")");
+                              shown + ": the lock of the file of unsent answers cannot be made: " +
+                                  FileHandle::Reason(::GetLastError()));
         }
-        for (const nlohmann::json& answer : json.at("answers")) {
-            m_entries.push_back(FromJson(answer));
-        }
-    } catch (const nlohmann::json::exception& error) {
-        throw TeamRefusal(TeamRefusalKind::OutboxUnusable,
-                          shown + ": not a file of unsent answers of this program (" + error.what() + ")");
     }
-}
-
-void TeamOutbox::Add(const std::string& batch, const TeamAnswer& answer)
-{
-    m_entries.push_back(OutboxEntry{batch, answer});
-    Save();
-}
-
-std::vector<AnswerReceipt> TeamOutbox::Send(const std::function<AnswerReceipt(const OutboxEntry&)>& send)
-{
-    std::vector<AnswerReceipt> receipts;
-    // Written once at the end, also when a send fails: an answer sent again after a crash
-    // in between is recorded once all the same.
-    size_t sent = 0;
-    try {
-        for (; sent < m_entries.size(); ++sent) {
-            receipts.push_back(send(m_entries[sent]));
+    // Polled rather than waited for: a station that stopped with the lock held frees it as
+    // it ends, and one that hangs holding it must not hang this one.
+    const ULONGLONG started = ::GetTickCount64();
+    for (DWORD pause = 1;; pause = std::min<DWORD>(pause * 2, 20)) {
+        OVERLAPPED whole = {};
+        if (::LockFileEx(m_lock.Get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &whole)) {
+            break;
         }
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_LOCK_VIOLATION) {
+            throw TeamRefusal(TeamRefusalKind::OutboxUnusable,
+                              shown + ": the file of unsent answers cannot be locked: " + FileHandle::Reason(error));
+        }
+        if (::GetTickCount64() - started > kMostLockWaitMs) {
+            throw TeamRefusal(TeamRefusalKind::OutboxUnusable,
+                              shown + ": the file of unsent answers is locked by another station for more than " +
+                                  std::to_string(kMostLockWaitMs / 1000) + " s");
+        }
+        ::Sleep(pause);
+    }
+    // What this station knows of the files holds while no other has changed them since.
+    std::uint64_t count = 0;
+    const bool counted = ReadCount(m_lock.Get(), count);
+    m_known = m_known && counted && count == m_generation;
+    m_changed = false;
+    // Counts a change for the others, and frees the lock; false when the count cannot be
+    // written (the others could not tell the change).
+    const auto finish = [&] {
+        const bool told = !m_changed || WriteCount(m_lock.Get(), ++count);
+        m_generation = count;
+        m_known = m_known && told;
+        OVERLAPPED whole = {};
+        ::UnlockFileEx(m_lock.Get(), 0, 1, 0, &whole);
+        return told;
+    };
+    try {
+        work();
     } catch (...) {
-        m_entries.erase(m_entries.begin(), m_entries.begin() + static_cast<std::ptrdiff_t>(sent));
-        Save();
+        m_known = false;
+        finish();
         throw;
     }
-    m_entries.clear();
-    Save();
-    return receipts;
+    if (!finish()) {
+        Unwritable(m_path + L".lock", FileHandle::Reason(::GetLastError()));
+    }
 }
 
-void TeamOutbox::Save()
+std::vector<OutboxEntry>& TeamOutbox::Current()
 {
-    if (m_entries.empty() && (::DeleteFileW(m_path.c_str()) || ::GetLastError() == ERROR_FILE_NOT_FOUND)) {
+    if (!m_known) {
+        m_entries = OutboxFormat::Read(m_path, m_length);
+        m_known = true;
+    }
+    return m_entries;
+}
+
+void TeamOutbox::Save(bool alone)
+{
+    m_changed = true;
+    const std::string content = OutboxFormat::Content(m_entries);
+    if (!alone) {
+        Replace(m_path, content);
+        m_length = content.size();
         return;
     }
-    nlohmann::json answers = nlohmann::json::array();
-    for (const OutboxEntry& entry : m_entries) {
-        answers.push_back(ToJson(entry));
+    // Written over in place, without waiting for the disk, and padded to the file's length
+    // rather than cut (cutting a file to nothing makes the file system write out what was in
+    // it first): a station that stops during the one write leaves the old content or the new.
+    const FileHandle file = FileHandle::OpenWhenFree(
+        m_path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_ALWAYS);
+    LARGE_INTEGER size = {};
+    if (!file.IsOpen() || !::GetFileSizeEx(file.Get(), &size)) {
+        Unwritable(m_path, FileHandle::Reason(::GetLastError()));
     }
-    const nlohmann::json json{{"format", kFormat}, {"answers", answers}};
-    std::string error;
-    // Invalid UTF-8 in an answer's text is written replaced rather than refused: the answer
-    // matters more than one character.
-    if (!AtomicFile::Write(m_path, json.dump(1, '\t', false, nlohmann::json::error_handler_t::replace) + "\n", error)) {
-        throw TeamRefusal(TeamRefusalKind::OutboxUnusable,
-                          WideToUtf8(m_path) + ": the file of unsent answers cannot be written: " + error);
+    std::string padded = content;
+    if (padded.size() < static_cast<unsigned long long>(size.QuadPart)) {
+        padded.append(static_cast<size_t>(size.QuadPart) - padded.size(), ' ');
     }
+    DWORD written = 0;
+    if (!::WriteFile(file.Get(), padded.data(), static_cast<DWORD>(padded.size()), &written, nullptr) ||
+        written != padded.size()) {
+        Unwritable(m_path, FileHandle::Reason(::GetLastError()));
+    }
+    m_length = padded.size();
+}
+
+std::vector<OutboxEntry> TeamOutbox::Entries()
+{
+    std::vector<OutboxEntry> entries;
+    InTurn([&] { entries = Current(); });
+    return entries;
+}
+
+std::vector<OutboxEntry> TeamOutbox::Refused()
+{
+    std::vector<OutboxEntry> entries;
+    size_t length = 0;
+    InTurn([&] { entries = OutboxFormat::Read(RefusedPath(), length); });
+    return entries;
+}
+
+void TeamOutbox::Keep(const OutboxEntry& entry)
+{
+    InTurn([&] {
+        std::vector<OutboxEntry>& entries = Current();
+        // Alone, the answer is written without waiting for the disk: the commit that follows
+        // at once keeps it. With others, on the disk before it replaces them.
+        const bool alone = entries.empty();
+        entries.push_back(entry);
+        Save(alone);
+        m_unflushed = alone;
+    });
+}
+
+void TeamOutbox::MakeDurable() noexcept
+{
+    if (!m_unflushed) {
+        return;
+    }
+    try {
+        InTurn([&] {
+            const FileHandle file = FileHandle::OpenWhenFree(
+                m_path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
+            if (file.IsOpen() && ::FlushFileBuffers(file.Get())) {
+                m_unflushed = false;
+            }
+        });
+    } catch (const std::exception&) {
+        // Written, if not yet on the disk: the next run of this computer finds it.
+    }
+}
+
+void TeamOutbox::Remove(const std::string& answerId)
+{
+    std::vector<OutboxEntry>& entries = Current();
+    const auto kept = std::remove_if(entries.begin(), entries.end(),
+                                     [&](const OutboxEntry& entry) { return entry.answer.answerId == answerId; });
+    if (kept == entries.end()) {
+        return;
+    }
+    entries.erase(kept, entries.end());
+    // None left: nothing is at stake in the write.
+    Save(entries.empty());
+    m_unflushed = false; // nothing left, or what is left replaced and flushed
+}
+
+OutboxDelivery TeamOutbox::Deliver(const OutboxEntry& entry, const std::function<AnswerReceipt()>& send)
+{
+    OutboxDelivery delivery;
+    try {
+        delivery.receipt = send();
+    } catch (const DatabaseError& failure) {
+        if (ServerRetry::Away(failure)) {
+            throw;
+        }
+        delivery.refused = true;
+        delivery.refusal = failure.what();
+    } catch (const TeamRefusal& refusal) {
+        delivery.refused = true;
+        delivery.refusal = refusal.what();
+    } catch (const std::logic_error& failure) {
+        delivery.refused = true;
+        delivery.refusal = failure.what();
+    }
+    if (!delivery.refused) {
+        try {
+            InTurn([&] { Remove(entry.answer.answerId); });
+        } catch (const TeamRefusal&) {
+            // Recorded all the same: the next run sends it again, and it is recorded once.
+        }
+        return delivery;
+    }
+    try {
+        InTurn([&] {
+            // Kept apart first: a station that stops between the two writes leaves the answer
+            // in both files, and the next refusal finds it there already.
+            size_t length = 0;
+            std::vector<OutboxEntry> refused = OutboxFormat::Read(RefusedPath(), length);
+            const bool there = std::any_of(refused.begin(), refused.end(), [&](const OutboxEntry& kept) {
+                return kept.answer.answerId == entry.answer.answerId;
+            });
+            if (!there) {
+                refused.push_back(entry);
+                refused.back().refusal = delivery.refusal;
+                m_changed = true;
+                Replace(RefusedPath(), OutboxFormat::Content(refused));
+            }
+            Remove(entry.answer.answerId);
+        });
+        delivery.refusal += "; kept in " + WideToUtf8(RefusedPath());
+    } catch (const TeamRefusal& fault) {
+        delivery.refusal += "; it stays in " + WideToUtf8(m_path) + ", as it cannot be kept apart: " + fault.what();
+    }
+    return delivery;
+}
+
+std::string TeamOutbox::RefusedAdvice(const std::wstring& refusedPath)
+{
+    return "no run sends the answers kept in " + WideToUtf8(refusedPath) +
+           " by itself: once the cause is put right (a grant, the batch, the text), a run with --outbox naming that"
+           " file sends them first";
 }

@@ -1,46 +1,109 @@
 #pragma once
 
+#include "FileHandle.h"
 #include "TeamAnswers.h"
 #include "TeamRecords.h"
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
-// An answer the server could not take, kept for the station's next run.
-struct OutboxEntry {
-    std::string batch; // the batch's name
-    TeamAnswer answer; // with its id: sending it again records it once
+// Where a kept answer belongs: the server as the station reached it (no password) and the
+// batch, by what no other batch shares, on that server or another: its id and the time it
+// was created, with its name.
+struct OutboxAddress {
+    std::string server;       // "host:port/database" (TeamServer::Describe); empty in a file of an earlier version
+    std::int64_t batch = 0;   // the batch's id
+    std::string batchName;
+    std::string batchCreated; // when it was created, UTC to the microsecond (TeamBatch::created)
 };
 
-// The answers a station could not commit (the server stayed away longer than the retries
-// waited), in a local file that the next run sends first. The file (UTF-8 JSON) is written
-// whole, through a temporary file renamed over it, after every answer kept, so a station
-// that stops however it stops leaves every unsent answer in it; it is removed once all are
-// sent.
+// An answer the server has not taken yet, kept for the station's next run.
+struct OutboxEntry {
+    OutboxAddress address;
+    TeamAnswer answer;   // with its id: sending it again records it once
+    std::string refusal; // in the file of refused answers: what the server said
+};
+
+// What became of a kept answer sent to the server.
+struct OutboxDelivery {
+    bool refused = false;  // the server said no: the answer is kept apart, not sent again
+    std::string refusal;   // what it said, and where the answer is kept
+    AnswerReceipt receipt; // when it was sent
+};
+
+// The answers a station has not got committed yet, in a local file that the next run sends
+// first: every answer is in it from before it is sent until it is committed, so a station
+// that stops however it stops (the server away, the console closed while the retries wait)
+// leaves every unsent answer in it. The file (UTF-8 JSON) is removed when a station done with
+// it leaves it empty.
+//
+// Several stations may share the file (two on one Windows account): each reading or change
+// is made under the lock of the file beside it (FILE.lock, which stays), on what the file
+// holds then, so no station's change undoes another's.
+//
+// Answers the server refuses (rather than being away: a grant missing, a constraint, text it
+// cannot take) are kept apart in FILE's sibling NAME.refused.json, with what the server
+// said: they are not sent again, and no later run waits for them.
 class TeamOutbox {
 public:
     explicit TeamOutbox(std::wstring path);
+    // Removes the file when it holds no answer (another station's may have come meanwhile).
+    ~TeamOutbox();
+    TeamOutbox(const TeamOutbox&) = delete;
+    TeamOutbox& operator=(const TeamOutbox&) = delete;
 
-    // Reads the file; none is an empty outbox. Throws TeamRefusal (OutboxUnusable) naming
-    // the file when it cannot be read or is not an outbox of this program.
-    void Load();
-    const std::vector<OutboxEntry>& Entries() const { return m_entries; }
+    const std::wstring& Path() const { return m_path; }
+    // Beside the outbox: "team-outbox.json" keeps its refused answers in
+    // "team-outbox.refused.json".
+    std::wstring RefusedPath() const;
 
-    // Keeps one more answer and writes the file. Throws TeamRefusal (OutboxUnusable) naming
-    // the file when it cannot be written.
-    void Add(const std::string& batch, const TeamAnswer& answer);
+    // What the file holds now, in the order kept; nothing when there is no file. Throws
+    // TeamRefusal (OutboxUnusable) naming the file when it cannot be read, is not an outbox
+    // of this program, or its lock is not free within seconds.
+    std::vector<OutboxEntry> Entries();
+    // The same of the refused answers' file.
+    std::vector<OutboxEntry> Refused();
 
-    // Sends the kept answers through `send`, in the order they were kept, and keeps only
-    // those not sent: each one `send` returns from is sent (recorded now, recorded before,
-    // or another's answer to its word stands). When `send` throws, the answers from that
-    // one on stay in the file, and the exception goes on. The receipts, in order.
-    std::vector<AnswerReceipt> Send(const std::function<AnswerReceipt(const OutboxEntry&)>& send);
+    // Keeps `entry` before it is sent. The station's own answer alone in the file is written
+    // without waiting for the disk (the commit that follows at once is what keeps it); the
+    // first wait for the server makes it durable (MakeDurable). Throws TeamRefusal
+    // (OutboxUnusable) when it cannot be written.
+    void Keep(const OutboxEntry& entry);
+    // Puts what Keep wrote on the disk; does nothing when it is there already. Fails
+    // quietly: a file it cannot flush still holds the answer for the next run of this
+    // computer.
+    void MakeDurable() noexcept;
+
+    // Sends the kept `entry` through `send`. Sent (recorded now, recorded before, or another
+    // station's answer to its word stands): it leaves the outbox. Refused (`send` threw a
+    // DatabaseError other than the server's absence, a TeamRefusal or a std::logic_error):
+    // it moves to the refused answers' file, with the reason. The server away (a DatabaseError
+    // of ServerRetry::Away): it stays, and the exception goes on.
+    OutboxDelivery Deliver(const OutboxEntry& entry, const std::function<AnswerReceipt()>& send);
+
+    // What to do with the refused answers kept in `refusedPath`, for the console.
+    static std::string RefusedAdvice(const std::wstring& refusedPath);
 
 private:
-    // Writes the entries, or removes the file when there are none.
-    void Save();
+    // Runs `work` under the lock of FILE.lock, which also counts the changes made to the
+    // files: what this station read or wrote last holds while the count is the one it left.
+    void InTurn(const std::function<void()>& work);
+    // What the file holds; read again when another station changed it. The lock held.
+    std::vector<OutboxEntry>& Current();
+    // Writes m_entries: `alone` (nothing else in the file is at stake) written over in
+    // place, without waiting for the disk; otherwise replaced whole, flushed. The lock held.
+    void Save(bool alone);
+    // Takes the entry out of the file; the lock held.
+    void Remove(const std::string& answerId);
 
     std::wstring m_path;
+    FileHandle m_lock;                // FILE.lock, opened at the first turn
+    std::uint64_t m_generation = 0;   // the lock file's count of changes as this station left it
+    bool m_known = false;             // m_entries and m_length are what the file holds
+    bool m_changed = false;           // by the turn under way
     std::vector<OutboxEntry> m_entries;
+    size_t m_length = 0;              // the file's bytes, answers and padding
+    bool m_unflushed = false;         // the file as Keep wrote it may not be on the disk yet
 };

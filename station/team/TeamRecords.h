@@ -46,6 +46,9 @@ struct TeamBatch {
     std::int64_t id = 0;
     std::string name;
     bool created = false; // by this call; false when it joined one that existed
+    // When it was created, UTC to the microsecond ("2024-05-01T09:30:00.123456Z"): with its
+    // id and name, what tells it from a batch of another server or one made again.
+    std::string createdAt;
     TeamBatchDefinition definition;
 };
 

@@ -31,6 +31,13 @@ public:
     std::unique_ptr<DatabaseConnection> Connect() const;
     const DatabaseConnection::Waits& Waits() const { return m_waits; }
 
+    // The server as `connection` reached it, "host:port/database": the host as the
+    // connection string or its DSN names it (lower case), the port the server listens on,
+    // the database. Names no password: it goes into the outbox with each answer kept, to
+    // tell which server the answer belongs to. Reads in a transaction of its own. Throws
+    // DatabaseError.
+    static std::string Describe(DatabaseConnection& connection);
+
 private:
     std::wstring m_connection;
     DatabaseConnection::Waits m_waits;

@@ -1,6 +1,8 @@
 #include "TeamCommand.h"
 
 #include "DatabaseConnection.h"
+#include "DatabaseError.h"
+#include "ServerRetry.h"
 #include "TeamBatches.h"
 #include "TeamExport.h"
 #include "TeamExportFiles.h"
@@ -11,7 +13,6 @@
 #include "TeamStatusText.h"
 #include "Utf8.h"
 
-#include <memory>
 #include <optional>
 
 namespace {
@@ -44,15 +45,29 @@ void TeamCommand::Run(const StationOptions& options, const std::function<void(co
 {
     const std::string name = WideToUtf8(options.batch);
     const TeamServer server(options.team);
-    const std::unique_ptr<DatabaseConnection> connection = server.Connect();
-    const std::int64_t batch = FindBatch(*connection, name);
-    if (options.status) {
-        for (const std::string& line : TeamStatusText::Lines(TeamStatusReport::Read(*connection, batch, name))) {
+    ServerRetry::Settings retrying;
+    retrying.totalSeconds = static_cast<unsigned>(options.retrySeconds);
+    ServerRetry retry(server, retrying, [&](const DatabaseError& failure, unsigned waitSeconds) {
+        print(ServerRetry::Notice(failure, waitSeconds));
+    });
+    // Read whole again on a new connection when the server went away meanwhile.
+    std::optional<TeamStatus> status;
+    std::optional<TeamExportData> data;
+    retry.Run([&](DatabaseConnection& connection) {
+        const std::int64_t batch = FindBatch(connection, name);
+        if (options.status) {
+            status = TeamStatusReport::Read(connection, batch, name);
+        } else {
+            data = TeamExport::Read(connection, batch);
+        }
+    });
+    if (status) {
+        for (const std::string& line : TeamStatusText::Lines(*status)) {
             print(line);
         }
         return;
     }
-    const size_t pages = TeamExportFiles::Write(TeamExport::Read(*connection, batch), options.exportFolder);
+    const size_t pages = TeamExportFiles::Write(*data, options.exportFolder);
     print("batch \"" + name + "\": " + std::to_string(pages) + (pages == 1 ? " page" : " pages") +
           " done so far, exported to " + WideToUtf8(options.exportFolder));
 }

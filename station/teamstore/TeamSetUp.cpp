@@ -4,9 +4,12 @@
 
 #include "AtomicFile.h"
 #include "DatabaseConnection.h"
+#include "DatabaseError.h"
 #include "InputError.h"
+#include "OutboxSender.h"
 #include "PageLeases.h"
 #include "PathName.h"
+#include "ServerRetry.h"
 #include "Sha256.h"
 #include "TeamAnswers.h"
 #include "TeamBatches.h"
@@ -120,31 +123,39 @@ TeamBatchDefinition TeamSetUp::Definition(const BatchPlan& plan) const
     return definition;
 }
 
-void TeamSetUp::SendOutbox(DatabaseConnection& connection, const std::wstring& outbox,
-                           const TeamStation& station) const
+void TeamSetUp::SendOutbox(DatabaseConnection& connection, const std::wstring& outbox, const OutboxAddress& here) const
 {
     TeamOutbox kept(outbox);
-    kept.Load();
-    if (kept.Entries().empty()) {
-        return;
-    }
-    std::map<std::string, std::int64_t> batches;
-    const std::vector<AnswerReceipt> receipts = kept.Send([&](const OutboxEntry& entry) {
-        auto found = batches.find(entry.batch);
-        if (found == batches.end()) {
-            // An answer to another batch goes to that batch, joined as it is.
-            const std::int64_t id = TeamBatches::Open(connection, entry.batch, {}, station).id;
-            found = batches.emplace(entry.batch, id).first;
+    const OutboxSummary summary = OutboxSender::SendHere(connection, kept, here);
+    const std::string shown = WideToUtf8(outbox);
+    if (!summary.sent.empty()) {
+        size_t recorded = 0;
+        for (const AnswerReceipt& receipt : summary.sent) {
+            recorded += receipt.fate == AnswerFate::AnsweredByAnother ? 0 : 1;
         }
-        return TeamAnswers::Record(connection, found->second, entry.answer);
-    });
-    size_t recorded = 0;
-    for (const AnswerReceipt& receipt : receipts) {
-        recorded += receipt.fate == AnswerFate::AnsweredByAnother ? 0 : 1;
+        m_state.print(std::to_string(summary.sent.size()) + " answers kept by an earlier run sent from " + shown +
+                      ": " + std::to_string(recorded) + " recorded, " +
+                      std::to_string(summary.sent.size() - recorded) + " answered by another station first");
     }
-    m_state.print(std::to_string(receipts.size()) + " answers kept by an earlier run sent from " + WideToUtf8(outbox) +
-                  ": " + std::to_string(recorded) + " recorded, " + std::to_string(receipts.size() - recorded) +
-                  " answered by another station first");
+    for (const OutboxEntry& entry : summary.refused) {
+        m_state.print("the team's server refused the answer to word " + std::to_string(entry.answer.index) +
+                      " of page " + std::to_string(entry.answer.page) + " of the batch \"" +
+                      entry.address.batchName + "\" kept in " + shown + ": " + entry.refusal);
+    }
+    if (!summary.refused.empty()) {
+        m_state.print(TeamOutbox::RefusedAdvice(kept.RefusedPath()));
+    }
+    std::map<std::string, size_t> elsewhere; // by where they belong
+    for (const OutboxEntry& entry : summary.elsewhere) {
+        const OutboxAddress& to = entry.address;
+        ++elsewhere[to.server.empty() ? "the batch \"" + to.batchName + "\" (kept by an earlier version)"
+                                      : "the batch \"" + to.batchName + "\" (id " + std::to_string(to.batch) +
+                                            ", created " + to.batchCreated + ") on " + to.server];
+    }
+    for (const auto& [where, count] : elsewhere) {
+        m_state.print(std::to_string(count) + " answers kept in " + shown + " are for " + where +
+                      ", not this server's batch: they stay there for a run of that batch");
+    }
 }
 
 void TeamSetUp::MakePlan(const TeamBatch& batch, const std::map<int, std::vector<TeamDocument>>& documents,
@@ -240,15 +251,31 @@ void TeamSetUp::Prepare()
     const std::wstring outbox = options.outbox.empty() ? DefaultOutbox() : options.outbox;
     const TeamStation station = TeamStation::ThisStation();
     const TeamServer server(options.team);
-    const std::unique_ptr<DatabaseConnection> connection = server.Connect();
-    TeamSchema::Ensure(*connection);
+    ServerRetry::Settings retrying;
+    retrying.totalSeconds = static_cast<unsigned>(options.retrySeconds);
+    ServerRetry retry(server, retrying, [this](const DatabaseError& failure, unsigned waitSeconds) {
+        m_state.print(ServerRetry::Notice(failure, waitSeconds));
+    });
     const std::string batchName = WideToUtf8(options.batch);
-    const TeamBatch batch = TeamBatches::Open(*connection, batchName, Definition(given), station);
-    PageLeases::Register(*connection, batch.id, station);
-    SendOutbox(*connection, outbox, station);
-    std::map<int, std::vector<TeamDocument>> documents = TeamRows::ReadDocuments(*connection, batch.id, 0, false);
-    const std::map<int, std::string> states = PageLeases::States(*connection, batch.id);
-    connection->Commit();
+    const TeamBatchDefinition definition = Definition(given);
+    TeamBatch batch;
+    bool created = false; // by an attempt that lost the server after its commit, too
+    std::string serverName;
+    std::map<int, std::vector<TeamDocument>> documents;
+    std::map<int, std::string> states;
+    // Each step is safe to run again on a new connection: the tables and the batch are
+    // found once made, the station registered once, an answer recorded once.
+    retry.Run([&](DatabaseConnection& connection) {
+        TeamSchema::Ensure(connection);
+        batch = TeamBatches::Open(connection, batchName, definition, station);
+        created = created || batch.created;
+        PageLeases::Register(connection, batch.id, station);
+        serverName = TeamServer::Describe(connection);
+        SendOutbox(connection, outbox, {serverName, batch.id, batchName, batch.createdAt});
+        documents = TeamRows::ReadDocuments(connection, batch.id, 0, false);
+        states = PageLeases::States(connection, batch.id);
+        connection.Commit();
+    });
 
     // The batch's thresholds and engine settings win over the station's: every page of a
     // batch is read alike, whichever station recognises it.
@@ -295,13 +322,15 @@ void TeamSetUp::Prepare()
     settings.connection = options.team;
     settings.batch = batch.id;
     settings.batchName = batchName;
+    settings.batchCreated = batch.createdAt;
+    settings.server = serverName;
     settings.station = station;
     settings.leaseSeconds = static_cast<unsigned>(options.leaseSeconds);
-    settings.retry.totalSeconds = static_cast<unsigned>(options.retrySeconds);
+    settings.retry = retrying;
     settings.outbox = outbox;
     settings.cache = cache;
     m_state.store = std::make_unique<TeamStore>(std::move(m_state.record), settings, m_state.print);
-    m_state.print((batch.created ? "created the team's batch " : "joined the team's batch ") + batchName + ": " +
+    m_state.print((created ? "created the team's batch " : "joined the team's batch ") + batchName + ": " +
                   std::to_string(m_state.plan.pages.size()) + " pages, words below " +
                   SessionState::Number(options.below) + ", as " + station.operatorName + " on " + station.computer);
 }

@@ -9,7 +9,7 @@
 
 class DatabaseConnection;
 class TeamCache;
-struct TeamStation;
+struct OutboxAddress;
 
 // A team's session set up before its first dialog: the team's database reached (its tables
 // made or checked), the answers an earlier run could not send sent first, the batch created
@@ -21,9 +21,10 @@ class TeamSetUp {
 public:
     explicit TeamSetUp(SessionState& state);
 
-    // Throws InputError (an input, or an image that changed) and TeamRefusal (exit 2:
-    // inputs other than the batch's, tables of a newer version), DatabaseError when the
-    // server fails.
+    // The database's part is retried while the server is away, as the store's work is
+    // (--retry-seconds). Throws InputError (an input, or an image that changed) and
+    // TeamRefusal (exit 2: inputs other than the batch's, tables of a newer version, an
+    // outbox that cannot be read), DatabaseError when the server fails or stays away.
     void Prepare();
 
     // Where the answers the server could not take are kept when --outbox names no file.
@@ -32,8 +33,9 @@ public:
 private:
     // The batch as the station's inputs give it.
     TeamBatchDefinition Definition(const BatchPlan& plan) const;
-    // Sends the answers an earlier run kept in `outbox`, each to its batch.
-    void SendOutbox(DatabaseConnection& connection, const std::wstring& outbox, const TeamStation& station) const;
+    // Sends the answers an earlier run kept in `outbox`, each to its batch on this server
+    // (`here`), and says what became of them.
+    void SendOutbox(DatabaseConnection& connection, const std::wstring& outbox, const OutboxAddress& here) const;
     // The session's plan and record from the batch, its documents written to `cache`.
     void MakePlan(const TeamBatch& batch, const std::map<int, std::vector<TeamDocument>>& documents,
                   const TeamCache& cache);

@@ -12,6 +12,7 @@
 #include "TeamAnswers.h"
 #include "TeamPages.h"
 #include "TeamProposals.h"
+#include "TeamRefusal.h"
 #include "TeamWords.h"
 #include "Utf8.h"
 
@@ -43,14 +44,14 @@ TeamStore::TeamStore(SessionRecord record, Settings settings, PrintFn print)
     , m_server(m_settings.connection)
     , m_retry(m_server, m_settings.retry,
               [this](const DatabaseError& failure, unsigned waitSeconds) {
-                  m_print("the team's server is away (" + std::string(failure.what()) + "): trying again in " +
-                          std::to_string(waitSeconds) + " s");
+                  // An answer waiting for the server is on the disk before the wait.
+                  m_outbox.MakeDurable();
+                  m_print(ServerRetry::Notice(failure, waitSeconds));
               })
     , m_renewer(m_server, m_settings.batch, m_settings.station, m_settings.leaseSeconds,
                 RenewalMilliseconds(m_settings.leaseSeconds), m_print)
     , m_outbox(m_settings.outbox)
 {
-    m_outbox.Load();
 }
 
 TeamStore::~TeamStore() = default;
@@ -213,33 +214,50 @@ void TeamStore::Lose(size_t position)
 
 AnswerReceipt TeamStore::Send(size_t position, const VerifiedWord& word, const PageWords& readingOrder)
 {
-    TeamAnswer answer = TeamWords::ToTeam(word, static_cast<int>(position) + 1, PlaceOf(readingOrder, word.index),
-                               m_settings.station);
+    OutboxEntry entry;
+    entry.address = {m_settings.server, m_settings.batch, m_settings.batchName, m_settings.batchCreated};
+    TeamAnswer& answer = entry.answer;
+    answer =
+        TeamWords::ToTeam(word, static_cast<int>(position) + 1, PlaceOf(readingOrder, word.index), m_settings.station);
     answer.answerId = m_settings.station.AnswerId(++m_answers);
-    AnswerReceipt receipt;
     const auto held = m_leases.find(position);
     if (held == m_leases.end()) {
-        receipt.fate = ::AnswerFate::PageLost; // lost already: nothing to send
-        return receipt;
+        AnswerReceipt lost;
+        lost.fate = ::AnswerFate::PageLost; // lost already: nothing to send
+        return lost;
     }
     const TeamLease lease = held->second;
+    try {
+        m_outbox.Keep(entry);
+    } catch (const TeamRefusal& fault) {
+        throw SessionFailure(std::string(fault.what()) + "; the answer was not sent");
+    }
+    OutboxDelivery delivery;
     try {
         if (m_serverAway) {
             throw SessionFailure("the team's server is away");
         }
-        m_retry.Run([&](DatabaseConnection& connection) {
-            receipt = TeamAnswers::RecordHeld(connection, m_settings.batch, lease, answer);
+        delivery = m_outbox.Deliver(entry, [&] {
+            AnswerReceipt receipt;
+            m_retry.Run([&](DatabaseConnection& connection) {
+                receipt = TeamAnswers::RecordHeld(connection, m_settings.batch, lease, answer);
+            });
+            return receipt;
         });
     } catch (const std::runtime_error& failure) {
         m_serverAway = true;
-        m_outbox.Add(m_settings.batchName, answer);
-        throw SessionFailure(std::string(failure.what()) + "; the answer is kept in " + WideToUtf8(m_settings.outbox) +
-                             ", which the next run sends first");
+        m_outbox.MakeDurable();
+        throw SessionFailure(std::string(failure.what()) + "; the answer is kept in " +
+                             WideToUtf8(m_settings.outbox) + ", which the next run sends first");
     }
-    if (!receipt.pageHeld) {
+    if (delivery.refused) {
+        throw SessionFailure("the team's server refused the answer to word " + std::to_string(word.index) + " (" +
+                             delivery.refusal + "): " + TeamOutbox::RefusedAdvice(m_outbox.RefusedPath()));
+    }
+    if (!delivery.receipt.pageHeld) {
         Lose(position);
     }
-    return receipt;
+    return delivery.receipt;
 }
 
 void TeamStore::RecordSkipped(size_t position, const VerifiedWord& word, const PageWords& readingOrder)

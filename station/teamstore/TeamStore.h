@@ -25,9 +25,11 @@
 // The record in memory is this station's view: the pages it took, with the answers every
 // station gave them.
 //
-// When the server stays away longer than the retries wait, the answer is kept in the local
-// outbox (which the next run sends first) and the session fails (SessionFailure): the
-// operator is not shown another word whose answer could not be kept either.
+// Every answer is in the local outbox from before it is sent until it is committed. When the
+// server stays away longer than the retries wait, it stays there (the next run sends it
+// first) and the session fails (SessionFailure): the operator is not shown another word
+// whose answer could not be sent either. An answer the server refuses is kept apart
+// (TeamOutbox::Deliver), and the session fails with what the server said.
 class TeamStore : public RecordedSession {
 public:
     using PrintFn = std::function<void(const std::string&)>;
@@ -36,6 +38,8 @@ public:
         std::wstring connection; // ODBC, with its password or without (TeamServer)
         std::int64_t batch = 0;
         std::string batchName;
+        std::string batchCreated; // TeamBatch::createdAt
+        std::string server;       // TeamServer::Describe: which server the outbox's answers are for
         TeamStation station;
         unsigned leaseSeconds = 120;
         ServerRetry::Settings retry;
@@ -43,9 +47,9 @@ public:
         std::shared_ptr<TeamCache> cache; // the batch's recogniser output, as this station reads it
     };
 
-    // Throws TeamRefusal when the outbox cannot be read, std::runtime_error when the lease
-    // renewer's thread cannot start. `print` is also called from the renewer's thread, while
-    // a dialog waits (LeaseRenewer): it must be safe to call from any thread.
+    // Throws std::runtime_error when the lease renewer's thread cannot start. `print` is also
+    // called from the renewer's thread, while a dialog waits (LeaseRenewer): it must be safe
+    // to call from any thread.
     TeamStore(SessionRecord record, Settings settings, PrintFn print);
     ~TeamStore() override;
     TeamStore(const TeamStore&) = delete;
@@ -66,8 +70,8 @@ private:
     // from the database (into the cache) unless the station's own has its bytes.
     void KeepStoredOutput(size_t position, const StoredFile& tsv, const StoredFile& hocr);
     // Sends the answer under the page's lease (PageLost, sending nothing, when the station
-    // holds it no more); keeps it in the outbox and throws SessionFailure when the server
-    // stays away.
+    // holds it no more), kept in the outbox until it is committed; throws SessionFailure when
+    // the server stays away (the answer stays in the outbox) or refuses it (kept apart).
     AnswerReceipt Send(size_t position, const VerifiedWord& word, const PageWords& readingOrder);
     // The page is no longer this station's: another took it after its lease ran out.
     void Lose(size_t position);

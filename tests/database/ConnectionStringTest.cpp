@@ -16,6 +16,14 @@ TEST(ConnectionString, PasswordsAreRedactedWhereverTheyStand)
     EXPECT_EQ(L"OldPwd=x;MyPassword=y", RedactPasswords(L"OldPwd=x;MyPassword=y"));
 }
 
+// The SSL key's password, and libpq's options, which may hold a password in braces or not.
+TEST(ConnectionString, EveryValueThatMayHoldASecretIsRedacted)
+{
+    EXPECT_EQ(L"DSN=team;SSLPassword=***;pqopt=***;Uid=u",
+              RedactPasswords(L"DSN=team;SSLPassword=k3y;pqopt={sslmode=require password=s;e}}cret};Uid=u"));
+    EXPECT_EQ(L"Server=db;PQopt=***;Port=5432", RedactPasswords(L"Server=db;PQopt=password=secret;Port=5432"));
+}
+
 TEST(ConnectionString, ThePasswordFromTheEnvironmentIsAddedOnlyWhereNoneIsGiven)
 {
     ASSERT_TRUE(::SetEnvironmentVariableW(kDatabasePasswordVariable, L"s;e}cret"));

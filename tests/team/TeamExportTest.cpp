@@ -224,7 +224,7 @@ TEST(TeamReport, StatusPrintsTheBatchAndNoOutputHoldsThePassword)
     const size_t port = away.find(L"Port=");
     away.replace(port, away.find(L';', port) - port, L"Port=1");
     const ChildProcess unreachable =
-        ChildProcess::Run(L"tarsil_verify.exe", TeamArguments(away, L"job") + L" --status");
+        ChildProcess::Run(L"tarsil_verify.exe", TeamArguments(away, L"job") + L" --status --retry-seconds 1");
     EXPECT_EQ(1u, unreachable.exitCode) << unreachable.output;
     EXPECT_NE(std::string::npos, unreachable.output.find("Port=1")) << unreachable.output;
 

@@ -99,11 +99,12 @@ TEST(TeamSession, ThreeStationsAtOnceAnswerEveryWordOnceAndAJoinWithOtherInputsI
     EXPECT_EQ(refused.exitCode, 2U) << refused.output;
     EXPECT_NE(refused.output.find("page2.tsv"), std::string::npos) << refused.output;
 
-    // A database that cannot be reached is named, without the password.
+    // A database that cannot be reached is named, without the password, once the time the
+    // server may stay away has run out.
     std::wstring wrong = connection;
     wrong.replace(wrong.find(L"Database="), 9, L"Database=nosuch");
-    const ChildProcess unreachable =
-        ChildProcess::Run(L"tarsil_verify.exe", Station(wrong, folder / L"outbox", L"--press ok " + Quoted(scans)));
+    const ChildProcess unreachable = ChildProcess::Run(
+        L"tarsil_verify.exe", Station(wrong, folder / L"outbox", L"--retry-seconds 1 --press ok " + Quoted(scans)));
     EXPECT_EQ(unreachable.exitCode, 1U) << unreachable.output;
     EXPECT_NE(unreachable.output.find("nosuch"), std::string::npos) << unreachable.output;
 
