@@ -130,12 +130,16 @@ void TeamSetUp::SendOutbox(DatabaseConnection& connection, const std::wstring& o
     const std::string shown = WideToUtf8(outbox);
     if (!summary.sent.empty()) {
         size_t recorded = 0;
+        size_t answeredByAnother = 0;
         for (const AnswerReceipt& receipt : summary.sent) {
-            recorded += receipt.fate == AnswerFate::AnsweredByAnother ? 0 : 1;
+            recorded += receipt.fate == AnswerFate::Recorded || receipt.fate == AnswerFate::AlreadyRecorded ? 1 : 0;
+            answeredByAnother += receipt.fate == AnswerFate::AnsweredByAnother ? 1 : 0;
         }
+        // The rest came for a page that is done meanwhile: it lets no answer in.
         m_state.print(std::to_string(summary.sent.size()) + " answers kept by an earlier run sent from " + shown +
-                      ": " + std::to_string(recorded) + " recorded, " +
-                      std::to_string(summary.sent.size() - recorded) + " answered by another station first");
+                      ": " + std::to_string(recorded) + " recorded, " + std::to_string(answeredByAnother) +
+                      " answered by another station first, " +
+                      std::to_string(summary.sent.size() - recorded - answeredByAnother) + " for a page done since");
     }
     for (const OutboxEntry& entry : summary.refused) {
         m_state.print("the team's server refused the answer to word " + std::to_string(entry.answer.index) +
