@@ -133,13 +133,13 @@ tarsil_lane_enter() {
 # Makes COPY a copy of the ready prefix FROM, unless it is one already: copying takes a
 # fraction of the time that making a prefix takes. FROM's wineserver must not be running,
 # so that its registry is all on disk.
-# The copy shares FROM's files (hard links: about 700 MB a prefix, Wine's DLLs and
-# programs, which Wine only reads) and has its own folders, so that what a program creates,
-# renames or deletes stays in the copy. Only files Wine writes in place are copied: the
-# registry, which the wineserver saves through a temporary file renamed into place, but
-# into the file itself once the file has more than one link (TARSIL_WINE_WRITTEN).
-# Made under another name and renamed when complete, so that an interrupted copy is never
-# taken for a ready one.
+# The copy shares FROM's files through hard links (695 MB a prefix, Wine's DLLs and
+# programs, which Wine only reads) and has folders of its own, so that what a program
+# creates, renames or deletes stays in the copy. Only the files Wine writes in place are
+# copied (TARSIL_WINE_WRITTEN): the registry, which the wineserver saves to a temporary file
+# renamed into place, but into the file itself once it has more than one link. (After a run
+# of the suite, no shared file of a prefix had changed.) The copy is made under another name
+# and renamed when complete, so that an interrupted copy is never taken for a ready one.
 TARSIL_WINE_WRITTEN=(system.reg user.reg userdef.reg)
 tarsil_wine_prefix_copy() {
   local from="$1" copy="$2" file
