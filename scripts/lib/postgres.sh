@@ -1,12 +1,15 @@
 # A PostgreSQL server for the tests of one build tree: Debian's server, its cluster in a
-# folder of the build tree, listening on 127.0.0.1 on a free port, its unix socket in the
-# same folder. Sourced by scripts/test and tests/database/test-server.
+# folder of the build tree, listening on 127.0.0.1 on a free port. Its unix socket lies in a
+# short private folder of its own under /tmp, made when the server starts and removed when
+# it is stopped: a socket's path is at most 107 bytes, which a checkout in a deep folder
+# would pass. Sourced by scripts/test and tests/database/test-server.
 #
 # The folder holds, besides the cluster (data/) and the server's log (server.log):
 #   connection  the ODBC connection string of the test database, without its password
 #   password    the password of the tests' role (made at random with the cluster)
 #   odbc/       the ODBC drivers' settings for the tests (ODBCSYSINI)
 #   owner       the process that started the server: "PID START-TIME"
+#   socket      the folder of the server's unix socket (psql -h, for its owner's commands)
 # A test reads the first two; each test works in a schema of its own, so that every test
 # program, and every lane of a parallel run, can share the one server.
 #
@@ -76,11 +79,6 @@ tarsil_postgres_make_cluster() {
   mkdir -p "$dir"
   [ "$(id -u)" -eq 0 ] && chown postgres: "$dir"
   chmod 700 "$dir"
-  # A unix socket's path is at most 107 bytes.
-  if [ "$(printf '%s/.s.PGSQL.65535' "$dir" | wc -c)" -gt 107 ]; then
-    echo "postgres: the folder's path is too long for the server's unix socket: $dir" >&2
-    return 1
-  fi
   local password
   password="$(head -c 18 /dev/urandom | base64 | tr -d '/+=')"
   printf '%s\n' "$password" >"$dir/initdb-password"
@@ -101,11 +99,12 @@ tarsil_postgres_make_cluster() {
     echo "postgres: the server's certificate could not be made; openssl's output is in $dir/openssl.log" >&2
     return 1
   fi
-  # Tests want speed, not durability: a lost test database is made again.
+  # Tests want speed, not durability: a lost test database is made again. The socket's
+  # folder, made anew at each start, is named in socket.conf (tarsil_postgres_socket_folder).
   cat >>"$dir/data/postgresql.conf" <<EOF
 ssl = on
 listen_addresses = '127.0.0.1'
-unix_socket_directories = '$dir'
+include = 'socket.conf'
 fsync = off
 synchronous_commit = off
 full_page_writes = off
@@ -114,6 +113,26 @@ shared_buffers = 16MB
 EOF
   printf '%s\n' "$password" >"$dir/password"
   chmod 600 "$dir/password"
+}
+
+# Makes the private folder of the server's unix socket, owned by the server's user, and
+# names it in the cluster's settings and in DIR/socket. It stays while the server is
+# stopped and started again on the same settings, until tarsil_postgres_release.
+tarsil_postgres_socket_folder() {
+  local dir="$1" socket
+  socket="$(tarsil_postgres_as_owner mktemp -d /tmp/tarsil-pg.XXXXXXXX)" || return 1
+  printf "unix_socket_directories = '%s'\n" "$socket" | tarsil_postgres_as_owner tee "$dir/data/socket.conf" >/dev/null
+  printf '%s\n' "$socket" >"$dir/socket"
+}
+
+# Removes the socket's folder named in DIR/socket, once its server has stopped.
+tarsil_postgres_socket_remove() {
+  local dir="$1" socket
+  socket="$(cat "$dir/socket" 2>/dev/null)" || return 0
+  case "$socket" in
+    /tmp/tarsil-pg.*) rm -rf "$socket" ;;
+  esac
+  rm -f "$dir/socket"
 }
 
 # Starts the server on a free port; tries other ports when one is taken meanwhile.
@@ -200,14 +219,16 @@ tarsil_postgres_start() {
       tarsil_postgres_halt "$dir" immediate
     fi
     rm -f "$dir/owner" "$dir/connection"
+    tarsil_postgres_socket_remove "$dir"
     made=false
     if [ "$(cat "$dir/.tarsil-ready" 2>/dev/null)" != "$(tarsil_postgres_configuration)" ]; then
       tarsil_postgres_make_cluster "$dir" "$bin" || exit 1
       made=true
     fi
+    tarsil_postgres_socket_folder "$dir" || exit 1
     port="$(tarsil_postgres_launch "$dir" "$bin")" || exit 1
     if $made; then
-      tarsil_postgres_as_owner "$bin/createdb" -h "$dir" -p "$port" -U "$TARSIL_POSTGRES_ROLE" \
+      tarsil_postgres_as_owner "$bin/createdb" -h "$(cat "$dir/socket")" -p "$port" -U "$TARSIL_POSTGRES_ROLE" \
         "$TARSIL_POSTGRES_DATABASE" || exit 1
       tarsil_postgres_configuration >"$dir/.tarsil-ready"
     fi
@@ -235,6 +256,7 @@ tarsil_postgres_release() {
     flock -w 300 9 || exit 1
     [ "$(cat "$dir/owner" 2>/dev/null)" = "$identity" ] || exit 0
     tarsil_postgres_halt "$dir"
+    tarsil_postgres_socket_remove "$dir"
     rm -f "$dir/owner" "$dir/connection"
   ) 9>"$dir.lock"
 }

@@ -18,11 +18,12 @@ TARSIL_WINE=/usr/lib/wine/wine64
 # - Wine's own Marlett, which draws the caption buttons' glyphs: Debian's Wine does not
 #   find the fonts of its data directory, so the prefix gets its own copy;
 # - the display's resolution, 96 dpi unless a second argument gives another.
-# A prefix made with another configuration is made again.
+# A prefix made with another configuration or another Wine is made again (rather than
+# updated by Wine at its next start, which would rewrite the files the lanes' copies share).
 tarsil_wine_prefix() {
   local prefix="$1" dpi="${2:-96}" here configuration
   here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-  configuration="$(cat "$here/wine-prefix.reg" "${BASH_SOURCE[0]}" | sha256sum | cut -c1-16) dpi $dpi"
+  configuration="$(cat "$here/wine-prefix.reg" "${BASH_SOURCE[0]}" | sha256sum | cut -c1-16) dpi $dpi $("$TARSIL_WINE" --version)"
   export WINEPREFIX="$prefix"
   mkdir -p "$(dirname "$prefix")"
   (
@@ -132,13 +133,25 @@ tarsil_lane_enter() {
 # Makes COPY a copy of the ready prefix FROM, unless it is one already: copying takes a
 # fraction of the time that making a prefix takes. FROM's wineserver must not be running,
 # so that its registry is all on disk.
+# The copy shares FROM's files through hard links (695 MB a prefix, Wine's DLLs and
+# programs, which Wine only reads) and has folders of its own, so that what a program
+# creates, renames or deletes stays in the copy. Only the files Wine writes in place are
+# copied (TARSIL_WINE_WRITTEN): the registry, which the wineserver saves to a temporary file
+# renamed into place, but into the file itself once it has more than one link. (After a run
+# of the suite, no shared file of a prefix had changed.) The copy is made under another name
+# and renamed when complete, so that an interrupted copy is never taken for a ready one.
+TARSIL_WINE_WRITTEN=(system.reg user.reg userdef.reg)
 tarsil_wine_prefix_copy() {
-  local from="$1" copy="$2"
+  local from="$1" copy="$2" file
   (
     flock 9
     if [ "$(cat "$copy/.tarsil-ready" 2>/dev/null)" != "$(cat "$from/.tarsil-ready")" ]; then
-      rm -rf "$copy"
-      cp -a "$from" "$copy"
+      rm -rf "$copy" "$copy.partial"
+      cp -al "$from" "$copy.partial"
+      for file in "${TARSIL_WINE_WRITTEN[@]}"; do
+        cp -a --remove-destination "$from/$file" "$copy.partial/$file"
+      done
+      mv "$copy.partial" "$copy"
     fi
   ) 9>"$copy.lock"
 }

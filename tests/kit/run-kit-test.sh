@@ -9,17 +9,27 @@ build="$1"
 source="$2"
 compiler="$3"
 work="$build/${4:-kit-$compiler}"
-rm -rf "$work"
-mkdir -p "$work"
-
-cmake --install "$build" --prefix "$work/prefix" >/dev/null
 case "$compiler" in
   gcc) toolchain="$source/cmake/mingw-w64-x86_64.cmake"; msvc_implib=OFF ;;
   clang) toolchain="$source/cmake/clang-mingw-w64-x86_64.cmake"; msvc_implib=ON ;;
   *) echo "unknown compiler $compiler" >&2; exit 2 ;;
 esac
+
+# The host project's build tree is configured once and kept for later runs: its compiler
+# checks cost more than the host's build on a loaded machine. It is configured afresh when
+# the toolchain, the project or CMake changed. The kit is installed anew each time, and
+# the host compiled and linked against it anew.
+configuration="$(cat "$toolchain" "$source/tests/kit/CMakeLists.txt" | sha256sum | cut -c1-16) $(cmake --version | head -n 1)"
+if [ "$(cat "$work/host/.tarsil-configuration" 2>/dev/null)" != "$configuration" ]; then
+  rm -rf "$work"
+fi
+rm -rf "$work/prefix"
+mkdir -p "$work"
+
+cmake --install "$build" --prefix "$work/prefix" >/dev/null
 cmake -S "$source/tests/kit" -B "$work/host" -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
       -DCMAKE_PREFIX_PATH="$work/prefix" -DCMAKE_BUILD_TYPE=Release -DKIT_LINK_MSVC_IMPLIB="$msvc_implib" >/dev/null
-cmake --build "$work/host" >/dev/null
+printf '%s' "$configuration" >"$work/host/.tarsil-configuration"
+cmake --build "$work/host" --clean-first >/dev/null
 cp "$work/prefix/bin/TarsilDlg29.dll" "$work/host/"
 "$source/scripts/wine-run" "$work/host/kit_host.exe"

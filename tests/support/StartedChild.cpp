@@ -7,6 +7,12 @@ StartedChild::StartedChild(const std::wstring& program, const std::wstring& argu
     if (!m_child.Failure().empty()) {
         return;
     }
+    // Wine starts a display's desktop process (explorer.exe /desktop) from the first program
+    // that needs the desktop, and as that program's child it would join the child's job and
+    // end with it: a program started on the display afterwards, with the desktop's process
+    // gone, may end at its next window with an X error (seen after a station was killed).
+    // Asked for here, the desktop is this process's, and stays while this process runs.
+    ::GetDesktopWindow();
     OwnedHandle writer;
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;

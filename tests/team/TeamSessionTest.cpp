@@ -151,7 +151,7 @@ TEST(TeamSession, AStationKilledMidPageLeavesItToAnotherWhichProposesItsCorrecti
             }
         }
         first.EndAll(1);
-        ::WaitForSingleObject(first.Process(), 10000);
+        ASSERT_EQ(::WaitForSingleObject(first.Process(), 60000), WAIT_OBJECT_0) << "the killed station is still running";
     }
     const std::unique_ptr<DatabaseConnection> database = TeamServer(connection).Connect();
     before = Count(*database, L"SELECT count(*) FROM tarsil_answers");
@@ -161,7 +161,16 @@ TEST(TeamSession, AStationKilledMidPageLeavesItToAnotherWhichProposesItsCorrecti
     ASSERT_EQ(Count(*database, L"SELECT count(*) FROM tarsil_answers WHERE outcome <> 'ok'"), 0);
     ASSERT_EQ(Count(*database, L"SELECT count(*) FROM tarsil_answers WHERE corrected = 'based' AND changed"), 1);
 
-    ::Sleep(4000); // the killed station's lease runs out
+    // The killed station's lease runs out by the server's clock.
+    long long held = 0;
+    for (int wait = 0; wait < 600; ++wait) {
+        held = Count(*database, L"SELECT count(*) FROM tarsil_pages WHERE lease_until > now()");
+        if (held == 0) {
+            break;
+        }
+        ::Sleep(100);
+    }
+    ASSERT_EQ(held, 0) << "the killed station's lease did not run out";
     const ChildProcess second = ChildProcess::Run(
         L"tarsil_verify.exe", Station(connection, folder / L"outbox2", L"--press ok " + Quoted(scans)), 120000);
     EXPECT_EQ(second.exitCode, 0U) << second.output;
