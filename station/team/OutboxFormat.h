@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TeamOutbox.h"
+#include "OutboxEntry.h"
 
 #include <string>
 #include <vector>
