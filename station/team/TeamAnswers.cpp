@@ -26,7 +26,9 @@ std::int64_t NextOrder(DatabaseConnection& connection, std::int64_t batch)
 // Inserts the answer while the page lets it in: held by the station under `lease`, or not
 // done when there is none. The page's row is locked with the check, as the page's state is
 // changed after it: no take commits between the check and the insert, and two answers to
-// one page wait for each other rather than each for the other's lock.
+// one page wait for each other rather than each for the other's lock. A kept answer for a
+// page the batch does not have goes on to the insert, whose foreign key refuses it: such an
+// answer belongs nowhere, and is kept apart rather than taken for one the page let out.
 bool Insert(DatabaseConnection& connection, std::int64_t batch, const TeamLease* lease, const TeamAnswer& answer,
             std::int64_t order)
 {
@@ -38,7 +40,9 @@ bool Insert(DatabaseConnection& connection, std::int64_t batch, const TeamLease*
                                           L" SELECT ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
                                           L" ?, ?, ? WHERE EXISTS (SELECT 1 FROM tarsil_pages WHERE ") +
                                  (lease != nullptr ? PageLeases::kHeld
-                                                   : L"batch_id = ? AND position = ? AND state <> 'done'") +
+                                                   : L"batch_id = ? AND position = ? AND state <> 'done'"
+                                                     L" FOR NO KEY UPDATE) OR NOT EXISTS (SELECT 1 FROM tarsil_pages"
+                                                     L" WHERE batch_id = ? AND position = ?") +
                                  L" FOR NO KEY UPDATE) ON CONFLICT DO NOTHING");
     int column = 1;
     insert.BindUtf8(column++, answer.answerId);
@@ -70,8 +74,10 @@ bool Insert(DatabaseConnection& connection, std::int64_t batch, const TeamLease*
     if (lease != nullptr) {
         PageLeases::BindHeld(insert, column, batch, answer.instance, *lease);
     } else {
-        insert.BindInteger(column, batch);
-        insert.BindInteger(column + 1, answer.page);
+        for (int pair = 0; pair < 2; ++pair) {
+            insert.BindInteger(column++, batch);
+            insert.BindInteger(column++, answer.page);
+        }
     }
     insert.Execute();
     return insert.RowCount() == 1;

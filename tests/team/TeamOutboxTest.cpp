@@ -63,21 +63,8 @@ TEST(TeamOutbox, UnsentAnswersOutliveTheServerAndAreSentOnceOnTheNextRun)
         return receipt;
     };
     EXPECT_EQ(AnswerFate::Recorded, record(brief, TeamTest::Answer(station, 1, 1, 1, "one")).fate);
-    ScriptSignals::Raise(signals, L"connected");
-    ASSERT_NO_FATAL_FAILURE(ScriptSignals::WaitFor(signals, L"stopped")) << "the server was not stopped";
-
-    TeamOutbox outbox(outboxPath);
-    const TeamAnswer kept = TeamTest::Answer(station, 2, 1, 2, "w\xC3\xB6rd", "word");
-    const OutboxEntry entry{here, kept, ""};
-    outbox.Keep(entry);
-    try {
-        outbox.Deliver(entry, [&] { return record(brief, kept); });
-        ADD_FAILURE() << "an answer was recorded on a stopped server";
-    } catch (const DatabaseError& error) {
-        EXPECT_TRUE(error.ConnectionLost()) << error.what();
-    }
-    // A station's answer is in the outbox while its retries wait: closing the station then
-    // loses nothing.
+    // A station that holds a page, whose answer below is in the outbox while its retries
+    // wait: closing the station then loses nothing.
     TeamStore::Settings settings;
     settings.connection = database;
     settings.batch = here.batch;
@@ -95,6 +82,20 @@ TEST(TeamOutbox, UnsentAnswersOutliveTheServerAndAreSentOnceOnTheNextRun)
             keptWhileWaiting.push_back(TeamOutbox(outboxPath).Entries().size());
         }
     });
+    ASSERT_TRUE(store.TakePage(0));
+    ScriptSignals::Raise(signals, L"connected");
+    ASSERT_NO_FATAL_FAILURE(ScriptSignals::WaitFor(signals, L"stopped")) << "the server was not stopped";
+
+    TeamOutbox outbox(outboxPath);
+    const TeamAnswer kept = TeamTest::Answer(station, 2, 1, 2, "w\xC3\xB6rd", "word");
+    const OutboxEntry entry{here, kept, ""};
+    outbox.Keep(entry);
+    try {
+        outbox.Deliver(entry, [&] { return record(brief, kept); });
+        ADD_FAILURE() << "an answer was recorded on a stopped server";
+    } catch (const DatabaseError& error) {
+        EXPECT_TRUE(error.ConnectionLost()) << error.what();
+    }
     VerifiedWord word;
     word.index = 3;
     word.text = word.corrected = "three";
