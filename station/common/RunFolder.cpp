@@ -89,10 +89,10 @@ RunFolder::RunFolder(const std::wstring& parent, const std::wstring& name)
         if (!::CreateDirectoryW(m_path.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
             break;
         }
-        m_marker.reset(::CreateFileW((m_path + kMarker).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                     FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
-        if (m_marker.get() == INVALID_HANDLE_VALUE) {
-            m_marker.release();
+        const HANDLE marker = ::CreateFileW((m_path + kMarker).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                            CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (marker != INVALID_HANDLE_VALUE) {
+            m_marker.reset(marker);
         }
     }
     if (!m_marker) {

@@ -20,7 +20,7 @@ std::wstring TemporaryFiles::Add(const std::string& content)
             throw SessionFailure(std::string("cannot make a folder for the export's documents: ") + error.what());
         }
     }
-    const std::wstring path = m_folder->Path() + L"\\document" + std::to_wstring(++m_files);
+    std::wstring path = m_folder->Path() + L"\\document" + std::to_wstring(++m_files);
     std::string error;
     if (!AtomicFile::Write(path, content, error)) {
         throw SessionFailure("cannot write " + WideToUtf8(path) + ": " + error);

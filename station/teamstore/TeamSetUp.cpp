@@ -157,8 +157,10 @@ void TeamSetUp::SendOutbox(DatabaseConnection& connection, const std::wstring& o
                                             ", created " + to.batchCreated + ") on " + to.server];
     }
     for (const auto& [where, count] : elsewhere) {
-        m_state.print(std::to_string(count) + " answers kept in " + shown + " are for " + where +
-                      ", not this server's batch: they stay there for a run of that batch");
+        std::string line = std::to_string(count) + " answers kept in " + shown + " are for ";
+        line += where;
+        line += ", not this server's batch: they stay there for a run of that batch";
+        m_state.print(line);
     }
 }
 
