@@ -1,6 +1,5 @@
 #pragma once
 
-#include <memory>
 #include <string>
 
 #include "RunFolder.h"
@@ -10,15 +9,16 @@
 // as a file, such as a recogniser output the database holds.
 class TemporaryFiles {
 public:
-    TemporaryFiles() = default;
+    // Makes the folder. Throws SessionFailure when it cannot be made.
+    TemporaryFiles();
     TemporaryFiles(const TemporaryFiles&) = delete;
     TemporaryFiles& operator=(const TemporaryFiles&) = delete;
 
     // A new file of its own, holding `content`; its full path. Throws SessionFailure when
-    // it cannot be made or written.
+    // it cannot be written.
     std::wstring Add(const std::string& content);
 
 private:
-    std::unique_ptr<RunFolder> m_folder; // made with the first file
+    RunFolder m_folder;
     unsigned m_files = 0;
 };
