@@ -13,7 +13,7 @@ PageWords TsvHocrWords::From(const TsvDocument* tsv, const HocrDocument* hocr, c
     if (tsv == nullptr) {
         return hocr->WordsOfPage(pageNumber);
     }
-    const PageWords rows = tsv->WordsOfPage(pageNumber);
+    PageWords rows = tsv->WordsOfPage(pageNumber);
     if (hocr == nullptr) {
         return rows;
     }
