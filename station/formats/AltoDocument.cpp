@@ -222,6 +222,11 @@ const PageWords& AltoDocument::Words(int page) const
                                                                           : NoWords();
 }
 
+const wchar_t* AltoDocument::Suffix() const
+{
+    return OcrFormat::Suffix(OcrFormat::kAlto);
+}
+
 std::string AltoDocument::WithVerified(const std::map<int, std::string>& texts) const
 {
     XmlRewrite rewrite(m_bytes);

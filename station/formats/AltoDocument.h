@@ -22,6 +22,7 @@ public:
     // Each verified String gets CONTENT, WC="1", CS="true" (not in ALTO v2, whose String has
     // no CS), no CC and no Glyphs; a text with blanks becomes Strings with SP between them.
     std::string WithVerified(const std::map<int, std::string>& texts) const override;
+    const wchar_t* Suffix() const override;
 
 private:
     struct StringElement {

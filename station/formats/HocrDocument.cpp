@@ -1,12 +1,13 @@
 #include "HocrDocument.h"
 
 #include <algorithm>
-#include <sstream>
+#include <map>
 
 #include "CorrectedWords.h"
+#include "HocrTitle.h"
 #include "InputError.h"
 #include "InputFile.h"
-#include "ParseNumber.h"
+#include "OcrFormat.h"
 #include "Utf8.h"
 #include "XmlBlank.h"
 #include "XmlRewrite.h"
@@ -16,102 +17,6 @@ namespace {
 
 constexpr double kMaxConfidence = 100;
 constexpr double kMaxSlope = 1000;
-
-// The properties of an hOCR title ("bbox 1 2 3 4; x_wconf 96"), by name.
-class TitleProperties {
-public:
-    explicit TitleProperties(const std::wstring& title)
-    {
-        std::wstringstream parts(title);
-        std::wstring part;
-        while (std::getline(parts, part, L';')) {
-            std::wstringstream words(part);
-            Property property;
-            words >> property.name;
-            std::wstring value;
-            while (words >> value) {
-                property.values.push_back(value);
-            }
-            if (!property.name.empty()) {
-                m_properties.push_back(property);
-            }
-        }
-    }
-
-    bool Has(const wchar_t* name) const { return Find(name) != nullptr; }
-
-    // How many values the property has; 0 when the title has no such property.
-    size_t Count(const wchar_t* name) const
-    {
-        const Property* property = Find(name);
-        return property == nullptr ? 0 : property->values.size();
-    }
-
-    // The property's first `count` values, each within [least, most]; false when the title
-    // has no such property. Throws InputError when it is malformed.
-    bool Numbers(const wchar_t* name, size_t count, double least, double most, std::vector<double>& values,
-                 const XmlSource& source) const
-    {
-        const Property* property = Find(name);
-        if (property == nullptr) {
-            return false;
-        }
-        values.assign(count, 0);
-        for (size_t i = 0; i < count; ++i) {
-            if (i >= property->values.size() || !ParseDecimal(property->values[i], least, most, values[i])) {
-                source.Fail("malformed \"" + WideToUtf8(name) + "\" in a title (numbers from " + Number(least) +
-                            " to " + Number(most) + " expected)");
-            }
-        }
-        return true;
-    }
-
-    // The property's `index`-th box (its values from 4 x index on: left, top, right, bottom).
-    Box BoundingBox(const wchar_t* name, const XmlSource& source, size_t index = 0) const
-    {
-        const Property* property = Find(name);
-        if (property == nullptr) {
-            source.Fail("an element has no \"" + WideToUtf8(name) + "\"");
-        }
-        long long corners[4] = {};
-        for (size_t i = 0; i < 4; ++i) {
-            const size_t at = 4 * index + i;
-            if (at >= property->values.size() ||
-                !ParseInteger(property->values[at], 0, Box::kMaxCoordinate, corners[i])) {
-                source.Fail("malformed \"" + WideToUtf8(name) + "\" in a title (four whole numbers from 0 to " +
-                            std::to_string(Box::kMaxCoordinate) + " expected)");
-            }
-        }
-        const int left = static_cast<int>(corners[0]);
-        const int top = static_cast<int>(corners[1]);
-        return {left, top, static_cast<int>(corners[2]) - left, static_cast<int>(corners[3]) - top};
-    }
-
-private:
-    struct Property {
-        std::wstring name;
-        std::vector<std::wstring> values;
-    };
-
-    const Property* Find(const wchar_t* name) const
-    {
-        for (const Property& property : m_properties) {
-            if (property.name == name) {
-                return &property;
-            }
-        }
-        return nullptr;
-    }
-
-    static std::string Number(double value)
-    {
-        std::ostringstream text;
-        text << value;
-        return text.str();
-    }
-
-    std::vector<Property> m_properties;
-};
 
 std::wstring Trimmed(const std::wstring& text)
 {
@@ -124,41 +29,6 @@ std::wstring Trimmed(const std::wstring& text)
         --end;
     }
     return text.substr(start, end - start);
-}
-
-// The title with x_wconf 100 and, when given, the new bounding box, without the properties of
-// the old characters (their boxes, confidences and cuts); its other properties as they were.
-std::string VerifiedTitle(const std::string& title, const Box* box)
-{
-    std::vector<std::string> parts;
-    std::stringstream properties(title);
-    std::string property;
-    bool confidence = false;
-    while (std::getline(properties, property, ';')) {
-        std::stringstream words(property);
-        std::string name;
-        words >> name;
-        const std::string lead = property.substr(0, property.find_first_not_of(' '));
-        if (name == "x_bboxes" || name == "x_confs" || name == "cuts") {
-            continue;
-        }
-        if (name == "x_wconf") {
-            property = lead + "x_wconf 100";
-            confidence = true;
-        } else if (name == "bbox" && box != nullptr) {
-            property = lead + "bbox " + std::to_string(box->left) + " " + std::to_string(box->top) + " " +
-                       std::to_string(box->Right()) + " " + std::to_string(box->Bottom());
-        }
-        parts.push_back(property);
-    }
-    if (!confidence) {
-        parts.push_back(parts.empty() ? "x_wconf 100" : " x_wconf 100");
-    }
-    std::string result;
-    for (size_t i = 0; i < parts.size(); ++i) {
-        result += (i == 0 ? "" : ";") + parts[i];
-    }
-    return result;
 }
 
 } // namespace
@@ -214,19 +84,21 @@ HocrDocument HocrDocument::Read(const std::wstring& path)
             Kind kind = kOther;
             if (className == L"ocr_page") {
                 page = true;
-                const TitleProperties title(source.Attribute(L"title"));
+                const HocrTitle title(source.Attribute(L"title"));
                 Page newPage;
                 std::vector<double> values;
                 newPage.number = title.Numbers(L"ppageno", 1, 0, 1e6, values, source)
                                      ? static_cast<int>(values[0]) + 1
                                      : static_cast<int>(document.m_pages.size()) + 1;
                 if (title.Has(L"bbox")) { // without one, the size goes unchecked
-                    newPage.box = title.BoundingBox(L"bbox", source);
+                    const Box box = title.BoundingBox(L"bbox", source);
+                    newPage.width = box.width;
+                    newPage.height = box.height;
                 }
                 document.m_pages.push_back(newPage);
             } else if (className == L"ocr_line" || className == L"ocrx_line" || className == L"ocr_caption" ||
                        className == L"ocr_textfloat" || className == L"ocr_header") {
-                const TitleProperties title(source.Attribute(L"title"));
+                const HocrTitle title(source.Attribute(L"title"));
                 Line line;
                 line.box = title.BoundingBox(L"bbox", source);
                 std::vector<double> values;
@@ -248,7 +120,7 @@ HocrDocument HocrDocument::Read(const std::wstring& path)
                 Word newWord;
                 newWord.page = document.m_pages.empty() ? 1 : document.m_pages.back().number;
                 newWord.title = WideToUtf8(source.Attribute(L"title"));
-                const TitleProperties title(source.Attribute(L"title"));
+                const HocrTitle title(source.Attribute(L"title"));
                 newWord.position = static_cast<int>(document.m_words.size()) + 1;
                 newWord.line = static_cast<int>(document.m_lines.size()) - 1;
                 newWord.box = title.BoundingBox(L"bbox", source);
@@ -272,7 +144,7 @@ HocrDocument HocrDocument::Read(const std::wstring& path)
                 kind = kWord;
             } else if ((className == L"ocrx_cinfo" || className == L"ocr_symbol") && word >= 0) {
                 // A character has its own box; the choices of lstm_choice_mode have none.
-                const TitleProperties title(source.Attribute(L"title"));
+                const HocrTitle title(source.Attribute(L"title"));
                 const bool inCharacter = std::find(open.begin(), open.end(), kCharacter) != open.end();
                 kind = className == L"ocrx_cinfo" && title.Has(L"x_bboxes") && !inAlternative && !inCharacter
                            ? kCharacter
@@ -327,6 +199,46 @@ HocrDocument HocrDocument::Read(const std::wstring& path)
     return document;
 }
 
+PageWords HocrDocument::WordsOfPage(int page) const
+{
+    std::vector<PageWords::Word> words;
+    std::map<int, int> lineNumbers; // the document's line index, numbered among this page's lines
+    for (const Word& hocrWord : m_words) {
+        if (page != 0 && hocrWord.page != page) {
+            continue;
+        }
+        PageWords::Word word;
+        word.index = hocrWord.position;
+        word.box = hocrWord.box;
+        word.confidence = hocrWord.confidence;
+        word.text = hocrWord.text;
+        TakeDetails(word, hocrWord);
+        word.line = lineNumbers.emplace(hocrWord.line, static_cast<int>(lineNumbers.size())).first->second;
+        words.push_back(word);
+    }
+    const int lineCount = page == 0 ? static_cast<int>(m_lines.size()) : static_cast<int>(lineNumbers.size());
+    return PageWords(std::move(words), lineCount);
+}
+
+void HocrDocument::TakeDetails(PageWords::Word& word, const Word& hocrWord) const
+{
+    word.position = hocrWord.position;
+    word.characters = hocrWord.characters;
+    const Line& line = m_lines[static_cast<size_t>(hocrWord.line)];
+    word.xSize = line.xSize;
+    word.baselineSlope = line.baselineSlope;
+}
+
+const wchar_t* HocrDocument::Suffix() const
+{
+    return OcrFormat::Suffix(OcrFormat::kHocr);
+}
+
+std::string HocrDocument::WrittenBack(const VerifiedTexts& verified, int /*page*/) const
+{
+    return WithVerified(verified.ByPosition());
+}
+
 std::string HocrDocument::WithVerified(const std::map<int, std::string>& texts) const
 {
     XmlRewrite rewrite(m_bytes);
@@ -345,7 +257,7 @@ std::string HocrDocument::WithVerified(const std::map<int, std::string>& texts) 
             const CorrectedWords::Piece& piece = corrected.Pieces()[i];
             const Box box = CorrectedWords::Share(word.box, piece.from, piece.to);
             StartTag tag = original;
-            tag.Set("title", VerifiedTitle(word.title, corrected.Split() ? &box : nullptr));
+            tag.Set("title", HocrTitle::Verified(word.title, corrected.Split() ? &box : nullptr));
             if (i == 0) {
                 rewrite.ReplaceTagAndText(word.element, tag, piece.text);
                 continue;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "Box.h"
+#include "OcrDocument.h"
 #include "RecognisedCharacter.h"
 
 // hOCR (XHTML) from any engine: its pages (ocr_page), its lines with their baseline and
@@ -14,17 +15,12 @@
 // else the word's own x_confs, with its x_bboxes where it has a box for each character, as
 // other engines write them). Read with XmlSource; written back with only the verified words
 // changed.
-class HocrDocument {
+class HocrDocument : public OcrDocument {
 public:
     struct Line {
         Box box;
         double xSize = 0;         // pixels; 0 when the line gives none
         double baselineSlope = 0; // rows per column, in image coordinates (y grows downwards)
-    };
-    // An ocr_page: its number (ppageno + 1, else its place among the pages) and its box.
-    struct Page {
-        int number = 0;
-        Box box;
     };
     struct Word {
         int page = 0;     // the number of its ocr_page
@@ -41,14 +37,24 @@ public:
     // Reads and checks the file; throws InputError naming the file, the line and the fault.
     static HocrDocument Read(const std::wstring& path);
 
-    const std::vector<Page>& Pages() const { return m_pages; }
+    // Each ocr_page: its number (ppageno + 1, else its place among the pages) and its box's size.
+    const std::vector<Page>& Pages() const override { return m_pages; }
     const std::vector<Line>& Lines() const { return m_lines; }
     const std::vector<Word>& Words() const { return m_words; }
+
+    // The words of one page (0: of every page), each word's index its position.
+    PageWords WordsOfPage(int page) const override;
+    // Gives a page's word what the hOCR word tells beyond its box and text: its position, its
+    // characters, its line's x-height and baseline.
+    void TakeDetails(PageWords::Word& word, const Word& hocrWord) const;
 
     // The document with each word named in `texts` (by position) given that text and
     // x_wconf 100, its character spans removed; a text with blanks becomes several words,
     // each with its share of the box. Every other byte as it was read.
     std::string WithVerified(const std::map<int, std::string>& texts) const;
+    // The whole document, its verified words found by their positions.
+    std::string WrittenBack(const VerifiedTexts& verified, int page) const override;
+    const wchar_t* Suffix() const override;
 
 private:
     std::string m_bytes;

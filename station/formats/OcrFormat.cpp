@@ -1,5 +1,8 @@
 #include "OcrFormat.h"
 
+#include <algorithm>
+#include <cwchar>
+
 #include "InputError.h"
 #include "InputFile.h"
 #include "Utf8.h"
@@ -12,6 +15,8 @@ const wchar_t* const kAltoNamespaces[] = {L"", OcrFormat::kAltoV2Namespace,
                                           L"http://www.loc.gov/standards/alto/ns-v4#"};
 const wchar_t* const kPageNamespaces[] = {L"http://schema.primaresearch.org/PAGE/gts/pagecontent/2013-07-15",
                                           L"http://schema.primaresearch.org/PAGE/gts/pagecontent/2019-07-15"};
+
+constexpr OcrFormat::Kind kKinds[] = {OcrFormat::kTsv, OcrFormat::kHocr, OcrFormat::kAlto, OcrFormat::kPage};
 
 template <size_t count>
 bool OneOf(const std::wstring& value, const wchar_t* const (&choices)[count])
@@ -61,4 +66,31 @@ OcrFormat::Kind OcrFormat::Of(const std::string& bytes, const std::wstring& path
 OcrFormat::Kind OcrFormat::OfFile(const std::wstring& path)
 {
     return Of(InputFile::Read(path), path);
+}
+
+const wchar_t* OcrFormat::Suffix(Kind kind)
+{
+    switch (kind) {
+    case kTsv:
+        return L".tsv";
+    case kHocr:
+        return L".hocr";
+    case kAlto:
+    case kPage:
+        break;
+    }
+    return L".xml";
+}
+
+std::vector<const wchar_t*> OcrFormat::Suffixes()
+{
+    std::vector<const wchar_t*> suffixes;
+    for (const Kind kind : kKinds) {
+        const wchar_t* suffix = Suffix(kind);
+        if (std::none_of(suffixes.begin(), suffixes.end(),
+                         [suffix](const wchar_t* known) { return std::wcscmp(known, suffix) == 0; })) {
+            suffixes.push_back(suffix);
+        }
+    }
+    return suffixes;
 }

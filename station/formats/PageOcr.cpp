@@ -2,8 +2,10 @@
 
 #include <cmath>
 
+#include "HocrDocument.h"
 #include "InputError.h"
 #include "LayoutReader.h"
+#include "TsvDocument.h"
 #include "TsvHocrWords.h"
 #include "Utf8.h"
 
@@ -48,24 +50,19 @@ std::shared_ptr<const PageOcr> PageOcr::Read(const std::wstring& tsv, const std:
         for (const FrameSize& frame : frames) {
             dpis.push_back(frame.dpi);
         }
-        ocr->m_layout = LayoutReader::Read(xml, dpis);
-        for (const LayoutDocument::Page& page : ocr->m_layout->Pages()) {
-            CheckPage(xml, page.number, page.width, page.height, page.unit, image, frames);
-        }
+        ocr->Add(LayoutReader::Read(xml, dpis), xml, image, frames);
         return ocr;
     }
     if (!tsv.empty()) {
-        ocr->m_tsv = std::make_unique<TsvDocument>(TsvDocument::Read(tsv));
-        for (const TsvDocument::Page& page : ocr->m_tsv->Pages()) {
-            CheckPage(tsv, page.number, page.box.width, page.box.height, 1, image, frames);
-        }
+        auto document = std::make_unique<TsvDocument>(TsvDocument::Read(tsv));
+        ocr->m_tsv = document.get();
+        ocr->Add(std::move(document), tsv, image, frames);
     }
     if (!hocr.empty()) {
-        ocr->m_hocr = std::make_unique<HocrDocument>(HocrDocument::Read(hocr));
+        auto document = std::make_unique<HocrDocument>(HocrDocument::Read(hocr));
+        ocr->m_hocr = document.get();
         ocr->m_hocrPath = hocr;
-        for (const HocrDocument::Page& page : ocr->m_hocr->Pages()) {
-            CheckPage(hocr, page.number, page.box.width, page.box.height, 1, image, frames);
-        }
+        ocr->Add(std::move(document), hocr, image, frames);
     }
     // Every page's words once, so that an hOCR of another run is refused before any dialog.
     for (size_t page = 1; page <= frames.size(); ++page) {
@@ -74,10 +71,19 @@ std::shared_ptr<const PageOcr> PageOcr::Read(const std::wstring& tsv, const std:
     return ocr;
 }
 
+void PageOcr::Add(std::unique_ptr<const OcrDocument> document, const std::wstring& path, const std::wstring& image,
+                  const std::vector<FrameSize>& frames)
+{
+    for (const OcrDocument::Page& page : document->Pages()) {
+        CheckPage(path, page.number, page.width, page.height, page.unit, image, frames);
+    }
+    m_documents.push_back(std::move(document));
+}
+
 PageWords PageOcr::Words(int page) const
 {
-    if (m_layout) {
-        return m_layout->Words(page);
+    if (m_tsv != nullptr && m_hocr != nullptr) {
+        return TsvHocrWords::From(m_tsv, m_hocr, m_hocrPath, page);
     }
-    return TsvHocrWords::From(m_tsv.get(), m_hocr.get(), m_hocrPath, page);
+    return m_documents.empty() ? PageWords() : m_documents.front()->WordsOfPage(page);
 }

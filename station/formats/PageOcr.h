@@ -4,10 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "HocrDocument.h"
-#include "LayoutDocument.h"
+#include "OcrDocument.h"
 #include "PageWords.h"
-#include "TsvDocument.h"
+
+class HocrDocument;
+class TsvDocument;
 
 // The recogniser's output for the pages of one image file: its TSV and/or hOCR, or an ALTO or
 // PAGE XML document, read once and shared by the file's frames. Each row's page_num, each
@@ -28,15 +29,20 @@ public:
                                                const std::wstring& xml, const std::wstring& image,
                                                const std::vector<FrameSize>& frames);
 
-    // The words of one page (its number in the documents), in reading order.
+    // The words of one page (its number in the documents), in reading order: a TSV's rows
+    // with the details of its hOCR's words, else the one document's words.
     PageWords Words(int page) const;
-    const TsvDocument* Tsv() const { return m_tsv.get(); }
-    const HocrDocument* Hocr() const { return m_hocr.get(); }
-    const LayoutDocument* Layout() const { return m_layout.get(); }
+    // The documents, each written back on its own: the TSV before the hOCR.
+    const std::vector<std::unique_ptr<const OcrDocument>>& Documents() const { return m_documents; }
 
 private:
-    std::unique_ptr<TsvDocument> m_tsv;
-    std::unique_ptr<HocrDocument> m_hocr;
-    std::unique_ptr<LayoutDocument> m_layout;
+    // Keeps a document read from `path` once every page it names is one of the frames.
+    void Add(std::unique_ptr<const OcrDocument> document, const std::wstring& path, const std::wstring& image,
+             const std::vector<FrameSize>& frames);
+
+    std::vector<std::unique_ptr<const OcrDocument>> m_documents;
+    // Of the documents, those whose words are merged: the TSV's rows take the hOCR's details.
+    const TsvDocument* m_tsv = nullptr;
+    const HocrDocument* m_hocr = nullptr;
     std::wstring m_hocrPath;
 };

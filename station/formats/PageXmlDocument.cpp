@@ -4,6 +4,7 @@
 #include <set>
 
 #include "InputError.h"
+#include "OcrFormat.h"
 #include "PageXmlWriter.h"
 #include "ParseNumber.h"
 #include "Utf8.h"
@@ -305,4 +306,9 @@ PageXmlDocument::PageXmlDocument(std::string bytes, const std::wstring& path)
 std::string PageXmlDocument::WithVerified(const std::map<int, std::string>& texts) const
 {
     return PageXmlWriter::WithVerified(m_bytes, m_elements, texts);
+}
+
+const wchar_t* PageXmlDocument::Suffix() const
+{
+    return OcrFormat::Suffix(OcrFormat::kPage);
 }

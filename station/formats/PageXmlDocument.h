@@ -23,6 +23,7 @@ public:
     // Each verified Word's text TextEquiv gets the text and conf="1", its Glyphs go; the
     // texts of its TextLine and TextRegion follow the correction (PageXmlWriter).
     std::string WithVerified(const std::map<int, std::string>& texts) const override;
+    const wchar_t* Suffix() const override;
 
 private:
     std::string m_bytes;

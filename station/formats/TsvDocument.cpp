@@ -1,9 +1,11 @@
 #include "TsvDocument.h"
 
 #include <algorithm>
+#include <tuple>
 
 #include "InputError.h"
 #include "InputFile.h"
+#include "OcrFormat.h"
 #include "ParseNumber.h"
 #include "Utf8.h"
 
@@ -27,7 +29,6 @@ std::vector<std::string> SplitTabs(const std::string& line)
         start = tab + 1;
     }
 }
-
 
 } // namespace
 
@@ -102,11 +103,11 @@ TsvDocument TsvDocument::Parse(const std::string& content, const std::wstring& p
         auto known = std::find_if(document.m_pages.begin(), document.m_pages.end(),
                                   [page](const Page& p) { return p.number == page; });
         if (known == document.m_pages.end()) {
-            known = document.m_pages.insert(document.m_pages.end(), Page{page, Box{}});
+            known = document.m_pages.insert(document.m_pages.end(), Page{page});
         }
         if (numbers[0] == 1) {
-            known->box = {static_cast<int>(numbers[6]), static_cast<int>(numbers[7]), static_cast<int>(numbers[8]),
-                          static_cast<int>(numbers[9])};
+            known->width = static_cast<double>(numbers[8]);
+            known->height = static_cast<double>(numbers[9]);
         }
         if (numbers[0] != 5 || confidence == -1) {
             continue; // page, block, paragraph and line rows
@@ -124,6 +125,41 @@ TsvDocument TsvDocument::Parse(const std::string& content, const std::wstring& p
         document.m_words.push_back(word);
     }
     return document;
+}
+
+PageWords TsvDocument::WordsOfPage(int page) const
+{
+    std::vector<PageWords::Word> words;
+    int lineCount = 0;
+    std::tuple<int, int, int, int> previousLine{-1, -1, -1, -1};
+    for (const Word& row : m_words) {
+        if (page != 0 && row.page != page) {
+            continue;
+        }
+        const auto lineKey = std::make_tuple(row.page, row.block, row.paragraph, row.textLine);
+        if (words.empty() || lineKey != previousLine) {
+            ++lineCount;
+            previousLine = lineKey;
+        }
+        PageWords::Word word;
+        word.index = row.line;
+        word.line = lineCount - 1;
+        word.box = row.box;
+        word.confidence = row.confidence;
+        word.text = row.text;
+        words.push_back(word);
+    }
+    return PageWords(std::move(words), lineCount);
+}
+
+const wchar_t* TsvDocument::Suffix() const
+{
+    return OcrFormat::Suffix(OcrFormat::kTsv);
+}
+
+std::string TsvDocument::WrittenBack(const VerifiedTexts& verified, int page) const
+{
+    return WithVerified(verified.ByIndex(), page);
 }
 
 std::string TsvDocument::WithVerified(const std::map<int, std::string>& verifiedTexts, int page) const

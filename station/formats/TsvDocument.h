@@ -5,11 +5,12 @@
 #include <vector>
 
 #include "Box.h"
+#include "OcrDocument.h"
 
 // Tesseract's TSV output: a header line and rows of 12 tab-separated columns, UTF-8.
 // Keeps every line as it was read, so that it can be written back byte for byte with only
 // the verified words changed.
-class TsvDocument {
+class TsvDocument : public OcrDocument {
 public:
     struct Word {
         int line = 0; // in the file, from 1 (the header is line 1)
@@ -22,12 +23,6 @@ public:
         std::string text; // UTF-8, exactly as in the file
     };
 
-    // A page the file names (page_num), with the size its page row gives (empty without one).
-    struct Page {
-        int number = 0;
-        Box box;
-    };
-
     // Reads and checks the file; throws InputError naming the file, the line and the fault.
     static TsvDocument Read(const std::wstring& path);
     static TsvDocument Parse(const std::string& content, const std::wstring& path);
@@ -35,13 +30,21 @@ public:
     // The word rows (level 5 with a confidence other than -1), in the file's order.
     const std::vector<Word>& Words() const { return m_words; }
 
-    // Every page the rows name, in the order of their first row.
-    const std::vector<Page>& Pages() const { return m_pages; }
+    // Every page the rows name (page_num), in the order of their first row, with the size its
+    // page row gives (none without one).
+    const std::vector<Page>& Pages() const override { return m_pages; }
+
+    // The word rows of one page (0: of every page) as the page's words: each word's index is
+    // its line in the file, its text line the rows' block, paragraph and line numbers.
+    PageWords WordsOfPage(int page) const override;
 
     // The file with the text of each word row named in `verifiedTexts` (by line) replaced and
     // its confidence set to 100; every other byte as it was read. With a `page`, only the
     // header and that page's rows.
     std::string WithVerified(const std::map<int, std::string>& verifiedTexts, int page = 0) const;
+    // The verified words found by their indices, each a word row's line.
+    std::string WrittenBack(const VerifiedTexts& verified, int page) const override;
+    const wchar_t* Suffix() const override;
 
 private:
     std::vector<std::string> m_lines; // without their '\n'

@@ -171,6 +171,17 @@ std::string PlannedPage::Name() const
     return WideToUtf8(image) + (frames > 1 ? " frame " + std::to_string(frame + 1) : "");
 }
 
+std::vector<std::wstring> PlannedPage::InputFiles() const
+{
+    std::vector<std::wstring> files{image};
+    for (const std::wstring* document : {&tsv, &hocr, &xml}) {
+        if (!document->empty()) {
+            files.push_back(*document);
+        }
+    }
+    return files;
+}
+
 void BatchPlan::Add(const std::wstring& image, const std::wstring& tsv, const std::wstring& hocr,
                     const std::wstring& xml)
 {

@@ -23,6 +23,8 @@ struct PlannedPage {
     std::wstring stem; // names the page's files in the output folder: "0003-scan-frame2"
 
     bool NeedsEngine() const { return tsv.empty() && hocr.empty() && xml.empty(); }
+    // Its input files: the image, and the documents given with it.
+    std::vector<std::wstring> InputFiles() const;
     // "scan.tif" or "scan.tif frame 2", for messages.
     std::string Name() const;
 };

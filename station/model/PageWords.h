@@ -7,7 +7,7 @@
 #include "RecognisedCharacter.h"
 
 // The page's recognised words in reading order, from any of the formats the station reads
-// (TsvHocrWords, LayoutDocument).
+// (OcrDocument, TsvHocrWords).
 class PageWords {
 public:
     struct Word {

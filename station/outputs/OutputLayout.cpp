@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "OcrFormat.h"
 #include "Utf8.h"
 
 namespace {
@@ -13,19 +14,6 @@ std::wstring Wide(const std::string& utf8)
     Utf8ToWide(utf8, wide);
     return wide;
 }
-
-// What the page's documents are: what the engine writes, or what lies beside the image.
-struct GivenDocuments {
-    explicit GivenDocuments(const PlannedPage& planned)
-        : tsv(planned.NeedsEngine() || !planned.tsv.empty())
-        , hocr(planned.NeedsEngine() || !planned.hocr.empty())
-        , xml(!planned.xml.empty())
-    {
-    }
-    bool tsv;
-    bool hocr;
-    bool xml;
-};
 
 } // namespace
 
@@ -76,32 +64,44 @@ std::wstring OutputLayout::PageDocument(const std::wstring& stem, const wchar_t*
     return std::wstring(kPagesFolder) + L"\\" + stem + extension;
 }
 
+std::vector<const wchar_t*> OutputLayout::DocumentSuffixes(const PlannedPage& planned)
+{
+    if (!planned.ocr) {
+        // Recognised by the engine when its turn comes: its documents will be the engine's
+        // TSV and hOCR, whose files bear their formats' suffixes.
+        return EngineOutputExtensions();
+    }
+    std::vector<const wchar_t*> suffixes;
+    for (const auto& document : planned.ocr->Documents()) {
+        suffixes.push_back(document->Suffix());
+    }
+    return suffixes;
+}
+
 std::vector<std::wstring> OutputLayout::PageDocumentNames(const PlannedPage& planned) const
 {
     std::vector<std::wstring> names;
     if (m_onePageForm) {
         return names;
     }
-    const GivenDocuments given(planned);
-    for (const auto& [has, extension] : {std::pair{given.tsv, L".tsv"}, std::pair{given.hocr, L".hocr"},
-                                         std::pair{given.xml, L".xml"}, std::pair{true, L".txt"}}) {
-        if (has) {
-            names.push_back(PageDocument(planned.stem, extension));
-        }
+    for (const wchar_t* suffix : DocumentSuffixes(planned)) {
+        names.push_back(PageDocument(planned.stem, suffix));
     }
+    names.push_back(PageDocument(planned.stem, L".txt"));
     return names;
+}
+
+std::wstring OutputLayout::SessionDocument(const wchar_t* suffix)
+{
+    return std::wstring(L"verified") + suffix;
 }
 
 std::vector<std::wstring> OutputLayout::SessionDocumentNames(const PlannedPage& planned)
 {
     // One document for all the frames of the one image.
     std::vector<std::wstring> names;
-    const GivenDocuments given(planned);
-    for (const auto& [has, name] : {std::pair{given.tsv, kVerifiedTsv}, std::pair{given.hocr, kVerifiedHocr},
-                                    std::pair{given.xml, kVerifiedXml}}) {
-        if (has) {
-            names.emplace_back(name);
-        }
+    for (const wchar_t* suffix : DocumentSuffixes(planned)) {
+        names.push_back(SessionDocument(suffix));
     }
     return names;
 }
@@ -113,7 +113,11 @@ std::wstring OutputLayout::EngineOutput(const std::wstring& stem, const wchar_t*
 
 const std::vector<const wchar_t*>& OutputLayout::PageDocumentExtensions()
 {
-    static const std::vector<const wchar_t*> extensions{L".tsv", L".txt", L".hocr", L".xml"};
+    static const std::vector<const wchar_t*> extensions = [] {
+        std::vector<const wchar_t*> all = OcrFormat::Suffixes();
+        all.push_back(L".txt");
+        return all;
+    }();
     return extensions;
 }
 

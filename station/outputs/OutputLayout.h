@@ -8,7 +8,8 @@
 // Which file of the output folder a session, a page or a word gets. Names are relative to
 // the folder ("pages\0003-scan.tsv"); Path makes them full. A batch names each page's files
 // after the page (its stem) so that pages do not collide; the one-page form keeps its own
-// names: verified.tsv (.hocr, .xml), text.txt and train\NNNN.
+// names: verified.tsv (.hocr, .xml), text.txt and train\NNNN. A verified document's name ends
+// in its format's suffix (OcrDocument::Suffix).
 class OutputLayout {
 public:
     OutputLayout(std::wstring folder, bool onePageForm);
@@ -37,16 +38,15 @@ public:
     // A word's screenshot in the folder given with --screenshots.
     static std::wstring Screenshot(const std::wstring& folder, const std::string& pageName, int index);
 
-    // A batch page's verified document or text (extension ".tsv", ".hocr", ".xml", ".txt").
+    // A batch page's verified document or text (extension: a document's suffix, or ".txt").
     static std::wstring PageDocument(const std::wstring& stem, const wchar_t* extension);
     // A batch page's verified documents and text (none in the one-page form, whose documents
     // are the session's).
     std::vector<std::wstring> PageDocumentNames(const PlannedPage& planned) const;
-    // The one-page form's verified documents, for the recogniser output its page has.
+    // The one-page form's verified document of a suffix ("verified.tsv"), and all of them, one
+    // for each document its page has.
+    static std::wstring SessionDocument(const wchar_t* suffix);
     static std::vector<std::wstring> SessionDocumentNames(const PlannedPage& planned);
-    static constexpr const wchar_t* kVerifiedTsv = L"verified.tsv";
-    static constexpr const wchar_t* kVerifiedHocr = L"verified.hocr";
-    static constexpr const wchar_t* kVerifiedXml = L"verified.xml";
 
     // The engine's output for a batch page: "ocr\STEM" and an extension (".tsv", ".hocr").
     static std::wstring EngineOutput(const std::wstring& stem, const wchar_t* extension);
@@ -56,6 +56,9 @@ public:
     static const std::vector<const wchar_t*>& EngineOutputExtensions();
 
 private:
+    // The suffixes of a page's documents: those it was given, else the engine's output's.
+    static std::vector<const wchar_t*> DocumentSuffixes(const PlannedPage& planned);
+
     std::wstring m_folder;
     bool m_onePageForm;
 };

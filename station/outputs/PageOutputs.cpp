@@ -8,39 +8,11 @@
 #include <set>
 
 #include "AtomicFile.h"
+#include "OcrDocument.h"
 #include "PngWriter.h"
 #include "SessionFailure.h"
 #include "Utf8.h"
 #include "WordImage.h"
-
-namespace {
-
-std::map<int, std::string> VerifiedTexts(const std::vector<VerifiedWord>& words)
-{
-    std::map<int, std::string> texts;
-    for (const VerifiedWord& word : words) {
-        if (word.outcome == "ok") {
-            texts[word.index] = word.corrected;
-        }
-    }
-    return texts;
-}
-
-// The verified texts by the words' positions in the hOCR, ALTO or PAGE document.
-std::map<int, std::string> DocumentTexts(const PageWords& words, const std::vector<VerifiedWord>& journalWords)
-{
-    const std::map<int, std::string> verified = VerifiedTexts(journalWords);
-    std::map<int, std::string> texts;
-    for (const PageWords::Word& word : words.Words()) {
-        const auto found = verified.find(word.index);
-        if (found != verified.end() && word.position > 0) {
-            texts[word.position] = found->second;
-        }
-    }
-    return texts;
-}
-
-} // namespace
 
 PageOutputs::PageOutputs(OutputLayout layout)
     : m_layout(std::move(layout))
@@ -49,7 +21,9 @@ PageOutputs::PageOutputs(OutputLayout layout)
 
 std::string PageOutputs::Text(const PageWords& words, const std::vector<VerifiedWord>& journalWords)
 {
-    const std::map<int, std::string> verified = VerifiedTexts(journalWords);
+    VerifiedTexts verifiedTexts;
+    verifiedTexts.Add(words, journalWords);
+    const std::map<int, std::string>& verified = verifiedTexts.ByIndex();
     std::string text;
     int line = -1;
     for (const PageWords::Word& word : words.Words()) {
@@ -86,18 +60,13 @@ void PageOutputs::WritePage(const PlannedPage& planned, const PreparedPage& page
     if (m_layout.OnePageForm()) {
         return; // the whole document's files are written once, at the end
     }
-    // A document that several frames share is written per page with that page's corrections.
-    if (page.ocr->Tsv() != nullptr) {
-        const int ocrPage = planned.NeedsEngine() ? 1 : planned.ocrPage;
-        Write(OutputLayout::PageDocument(planned.stem, L".tsv"), page.ocr->Tsv()->WithVerified(VerifiedTexts(words), ocrPage));
-    }
-    if (page.ocr->Hocr() != nullptr) {
-        Write(OutputLayout::PageDocument(planned.stem, L".hocr"),
-              page.ocr->Hocr()->WithVerified(DocumentTexts(page.words, words)));
-    }
-    if (page.ocr->Layout() != nullptr) {
-        Write(OutputLayout::PageDocument(planned.stem, L".xml"),
-              page.ocr->Layout()->WithVerified(DocumentTexts(page.words, words)));
+    // A document that several frames share is written per page with that page's corrections
+    // (the engine's output has the one page it recognised).
+    VerifiedTexts verified;
+    verified.Add(page.words, words);
+    const int ocrPage = planned.NeedsEngine() ? 1 : planned.ocrPage;
+    for (const auto& document : page.ocr->Documents()) {
+        Write(OutputLayout::PageDocument(planned.stem, document->Suffix()), document->WrittenBack(verified, ocrPage));
     }
     Write(OutputLayout::PageDocument(planned.stem, L".txt"), Text(page.words, words));
 }
@@ -121,22 +90,12 @@ void PageOutputs::WriteSession(const std::vector<PlannedPage>& pages, const Sess
     }
     // The one document, with the corrections of every page.
     const PageOcr& ocr = *pages.front().ocr;
-    std::vector<VerifiedWord> all;
-    std::map<int, std::string> documentTexts;
+    VerifiedTexts verified;
     for (size_t i = 0; i < pages.size(); ++i) {
-        const std::vector<VerifiedWord>& words = session.pages[i].words;
-        all.insert(all.end(), words.begin(), words.end());
-        const std::map<int, std::string> texts = DocumentTexts(ocr.Words(pages[i].ocrPage), words);
-        documentTexts.insert(texts.begin(), texts.end());
+        verified.Add(ocr.Words(pages[i].ocrPage), session.pages[i].words);
     }
-    if (ocr.Tsv() != nullptr) {
-        Write(OutputLayout::kVerifiedTsv, ocr.Tsv()->WithVerified(VerifiedTexts(all)));
-    }
-    if (ocr.Hocr() != nullptr) {
-        Write(OutputLayout::kVerifiedHocr, ocr.Hocr()->WithVerified(documentTexts));
-    }
-    if (ocr.Layout() != nullptr) {
-        Write(OutputLayout::kVerifiedXml, ocr.Layout()->WithVerified(documentTexts));
+    for (const auto& document : ocr.Documents()) {
+        Write(OutputLayout::SessionDocument(document->Suffix()), document->WrittenBack(verified, 0));
     }
 }
 

@@ -47,8 +47,8 @@ void SessionOutputCheck::RefuseOutputOverInput() const
 {
     OutputClash clash;
     for (const PlannedPage& planned : m_state.plan.pages) {
-        for (const std::wstring* input : {&planned.image, &planned.tsv, &planned.hocr, &planned.xml}) {
-            clash.AddInput(*input);
+        for (const std::wstring& input : planned.InputFiles()) {
+            clash.AddInput(input);
         }
     }
     clash.AddInput(m_state.options.answers);
