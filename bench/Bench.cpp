@@ -25,6 +25,7 @@
 #include "ComScope.h"
 #include "HocrDocument.h"
 #include "LoadedLibrary.h"
+#include "OwnedHandle.h"
 #include "PageImage.h"
 #include "PageWords.h"
 #include "ParseNumber.h"
@@ -531,8 +532,9 @@ void BenchPaintUnderLoad(const std::wstring& scan, const std::wstring& engine, i
         const TesseractEngine* engine;
         std::wstring scan;
         std::wstring base;
-        HANDLE cancel;
-    } load{&tesseract, scan, std::wstring(temporary) + L"tarsil-bench-load", ::CreateEventW(nullptr, TRUE, FALSE, nullptr)};
+        OwnedHandle cancel;
+    } load{&tesseract, scan, std::wstring(temporary) + L"tarsil-bench-load",
+           OwnedHandle(::CreateEventW(nullptr, TRUE, FALSE, nullptr))};
     const auto timeDialogs = [](int count, std::vector<double>& times) {
         for (int i = 0; i < count; ++i) {
             SIZE_T whileOpen = 0;
@@ -546,29 +548,27 @@ void BenchPaintUnderLoad(const std::wstring& scan, const std::wstring& engine, i
     std::vector<double> loaded;
     for (int round = 0; round < rounds; ++round) {
         timeDialogs(10, idle);
-        ::ResetEvent(load.cancel);
-        HANDLE worker = ::CreateThread(
+        ::ResetEvent(load.cancel.get());
+        const OwnedHandle worker(::CreateThread(
             nullptr, 0,
             [](void* context) noexcept -> DWORD {
                 const auto* work = static_cast<Load*>(context);
-                work->engine->Recognise(work->scan, 0, 1, work->base, work->cancel);
+                work->engine->Recognise(work->scan, 0, 1, work->base, work->cancel.get());
                 return 0;
             },
-            &load, CREATE_SUSPENDED, nullptr);
-        ::SetThreadPriority(worker, THREAD_PRIORITY_BELOW_NORMAL);
-        ::ResumeThread(worker);
+            &load, CREATE_SUSPENDED, nullptr));
+        ::SetThreadPriority(worker.get(), THREAD_PRIORITY_BELOW_NORMAL);
+        ::ResumeThread(worker.get());
         ::Sleep(1000); // the engine past its start, recognising
         std::vector<double> block;
         timeDialogs(10, block);
-        if (::WaitForSingleObject(worker, 0) == WAIT_TIMEOUT) {
+        if (::WaitForSingleObject(worker.get(), 0) == WAIT_TIMEOUT) {
             loaded.insert(loaded.end(), block.begin(), block.end()); // only while it still worked
         }
-        ::SetEvent(load.cancel);
-        ::WaitForSingleObject(worker, INFINITE);
-        ::CloseHandle(worker);
+        ::SetEvent(load.cancel.get());
+        ::WaitForSingleObject(worker.get(), INFINITE);
         ::Sleep(1000); // the Linux engine is ended a moment after the relay
     }
-    ::CloseHandle(load.cancel);
     rows.push_back({"first paint, engine working", Summary::Of(loaded), Summary::Of(idle), "ms", 1e3});
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "BatchPlan.h"
+#include "OwnedHandle.h"
 #include "OutputLayout.h"
 #include "PreparedPage.h"
 #include "TesseractEngine.h"
@@ -92,11 +93,11 @@ private:
     OutputLayout m_layout; // where the engine's output goes
     size_t m_ahead;
 
-    CRITICAL_SECTION m_lock;
-    CONDITION_VARIABLE m_changed;
-    HANDLE m_cancel;
-    HANDLE m_preparer = nullptr;
-    HANDLE m_writer = nullptr;
+    SRWLOCK m_lock = SRWLOCK_INIT;
+    CONDITION_VARIABLE m_changed = CONDITION_VARIABLE_INIT;
+    OwnedHandle m_cancel;
+    OwnedHandle m_preparer;
+    OwnedHandle m_writer;
     size_t m_current = 0;
     ULONGLONG m_turnedAt = 0; // when the operator last took a page or finished one
     size_t m_next = 0; // the first page not yet taken up for preparing
