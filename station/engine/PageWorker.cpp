@@ -1,11 +1,11 @@
 #include "PageWorker.h"
 
 #include <new>
-#include <stdexcept>
 
 #include "ComScope.h"
 #include "ExclusiveLock.h"
 #include "InputError.h"
+#include "SessionFailure.h"
 #include "Sha256.h"
 
 namespace {
@@ -33,7 +33,7 @@ PageWorker::PageWorker(std::vector<PlannedPage> pages, std::vector<bool> skip,
     if (!m_preparer || !m_writer || !m_cancel) {
         // A thread that was made ends at once, having nothing to do.
         Stop();
-        throw std::runtime_error("the station's worker threads could not be started");
+        throw SessionFailure("the station's worker threads could not be started");
     }
     for (const OwnedHandle* thread : {&m_preparer, &m_writer}) {
         ::SetThreadPriority(thread->get(), THREAD_PRIORITY_BELOW_NORMAL);
@@ -94,8 +94,7 @@ std::unique_ptr<PreparedPage> PageWorker::Take(size_t position, const std::funct
             return page;
         }
         if (m_preparerFailure != nullptr) {
-            throw std::runtime_error(std::string("the station's worker stopped preparing the pages: ") +
-                                     m_preparerFailure);
+            throw SessionFailure(std::string("the station's worker stopped preparing the pages: ") + m_preparerFailure);
         }
         if (!told) {
             told = true;

@@ -40,7 +40,8 @@ class PageWorker {
 public:
     // `recognised` holds the output files of the pages that need the engine and have been
     // recognised before (kept in the session's folder), by position; `engine` may be null
-    // when no page needs it; `skip` marks the pages that are not to be prepared.
+    // when no page needs it; `skip` marks the pages that are not to be prepared. Throws
+    // SessionFailure when its threads cannot be started.
     PageWorker(std::vector<PlannedPage> pages, std::vector<bool> skip,
                std::map<size_t, std::pair<std::wstring, std::wstring>> recognised,
                std::shared_ptr<const TesseractEngine> engine, OutputLayout layout, int ahead);
@@ -50,7 +51,7 @@ public:
     PageWorker& operator=(const PageWorker&) = delete;
 
     // The operator is at `position`: hands over that page once it is prepared; calls
-    // `waiting` first when it is not ready yet. Throws std::runtime_error when the preparing
+    // `waiting` first when it is not ready yet. Throws SessionFailure when the preparing
     // thread has failed (it found no memory), rather than waiting for ever.
     std::unique_ptr<PreparedPage> Take(size_t position, const std::function<void()>& waiting);
     // The engine's runs finished since the last call.

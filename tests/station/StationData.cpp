@@ -27,7 +27,8 @@ StationOptions CommittedScan(const std::wstring& out)
 std::string FileBytes(const std::wstring& path)
 {
     std::string content;
-    AtomicFile::Read(path, content);
+    std::string unread;
+    AtomicFile::Read(path, content, unread);
     return content;
 }
 
