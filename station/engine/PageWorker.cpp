@@ -4,9 +4,7 @@
 
 #include "ComScope.h"
 #include "ExclusiveLock.h"
-#include "InputError.h"
 #include "SessionFailure.h"
-#include "Sha256.h"
 
 namespace {
 
@@ -20,13 +18,10 @@ constexpr ULONGLONG kQuietAfterTurnMs = 1000;
 PageWorker::PageWorker(std::vector<PlannedPage> pages, std::vector<bool> skip,
                        std::map<size_t, std::pair<std::wstring, std::wstring>> recognised,
                        std::shared_ptr<const TesseractEngine> engine, OutputLayout layout, int ahead)
-    : m_pages(std::move(pages))
-    , m_skip(std::move(skip))
-    , m_recognised(std::move(recognised))
-    , m_engine(std::move(engine))
-    , m_layout(std::move(layout))
+    : m_skip(std::move(skip))
     , m_ahead(static_cast<size_t>(ahead))
     , m_cancel(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
+    , m_preparation(std::move(pages), std::move(recognised), std::move(engine), std::move(layout), m_cancel.get())
 {
     m_preparer.reset(::CreateThread(nullptr, 0, &PageWorker::PrepareEntry, this, CREATE_SUSPENDED, nullptr));
     m_writer.reset(::CreateThread(nullptr, 0, &PageWorker::WriteEntry, this, CREATE_SUSPENDED, nullptr));
@@ -189,10 +184,10 @@ void PageWorker::PrepareAhead()
         if (m_finishing) {
             return;
         }
-        while (m_next < m_pages.size() && m_skip[m_next]) {
+        while (m_next < m_preparation.Pages() && m_skip[m_next]) {
             ++m_next;
         }
-        if (m_next >= m_pages.size() || m_next > m_current + m_ahead) {
+        if (m_next >= m_preparation.Pages() || m_next > m_current + m_ahead) {
             locked.Wait(m_changed);
             continue;
         }
@@ -200,7 +195,7 @@ void PageWorker::PrepareAhead()
         Recognition recognition;
         recognition.position = position;
         std::unique_ptr<PreparedPage> page =
-            locked.Released([&] { return PrepareOrFail(position, recognition); });
+            locked.Released([&] { return m_preparation.PrepareOrFail(position, recognition); });
         if (!recognition.tsv.empty() || !recognition.failure.empty()) {
             m_recognitions.push_back(std::move(recognition));
         }
@@ -242,77 +237,4 @@ void PageWorker::WriteFinished()
         m_written.push_back(std::move(written));
         m_writes.pop_front();
     }
-}
-
-std::unique_ptr<PreparedPage> PageWorker::PrepareOrFail(size_t position, Recognition& recognition) const
-{
-    std::unique_ptr<PreparedPage> page;
-    try {
-        page = Prepare(position, recognition);
-    } catch (const std::exception& fault) {
-        page = std::make_unique<PreparedPage>();
-        page->failure = fault.what();
-    } catch (...) {
-        // The operator's thread waits for this page: it gets an answer whatever happened.
-        page = std::make_unique<PreparedPage>();
-        page->failure = "unexpected failure while preparing the page";
-    }
-    page->position = position;
-    return page;
-}
-
-std::unique_ptr<PreparedPage> PageWorker::Prepare(size_t position, Recognition& recognition) const
-{
-    const PlannedPage& planned = m_pages[position];
-    auto page = std::make_unique<PreparedPage>();
-    if (planned.NeedsEngine()) {
-        std::wstring tsv;
-        std::wstring hocr;
-        const auto earlier = m_recognised.find(position);
-        if (earlier != m_recognised.end()) {
-            tsv = earlier->second.first;
-            hocr = earlier->second.second;
-        } else {
-            const std::wstring base = m_layout.Path(OutputLayout::EngineOutput(planned.stem, L""));
-            recognition.failure = m_engine->Recognise(planned.image, planned.frame, planned.frames, base, m_cancel.get());
-            if (::WaitForSingleObject(m_cancel.get(), 0) == WAIT_OBJECT_0) {
-                recognition.failure.clear(); // stopped, not failed: the page waits for the next run
-                page->failure = "cancelled";
-                return page;
-            }
-            if (!recognition.failure.empty()) {
-                page->failure = recognition.failure;
-                return page;
-            }
-            tsv = recognition.tsv = m_layout.Path(OutputLayout::EngineOutput(planned.stem, L".tsv"));
-            hocr = recognition.hocr = m_layout.Path(OutputLayout::EngineOutput(planned.stem, L".hocr"));
-            recognition.tsvSha256 = Sha256::OfFile(tsv);
-            recognition.hocrSha256 = Sha256::OfFile(hocr);
-        }
-        ReadEngineOutput(planned, tsv, hocr, *page);
-        if (!page->failure.empty()) {
-            recognition.failure = page->failure;
-            return page;
-        }
-    } else {
-        page->ocr = planned.ocr;
-        page->words = planned.ocr->Words(planned.ocrPage);
-    }
-    page->image = PageImage::Read(planned.image, planned.frame);
-    return page;
-}
-
-void PageWorker::ReadEngineOutput(const PlannedPage& planned, const std::wstring& tsv, const std::wstring& hocr,
-                                  PreparedPage& page)
-{
-    // The engine read one frame: its output names page 1, of that frame's size.
-    std::shared_ptr<const PageOcr> ocr;
-    try {
-        ocr = PageOcr::Read(tsv, hocr, L"", planned.image, {planned.size});
-    } catch (const InputError& fault) {
-        page.failure = std::string("the engine's output cannot be used: ") + fault.what();
-        return;
-    }
-    page.ocr = ocr;
-    page.words = ocr->Words(1);
 }

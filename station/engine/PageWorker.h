@@ -9,21 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "BatchPlan.h"
 #include "OwnedHandle.h"
-#include "OutputLayout.h"
-#include "PreparedPage.h"
-#include "TesseractEngine.h"
-
-// What the engine made of a page, for the journal.
-struct Recognition {
-    size_t position = 0;
-    std::string failure;
-    std::wstring tsv;
-    std::wstring hocr;
-    std::string tsvSha256; // taken on the worker, off the operator's way
-    std::string hocrSha256;
-};
+#include "PagePreparer.h"
 
 // A page's files written, or why they could not be.
 struct WrittenPage {
@@ -65,11 +52,6 @@ public:
     // Stops preparing, writes what is posted and ends the threads.
     void Finish();
 
-    // The words of a page the engine recognised, read into `page` from the engine's output
-    // (its TSV and/or hOCR); `page`'s failure says why when that output cannot be used.
-    static void ReadEngineOutput(const PlannedPage& planned, const std::wstring& tsv, const std::wstring& hocr,
-                                 PreparedPage& page);
-
 private:
     struct PendingWrite {
         size_t position = 0;
@@ -80,23 +62,18 @@ private:
     static DWORD WINAPI WriteEntry(void* worker) noexcept;
     void PrepareAhead();
     void WriteFinished();
-    std::unique_ptr<PreparedPage> PrepareOrFail(size_t position, Recognition& recognition) const;
-    std::unique_ptr<PreparedPage> Prepare(size_t position, Recognition& recognition) const;
     DWORD QuietLeft() const;
     // Runs one of the two loops on its thread; notes why it ended early in `failure`.
     void RunLoop(void (PageWorker::*loop)(), const char*& failure) noexcept;
     void Stop();
 
-    std::vector<PlannedPage> m_pages;
     std::vector<bool> m_skip;
-    std::map<size_t, std::pair<std::wstring, std::wstring>> m_recognised;
-    std::shared_ptr<const TesseractEngine> m_engine;
-    OutputLayout m_layout; // where the engine's output goes
     size_t m_ahead;
+    OwnedHandle m_cancel; // before the preparer, which is given it
+    const PagePreparer m_preparation;
 
     SRWLOCK m_lock = SRWLOCK_INIT;
     CONDITION_VARIABLE m_changed = CONDITION_VARIABLE_INIT;
-    OwnedHandle m_cancel;
     OwnedHandle m_preparer;
     OwnedHandle m_writer;
     size_t m_current = 0;
