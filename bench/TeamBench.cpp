@@ -13,6 +13,7 @@
 
 #include "DatabaseConnection.h"
 #include "DatabaseStatement.h"
+#include "OwnedHandle.h"
 #include "PageLeases.h"
 #include "TeamAnswers.h"
 #include "TeamBatches.h"
@@ -209,18 +210,19 @@ DWORD WINAPI WorkEntry(void* parameter) noexcept
 double AtOnce(std::vector<std::function<void()>>& work)
 {
     const Stopwatch watch;
-    std::vector<HANDLE> threads;
+    std::vector<OwnedHandle> threads;
+    std::vector<HANDLE> waits;
     for (std::function<void()>& one : work) {
-        const HANDLE thread = ::CreateThread(nullptr, 0, &WorkEntry, &one, 0, nullptr);
-        if (thread == nullptr) {
+        OwnedHandle thread(::CreateThread(nullptr, 0, &WorkEntry, &one, 0, nullptr));
+        if (!thread) {
+            // Those started still use `work`: they end before it can go.
+            ::WaitForMultipleObjects(static_cast<DWORD>(waits.size()), waits.data(), TRUE, INFINITE);
             throw std::runtime_error("cannot start a station's thread");
         }
-        threads.push_back(thread);
+        waits.push_back(thread.get());
+        threads.push_back(std::move(thread));
     }
-    ::WaitForMultipleObjects(static_cast<DWORD>(threads.size()), threads.data(), TRUE, INFINITE);
-    for (const HANDLE thread : threads) {
-        ::CloseHandle(thread);
-    }
+    ::WaitForMultipleObjects(static_cast<DWORD>(waits.size()), waits.data(), TRUE, INFINITE);
     return watch.Seconds();
 }
 

@@ -73,12 +73,19 @@ bool AtomicFile::Write(const std::wstring& path, const std::string& content, std
     return false;
 }
 
-bool AtomicFile::Read(const std::wstring& path, std::string& content)
+bool AtomicFile::Read(const std::wstring& path, std::string& content, std::string& error)
 {
-    return FileRetry::Run([&] {
-        const FileHandle file = FileHandle::Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
-        return file.IsOpen() && ReadOpenFile(file, content);
-    });
+    if (FileRetry::Run([&] {
+            const FileHandle file =
+                FileHandle::Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING);
+            return file.IsOpen() && ReadOpenFile(file, content);
+        })) {
+        return true;
+    }
+    const DWORD code = ::GetLastError();
+    error = FileHandle::Reason(code);
+    ::SetLastError(code);
+    return false;
 }
 
 bool AtomicFile::CanWrite(const std::wstring& path, std::string& error)

@@ -10,8 +10,9 @@ class AtomicFile {
 public:
     // Returns false, with the system's reason in `error`, when the file cannot be written.
     static bool Write(const std::wstring& path, const std::string& content, std::string& error);
-    // Reads a whole file; false when it cannot be opened or read.
-    static bool Read(const std::wstring& path, std::string& content);
+    // Reads a whole file. Returns false, with the system's reason in `error` and its error
+    // code left as the thread's last error, when it cannot be opened or read.
+    static bool Read(const std::wstring& path, std::string& content, std::string& error);
 
     // Tries what Write does without changing anything: that the temporary file can be made
     // beside `path` and that `path`, where it exists, can be replaced. False, with the

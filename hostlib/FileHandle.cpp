@@ -1,27 +1,6 @@
 #include "FileHandle.h"
 
-#include <utility>
-
 #include "FileRetry.h"
-
-FileHandle::FileHandle(FileHandle&& other) noexcept
-    : m_handle(std::exchange(other.m_handle, INVALID_HANDLE_VALUE))
-{
-}
-
-FileHandle& FileHandle::operator=(FileHandle&& other) noexcept
-{
-    if (this != &other) {
-        Close();
-        m_handle = std::exchange(other.m_handle, INVALID_HANDLE_VALUE);
-    }
-    return *this;
-}
-
-FileHandle::~FileHandle()
-{
-    Close();
-}
 
 FileHandle FileHandle::Open(const std::wstring& path, DWORD access, DWORD share, DWORD disposition, DWORD flags)
 {
@@ -37,14 +16,6 @@ FileHandle FileHandle::OpenWhenFree(const std::wstring& path, DWORD access, DWOR
         return file.IsOpen();
     });
     return file;
-}
-
-void FileHandle::Close()
-{
-    if (m_handle != INVALID_HANDLE_VALUE) {
-        ::CloseHandle(m_handle);
-        m_handle = INVALID_HANDLE_VALUE;
-    }
 }
 
 std::string FileHandle::Reason(DWORD error)

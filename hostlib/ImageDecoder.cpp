@@ -7,17 +7,11 @@
 #include <new>
 #include <vector>
 
+#include "ComResult.h"
 
 using Microsoft::WRL::ComPtr;
 
 namespace {
-
-std::string Code(HRESULT result)
-{
-    char text[16];
-    static_cast<void>(std::snprintf(text, sizeof text, "0x%08lX", static_cast<unsigned long>(result)));
-    return text;
-}
 
 bool TooLarge(UINT width, UINT height)
 {
@@ -113,14 +107,14 @@ bool ImageDecoder::Open(const std::wstring& path, std::string& error)
     HRESULT result = ::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
                                         IID_PPV_ARGS(m_factory.ReleaseAndGetAddressOf()));
     if (FAILED(result)) {
-        error = "cannot be decoded: Windows Imaging Component is not available (" + Code(result) + ")";
+        error = "cannot be decoded: Windows Imaging Component is not available (" + ComResultCode(result) + ")";
         return false;
     }
     result = m_factory->CreateDecoderFromFileHandle(reinterpret_cast<ULONG_PTR>(m_file.Get()), nullptr,
                                                     WICDecodeMetadataCacheOnDemand,
                                                     m_decoder.ReleaseAndGetAddressOf());
     if (FAILED(result)) {
-        error = "not an image that Windows Imaging Component can read (" + Code(result) + ")";
+        error = "not an image that Windows Imaging Component can read (" + ComResultCode(result) + ")";
         return false;
     }
     return true;
@@ -143,7 +137,7 @@ bool ImageDecoder::ReadFrame(unsigned index, GreyImage& image, double& dpi, std:
         result = frame->GetSize(&width, &height);
     }
     if (FAILED(result)) {
-        error = frameName + " cannot be read (" + Code(result) + ")";
+        error = frameName + " cannot be read (" + ComResultCode(result) + ")";
         return false;
     }
     if (width == 0 || height == 0 || TooLarge(width, height)) {
@@ -162,7 +156,7 @@ bool ImageDecoder::ReadFrame(unsigned index, GreyImage& image, double& dpi, std:
                                        0.0, WICBitmapPaletteTypeCustom);
     }
     if (FAILED(result)) {
-        error = frameName + ": the pixels cannot be converted (" + Code(result) + ")";
+        error = frameName + ": the pixels cannot be converted (" + ComResultCode(result) + ")";
         return false;
     }
     // A strip of rows at a time keeps the colour copy small: up to 64 rows, up to 16 MiB.
@@ -183,7 +177,7 @@ bool ImageDecoder::ReadFrame(unsigned index, GreyImage& image, double& dpi, std:
         const WICRect rect{0, static_cast<INT>(top), static_cast<INT>(width), static_cast<INT>(rows)};
         result = converter->CopyPixels(&rect, width * 4, static_cast<UINT>(width * 4 * rows), strip.data());
         if (FAILED(result)) {
-            error = frameName + ": the pixels cannot be decoded (" + Code(result) + ")";
+            error = frameName + ": the pixels cannot be decoded (" + ComResultCode(result) + ")";
             return false;
         }
         std::uint8_t* out = image.grey.data() + static_cast<size_t>(top) * width;

@@ -18,7 +18,8 @@ UnattendedAnswer::UnattendedAnswer(const std::wstring& press, const std::wstring
         // leave it.
         m_driver.Do([this, screenshot](tarsil::DialogDriver& driver) {
             try {
-                m_screenshotFailed = !SaveScreenshot(driver.Dialog(), screenshot);
+                std::string error;
+                m_screenshotFailed = !SaveScreenshot(driver.Dialog(), screenshot, error);
             } catch (...) {
                 m_screenshotFailed = true;
             }

@@ -5,16 +5,19 @@
 
 #include "AtomicFile.h"
 #include "DibSurface.h"
+#include "FileHandle.h"
 #include "PngWriter.h"
 
-bool SaveScreenshot(HWND window, const std::wstring& path)
+bool SaveScreenshot(HWND window, const std::wstring& path, std::string& error)
 {
     RECT rect{};
     if (!::GetWindowRect(window, &rect)) {
+        error = "no window to take: " + FileHandle::Reason(::GetLastError());
         return false;
     }
     const DibSurface surface(rect.right - rect.left, rect.bottom - rect.top);
     if (!surface.IsValid()) {
+        error = "no bitmap of the window's size";
         return false;
     }
     HDC screen = ::GetDC(nullptr);
@@ -22,6 +25,7 @@ bool SaveScreenshot(HWND window, const std::wstring& path)
         ::BitBlt(surface.Dc(), 0, 0, surface.Width(), surface.Height(), screen, rect.left, rect.top, SRCCOPY);
     ::ReleaseDC(nullptr, screen);
     if (!copied) {
+        error = "the screen cannot be copied";
         return false;
     }
     const size_t count = static_cast<size_t>(surface.Width()) * surface.Height();
@@ -32,7 +36,7 @@ bool SaveScreenshot(HWND window, const std::wstring& path)
         rgb[i * 3 + 1] = pixels[i * 4 + 1];
         rgb[i * 3 + 2] = pixels[i * 4 + 0];
     }
-    const std::vector<std::uint8_t> png = EncodePng(surface.Width(), surface.Height(), 3, rgb);
-    std::string error;
-    return !png.empty() && AtomicFile::Write(path, std::string(png.begin(), png.end()), error);
+    std::vector<std::uint8_t> png;
+    return EncodePng(surface.Width(), surface.Height(), 3, rgb, png, error) &&
+           AtomicFile::Write(path, std::string(png.begin(), png.end()), error);
 }

@@ -9,6 +9,7 @@
 
 #include "ComScope.h"
 #include "ConsoleOutputCodePage.h"
+#include "ExitStatus.h"
 #include "InputError.h"
 #include "LoadedLibrary.h"
 #include "StationOptions.h"
@@ -53,16 +54,16 @@ int wmain(int argc, wchar_t** argv)
         if (!options.Parse(argc, argv, error)) {
             PrintError(error.c_str());
             Print(stderr, StationOptions::Usage());
-            return 2;
+            return ExitCode(ExitStatus::kBadInput);
         }
         if (options.help) {
             Print(stdout, StationOptions::Usage());
-            return 0;
+            return ExitCode(ExitStatus::kRan);
         }
         if (options.ReportsOnTeam()) {
             const ComScope com; // the export decodes the pages' images
             TeamCommand::Run(options, &PrintLine);
-            return 0;
+            return ExitCode(ExitStatus::kRan);
         }
         const LoadedLibrary library = LoadedLibrary::BesideProgram(L"TarsilDlg29.dll");
         const auto dialog = library.Function<RastStartDialogFn>("RastStartDialog");
@@ -70,7 +71,7 @@ int wmain(int argc, wchar_t** argv)
             const DWORD reason = library.Module() == nullptr ? library.LoadError() : ::GetLastError();
             PrintError(("TarsilDlg29.dll could not be loaded from the program's folder (error " +
                         std::to_string(reason) + ")").c_str());
-            return 1;
+            return ExitCode(ExitStatus::kCouldNotGoOn);
         }
         // COM once for the thread: the page is decoded and the training images encoded by
         // Windows Imaging Component.
@@ -84,21 +85,21 @@ int wmain(int argc, wchar_t** argv)
         session.Prepare();
         // Pages the engine failed on, or whose files could not be written (cancelled or not):
         // the run did not finish them, and a script can tell.
-        constexpr int kPagesNotDone = 3;
         const VerificationSession::Summary summary = session.Run();
-        return summary.pagesFailed > 0 || summary.pagesUnwritten > 0 ? kPagesNotDone : 0;
+        return ExitCode(summary.pagesFailed > 0 || summary.pagesUnwritten > 0 ? ExitStatus::kPagesNotDone
+                                                                              : ExitStatus::kRan);
     } catch (const InputError& fault) {
         PrintError(fault.what());
-        return 2;
+        return ExitCode(ExitStatus::kBadInput);
     } catch (const TeamRefusal& fault) {
         // Inputs other than the batch's, tables of a newer version: refused before any dialog.
         PrintError(fault.what());
-        return 2;
+        return ExitCode(ExitStatus::kBadInput);
     } catch (const std::exception& fault) {
         PrintError(fault.what());
-        return 1;
+        return ExitCode(ExitStatus::kCouldNotGoOn);
     } catch (...) {
         PrintError("unexpected failure");
-        return 1;
+        return ExitCode(ExitStatus::kCouldNotGoOn);
     }
 }

@@ -19,7 +19,8 @@ std::string InputFile::Read(const std::wstring& path)
                                    " a page's recognition output may have");
     }
     std::string content;
-    if (!AtomicFile::Read(path, content) || content.size() > kMaxBytes) {
+    std::string unread;
+    if (!AtomicFile::Read(path, content, unread) || content.size() > kMaxBytes) {
         throw InputError(path, "cannot be opened or read");
     }
     return content;

@@ -3,12 +3,12 @@
 #include "ConnectionHandles.h"
 #include "DatabaseConnection.h"
 #include "DatabaseError.h"
+#include "StatementParameters.h"
 #include "Utf8.h"
 
 #include <sqlext.h>
 #include <sqlucode.h>
 
-#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -48,7 +48,7 @@ DatabaseStatement::DatabaseStatement(DatabaseConnection& connection, const std::
     : m_owner(connection)
     , m_connection(connection.Handle())
     , m_shown(ShownStatement(sql))
-    , m_parameters(std::make_shared<std::vector<Parameter>>())
+    , m_parameters(std::make_shared<StatementParameters>())
     , m_handle(std::make_shared<Handle>(connection.Handles()))
 {
     // Preparing is the driver's own work: it reaches the server only when the statement runs.
@@ -89,7 +89,7 @@ void DatabaseStatement::Fail(const std::string& action, SQLRETURN result) const
     throw DatabaseError::FromDiagnostics(SQL_HANDLE_STMT, Statement(), action, result, m_connection);
 }
 
-DatabaseStatement::Parameter& DatabaseStatement::ParameterAt(int number)
+StatementParameters& DatabaseStatement::ParametersFor(int number)
 {
     if (number < 1) {
         throw DatabaseError("Binding parameter " + std::to_string(number) + " of " + m_shown +
@@ -97,55 +97,39 @@ DatabaseStatement::Parameter& DatabaseStatement::ParameterAt(int number)
                             "", DatabaseFailure::Other);
     }
     if (!m_parameters) {
-        m_parameters = std::make_shared<std::vector<Parameter>>(); // the last ones left with a given-up call
+        m_parameters = std::make_shared<StatementParameters>(); // the last ones left with a given-up call
     }
-    std::vector<Parameter>& parameters = *m_parameters;
-    if (parameters.size() < static_cast<size_t>(number)) {
-        parameters.resize(static_cast<size_t>(number));
-    }
-    Parameter& parameter = parameters[static_cast<size_t>(number) - 1];
-    parameter = Parameter();
-    return parameter;
+    return *m_parameters;
 }
 
 void DatabaseStatement::BindText(int number, const std::wstring& value)
 {
-    Parameter& parameter = ParameterAt(number);
-    parameter.kind = Kind::Text;
-    parameter.text = value;
+    ParametersFor(number).SetText(number, value);
 }
 
 void DatabaseStatement::BindInteger(int number, std::int64_t value)
 {
-    Parameter& parameter = ParameterAt(number);
-    parameter.kind = Kind::Integer;
-    parameter.integer = value;
+    ParametersFor(number).SetInteger(number, value);
 }
 
 void DatabaseStatement::BindReal(int number, double value)
 {
-    Parameter& parameter = ParameterAt(number);
-    parameter.kind = Kind::Real;
-    parameter.real = value;
+    ParametersFor(number).SetReal(number, value);
 }
 
 void DatabaseStatement::BindBytes(int number, const std::vector<unsigned char>& value)
 {
-    Parameter& parameter = ParameterAt(number);
-    parameter.kind = Kind::Bytes;
-    parameter.bytes = value;
+    ParametersFor(number).SetBytes(number, value);
 }
 
 void DatabaseStatement::BindBoolean(int number, bool value)
 {
-    Parameter& parameter = ParameterAt(number);
-    parameter.kind = Kind::Boolean;
-    parameter.boolean = value ? 1 : 0;
+    ParametersFor(number).SetBoolean(number, value);
 }
 
 void DatabaseStatement::BindNull(int number)
 {
-    ParameterAt(number).kind = Kind::Null;
+    ParametersFor(number).SetNull(number);
 }
 
 void DatabaseStatement::BindUtf8(int number, const std::string& value)
@@ -163,48 +147,12 @@ void DatabaseStatement::BindParameters()
 {
     ::SQLFreeStmt(Statement(), SQL_RESET_PARAMS);
     if (!m_parameters) {
-        m_parameters = std::make_shared<std::vector<Parameter>>();
+        m_parameters = std::make_shared<StatementParameters>();
     }
-    std::vector<Parameter>& parameters = *m_parameters;
-    for (size_t index = 0; index < parameters.size(); ++index) {
-        Parameter& parameter = parameters[index];
-        const auto number = static_cast<SQLUSMALLINT>(index + 1);
-        struct Binding {
-            SQLSMALLINT cType;
-            SQLSMALLINT sqlType;
-            SQLULEN columnSize; // never 0: a driver may take that for "unknown"
-            SQLPOINTER buffer;
-            SQLLEN bytes;
-        };
-        Binding binding = {SQL_C_WCHAR, SQL_WVARCHAR, 1, nullptr, SQL_NULL_DATA};
-        switch (parameter.kind) {
-        case Kind::Null:
-            break;
-        case Kind::Text:
-            binding = {SQL_C_WCHAR, SQL_WVARCHAR, std::max<SQLULEN>(parameter.text.size(), 1), &parameter.text[0],
-                       static_cast<SQLLEN>(parameter.text.size() * sizeof(wchar_t))};
-            break;
-        case Kind::Integer:
-            binding = {SQL_C_SBIGINT, SQL_BIGINT, 19, &parameter.integer, sizeof(parameter.integer)};
-            break;
-        case Kind::Real:
-            binding = {SQL_C_DOUBLE, SQL_DOUBLE, 15, &parameter.real, sizeof(parameter.real)};
-            break;
-        case Kind::Bytes: // bytea
-            binding = {SQL_C_BINARY, SQL_VARBINARY, std::max<SQLULEN>(parameter.bytes.size(), 1),
-                       parameter.bytes.data(), static_cast<SQLLEN>(parameter.bytes.size())};
-            break;
-        case Kind::Boolean:
-            binding = {SQL_C_BIT, SQL_BIT, 1, &parameter.boolean, sizeof(parameter.boolean)};
-            break;
-        }
-        parameter.length = binding.bytes;
-        const SQLRETURN result =
-            ::SQLBindParameter(Statement(), number, SQL_PARAM_INPUT, binding.cType, binding.sqlType,
-                               binding.columnSize, 0, binding.buffer, std::max<SQLLEN>(binding.bytes, 0), &parameter.length);
-        if (!SQL_SUCCEEDED(result)) {
-            Fail("Binding parameter " + std::to_string(number) + " of " + m_shown, result);
-        }
+    int failed = 0;
+    const SQLRETURN result = m_parameters->BindTo(Statement(), failed);
+    if (!SQL_SUCCEEDED(result)) {
+        Fail("Binding parameter " + std::to_string(failed) + " of " + m_shown, result);
     }
 }
 
@@ -215,7 +163,7 @@ void DatabaseStatement::Execute()
     ::SQLFreeStmt(Statement(), SQL_CLOSE);
     BindParameters();
     const std::shared_ptr<Handle> handle = m_handle;
-    const std::shared_ptr<std::vector<Parameter>> values = m_parameters;
+    const std::shared_ptr<StatementParameters> values = m_parameters;
     SQLRETURN result = SQL_ERROR;
     try {
         result = m_owner.OnServer([handle, values]() { return ::SQLExecute(handle->statement.Get()); },

@@ -11,6 +11,7 @@
 #include <vector>
 
 class DatabaseConnection;
+class StatementParameters;
 
 // One prepared statement on a connection. Values reach it only as bound parameters (the
 // "?" of its text, numbered from 1): a text from a file or an operator is never part of a
@@ -59,22 +60,12 @@ public:
     std::optional<std::string> Utf8(int number);
 
 private:
-    enum class Kind { Null, Text, Integer, Real, Bytes, Boolean };
-    struct Parameter {
-        Kind kind = Kind::Null;
-        std::wstring text;
-        std::int64_t integer = 0;
-        double real = 0;
-        std::vector<unsigned char> bytes;
-        unsigned char boolean = 0;
-        SQLLEN length = 0;
-    };
-
     // The statement's handle, with its connection's handles: a call still running on the
     // connection's worker holds it, and the values bound to it, past this object.
     struct Handle;
 
-    Parameter& ParameterAt(int number);
+    // The values to set parameter `number` in; throws DatabaseError for a number below 1.
+    StatementParameters& ParametersFor(int number);
     void BindParameters();
     // SQLGetData in pieces until the whole value is read: false for NULL.
     bool ReadLong(int number, SQLSMALLINT cType, size_t terminatorBytes, std::vector<unsigned char>& value);
@@ -90,6 +81,6 @@ private:
     bool m_noResult = false; // the last run matched no row and left no result to fetch
     std::string m_shown; // the statement's text as errors name it
     // The values, where the driver reads them while the statement runs.
-    std::shared_ptr<std::vector<Parameter>> m_parameters;
+    std::shared_ptr<StatementParameters> m_parameters;
     std::shared_ptr<Handle> m_handle;
 };

@@ -1,46 +1,12 @@
 #include "PageWorker.h"
 
 #include <new>
-#include <stdexcept>
 
 #include "ComScope.h"
-#include "InputError.h"
-#include "Sha256.h"
+#include "ExclusiveLock.h"
+#include "SessionFailure.h"
 
 namespace {
-
-// The lock held for a scope.
-class Locked {
-public:
-    explicit Locked(CRITICAL_SECTION& lock)
-        : m_lock(lock)
-    {
-        ::EnterCriticalSection(&m_lock);
-    }
-    ~Locked() { ::LeaveCriticalSection(&m_lock); }
-    Locked(const Locked&) = delete;
-    Locked& operator=(const Locked&) = delete;
-
-private:
-    CRITICAL_SECTION& m_lock;
-};
-
-// The lock let go for a scope, and held again at its end however the scope ends: whatever
-// throws in between, the Locked around it still owns the lock it lets go of.
-class Unlocked {
-public:
-    explicit Unlocked(CRITICAL_SECTION& lock)
-        : m_lock(lock)
-    {
-        ::LeaveCriticalSection(&m_lock);
-    }
-    ~Unlocked() { ::EnterCriticalSection(&m_lock); }
-    Unlocked(const Unlocked&) = delete;
-    Unlocked& operator=(const Unlocked&) = delete;
-
-private:
-    CRITICAL_SECTION& m_lock;
-};
 
 // After a page turn the worker leaves the machine to the new page's first dialog this long:
 // starting the engine's process and writing the last page's files both wait for the same
@@ -52,59 +18,44 @@ constexpr ULONGLONG kQuietAfterTurnMs = 1000;
 PageWorker::PageWorker(std::vector<PlannedPage> pages, std::vector<bool> skip,
                        std::map<size_t, std::pair<std::wstring, std::wstring>> recognised,
                        std::shared_ptr<const TesseractEngine> engine, OutputLayout layout, int ahead)
-    : m_pages(std::move(pages))
-    , m_skip(std::move(skip))
-    , m_recognised(std::move(recognised))
-    , m_engine(std::move(engine))
-    , m_layout(std::move(layout))
+    : m_skip(std::move(skip))
     , m_ahead(static_cast<size_t>(ahead))
     , m_cancel(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
+    , m_preparation(std::move(pages), std::move(recognised), std::move(engine), std::move(layout), m_cancel.get())
 {
-    ::InitializeCriticalSection(&m_lock);
-    ::InitializeConditionVariable(&m_changed);
-    m_preparer = ::CreateThread(nullptr, 0, &PageWorker::PrepareEntry, this, CREATE_SUSPENDED, nullptr);
-    m_writer = ::CreateThread(nullptr, 0, &PageWorker::WriteEntry, this, CREATE_SUSPENDED, nullptr);
-    if (m_preparer == nullptr || m_writer == nullptr || m_cancel == nullptr) {
+    m_preparer.reset(::CreateThread(nullptr, 0, &PageWorker::PrepareEntry, this, CREATE_SUSPENDED, nullptr));
+    m_writer.reset(::CreateThread(nullptr, 0, &PageWorker::WriteEntry, this, CREATE_SUSPENDED, nullptr));
+    if (!m_preparer || !m_writer || !m_cancel) {
         // A thread that was made ends at once, having nothing to do.
         Stop();
-        for (const HANDLE handle : {m_preparer, m_writer, m_cancel}) {
-            if (handle != nullptr) {
-                ::CloseHandle(handle);
-            }
-        }
-        ::DeleteCriticalSection(&m_lock);
-        throw std::runtime_error("the station's worker threads could not be started");
+        throw SessionFailure("the station's worker threads could not be started");
     }
-    for (const HANDLE thread : {m_preparer, m_writer}) {
-        ::SetThreadPriority(thread, THREAD_PRIORITY_BELOW_NORMAL);
-        ::ResumeThread(thread);
+    for (const OwnedHandle* thread : {&m_preparer, &m_writer}) {
+        ::SetThreadPriority(thread->get(), THREAD_PRIORITY_BELOW_NORMAL);
+        ::ResumeThread(thread->get());
     }
 }
 
 PageWorker::~PageWorker()
 {
     Stop();
-    ::CloseHandle(m_preparer);
-    ::CloseHandle(m_writer);
-    ::CloseHandle(m_cancel);
-    ::DeleteCriticalSection(&m_lock);
 }
 
 void PageWorker::Stop()
 {
     {
         // Whatever is posted is still written; only the engine is cancelled.
-        const Locked locked(m_lock);
+        const ExclusiveLock locked(m_lock);
         m_finishing = true;
     }
-    if (m_cancel != nullptr) {
-        ::SetEvent(m_cancel);
+    if (m_cancel) {
+        ::SetEvent(m_cancel.get());
     }
     ::WakeAllConditionVariable(&m_changed);
-    for (const HANDLE thread : {m_preparer, m_writer}) {
-        if (thread != nullptr) {
-            ::ResumeThread(thread); // one that was never started
-            ::WaitForSingleObject(thread, INFINITE);
+    for (const OwnedHandle* thread : {&m_preparer, &m_writer}) {
+        if (*thread) {
+            ::ResumeThread(thread->get()); // one that was never started
+            ::WaitForSingleObject(thread->get(), INFINITE);
         }
     }
 }
@@ -125,7 +76,7 @@ void PageWorker::Finish()
 
 std::unique_ptr<PreparedPage> PageWorker::Take(size_t position, const std::function<void()>& waiting)
 {
-    const Locked locked(m_lock);
+    ExclusiveLock locked(m_lock);
     m_current = position;
     m_turnedAt = ::GetTickCount64();
     ::WakeAllConditionVariable(&m_changed);
@@ -138,22 +89,20 @@ std::unique_ptr<PreparedPage> PageWorker::Take(size_t position, const std::funct
             return page;
         }
         if (m_preparerFailure != nullptr) {
-            throw std::runtime_error(std::string("the station's worker stopped preparing the pages: ") +
-                                     m_preparerFailure);
+            throw SessionFailure(std::string("the station's worker stopped preparing the pages: ") + m_preparerFailure);
         }
         if (!told) {
             told = true;
-            const Unlocked unlocked(m_lock);
-            waiting();
+            locked.Released(waiting);
             continue;
         }
-        ::SleepConditionVariableCS(&m_changed, &m_lock, INFINITE);
+        locked.Wait(m_changed);
     }
 }
 
 std::vector<Recognition> PageWorker::TakeRecognitions()
 {
-    const Locked locked(m_lock);
+    const ExclusiveLock locked(m_lock);
     std::vector<Recognition> taken;
     taken.swap(m_recognitions);
     return taken;
@@ -162,7 +111,7 @@ std::vector<Recognition> PageWorker::TakeRecognitions()
 void PageWorker::PostWrite(size_t position, std::function<void()> write)
 {
     {
-        const Locked locked(m_lock);
+        const ExclusiveLock locked(m_lock);
         m_writes.push_back(PendingWrite{position, std::move(write)});
         m_turnedAt = ::GetTickCount64();
     }
@@ -171,7 +120,7 @@ void PageWorker::PostWrite(size_t position, std::function<void()> write)
 
 std::vector<WrittenPage> PageWorker::TakeWritten()
 {
-    const Locked locked(m_lock);
+    const ExclusiveLock locked(m_lock);
     std::vector<WrittenPage> taken;
     taken.swap(m_written);
     return taken;
@@ -206,7 +155,7 @@ void PageWorker::RunLoop(void (PageWorker::*loop)(), const char*& failure) noexc
     }
     if (reason != nullptr) {
         {
-            const Locked locked(m_lock);
+            const ExclusiveLock locked(m_lock);
             failure = reason;
         }
         ::WakeAllConditionVariable(&m_changed);
@@ -225,31 +174,28 @@ DWORD PageWorker::QuietLeft() const
 
 void PageWorker::PrepareAhead()
 {
-    const Locked locked(m_lock);
+    ExclusiveLock locked(m_lock);
     for (;;) {
         const DWORD quiet = QuietLeft();
         if (quiet > 0) {
-            ::SleepConditionVariableCS(&m_changed, &m_lock, quiet);
+            locked.Wait(m_changed, quiet);
             continue;
         }
         if (m_finishing) {
             return;
         }
-        while (m_next < m_pages.size() && m_skip[m_next]) {
+        while (m_next < m_preparation.Pages() && m_skip[m_next]) {
             ++m_next;
         }
-        if (m_next >= m_pages.size() || m_next > m_current + m_ahead) {
-            ::SleepConditionVariableCS(&m_changed, &m_lock, INFINITE);
+        if (m_next >= m_preparation.Pages() || m_next > m_current + m_ahead) {
+            locked.Wait(m_changed);
             continue;
         }
         const size_t position = m_next++;
         Recognition recognition;
         recognition.position = position;
-        std::unique_ptr<PreparedPage> page;
-        {
-            const Unlocked unlocked(m_lock);
-            page = PrepareOrFail(position, recognition);
-        }
+        std::unique_ptr<PreparedPage> page =
+            locked.Released([&] { return m_preparation.PrepareOrFail(position, recognition); });
         if (!recognition.tsv.empty() || !recognition.failure.empty()) {
             m_recognitions.push_back(std::move(recognition));
         }
@@ -260,27 +206,26 @@ void PageWorker::PrepareAhead()
 
 void PageWorker::WriteFinished()
 {
-    const Locked locked(m_lock);
+    ExclusiveLock locked(m_lock);
     for (;;) {
         if (m_writes.empty()) {
             if (m_finishing) {
                 return;
             }
-            ::SleepConditionVariableCS(&m_changed, &m_lock, INFINITE);
+            locked.Wait(m_changed);
             continue;
         }
         const DWORD quiet = QuietLeft();
         if (quiet > 0) {
-            ::SleepConditionVariableCS(&m_changed, &m_lock, quiet);
+            locked.Wait(m_changed, quiet);
             continue;
         }
         WrittenPage written;
         written.position = m_writes.front().position;
-        {
-            // Taken off the list only once written: a writer that fails leaves it there, for
-            // Finish to report.
-            const std::function<void()>& write = m_writes.front().write;
-            const Unlocked unlocked(m_lock);
+        // Taken off the list only once written: a writer that fails leaves it there, for
+        // Finish to report.
+        const std::function<void()>& write = m_writes.front().write;
+        locked.Released([&] {
             try {
                 write();
             } catch (const std::exception& fault) {
@@ -288,81 +233,8 @@ void PageWorker::WriteFinished()
             } catch (...) {
                 written.failure = "an unexpected failure while writing the page's files";
             }
-        }
+        });
         m_written.push_back(std::move(written));
         m_writes.pop_front();
     }
-}
-
-std::unique_ptr<PreparedPage> PageWorker::PrepareOrFail(size_t position, Recognition& recognition) const
-{
-    std::unique_ptr<PreparedPage> page;
-    try {
-        page = Prepare(position, recognition);
-    } catch (const std::exception& fault) {
-        page = std::make_unique<PreparedPage>();
-        page->failure = fault.what();
-    } catch (...) {
-        // The operator's thread waits for this page: it gets an answer whatever happened.
-        page = std::make_unique<PreparedPage>();
-        page->failure = "unexpected failure while preparing the page";
-    }
-    page->position = position;
-    return page;
-}
-
-std::unique_ptr<PreparedPage> PageWorker::Prepare(size_t position, Recognition& recognition) const
-{
-    const PlannedPage& planned = m_pages[position];
-    auto page = std::make_unique<PreparedPage>();
-    if (planned.NeedsEngine()) {
-        std::wstring tsv;
-        std::wstring hocr;
-        const auto earlier = m_recognised.find(position);
-        if (earlier != m_recognised.end()) {
-            tsv = earlier->second.first;
-            hocr = earlier->second.second;
-        } else {
-            const std::wstring base = m_layout.Path(OutputLayout::EngineOutput(planned.stem, L""));
-            recognition.failure = m_engine->Recognise(planned.image, planned.frame, planned.frames, base, m_cancel);
-            if (::WaitForSingleObject(m_cancel, 0) == WAIT_OBJECT_0) {
-                recognition.failure.clear(); // stopped, not failed: the page waits for the next run
-                page->failure = "cancelled";
-                return page;
-            }
-            if (!recognition.failure.empty()) {
-                page->failure = recognition.failure;
-                return page;
-            }
-            tsv = recognition.tsv = m_layout.Path(OutputLayout::EngineOutput(planned.stem, L".tsv"));
-            hocr = recognition.hocr = m_layout.Path(OutputLayout::EngineOutput(planned.stem, L".hocr"));
-            recognition.tsvSha256 = Sha256::OfFile(tsv);
-            recognition.hocrSha256 = Sha256::OfFile(hocr);
-        }
-        ReadEngineOutput(planned, tsv, hocr, *page);
-        if (!page->failure.empty()) {
-            recognition.failure = page->failure;
-            return page;
-        }
-    } else {
-        page->ocr = planned.ocr;
-        page->words = planned.ocr->Words(planned.ocrPage);
-    }
-    page->image = PageImage::Read(planned.image, planned.frame);
-    return page;
-}
-
-void PageWorker::ReadEngineOutput(const PlannedPage& planned, const std::wstring& tsv, const std::wstring& hocr,
-                                  PreparedPage& page)
-{
-    // The engine read one frame: its output names page 1, of that frame's size.
-    std::shared_ptr<const PageOcr> ocr;
-    try {
-        ocr = PageOcr::Read(tsv, hocr, L"", planned.image, {planned.size});
-    } catch (const InputError& fault) {
-        page.failure = std::string("the engine's output cannot be used: ") + fault.what();
-        return;
-    }
-    page.ocr = ocr;
-    page.words = ocr->Words(1);
 }

@@ -9,20 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "BatchPlan.h"
-#include "OutputLayout.h"
-#include "PreparedPage.h"
-#include "TesseractEngine.h"
-
-// What the engine made of a page, for the journal.
-struct Recognition {
-    size_t position = 0;
-    std::string failure;
-    std::wstring tsv;
-    std::wstring hocr;
-    std::string tsvSha256; // taken on the worker, off the operator's way
-    std::string hocrSha256;
-};
+#include "OwnedHandle.h"
+#include "PagePreparer.h"
 
 // A page's files written, or why they could not be.
 struct WrittenPage {
@@ -39,7 +27,8 @@ class PageWorker {
 public:
     // `recognised` holds the output files of the pages that need the engine and have been
     // recognised before (kept in the session's folder), by position; `engine` may be null
-    // when no page needs it; `skip` marks the pages that are not to be prepared.
+    // when no page needs it; `skip` marks the pages that are not to be prepared. Throws
+    // SessionFailure when its threads cannot be started.
     PageWorker(std::vector<PlannedPage> pages, std::vector<bool> skip,
                std::map<size_t, std::pair<std::wstring, std::wstring>> recognised,
                std::shared_ptr<const TesseractEngine> engine, OutputLayout layout, int ahead);
@@ -49,7 +38,7 @@ public:
     PageWorker& operator=(const PageWorker&) = delete;
 
     // The operator is at `position`: hands over that page once it is prepared; calls
-    // `waiting` first when it is not ready yet. Throws std::runtime_error when the preparing
+    // `waiting` first when it is not ready yet. Throws SessionFailure when the preparing
     // thread has failed (it found no memory), rather than waiting for ever.
     std::unique_ptr<PreparedPage> Take(size_t position, const std::function<void()>& waiting);
     // The engine's runs finished since the last call.
@@ -63,11 +52,6 @@ public:
     // Stops preparing, writes what is posted and ends the threads.
     void Finish();
 
-    // The words of a page the engine recognised, read into `page` from the engine's output
-    // (its TSV and/or hOCR); `page`'s failure says why when that output cannot be used.
-    static void ReadEngineOutput(const PlannedPage& planned, const std::wstring& tsv, const std::wstring& hocr,
-                                 PreparedPage& page);
-
 private:
     struct PendingWrite {
         size_t position = 0;
@@ -78,25 +62,20 @@ private:
     static DWORD WINAPI WriteEntry(void* worker) noexcept;
     void PrepareAhead();
     void WriteFinished();
-    std::unique_ptr<PreparedPage> PrepareOrFail(size_t position, Recognition& recognition) const;
-    std::unique_ptr<PreparedPage> Prepare(size_t position, Recognition& recognition) const;
     DWORD QuietLeft() const;
     // Runs one of the two loops on its thread; notes why it ended early in `failure`.
     void RunLoop(void (PageWorker::*loop)(), const char*& failure) noexcept;
     void Stop();
 
-    std::vector<PlannedPage> m_pages;
     std::vector<bool> m_skip;
-    std::map<size_t, std::pair<std::wstring, std::wstring>> m_recognised;
-    std::shared_ptr<const TesseractEngine> m_engine;
-    OutputLayout m_layout; // where the engine's output goes
     size_t m_ahead;
+    OwnedHandle m_cancel; // before the preparer, which is given it
+    const PagePreparer m_preparation;
 
-    CRITICAL_SECTION m_lock;
-    CONDITION_VARIABLE m_changed;
-    HANDLE m_cancel;
-    HANDLE m_preparer = nullptr;
-    HANDLE m_writer = nullptr;
+    SRWLOCK m_lock = SRWLOCK_INIT;
+    CONDITION_VARIABLE m_changed = CONDITION_VARIABLE_INIT;
+    OwnedHandle m_preparer;
+    OwnedHandle m_writer;
     size_t m_current = 0;
     ULONGLONG m_turnedAt = 0; // when the operator last took a page or finished one
     size_t m_next = 0; // the first page not yet taken up for preparing

@@ -5,7 +5,6 @@
 #include <string>
 
 #include "AtomicFile.h"
-#include "FileHandle.h"
 #include "InputError.h"
 #include "JobProcess.h"
 #include "Utf8.h"
@@ -62,7 +61,8 @@ std::wstring OnPath(const wchar_t* program)
 std::string LastLine(const std::wstring& log)
 {
     std::string content;
-    AtomicFile::Read(log, content);
+    std::string unread; // no log: no line
+    AtomicFile::Read(log, content, unread);
     while (!content.empty() && (content.back() == '\n' || content.back() == '\r')) {
         content.pop_back();
     }
@@ -162,9 +162,7 @@ std::string TesseractEngine::Recognise(const std::wstring& image, unsigned frame
         for (int i = 0; i < 2 && failure.empty(); ++i) {
             std::string content;
             std::string error;
-            if (!AtomicFile::Read(outputs[i], content)) {
-                error = FileHandle::Reason(::GetLastError());
-            } else if (AtomicFile::Write(finals[i], content, error)) {
+            if (AtomicFile::Read(outputs[i], content, error) && AtomicFile::Write(finals[i], content, error)) {
                 continue;
             }
             failure = "cannot keep " + WideToUtf8(finals[i]) + ": " + error;

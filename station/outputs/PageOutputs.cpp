@@ -49,8 +49,9 @@ void PageOutputs::WritePage(const PlannedPage& planned, const PreparedPage& page
             continue;
         }
         const GreyImage crop = WordImage(page.image.Grey(), word.box).CropPixels();
-        const std::vector<std::uint8_t> png = EncodePng(crop.width, crop.height, 1, crop.grey);
-        if (png.empty()) {
+        std::vector<std::uint8_t> png;
+        std::string unencoded;
+        if (!EncodePng(crop.width, crop.height, 1, crop.grey, png, unencoded)) {
             throw SessionFailure("the crop of word " + std::to_string(word.index) + " cannot be encoded as PNG");
         }
         const std::vector<std::wstring> pair = OutputLayout::TrainingPair(pageName, word.index);
@@ -77,9 +78,11 @@ void PageOutputs::WriteSession(const std::vector<PlannedPage>& pages, const Sess
     std::string text;
     for (size_t i = 0; i < pages.size(); ++i) {
         std::string pageText;
+        std::string unread;
         if (m_layout.OnePageForm()) {
             pageText = Text(pages[i].ocr->Words(pages[i].ocrPage), session.pages[i].words);
-        } else if (!AtomicFile::Read(m_layout.Path(OutputLayout::PageDocument(pages[i].stem, L".txt")), pageText)) {
+        } else if (!AtomicFile::Read(m_layout.Path(OutputLayout::PageDocument(pages[i].stem, L".txt")), pageText,
+                                     unread)) {
             continue; // not reached yet, or failed
         }
         text += (text.empty() ? "" : "\f") + pageText;

@@ -146,7 +146,7 @@ bool PageLoop::RunRound(bool first, SessionSummary& summary, std::set<size_t>& f
         if (m_readAgain.erase(position) != 0 && page->failure.empty()) {
             // The words verified are those of the output the store keeps.
             const std::pair<std::wstring, std::wstring>& kept = m_state.recognised[position];
-            PageWorker::ReadEngineOutput(planned, kept.first, kept.second, *page);
+            PagePreparer::ReadEngineOutput(planned, kept.first, kept.second, *page);
         }
         if (!page->failure.empty()) {
             m_state.store->PageFailed(position, page->failure);

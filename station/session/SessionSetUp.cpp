@@ -5,7 +5,6 @@
 #include <map>
 
 #include "AtomicFile.h"
-#include "FileHandle.h"
 #include "InputError.h"
 #include "SessionOutputCheck.h"
 #include "SessionJournal.h"
@@ -78,11 +77,12 @@ void SessionSetUp::Prepare()
         // Another station's journal is not read, let alone continued.
         m_state.lock = std::make_unique<OutputFolderLock>(m_state.folder);
         std::string text;
+        std::string unread;
         const bool journalExists = ::GetFileAttributesW(journalPath.c_str()) != INVALID_FILE_ATTRIBUTES;
-        const bool journalRead = journalExists && AtomicFile::Read(journalPath, text);
+        const bool journalRead = journalExists && AtomicFile::Read(journalPath, text, unread);
         if (journalExists && !journalRead && !m_state.options.restart) {
             // Taken for no session, its answers would be overwritten by the first new one.
-            throw InputError(journalPath, "cannot be read: " + FileHandle::Reason(::GetLastError()));
+            throw InputError(journalPath, "cannot be read: " + unread);
         }
         if (journalRead) {
             std::string error;

@@ -98,7 +98,8 @@ std::vector<OutboxEntry> OutboxFormat::Read(const std::wstring& path, size_t& le
     }
     const std::string shown = WideToUtf8(path);
     std::string content;
-    if (!AtomicFile::Read(path, content)) {
+    std::string unread; // named by its code alone
+    if (!AtomicFile::Read(path, content, unread)) {
         throw TeamRefusal(TeamRefusalKind::OutboxUnusable,
                           shown + ": the file of unsent answers cannot be read (error " +
                               std::to_string(::GetLastError()) + ")");

@@ -38,7 +38,8 @@ TeamDocument Document(const char* kind, const std::wstring& path)
     document.kind = kind;
     document.path = WideToUtf8(path);
     document.sha256 = Sha256::OfFile(path);
-    if (!AtomicFile::Read(path, document.content)) {
+    std::string unread; // named by its code alone
+    if (!AtomicFile::Read(path, document.content, unread)) {
         throw InputError(path, "cannot be read (error " + std::to_string(::GetLastError()) + ")");
     }
     return document;

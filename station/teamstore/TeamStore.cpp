@@ -63,7 +63,8 @@ void TeamStore::PageRecognised(size_t position, const StoredFile& tsv, const Sto
     for (const auto& [kind, file] : made) {
         std::wstring path;
         std::string content;
-        if (!file->path.empty() && Utf8ToWide(file->path, path) && AtomicFile::Read(path, content)) {
+        std::string unread;
+        if (!file->path.empty() && Utf8ToWide(file->path, path) && AtomicFile::Read(path, content, unread)) {
             documents.push_back({kind, std::string(), file->sha256, content});
         }
     }

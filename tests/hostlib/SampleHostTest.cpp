@@ -21,8 +21,9 @@ std::wstring WritePng(const std::wstring& name, bool truncated)
     for (size_t i = 0; i < grey.size(); i += 5) {
         grey[i] = 0;
     }
-    std::vector<std::uint8_t> png = EncodePng(64, 32, 1, grey);
-    EXPECT_FALSE(png.empty());
+    std::vector<std::uint8_t> png;
+    std::string error;
+    EXPECT_TRUE(EncodePng(64, 32, 1, grey, png, error)) << error;
     if (truncated) {
         png.resize(png.size() / 2);
     }

@@ -14,6 +14,7 @@
 #include "StationData.h"
 #include "TarsilDlg29.h"
 #include "VerificationSession.h"
+#include "dialog/ControlIds.h"
 
 namespace {
 
@@ -86,7 +87,7 @@ TEST(SessionStore, ResumesProposesAndCountsThroughTheStoreAlone)
     std::wstring proposed;
     DialogDriver driver(30000);
     AnswerWord(driver, 2, 3, [&](DialogDriver& d) {
-        d.Do([&](DialogDriver& shown) { proposed = shown.ControlText(1000); }).Click(IDOK);
+        d.Do([&](DialogDriver& shown) { proposed = shown.ControlText(IDC_TEXT); }).Click(IDOK);
     });
     AnswerWord(driver, 3, 3, [](DialogDriver& d) { d.Click(TARSIL_TEXT_IGNORE); });
     VerificationSession session(ThreeWords(folder), &RastStartDialog, [](const std::string&) {}, makeStore);
@@ -122,9 +123,9 @@ TEST(SessionStore, AWordAnsweredByAnotherFirstIsNotRecordedAndTheSessionGoesOn)
     };
     std::wstring offered;
     DialogDriver driver(30000);
-    AnswerWord(driver, 1, 3, [](DialogDriver& d) { d.Type(1000, L"ten").Click(IDOK); });
+    AnswerWord(driver, 1, 3, [](DialogDriver& d) { d.Type(IDC_TEXT, L"ten").Click(IDOK); });
     AnswerWord(driver, 2, 3, [&](DialogDriver& d) {
-        d.Do([&](DialogDriver& shown) { offered = shown.ControlText(1000); }).Click(IDOK);
+        d.Do([&](DialogDriver& shown) { offered = shown.ControlText(IDC_TEXT); }).Click(IDOK);
     });
     AnswerWord(driver, 3, 3, [](DialogDriver& d) { d.Click(IDOK); });
     std::vector<std::string> printed;

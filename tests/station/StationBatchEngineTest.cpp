@@ -16,6 +16,7 @@
 #include "StationData.h"
 #include "TarsilDlg29.h"
 #include "Utf8.h"
+#include "dialog/ControlIds.h"
 #include "support/ChildProcess.h"
 
 namespace {
@@ -73,7 +74,7 @@ TEST(StationBatch, PagesTheEngineFailsOnAreSkippedListedAndRecognisedByALaterRun
             driver.WaitUntil(
                 [caption](DialogDriver& d) { return DialogDriver::WindowText(d.Dialog()).rfind(caption, 0) == 0; });
             if (word[5] == L'1') {
-                driver.Type(1000, L"corrected").Click(IDOK);
+                driver.Type(IDC_TEXT, L"corrected").Click(IDOK);
             } else {
                 driver.Click(IDCANCEL);
             }

@@ -69,7 +69,7 @@ TEST(StationBatch, AResumedSessionWhoseInputsChangedIsRefusedNamingTheFile)
     options.below = 95;
     options.press = L"cancel";
     const SessionRun resumed = RunSession(options);
-    EXPECT_EQ(resumed.captions, std::vector<std::wstring>{VerificationSession::Caption(2, 7)});
+    EXPECT_EQ(resumed.captions, std::vector<std::wstring>{L"Word Verification \u2013 2 of 7"});
     EXPECT_EQ(resumed.summary.earlier, 1);
     EXPECT_EQ(resumed.journal.below, 90);
     EXPECT_TRUE(resumed.Printed("session.json began with --below 90 and goes on with it; --below 95 takes effect "
@@ -88,7 +88,7 @@ TEST(StationBatch, ASecondStationOnTheSameFolderIsRefusedUntilTheFirstHasEnded)
     // The first station waits for its operator at the first dialog.
     const StartedChild first(L"tarsil_verify.exe", arguments, false);
     ASSERT_TRUE(first.Started()) << first.Failure();
-    const std::wstring caption = VerificationSession::Caption(1, 7);
+    const std::wstring caption = L"Word Verification \u2013 1 of 7";
     HWND dialog = nullptr;
     for (int waited = 0; dialog == nullptr && waited < 30000; waited += 100) {
         ::Sleep(100);

@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include "AtomicFile.h"
-#include "VerificationSession.h"
 
 std::wstring StationData(const std::wstring& name)
 {
@@ -27,7 +26,8 @@ StationOptions CommittedScan(const std::wstring& out)
 std::string FileBytes(const std::wstring& path)
 {
     std::string content;
-    AtomicFile::Read(path, content);
+    std::string unread;
+    AtomicFile::Read(path, content, unread);
     return content;
 }
 
@@ -75,7 +75,8 @@ std::vector<std::string> Lines(const std::string& text)
 void AnswerWord(DialogDriver& driver, int ordinal, int total, const std::function<void(DialogDriver&)>& answer)
 {
     // The caption, or the caption of a word whose text is proposed.
-    const std::wstring caption = VerificationSession::Caption(ordinal, total);
+    const std::wstring caption =
+        L"Word Verification \u2013 " + std::to_wstring(ordinal) + L" of " + std::to_wstring(total);
     const std::wstring proposed = caption + L" \u2013 ";
     driver.WaitUntil([caption, proposed](DialogDriver& d) {
         const std::wstring shown = DialogDriver::WindowText(d.Dialog());

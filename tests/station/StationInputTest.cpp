@@ -173,7 +173,8 @@ TEST(StationInput, BoxesOutsideThePageLongWordsAndNonWordRowsAreSkippedOrClipped
     EXPECT_EQ(printed[1], "skipped \"outside\" (row 4): box outside the page");
     // The clipped word's training image is what lies on the page.
     std::string png;
-    EXPECT_TRUE(AtomicFile::Read(folder / L"out\\train\\0003.png", png));
+    std::string error;
+    EXPECT_TRUE(AtomicFile::Read(folder / L"out\\train\\0003.png", png, error)) << error;
 }
 
 TEST(StationInput, HelpNamesEveryOptionTheProgramTakes)

@@ -125,7 +125,9 @@ TEST(StationPicture, TheWordIsSolidItsNeighboursHalfToneOnTheSidesItHasThemOnThe
     for (std::uint8_t& grey : negative.grey) {
         grey = static_cast<std::uint8_t>(255 - grey);
     }
-    const std::vector<std::uint8_t> png = EncodePng(negative.width, negative.height, 1, negative.grey);
+    std::vector<std::uint8_t> png;
+    std::string error;
+    ASSERT_TRUE(EncodePng(negative.width, negative.height, 1, negative.grey, png, error)) << error;
     ASSERT_TRUE(WriteBytes(folder / L"negative.png", std::string(png.begin(), png.end())));
 
     for (const bool isNegative : {false, true}) {
@@ -177,7 +179,9 @@ TEST(StationPicture, ADiagonalOnePixelLineSurvivesShrinking)
     for (int x = word.left; x < word.Right(); ++x) {
         grey[static_cast<size_t>(std::lround(lineY(x))) * kWidth + x] = 0;
     }
-    const std::vector<std::uint8_t> png = EncodePng(kWidth, kHeight, 1, grey);
+    std::vector<std::uint8_t> png;
+    std::string error;
+    ASSERT_TRUE(EncodePng(kWidth, kHeight, 1, grey, png, error)) << error;
     const std::string tsv = "level\tpage_num\tblock_num\tpar_num\tline_num\tword_num\tleft\ttop\twidth\theight\tconf\ttext\n"
                             "5\t1\t1\t1\t1\t1\t100\t100\t1000\t200\t10\tslash\n";
     ASSERT_TRUE(WriteBytes(folder / L"line.png", std::string(png.begin(), png.end())));

@@ -15,6 +15,7 @@
 #include "StationData.h"
 #include "TarsilDlg29.h"
 #include "VerificationSession.h"
+#include "dialog/ControlIds.h"
 
 namespace {
 
@@ -119,7 +120,7 @@ TEST(StationSession, ADialogThatCannotBeShownStopsTheSessionWithEveryAnswerSoFar
     g_disk.failThird = true;
     const StationOptions options = CommittedScan(g_disk.out);
     DialogDriver driver(30000);
-    AnswerWord(driver, 1, 7, [](DialogDriver& d) { d.Type(1000, L"Region-based").Click(IDOK); });
+    AnswerWord(driver, 1, 7, [](DialogDriver& d) { d.Type(IDC_TEXT, L"Region-based").Click(IDOK); });
     AnswerWord(driver, 2, 7, [](DialogDriver& d) { d.Click(IDOK); });
     VerificationSession session(options, &InspectDiskThenShow, [](const std::string&) {});
     session.Prepare();

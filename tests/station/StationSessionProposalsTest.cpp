@@ -17,7 +17,7 @@
 #include "SessionRun.h"
 #include "StationData.h"
 #include "TarsilDlg29.h"
-#include "VerificationSession.h"
+#include "dialog/ControlIds.h"
 
 namespace {
 
@@ -58,17 +58,17 @@ TEST(StationSession, ACorrectionIsProposedAgainAcceptedIgnoredOrChangedAndSurviv
     std::map<int, Seen> seen;
     const auto look = [&seen](int ordinal) {
         return [&seen, ordinal](DialogDriver& dialog) {
-            seen[ordinal] = {DialogDriver::WindowText(dialog.Dialog()), dialog.ControlText(1000)};
+            seen[ordinal] = {DialogDriver::WindowText(dialog.Dialog()), dialog.ControlText(IDC_TEXT)};
         };
     };
     {
         DialogDriver driver(60000);
         AnswerWord(driver, 1, 7, [](DialogDriver& d) { d.Click(IDOK); });
         AnswerWord(driver, 2, 7, [](DialogDriver& d) { d.Click(IDOK); });
-        AnswerWord(driver, 3, 7, [&](DialogDriver& d) { d.Do(look(3)).Type(1000, L"these").Click(IDOK); });
+        AnswerWord(driver, 3, 7, [&](DialogDriver& d) { d.Do(look(3)).Type(IDC_TEXT, L"these").Click(IDOK); });
         AnswerWord(driver, 4, 7, [](DialogDriver& d) { d.Click(IDOK); });
         AnswerWord(driver, 5, 7, [&](DialogDriver& d) { d.Do(look(5)).Click(IDOK); });
-        AnswerWord(driver, 6, 7, [&](DialogDriver& d) { d.Do(look(6)).Click(1009); });
+        AnswerWord(driver, 6, 7, [&](DialogDriver& d) { d.Do(look(6)).Click(IDC_IGNORE); });
         AnswerWord(driver, 7, 7, [](DialogDriver& d) { d.Click(IDCANCEL); });
         RunSession(options);
         EXPECT_TRUE(driver.Finished());
@@ -76,7 +76,7 @@ TEST(StationSession, ACorrectionIsProposedAgainAcceptedIgnoredOrChangedAndSurviv
     SessionRun resumed;
     {
         DialogDriver driver(60000);
-        AnswerWord(driver, 7, 7, [&](DialogDriver& d) { d.Do(look(7)).Type(1000, L"thesis").Click(IDOK); });
+        AnswerWord(driver, 7, 7, [&](DialogDriver& d) { d.Do(look(7)).Type(IDC_TEXT, L"thesis").Click(IDOK); });
         resumed = RunSession(options);
         EXPECT_TRUE(driver.Finished());
     }
@@ -119,15 +119,15 @@ TEST(StationSession, AProposalTypedOverWithTheRecognisedTextIsWithdrawnAlsoOnRes
 
     std::vector<std::pair<std::wstring, std::wstring>> sixth; // caption and text, in each run
     const auto look = [&sixth](DialogDriver& d) {
-        sixth.emplace_back(DialogDriver::WindowText(d.Dialog()), d.ControlText(1000));
+        sixth.emplace_back(DialogDriver::WindowText(d.Dialog()), d.ControlText(IDC_TEXT));
     };
     {
         DialogDriver driver(60000);
         AnswerWord(driver, 1, 7, [](DialogDriver& d) { d.Click(IDOK); });
         AnswerWord(driver, 2, 7, [](DialogDriver& d) { d.Click(IDOK); });
-        AnswerWord(driver, 3, 7, [](DialogDriver& d) { d.Type(1000, L"these").Click(IDOK); });
+        AnswerWord(driver, 3, 7, [](DialogDriver& d) { d.Type(IDC_TEXT, L"these").Click(IDOK); });
         AnswerWord(driver, 4, 7, [](DialogDriver& d) { d.Click(IDOK); });
-        AnswerWord(driver, 5, 7, [](DialogDriver& d) { d.Type(1000, L"jese").Click(IDOK); }); // "these" proposed
+        AnswerWord(driver, 5, 7, [](DialogDriver& d) { d.Type(IDC_TEXT, L"jese").Click(IDOK); }); // "these" proposed
         AnswerWord(driver, 6, 7, [&](DialogDriver& d) { d.Do(look).Click(IDCANCEL); });
         RunSession(options);
         EXPECT_TRUE(driver.Finished());
@@ -142,7 +142,7 @@ TEST(StationSession, AProposalTypedOverWithTheRecognisedTextIsWithdrawnAlsoOnRes
     }
     ASSERT_EQ(sixth.size(), 2u);
     for (const auto& [caption, text] : sixth) {
-        EXPECT_EQ(caption, VerificationSession::Caption(6, 7));
+        EXPECT_EQ(caption, L"Word Verification \u2013 6 of 7");
         EXPECT_EQ(text, L"jese");
     }
 

@@ -17,6 +17,7 @@
 #include "StationData.h"
 #include "TarsilDlg29.h"
 #include "WordCrop.h"
+#include "dialog/ControlIds.h"
 
 // The committed TSV's words below 90, in reading order: rows 14 "“based", 19 "determine",
 // 27 "jese", 36 "“either", 40 "Here,", 43 "at", 46 "extreme".
@@ -32,13 +33,13 @@ TEST(StationSession, CorrectionsIgnoreTrainNoAndCancelAreWrittenThenTheRestIsSho
         AnswerWord(driver, 1, 7, [&](DialogDriver& d) {
             d.Do([&](DialogDriver& dialog) {
                 firstCaption = DialogDriver::WindowText(dialog.Dialog());
-                firstText = dialog.ControlText(1000);
+                firstText = dialog.ControlText(IDC_TEXT);
             });
-            d.Type(1000, L"Region-based").Click(IDOK);
+            d.Type(IDC_TEXT, L"Region-based").Click(IDOK);
         });
         AnswerWord(driver, 2, 7, [](DialogDriver& d) { d.Click(IDOK); });
-        AnswerWord(driver, 3, 7, [](DialogDriver& d) { d.Type(1000, L"These").Click(1008).Click(IDOK); });
-        AnswerWord(driver, 4, 7, [](DialogDriver& d) { d.Click(1009); });
+        AnswerWord(driver, 3, 7, [](DialogDriver& d) { d.Type(IDC_TEXT, L"These").Click(IDC_NO).Click(IDOK); });
+        AnswerWord(driver, 4, 7, [](DialogDriver& d) { d.Click(IDC_IGNORE); });
         AnswerWord(driver, 5, 7, [](DialogDriver& d) { d.Click(IDCANCEL); });
         first = RunSession(options);
         EXPECT_FALSE(driver.TimedOut());
@@ -123,7 +124,7 @@ TEST(StationSession, CorrectionsIgnoreTrainNoAndCancelAreWrittenThenTheRestIsSho
         for (int ordinal = 5; ordinal <= 7; ++ordinal) {
             AnswerWord(driver, ordinal, 7, [&captions](DialogDriver& d) {
                 d.Do([&captions](DialogDriver& dialog) { captions.push_back(DialogDriver::WindowText(dialog.Dialog())); });
-                d.Click(1008).Click(IDOK);
+                d.Click(IDC_NO).Click(IDOK);
             });
         }
         second = RunSession(options);

@@ -18,6 +18,7 @@
 #include "TarsilDlg29.h"
 #include "Utf8.h"
 #include "VerificationSession.h"
+#include "dialog/ControlIds.h"
 
 TEST(StationText, NonAsciiWordsAndTypographicQuotesRoundTripThroughTheDialog)
 {
@@ -44,9 +45,9 @@ TEST(StationText, NonAsciiWordsAndTypographicQuotesRoundTripThroughTheDialog)
     const std::wstring typedWord = L"\u2018Stra\u00dfe\u2019\u2014na\u00efve";
     std::vector<std::wstring> shown;
     DialogDriver driver(30000);
-    auto remember = [&shown](DialogDriver& d) { shown.push_back(d.ControlText(1000)); };
+    auto remember = [&shown](DialogDriver& d) { shown.push_back(d.ControlText(IDC_TEXT)); };
     AnswerWord(driver, 1, 3, [&](DialogDriver& d) { d.Do(remember).Click(IDOK); });
-    AnswerWord(driver, 2, 3, [&](DialogDriver& d) { d.Do(remember).Type(1000, typedWord).Click(IDOK); });
+    AnswerWord(driver, 2, 3, [&](DialogDriver& d) { d.Do(remember).Type(IDC_TEXT, typedWord).Click(IDOK); });
     AnswerWord(driver, 3, 3, [&](DialogDriver& d) { d.Do(remember).Click(IDOK); });
     VerificationSession session(options, &RastStartDialog, [](const std::string&) {});
     session.Prepare();

@@ -20,6 +20,7 @@
 #include "TestServer.h"
 #include "Utf8.h"
 #include "VerificationSession.h"
+#include "dialog/ControlIds.h"
 #include "support/ChildProcess.h"
 
 #include <gtest/gtest.h>
@@ -98,7 +99,8 @@ TeamAnswer AsTeamAnswer(const VerifiedWord& word, const TeamStation& station, st
 
 void AnswerInBatch(DialogDriver& driver, int page, int ordinal, const std::function<void(DialogDriver&)>& answer)
 {
-    const std::wstring caption = VerificationSession::Caption(page, 2, ordinal, 2);
+    const std::wstring caption = L"Word Verification \u2013 page " + std::to_wstring(page) + L" of 2 \u2013 word " +
+                                std::to_wstring(ordinal) + L" of 2";
     driver.WaitUntil(
         [caption](DialogDriver& d) { return DialogDriver::WindowText(d.Dialog()).rfind(caption, 0) == 0; });
     answer(driver);
@@ -129,9 +131,9 @@ TEST(TeamExport, TheTeamsAnswersGiveTheFilesOfAOneStationSessionByteForByte)
     SessionRecord record;
     {
         DialogDriver driver(60000);
-        AnswerInBatch(driver, 1, 1, [](DialogDriver& d) { d.Type(1000, L"Region-based").Click(IDOK); });
-        AnswerInBatch(driver, 1, 2, [](DialogDriver& d) { d.Click(1009); });
-        AnswerInBatch(driver, 2, 1, [](DialogDriver& d) { d.Click(1008).Click(IDOK); });
+        AnswerInBatch(driver, 1, 1, [](DialogDriver& d) { d.Type(IDC_TEXT, L"Region-based").Click(IDOK); });
+        AnswerInBatch(driver, 1, 2, [](DialogDriver& d) { d.Click(IDC_IGNORE); });
+        AnswerInBatch(driver, 2, 1, [](DialogDriver& d) { d.Click(IDC_NO).Click(IDOK); });
         AnswerInBatch(driver, 2, 2, [](DialogDriver& d) { d.Click(IDOK); });
         VerificationSession session(options, &RastStartDialog, [](const std::string&) {});
         session.Prepare();
