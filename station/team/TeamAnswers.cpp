@@ -4,6 +4,7 @@
 #include "DatabaseStatement.h"
 #include "DatabaseTransaction.h"
 #include "PageLeases.h"
+#include "SingleStatement.h"
 
 #include <stdexcept>
 
@@ -72,7 +73,7 @@ bool Insert(DatabaseConnection& connection, std::int64_t batch, const TeamLease*
     insert.BindUtf8(column++, answer.computer);
     insert.BindUtf8(column++, answer.instance);
     if (lease != nullptr) {
-        PageLeases::BindHeld(insert, column, batch, answer.instance, *lease);
+        SingleStatement::Bind(insert, column, PageLeases::Held(batch, answer.instance, *lease));
     } else {
         for (int pair = 0; pair < 2; ++pair) {
             insert.BindInteger(column++, batch);
@@ -90,7 +91,7 @@ bool PageHeld(DatabaseConnection& connection, std::int64_t batch, const TeamLeas
     }
     DatabaseStatement held(connection,
                            std::wstring(L"SELECT EXISTS (SELECT 1 FROM tarsil_pages WHERE ") + PageLeases::kHeld + L")");
-    PageLeases::BindHeld(held, 1, batch, answer.instance, *lease);
+    SingleStatement::Bind(held, 1, PageLeases::Held(batch, answer.instance, *lease));
     held.Execute();
     return held.Fetch() && held.Boolean(1).value_or(false);
 }
