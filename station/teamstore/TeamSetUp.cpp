@@ -9,11 +9,11 @@
 #include "OutboxSender.h"
 #include "PageLeases.h"
 #include "PathName.h"
+#include "RunFolder.h"
 #include "ServerRetry.h"
 #include "Sha256.h"
 #include "TeamAnswers.h"
 #include "TeamBatches.h"
-#include "TeamCache.h"
 #include "TeamOutbox.h"
 #include "TeamRows.h"
 #include "TeamSchema.h"
@@ -73,7 +73,7 @@ TeamSetUp::TeamSetUp(SessionState& state)
 
 std::wstring TeamSetUp::DefaultOutbox()
 {
-    return TeamCache::StationFolder() + L"\\team-outbox.json";
+    return RunFolder::StationFolder() + L"\\team-outbox.json";
 }
 
 TeamBatchDefinition TeamSetUp::Definition(const BatchPlan& plan) const
@@ -165,7 +165,7 @@ void TeamSetUp::SendOutbox(DatabaseConnection& connection, const std::wstring& o
 }
 
 void TeamSetUp::MakePlan(const TeamBatch& batch, const std::map<int, std::vector<TeamDocument>>& documents,
-                         const TeamCache& cache)
+                         const DocumentFolder& cache)
 {
     const std::vector<TeamPageSource>& pages = batch.definition.pages;
     const std::vector<TeamDocument> none;
@@ -176,7 +176,7 @@ void TeamSetUp::MakePlan(const TeamBatch& batch, const std::map<int, std::vector
     // The documents written where the readers find them, named after the page.
     const auto cached = [&](const TeamPageSource& page, const char* kind) -> StoredFile {
         const TeamDocument* document = Find(documentsOf(page.position), kind);
-        return document == nullptr ? StoredFile() : cache.WriteDocument(page.name, *document);
+        return document == nullptr ? StoredFile() : TeamStore::CacheDocument(cache, page.name, *document);
     };
     // A page's name becomes the names of its files in the cache, and of the engine's output
     // and screenshots: the database is written by every station of the team, so its names are
@@ -297,7 +297,7 @@ void TeamSetUp::Prepare()
     m_state.record.below = options.below;
     m_state.record.charBelow = options.charBelow;
     m_state.record.inputs = batch.definition.inputs;
-    auto cache = std::make_shared<TeamCache>(station.instance);
+    auto cache = std::make_shared<DocumentFolder>(Wide(station.instance));
     MakePlan(batch, documents, *cache);
     for (const auto& [position, state] : states) {
         if (state == "done" && position >= 1 && static_cast<size_t>(position) <= m_state.record.pages.size()) {

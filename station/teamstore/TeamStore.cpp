@@ -88,6 +88,14 @@ void TeamStore::PageRecognised(size_t position, const StoredFile& tsv, const Sto
     }
 }
 
+StoredFile TeamStore::CacheDocument(const DocumentFolder& cache, const std::string& pageName,
+                                    const TeamDocument& document)
+{
+    std::wstring name;
+    Utf8ToWide(pageName + "." + document.kind, name);
+    return {WideToUtf8(cache.Write(name, document.content)), document.sha256};
+}
+
 void TeamStore::KeepStoredOutput(size_t position, const StoredFile& tsv, const StoredFile& hocr)
 {
     TeamPage stored;
@@ -101,7 +109,7 @@ void TeamStore::KeepStoredOutput(size_t position, const StoredFile& tsv, const S
             const StoredFile& own = isTsv ? tsv : hocr;
             // The station's own file serves where it has the stored bytes.
             kept[isTsv ? 0 : 1] =
-                own.sha256 == document.sha256 ? own : m_settings.cache->WriteDocument(Page(position).name, document);
+                own.sha256 == document.sha256 ? own : CacheDocument(*m_settings.cache, Page(position).name, document);
         }
     }
     RecordedSession::PageRecognised(position, kept[0], kept[1]);
