@@ -12,7 +12,7 @@ namespace {
 
 bool Shown(const TeamAnswer& answer)
 {
-    return answer.outcome != "skipped";
+    return answer.outcome != WordOutcome::kSkipped;
 }
 
 // The batch's next answer number, its row locked until the transaction ends.
@@ -54,12 +54,12 @@ bool Insert(DatabaseConnection& connection, std::int64_t batch, const TeamLease*
     }
     insert.BindUtf8(column++, answer.text);
     insert.BindReal(column++, answer.confidence);
-    insert.BindUtf8(column++, answer.outcome);
+    insert.BindUtf8(column++, WordOutcomeText(answer.outcome));
     insert.BindUtf8(column++, answer.reason);
     insert.BindUtf8(column++, answer.corrected);
     insert.BindBoolean(column++, answer.changed);
     insert.BindUtf8(column++, answer.proposed);
-    insert.BindUtf8(column++, answer.proposal);
+    insert.BindUtf8(column++, ProposalFateText(answer.proposal));
     insert.BindBoolean(column++, answer.train);
     insert.BindReal(column++, answer.size);
     insert.BindReal(column++, answer.orientation);
@@ -125,8 +125,9 @@ AnswerReceipt Standing(DatabaseConnection& connection, std::int64_t batch, const
 AnswerReceipt Send(DatabaseConnection& connection, std::int64_t batch, const TeamLease* lease,
                    const TeamAnswer& answer)
 {
-    if (answer.outcome != "ok" && answer.outcome != "ignore" && answer.outcome != "skipped") {
-        throw std::invalid_argument("an answer's outcome is ok, ignore or skipped, not \"" + answer.outcome + "\"");
+    if (answer.outcome == WordOutcome::kCancel) {
+        throw std::invalid_argument(std::string("an answer's outcome is ok, ignore or skipped, not \"") +
+                                    WordOutcomeText(answer.outcome) + "\"");
     }
     {
         DatabaseTransaction transaction(connection);

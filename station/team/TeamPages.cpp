@@ -37,7 +37,7 @@ std::vector<TeamPage> ReadPages(DatabaseConnection& connection, std::int64_t bat
     while (pages.Fetch()) {
         TeamPage page;
         page.source = TeamRows::ReadPage(pages, 1);
-        page.state = pages.Utf8(8).value_or("");
+        page.state = PageStateFromText(pages.Utf8(8).value_or("")).value_or(PageState::kWaiting);
         page.failure = pages.Utf8(9).value_or("");
         byPosition[page.source.position] = read.size();
         read.push_back(std::move(page));

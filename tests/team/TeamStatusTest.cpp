@@ -39,7 +39,7 @@ struct BatchAtWork {
         const TeamLease one = PageLeases::TakeNext(connection, batch, ann, 120).value();
         TeamAnswer ignored = TeamTest::Answer(ann, 1, 1, 9, "later");
         ignored.place = 2;
-        ignored.outcome = "ignore";
+        ignored.outcome = WordOutcome::kIgnore;
         ignored.seconds = 1;
         TeamAnswers::Record(connection, batch, ignored);
         TeamAnswer corrected = TeamTest::Answer(ann, 2, 1, 3, "teh", "the");
@@ -123,7 +123,7 @@ TEST(TeamPages, KeepThePagesFirstOutputOfTheBatchsEngineAndLoadItWithEveryDocume
     EXPECT_EQ("tesseract 5.3.0", older.batchEngine);
 
     const TeamPage recognised = TeamPages::Load(connection, work.batch, 3);
-    EXPECT_EQ("recognised", recognised.state);
+    EXPECT_EQ(PageState::kRecognised, recognised.state);
     ASSERT_EQ(2u, recognised.source.documents.size());
     EXPECT_EQ(hocr.content, recognised.source.documents[0].content);
     EXPECT_EQ("engine tsv", recognised.source.documents[1].content);
