@@ -98,7 +98,7 @@ TeamBatchDefinition TeamSetUp::Definition(const BatchPlan& plan) const
     for (size_t i = 0; i < plan.pages.size(); ++i) {
         const PlannedPage& planned = plan.pages[i];
         TeamPageSource page;
-        page.position = static_cast<int>(i) + 1;
+        page.position = TeamStore::BatchPosition(i);
         page.name = WideToUtf8(planned.stem);
         page.imagePath = WideToUtf8(planned.image);
         auto hash = imageHashes.find(planned.image);
@@ -300,8 +300,9 @@ void TeamSetUp::Prepare()
     auto cache = std::make_shared<DocumentFolder>(Wide(station.instance));
     MakePlan(batch, documents, *cache);
     for (const auto& [position, state] : states) {
-        if (state == "done" && position >= 1 && static_cast<size_t>(position) <= m_state.record.pages.size()) {
-            m_state.record.pages[static_cast<size_t>(position) - 1].state = "done";
+        const size_t at = TeamStore::SessionPosition(position);
+        if (state == "done" && at < m_state.record.pages.size()) {
+            m_state.record.pages[at].state = "done";
         }
     }
     m_state.plan.inputs.clear();

@@ -73,7 +73,7 @@ void TeamStore::PageRecognised(size_t position, const StoredFile& tsv, const Sto
     }
     RecognitionReceipt receipt;
     m_retry.Run([&](DatabaseConnection& connection) {
-        receipt = TeamPages::RecordRecognition(connection, m_settings.batch, static_cast<int>(position) + 1, documents);
+        receipt = TeamPages::RecordRecognition(connection, m_settings.batch, BatchPosition(position), documents);
     });
     if (receipt.fate == RecognitionFate::Recorded) {
         RecordedSession::PageRecognised(position, tsv, hocr);
@@ -100,7 +100,7 @@ void TeamStore::KeepStoredOutput(size_t position, const StoredFile& tsv, const S
 {
     TeamPage stored;
     m_retry.Run([&](DatabaseConnection& connection) {
-        stored = TeamPages::Load(connection, m_settings.batch, static_cast<int>(position) + 1);
+        stored = TeamPages::Load(connection, m_settings.batch, BatchPosition(position));
     });
     StoredFile kept[2];
     for (const TeamDocument& document : stored.source.documents) {
@@ -127,7 +127,7 @@ void TeamStore::PageFailed(size_t position, const std::string& failure)
     } else {
         // Failed ahead of the operator: recorded only when no other station has the page.
         m_retry.Run([&](DatabaseConnection& connection) {
-            lease = PageLeases::Take(connection, m_settings.batch, m_settings.station, static_cast<int>(position) + 1,
+            lease = PageLeases::Take(connection, m_settings.batch, m_settings.station, BatchPosition(position),
                                      m_settings.leaseSeconds);
         });
     }
@@ -153,7 +153,7 @@ bool TeamStore::TakePage(size_t position)
     }
     std::optional<TeamLease> lease;
     m_retry.Run([&](DatabaseConnection& connection) {
-        lease = PageLeases::Take(connection, m_settings.batch, m_settings.station, static_cast<int>(position) + 1,
+        lease = PageLeases::Take(connection, m_settings.batch, m_settings.station, BatchPosition(position),
                                  m_settings.leaseSeconds);
     });
     if (!lease) {
@@ -165,7 +165,7 @@ bool TeamStore::TakePage(size_t position)
     // Resumed at its first unanswered word: the answers belong to the page, whoever gave them.
     TeamPage page;
     m_retry.Run([&](DatabaseConnection& connection) {
-        page = TeamPages::Load(connection, m_settings.batch, static_cast<int>(position) + 1);
+        page = TeamPages::Load(connection, m_settings.batch, BatchPosition(position));
     });
     std::vector<VerifiedWord>& words = Page(position).words;
     words.clear();
@@ -180,7 +180,7 @@ void TeamStore::NoteDonePages()
     std::map<int, std::string> states;
     m_retry.Run([&](DatabaseConnection& connection) { states = PageLeases::States(connection, m_settings.batch); });
     for (const auto& [number, state] : states) {
-        const size_t position = static_cast<size_t>(number) - 1;
+        const size_t position = SessionPosition(number);
         if (state == "done" && position < Record().pages.size() && m_leases.count(position) == 0) {
             RecordedSession::PageDone(position);
         }
@@ -226,7 +226,7 @@ AnswerReceipt TeamStore::Send(size_t position, const VerifiedWord& word, const P
     entry.address = {m_settings.server, m_settings.batch, m_settings.batchName, m_settings.batchCreated};
     TeamAnswer& answer = entry.answer;
     answer =
-        TeamWords::ToTeam(word, static_cast<int>(position) + 1, PlaceOf(readingOrder, word.index), m_settings.station);
+        TeamWords::ToTeam(word, BatchPosition(position), PlaceOf(readingOrder, word.index), m_settings.station);
     answer.answerId = m_settings.station.AnswerId(++m_answers);
     const auto held = m_leases.find(position);
     if (held == m_leases.end()) {

@@ -71,6 +71,12 @@ public:
     static StoredFile CacheDocument(const DocumentFolder& cache, const std::string& pageName,
                                     const TeamDocument& document);
 
+    // A page's position in the batch (from 1, as the team's tables and records number it) for
+    // its position in the session (from 0), and back: converted here, at the store's edge.
+    static int BatchPosition(size_t position) { return static_cast<int>(position) + 1; }
+    // SIZE_MAX, which no session has, for a batch's position below 1.
+    static size_t SessionPosition(int position) { return static_cast<size_t>(position) - 1; }
+
 private:
     // Another station's output for the page was kept first: it is the one verified here, read
     // from the database (into the cache) unless the station's own has its bytes.
