@@ -114,7 +114,7 @@ TeamAnswer Answer(const TeamStation& station, std::int64_t sequence, int page, i
     answer.box = {80 * index, 40, 72, 30};
     answer.text = "teh";
     answer.confidence = 55;
-    answer.outcome = "ok";
+    answer.outcome = WordOutcome::kOk;
     answer.corrected = index % 4 == 0 ? "the" : "teh";
     answer.changed = index % 4 == 0;
     answer.train = true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SingleStatement.h"
 #include "TeamRecords.h"
 #include "TeamStation.h"
 
@@ -9,7 +10,6 @@
 #include <string>
 
 class DatabaseConnection;
-class DatabaseStatement;
 
 // Pages as the stations share them: a station takes one page at a time, in the batch's
 // order, under a lease that ends at a time of the server's clock (never a station's) unless
@@ -53,11 +53,11 @@ public:
     // the page is not done. A take by another station, a release and a failure each end
     // it; a lease that ran out with nobody taking the page since does not (the station, back
     // after an outage, goes on with its page). Every write a station makes to a page under
-    // its lease checks it in the same statement; BindHeld binds its four parameters (batch,
-    // position, the station's instance, serial) from parameter `first` on.
+    // its lease checks it in the same statement; Held gives the values of its four parameters
+    // (batch, position, the station's instance, serial), after those of `before`.
     static const wchar_t kHeld[];
-    static void BindHeld(DatabaseStatement& statement, int first, std::int64_t batch, const std::string& instance,
-                         const TeamLease& lease);
+    static SingleStatement::Values Held(std::int64_t batch, const std::string& instance, const TeamLease& lease,
+                                        SingleStatement::Values before = {});
     // What a page that nobody holds any more has for its holder, as a statement's SET.
     static const wchar_t kNotHeld[];
 

@@ -4,6 +4,7 @@
 #include "DatabaseStatement.h"
 #include "DatabaseTransaction.h"
 #include "PageLeases.h"
+#include "SingleStatement.h"
 
 #include <stdexcept>
 
@@ -11,7 +12,7 @@ namespace {
 
 bool Shown(const TeamAnswer& answer)
 {
-    return answer.outcome != "skipped";
+    return answer.outcome != WordOutcome::kSkipped;
 }
 
 // The batch's next answer number, its row locked until the transaction ends.
@@ -53,12 +54,12 @@ bool Insert(DatabaseConnection& connection, std::int64_t batch, const TeamLease*
     }
     insert.BindUtf8(column++, answer.text);
     insert.BindReal(column++, answer.confidence);
-    insert.BindUtf8(column++, answer.outcome);
+    insert.BindUtf8(column++, WordOutcomeText(answer.outcome));
     insert.BindUtf8(column++, answer.reason);
     insert.BindUtf8(column++, answer.corrected);
     insert.BindBoolean(column++, answer.changed);
     insert.BindUtf8(column++, answer.proposed);
-    insert.BindUtf8(column++, answer.proposal);
+    insert.BindUtf8(column++, ProposalFateText(answer.proposal));
     insert.BindBoolean(column++, answer.train);
     insert.BindReal(column++, answer.size);
     insert.BindReal(column++, answer.orientation);
@@ -72,7 +73,7 @@ bool Insert(DatabaseConnection& connection, std::int64_t batch, const TeamLease*
     insert.BindUtf8(column++, answer.computer);
     insert.BindUtf8(column++, answer.instance);
     if (lease != nullptr) {
-        PageLeases::BindHeld(insert, column, batch, answer.instance, *lease);
+        SingleStatement::Bind(insert, column, PageLeases::Held(batch, answer.instance, *lease));
     } else {
         for (int pair = 0; pair < 2; ++pair) {
             insert.BindInteger(column++, batch);
@@ -90,7 +91,7 @@ bool PageHeld(DatabaseConnection& connection, std::int64_t batch, const TeamLeas
     }
     DatabaseStatement held(connection,
                            std::wstring(L"SELECT EXISTS (SELECT 1 FROM tarsil_pages WHERE ") + PageLeases::kHeld + L")");
-    PageLeases::BindHeld(held, 1, batch, answer.instance, *lease);
+    SingleStatement::Bind(held, 1, PageLeases::Held(batch, answer.instance, *lease));
     held.Execute();
     return held.Fetch() && held.Boolean(1).value_or(false);
 }
@@ -124,8 +125,9 @@ AnswerReceipt Standing(DatabaseConnection& connection, std::int64_t batch, const
 AnswerReceipt Send(DatabaseConnection& connection, std::int64_t batch, const TeamLease* lease,
                    const TeamAnswer& answer)
 {
-    if (answer.outcome != "ok" && answer.outcome != "ignore" && answer.outcome != "skipped") {
-        throw std::invalid_argument("an answer's outcome is ok, ignore or skipped, not \"" + answer.outcome + "\"");
+    if (answer.outcome == WordOutcome::kCancel) {
+        throw std::invalid_argument(std::string("an answer's outcome is ok, ignore or skipped, not \"") +
+                                    WordOutcomeText(answer.outcome) + "\"");
     }
     {
         DatabaseTransaction transaction(connection);

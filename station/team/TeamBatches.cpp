@@ -4,6 +4,7 @@
 #include "DatabaseError.h"
 #include "DatabaseStatement.h"
 #include "DatabaseTransaction.h"
+#include "SingleStatement.h"
 #include "TeamRefusal.h"
 #include "TeamRows.h"
 
@@ -57,16 +58,11 @@ std::optional<std::int64_t> TeamBatches::Find(DatabaseConnection& connection, co
 bool TeamBatches::Holds(DatabaseConnection& connection, std::int64_t id, const std::string& name,
                         const std::string& createdAt)
 {
-    DatabaseTransaction transaction(connection);
-    DatabaseStatement select(connection, std::wstring(L"SELECT count(*) FROM tarsil_batches WHERE id = ? AND name = ?"
-                                                      L" AND ") + kCreatedAt + L" = ?");
-    select.BindInteger(1, id);
-    select.BindUtf8(2, name);
-    select.BindUtf8(3, createdAt);
-    select.Execute();
-    const bool holds = select.Fetch() && select.Integer(1).value_or(0) == 1;
-    transaction.Rollback();
-    return holds;
+    return SingleStatement::Query(
+        connection,
+        std::wstring(L"SELECT count(*) FROM tarsil_batches WHERE id = ? AND name = ? AND ") + kCreatedAt + L" = ?",
+        {id, name, createdAt},
+        [](DatabaseStatement& select) { return select.Fetch() && select.Integer(1).value_or(0) == 1; });
 }
 
 TeamBatchDefinition TeamBatches::ReadDefinition(DatabaseConnection& connection, std::int64_t batch, bool withPages)

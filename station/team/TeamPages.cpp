@@ -5,6 +5,7 @@
 #include "DatabaseStatement.h"
 #include "DatabaseTransaction.h"
 #include "PageLeases.h"
+#include "SingleStatement.h"
 #include "TeamRows.h"
 
 #include <map>
@@ -36,7 +37,7 @@ std::vector<TeamPage> ReadPages(DatabaseConnection& connection, std::int64_t bat
     while (pages.Fetch()) {
         TeamPage page;
         page.source = TeamRows::ReadPage(pages, 1);
-        page.state = pages.Utf8(8).value_or("");
+        page.state = PageStateFromText(pages.Utf8(8).value_or("")).value_or(PageState::kWaiting);
         page.failure = pages.Utf8(9).value_or("");
         byPosition[page.source.position] = read.size();
         read.push_back(std::move(page));
@@ -148,29 +149,22 @@ RecognitionReceipt TeamPages::RecordRecognition(DatabaseConnection& connection, 
 bool TeamPages::MarkDone(DatabaseConnection& connection, std::int64_t batch, const TeamStation& station,
                          const TeamLease& lease)
 {
-    DatabaseTransaction transaction(connection);
-    DatabaseStatement done(connection, std::wstring(L"UPDATE tarsil_pages SET state = 'done', failure = '', ") +
-                                           PageLeases::kNotHeld + L" WHERE " + PageLeases::kHeld);
-    PageLeases::BindHeld(done, 1, batch, station.instance, lease);
-    done.Execute();
-    const bool recorded = done.RowCount() == 1;
-    transaction.Commit();
-    return recorded;
+    return SingleStatement::Commit(connection,
+                                   std::wstring(L"UPDATE tarsil_pages SET state = 'done', failure = '', ") +
+                                       PageLeases::kNotHeld + L" WHERE " + PageLeases::kHeld,
+                                   PageLeases::Held(batch, station.instance, lease),
+                                   [](DatabaseStatement& done) { return done.RowCount() == 1; });
 }
 
 bool TeamPages::MarkFailed(DatabaseConnection& connection, std::int64_t batch, const TeamStation& station,
                            const TeamLease& lease, const std::string& failure)
 {
-    DatabaseTransaction transaction(connection);
-    DatabaseStatement failed(connection, std::wstring(L"UPDATE tarsil_pages SET state = 'failed', failure = ?,"
-                                                      L" failed_at = now(), ") +
-                                             PageLeases::kNotHeld + L" WHERE " + PageLeases::kHeld);
-    failed.BindUtf8(1, failure);
-    PageLeases::BindHeld(failed, 2, batch, station.instance, lease);
-    failed.Execute();
-    const bool recorded = failed.RowCount() == 1;
-    transaction.Commit();
-    return recorded;
+    return SingleStatement::Commit(connection,
+                                   std::wstring(L"UPDATE tarsil_pages SET state = 'failed', failure = ?,"
+                                                L" failed_at = now(), ") +
+                                       PageLeases::kNotHeld + L" WHERE " + PageLeases::kHeld,
+                                   PageLeases::Held(batch, station.instance, lease, {failure}),
+                                   [](DatabaseStatement& failed) { return failed.RowCount() == 1; });
 }
 
 TeamPage TeamPages::Load(DatabaseConnection& connection, std::int64_t batch, int position)

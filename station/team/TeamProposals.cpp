@@ -2,26 +2,24 @@
 
 #include "DatabaseConnection.h"
 #include "DatabaseStatement.h"
-#include "DatabaseTransaction.h"
+#include "SingleStatement.h"
 
 std::vector<TeamDecision> TeamProposals::After(DatabaseConnection& connection, std::int64_t batch, std::int64_t after)
 {
-    DatabaseTransaction transaction(connection);
-    DatabaseStatement select(connection,
-                             L"SELECT answer_order, text, changed, corrected FROM tarsil_answers"
-                             L" WHERE batch_id = ? AND answer_order > ? AND outcome = 'ok' ORDER BY answer_order");
-    select.BindInteger(1, batch);
-    select.BindInteger(2, after);
-    select.Execute();
-    std::vector<TeamDecision> decisions;
-    while (select.Fetch()) {
-        TeamDecision decision;
-        decision.order = select.Integer(1).value_or(0);
-        decision.recognised = select.Utf8(2).value_or("");
-        decision.changed = select.Boolean(3).value_or(false);
-        decision.corrected = select.Utf8(4).value_or("");
-        decisions.push_back(std::move(decision));
-    }
-    transaction.Rollback();
-    return decisions;
+    return SingleStatement::Query(
+        connection,
+        L"SELECT answer_order, text, changed, corrected FROM tarsil_answers"
+        L" WHERE batch_id = ? AND answer_order > ? AND outcome = 'ok' ORDER BY answer_order",
+        {batch, after}, [](DatabaseStatement& select) {
+            std::vector<TeamDecision> decisions;
+            while (select.Fetch()) {
+                TeamDecision decision;
+                decision.order = select.Integer(1).value_or(0);
+                decision.recognised = select.Utf8(2).value_or("");
+                decision.changed = select.Boolean(3).value_or(false);
+                decision.corrected = select.Utf8(4).value_or("");
+                decisions.push_back(std::move(decision));
+            }
+            return decisions;
+        });
 }

@@ -4,6 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "Box.h"
+#include "PageState.h"
+#include "ProposalFate.h"
+#include "WordOutcome.h"
+
 // What the team store keeps, as plain records: the facts a one-station session keeps in its
 // journal, each with what a team adds (who answered, when, in which order). Text is UTF-8;
 // the recogniser's documents are bytes.
@@ -60,29 +65,21 @@ struct TeamLease {
     std::int64_t serial = 0;
 };
 
-// A word's rectangle of page pixels.
-struct TeamBox {
-    int left = 0;
-    int top = 0;
-    int width = 0;
-    int height = 0;
-};
-
 // One word's answer, or a word skipped. A cancelled word is no answer: it is asked again.
 struct TeamAnswer {
     std::string answerId; // made by the station (TeamStation::AnswerId)
     int page = 0;         // the page's position in the batch
     int index = 0;        // the word's index, as the journal numbers it
     int place = 0;        // its place among the page's words in reading order
-    TeamBox box;
+    Box box; // of page pixels
     std::string text; // as recognised
     double confidence = 0;
-    std::string outcome; // "ok", "ignore" or "skipped"
+    WordOutcome outcome = WordOutcome::kOk; // OK, Ignore or skipped: a cancelled word is none
     std::string reason;  // why it was skipped
     std::string corrected; // the operator's text (outcome "ok")
     bool changed = false;
     std::string proposed; // the correction the text field opened with, or empty
-    std::string proposal; // what became of it: "accepted", "rejected", "changed", "ignored" or empty
+    ProposalFate proposal = ProposalFate::kNone; // what became of it
     bool train = false;
     double size = 0;
     double orientation = 0;
@@ -102,7 +99,7 @@ struct TeamAnswer {
 // reading order.
 struct TeamPage {
     TeamPageSource source; // its documents: every output the page has
-    std::string state;     // "waiting", "recognised", "in progress", "done" or "failed"
+    PageState state = PageState::kWaiting;
     std::string failure;
     std::vector<TeamAnswer> answers;
 };

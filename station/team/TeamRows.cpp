@@ -40,12 +40,13 @@ TeamAnswer TeamRows::ReadAnswer(DatabaseStatement& row, int first)
     answer.box.height = integer();
     answer.text = text();
     answer.confidence = real();
-    answer.outcome = text();
+    // The table holds only the words it checks: another is no answer.
+    answer.outcome = WordOutcomeFromText(text()).value_or(WordOutcome::kCancel);
     answer.reason = text();
     answer.corrected = text();
     answer.changed = boolean();
     answer.proposed = text();
-    answer.proposal = text();
+    answer.proposal = ProposalFateFromText(text()).value_or(ProposalFate::kNone);
     answer.train = boolean();
     answer.size = real();
     answer.orientation = real();

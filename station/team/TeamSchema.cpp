@@ -4,6 +4,7 @@
 #include "DatabaseError.h"
 #include "DatabaseStatement.h"
 #include "DatabaseTransaction.h"
+#include "SingleStatement.h"
 #include "TeamRefusal.h"
 
 #include <string>
@@ -212,18 +213,14 @@ void MakeCurrent(DatabaseConnection& connection, int version)
 SchemaLock::SchemaLock(DatabaseConnection& connection)
     : m_connection(connection)
 {
-    DatabaseTransaction transaction(connection);
-    Run(connection, kSchemaLock);
-    transaction.Commit();
+    SingleStatement::Commit(connection, kSchemaLock, {});
 }
 
 SchemaLock::~SchemaLock()
 {
     // A connection lost meanwhile took the lock with it.
     try {
-        DatabaseTransaction transaction(m_connection);
-        Run(m_connection, kSchemaUnlock);
-        transaction.Commit();
+        SingleStatement::Commit(m_connection, kSchemaUnlock, {});
     } catch (...) { // NOLINT(bugprone-empty-catch)
     }
 }

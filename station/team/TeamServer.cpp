@@ -1,12 +1,13 @@
 #include "TeamServer.h"
 
 #include "DatabaseStatement.h"
-#include "DatabaseTransaction.h"
+#include "SingleStatement.h"
 
 #include "Utf8.h"
 
 #include <sqlext.h>
 
+#include <array>
 #include <cwctype>
 #include <utility>
 
@@ -22,27 +23,28 @@ std::unique_ptr<DatabaseConnection> TeamServer::Connect() const
     auto connection = std::make_unique<DatabaseConnection>(m_connection, m_waits);
     if (m_idleInTransactionSeconds > 0) {
         // For the session (not the transaction): it outlives the commit.
-        DatabaseTransaction transaction(*connection);
-        DatabaseStatement limit(*connection,
-                                L"SELECT set_config('idle_in_transaction_session_timeout', ?, false)");
-        limit.BindUtf8(1, std::to_string(m_idleInTransactionSeconds) + "s");
-        limit.Execute();
-        transaction.Commit();
+        SingleStatement::Commit(*connection, L"SELECT set_config('idle_in_transaction_session_timeout', ?, false)",
+                                {std::to_string(m_idleInTransactionSeconds) + "s"});
     }
     return connection;
 }
 
 std::string TeamServer::Describe(DatabaseConnection& connection)
 {
-    DatabaseTransaction transaction(connection);
-    DatabaseStatement where(connection, L"SELECT coalesce(host(inet_server_addr()), 'localhost'),"
-                                        L" current_setting('port'), current_database()");
-    where.Execute();
-    where.Fetch();
-    std::string host = where.Utf8(1).value_or("");
-    const std::string port = where.Utf8(2).value_or("");
-    const std::string database = where.Utf8(3).value_or("");
-    transaction.Rollback();
+    std::array<std::string, 3> where = SingleStatement::Query(
+        connection,
+        L"SELECT coalesce(host(inet_server_addr()), 'localhost'), current_setting('port'), current_database()", {},
+        [](DatabaseStatement& select) {
+            select.Fetch();
+            std::array<std::string, 3> row;
+            for (size_t i = 0; i < row.size(); ++i) {
+                row[i] = select.Utf8(static_cast<int>(i) + 1).value_or("");
+            }
+            return row;
+        });
+    std::string& host = where[0];
+    const std::string& port = where[1];
+    const std::string& database = where[2];
     // The driver's name for the host, where it gives one: the server's own address for the
     // connection may be one of several.
     wchar_t name[256] = {};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DatabaseConnection.h"
+#include "DatabaseServer.h"
 
 #include <memory>
 #include <string>
@@ -16,7 +17,7 @@
 // a transaction for `idleInTransactionSeconds`: the store's transactions run their
 // statements back to back, and a station that finds its session ended sends its work again
 // on a new connection (ServerRetry), recorded once.
-class TeamServer {
+class TeamServer : public DatabaseServer {
 public:
     static constexpr unsigned kIdleInTransactionSeconds = 10;
 
@@ -28,7 +29,7 @@ public:
 
     // A new connection. Throws DatabaseError, whose message shows the string with its
     // password redacted.
-    std::unique_ptr<DatabaseConnection> Connect() const;
+    std::unique_ptr<DatabaseConnection> Connect() const override;
     const DatabaseConnection::Waits& Waits() const { return m_waits; }
 
     // The server as `connection` reached it, "host:port/database": the host as the

@@ -3,13 +3,15 @@
 #include <string>
 #include <vector>
 
+#include "PageState.h"
+
 // How far a team's batch is, as the database knows it at one moment.
 
 // A page: its state, and who holds it until when.
 struct TeamPageStatus {
     int position = 0;
     std::string name;
-    std::string state; // "waiting", "recognised", "in progress", "done" or "failed"
+    PageState state = PageState::kWaiting;
     std::string failure;
     bool held = false; // under a lease that has not run out
     std::string holderOperator;

@@ -9,16 +9,22 @@ namespace {
 void CountState(TeamStatus& status, const TeamPageStatus& page)
 {
     ++status.pages;
-    if (page.state == "waiting") {
+    switch (page.state) {
+    case PageState::kWaiting:
         ++status.waiting;
-    } else if (page.state == "recognised") {
+        break;
+    case PageState::kRecognised:
         ++status.recognised;
-    } else if (page.state == "in progress") {
+        break;
+    case PageState::kInProgress:
         ++status.inProgress;
-    } else if (page.state == "done") {
+        break;
+    case PageState::kDone:
         ++status.done;
-    } else if (page.state == "failed") {
+        break;
+    case PageState::kFailed:
         ++status.failed;
+        break;
     }
     if (page.held) {
         ++status.held;
@@ -47,7 +53,7 @@ TeamStatus TeamStatusReport::Read(DatabaseConnection& connection, std::int64_t b
         TeamPageStatus page;
         page.position = static_cast<int>(pages.Integer(1).value_or(0));
         page.name = pages.Utf8(2).value_or("");
-        page.state = pages.Utf8(3).value_or("");
+        page.state = PageStateFromText(pages.Utf8(3).value_or("")).value_or(PageState::kWaiting);
         page.failure = pages.Utf8(4).value_or("");
         page.held = pages.Boolean(5).value_or(false);
         if (page.held) {

@@ -3,9 +3,12 @@
 #include "InputError.h"
 #include "PageImage.h"
 #include "PathName.h"
+#include "SessionFailure.h"
 #include "Sha256.h"
 #include "TeamWords.h"
 #include "Utf8.h"
+
+#include <windows.h>
 
 namespace {
 
@@ -16,9 +19,22 @@ std::wstring Wide(const std::string& utf8)
     return wide;
 }
 
+// The export's documents' folder, named after the process and the moment: a second export at
+// the same moment gets a folder of its own.
+DocumentFolder ExportDocuments()
+{
+    try {
+        return DocumentFolder(L"export-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                              std::to_wstring(::GetTickCount64()));
+    } catch (const InputError& error) {
+        throw SessionFailure(std::string("cannot make a folder for the export's documents: ") + error.what());
+    }
+}
+
 } // namespace
 
 TeamExportPlan::TeamExportPlan(const TeamExportData& data)
+    : m_documents(ExportDocuments())
 {
     m_record.inputs = data.batch.inputs;
     m_record.below = data.batch.below;
@@ -42,7 +58,7 @@ TeamExportPlan::TeamExportPlan(const TeamExportData& data)
         stored.frame = page.source.frame;
         stored.ocrPage = page.source.ocrPage;
         stored.ocrByStation = page.source.byStation;
-        stored.state = page.state;
+        stored.state = PageStateText(page.state);
         for (const TeamAnswer& answer : page.answers) {
             stored.words.push_back(TeamWords::FromTeam(answer));
         }
@@ -107,17 +123,27 @@ PlannedPage TeamExportPlan::Plan(const TeamPage& page)
             throw InputError(planned.image, "the team's page " + std::to_string(source.position) +
                                                 " is done, but the database holds no engine output for it");
         }
-        planned.ocr = PageOcr::Read(m_documents.Add(tsv->content), m_documents.Add(hocr->content), L"",
+        planned.ocr = PageOcr::Read(Keep(tsv->content), Keep(hocr->content), L"",
                                     planned.image, {planned.size});
         return planned;
     }
-    planned.tsv = tsv == nullptr ? L"" : m_documents.Add(tsv->content);
-    planned.hocr = hocr == nullptr ? L"" : m_documents.Add(hocr->content);
-    planned.xml = xml == nullptr ? L"" : m_documents.Add(xml->content);
+    planned.tsv = tsv == nullptr ? L"" : Keep(tsv->content);
+    planned.hocr = hocr == nullptr ? L"" : Keep(hocr->content);
+    planned.xml = xml == nullptr ? L"" : Keep(xml->content);
     if (planned.NeedsEngine()) {
         throw InputError(planned.image, "the team's page " + std::to_string(source.position) +
                                             " is done, but the database holds no recogniser output for it");
     }
     planned.ocr = PageOcr::Read(planned.tsv, planned.hocr, planned.xml, planned.image, sizes);
     return planned;
+}
+
+std::wstring TeamExportPlan::Keep(const std::string& content)
+{
+    std::wstring path;
+    std::string error;
+    if (!m_documents.TryWrite(L"document" + std::to_wstring(++m_kept), content, path, error)) {
+        throw SessionFailure("cannot write " + WideToUtf8(path) + ": " + error);
+    }
+    return path;
 }

@@ -34,13 +34,13 @@ std::vector<std::string> TeamStatusText::Lines(const TeamStatus& status)
                     std::to_string(status.failed) + " failed");
     for (const TeamPageStatus& page : status.pageStates) {
         if (page.held) {
-            lines.push_back(PageLabel(page) + page.state + ", held by " + page.holderOperator + " on " +
+            lines.push_back(PageLabel(page) + PageStateText(page.state) + ", held by " + page.holderOperator + " on " +
                             page.holderComputer + ", " + Number(page.leaseSecondsLeft, 0) + " s of its lease left");
-        } else if (page.state == "in progress") {
+        } else if (page.state == PageState::kInProgress) {
             // Its station stopped or lost the server: the next station to take a page
             // resumes it at its first unanswered word.
             lines.push_back(PageLabel(page) + "in progress, its lease ran out: the next station resumes it");
-        } else if (page.state == "failed") {
+        } else if (page.state == PageState::kFailed) {
             lines.push_back(PageLabel(page) + "failed: " + page.failure);
         }
     }

@@ -9,11 +9,11 @@
 #include "OutboxSender.h"
 #include "PageLeases.h"
 #include "PathName.h"
+#include "RunFolder.h"
 #include "ServerRetry.h"
 #include "Sha256.h"
 #include "TeamAnswers.h"
 #include "TeamBatches.h"
-#include "TeamCache.h"
 #include "TeamOutbox.h"
 #include "TeamRows.h"
 #include "TeamSchema.h"
@@ -74,7 +74,7 @@ TeamSetUp::TeamSetUp(SessionState& state)
 
 std::wstring TeamSetUp::DefaultOutbox()
 {
-    return TeamCache::StationFolder() + L"\\team-outbox.json";
+    return RunFolder::StationFolder() + L"\\team-outbox.json";
 }
 
 TeamBatchDefinition TeamSetUp::Definition(const BatchPlan& plan) const
@@ -99,7 +99,7 @@ TeamBatchDefinition TeamSetUp::Definition(const BatchPlan& plan) const
     for (size_t i = 0; i < plan.pages.size(); ++i) {
         const PlannedPage& planned = plan.pages[i];
         TeamPageSource page;
-        page.position = static_cast<int>(i) + 1;
+        page.position = TeamStore::BatchPosition(i);
         page.name = WideToUtf8(planned.stem);
         page.imagePath = WideToUtf8(planned.image);
         auto hash = imageHashes.find(planned.image);
@@ -166,7 +166,7 @@ void TeamSetUp::SendOutbox(DatabaseConnection& connection, const std::wstring& o
 }
 
 void TeamSetUp::MakePlan(const TeamBatch& batch, const std::map<int, std::vector<TeamDocument>>& documents,
-                         const TeamCache& cache)
+                         const DocumentFolder& cache)
 {
     const std::vector<TeamPageSource>& pages = batch.definition.pages;
     const std::vector<TeamDocument> none;
@@ -177,7 +177,7 @@ void TeamSetUp::MakePlan(const TeamBatch& batch, const std::map<int, std::vector
     // The documents written where the readers find them, named after the page.
     const auto cached = [&](const TeamPageSource& page, const char* kind) -> StoredFile {
         const TeamDocument* document = Find(documentsOf(page.position), kind);
-        return document == nullptr ? StoredFile() : cache.WriteDocument(page.name, *document);
+        return document == nullptr ? StoredFile() : TeamStore::CacheDocument(cache, page.name, *document);
     };
     // A page's name becomes the names of its files in the cache, and of the engine's output
     // and screenshots: the database is written by every station of the team, so its names are
@@ -298,11 +298,12 @@ void TeamSetUp::Prepare()
     m_state.record.below = options.below;
     m_state.record.charBelow = options.charBelow;
     m_state.record.inputs = batch.definition.inputs;
-    auto cache = std::make_shared<TeamCache>(station.instance);
+    auto cache = std::make_shared<DocumentFolder>(Wide(station.instance));
     MakePlan(batch, documents, *cache);
     for (const auto& [position, state] : states) {
-        if (state == "done" && position >= 1 && static_cast<size_t>(position) <= m_state.record.pages.size()) {
-            m_state.record.pages[static_cast<size_t>(position) - 1].state = "done";
+        const size_t at = TeamStore::SessionPosition(position);
+        if (state == "done" && at < m_state.record.pages.size()) {
+            m_state.record.pages[at].state = "done";
         }
     }
     m_state.plan.inputs.clear();

@@ -8,7 +8,7 @@
 #include "TeamRecords.h"
 
 class DatabaseConnection;
-class TeamCache;
+class DocumentFolder;
 struct OutboxAddress;
 
 // A team's session set up before its first dialog: the team's database reached (its tables
@@ -38,7 +38,7 @@ private:
     void SendOutbox(DatabaseConnection& connection, const std::wstring& outbox, const OutboxAddress& here) const;
     // The session's plan and record from the batch, its documents written to `cache`.
     void MakePlan(const TeamBatch& batch, const std::map<int, std::vector<TeamDocument>>& documents,
-                  const TeamCache& cache);
+                  const DocumentFolder& cache);
 
     SessionState& m_state;
 };

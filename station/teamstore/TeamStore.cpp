@@ -74,7 +74,7 @@ void TeamStore::PageRecognised(size_t position, const StoredFile& tsv, const Sto
     }
     RecognitionReceipt receipt;
     m_retry.Run([&](DatabaseConnection& connection) {
-        receipt = TeamPages::RecordRecognition(connection, m_settings.batch, static_cast<int>(position) + 1, documents);
+        receipt = TeamPages::RecordRecognition(connection, m_settings.batch, BatchPosition(position), documents);
     });
     if (receipt.fate == RecognitionFate::Recorded) {
         RecordedSession::PageRecognised(position, tsv, hocr);
@@ -89,11 +89,19 @@ void TeamStore::PageRecognised(size_t position, const StoredFile& tsv, const Sto
     }
 }
 
+StoredFile TeamStore::CacheDocument(const DocumentFolder& cache, const std::string& pageName,
+                                    const TeamDocument& document)
+{
+    std::wstring name;
+    Utf8ToWide(pageName + "." + document.kind, name);
+    return {WideToUtf8(cache.Write(name, document.content)), document.sha256};
+}
+
 void TeamStore::KeepStoredOutput(size_t position, const StoredFile& tsv, const StoredFile& hocr)
 {
     TeamPage stored;
     m_retry.Run([&](DatabaseConnection& connection) {
-        stored = TeamPages::Load(connection, m_settings.batch, static_cast<int>(position) + 1);
+        stored = TeamPages::Load(connection, m_settings.batch, BatchPosition(position));
     });
     StoredFile kept[2];
     for (const TeamDocument& document : stored.source.documents) {
@@ -102,7 +110,7 @@ void TeamStore::KeepStoredOutput(size_t position, const StoredFile& tsv, const S
             const StoredFile& own = isTsv ? tsv : hocr;
             // The station's own file serves where it has the stored bytes.
             kept[isTsv ? 0 : 1] =
-                own.sha256 == document.sha256 ? own : m_settings.cache->WriteDocument(Page(position).name, document);
+                own.sha256 == document.sha256 ? own : CacheDocument(*m_settings.cache, Page(position).name, document);
         }
     }
     RecordedSession::PageRecognised(position, kept[0], kept[1]);
@@ -120,7 +128,7 @@ void TeamStore::PageFailed(size_t position, const std::string& failure)
     } else {
         // Failed ahead of the operator: recorded only when no other station has the page.
         m_retry.Run([&](DatabaseConnection& connection) {
-            lease = PageLeases::Take(connection, m_settings.batch, m_settings.station, static_cast<int>(position) + 1,
+            lease = PageLeases::Take(connection, m_settings.batch, m_settings.station, BatchPosition(position),
                                      m_settings.leaseSeconds);
         });
     }
@@ -146,7 +154,7 @@ bool TeamStore::TakePage(size_t position)
     }
     std::optional<TeamLease> lease;
     m_retry.Run([&](DatabaseConnection& connection) {
-        lease = PageLeases::Take(connection, m_settings.batch, m_settings.station, static_cast<int>(position) + 1,
+        lease = PageLeases::Take(connection, m_settings.batch, m_settings.station, BatchPosition(position),
                                  m_settings.leaseSeconds);
     });
     if (!lease) {
@@ -158,7 +166,7 @@ bool TeamStore::TakePage(size_t position)
     // Resumed at its first unanswered word: the answers belong to the page, whoever gave them.
     TeamPage page;
     m_retry.Run([&](DatabaseConnection& connection) {
-        page = TeamPages::Load(connection, m_settings.batch, static_cast<int>(position) + 1);
+        page = TeamPages::Load(connection, m_settings.batch, BatchPosition(position));
     });
     std::vector<VerifiedWord>& words = Page(position).words;
     words.clear();
@@ -173,7 +181,7 @@ void TeamStore::NoteDonePages()
     std::map<int, std::string> states;
     m_retry.Run([&](DatabaseConnection& connection) { states = PageLeases::States(connection, m_settings.batch); });
     for (const auto& [number, state] : states) {
-        const size_t position = static_cast<size_t>(number) - 1;
+        const size_t position = SessionPosition(number);
         if (state == "done" && position < Record().pages.size() && m_leases.count(position) == 0) {
             RecordedSession::PageDone(position);
         }
@@ -219,7 +227,7 @@ AnswerReceipt TeamStore::Send(size_t position, const VerifiedWord& word, const P
     entry.address = {m_settings.server, m_settings.batch, m_settings.batchName, m_settings.batchCreated};
     TeamAnswer& answer = entry.answer;
     answer =
-        TeamWords::ToTeam(word, static_cast<int>(position) + 1, PlaceOf(readingOrder, word.index), m_settings.station);
+        TeamWords::ToTeam(word, BatchPosition(position), PlaceOf(readingOrder, word.index), m_settings.station);
     answer.answerId = m_settings.station.AnswerId(++m_answers);
     const auto held = m_leases.find(position);
     if (held == m_leases.end()) {

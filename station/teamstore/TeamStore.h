@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "DocumentFolder.h"
 #include "LeaseRenewer.h"
 #include "RecordedSession.h"
 #include "ServerRetry.h"
 #include "TeamAnswers.h"
-#include "TeamCache.h"
 #include "TeamOutbox.h"
 #include "TeamRecords.h"
 #include "TeamServer.h"
@@ -44,7 +44,7 @@ public:
         unsigned leaseSeconds = 120;
         ServerRetry::Settings retry;
         std::wstring outbox;
-        std::shared_ptr<TeamCache> cache; // the batch's recogniser output, as this station reads it
+        std::shared_ptr<DocumentFolder> cache; // the batch's recogniser output, as this station reads it
     };
 
     // Throws std::runtime_error when the lease renewer's thread cannot start. `print` is also
@@ -64,6 +64,18 @@ public:
     std::vector<VerifiedWord> DecisionsOfOthers() override;
     bool SharedWithOtherStations() const override { return true; }
     void Finish() override;
+
+    // Writes a page's recogniser output as the database holds it where the readers find it,
+    // named after the page ("NAME.tsv"): the file as the session records it. Throws
+    // InputError naming the file when it cannot.
+    static StoredFile CacheDocument(const DocumentFolder& cache, const std::string& pageName,
+                                    const TeamDocument& document);
+
+    // A page's position in the batch (from 1, as the team's tables and records number it) for
+    // its position in the session (from 0), and back: converted here, at the store's edge.
+    static int BatchPosition(size_t position) { return static_cast<int>(position) + 1; }
+    // SIZE_MAX, which no session has, for a batch's position below 1.
+    static size_t SessionPosition(int position) { return static_cast<size_t>(position) - 1; }
 
 private:
     // Another station's output for the page was kept first: it is the one verified here, read

@@ -116,7 +116,7 @@ TEST(PageLeases, AnExpiredLeaseIsTakenOverAndResumedAtTheFirstUnansweredWord)
     const TeamLease takenOver = PageLeases::TakeNext(second, team.batch, next, 120).value();
     EXPECT_EQ(1, takenOver.position);
     const TeamPage page = TeamPages::Load(second, team.batch, 1);
-    EXPECT_EQ("in progress", page.state);
+    EXPECT_EQ(PageState::kInProgress, page.state);
     ASSERT_EQ(2u, page.answers.size());
     EXPECT_EQ(1, page.answers[0].index);
     EXPECT_EQ(2, page.answers[1].index); // the new holder resumes at word 3
@@ -132,7 +132,7 @@ TEST(PageLeases, AnExpiredLeaseIsTakenOverAndResumedAtTheFirstUnansweredWord)
     EXPECT_EQ(resumed.order, late.order);
     // Failing the page it lost changes nothing.
     EXPECT_FALSE(TeamPages::MarkFailed(first, team.batch, away, lease, "engine failed"));
-    EXPECT_EQ("in progress", TeamPages::Load(second, team.batch, 1).state);
+    EXPECT_EQ(PageState::kInProgress, TeamPages::Load(second, team.batch, 1).state);
 }
 
 // Every write a station makes to a page checks, in its own statement, that the station
@@ -160,7 +160,7 @@ TEST(PageLeases, EveryWriteChecksTheLeaseAndOneNobodyTookOverIsStillTheStations)
     EXPECT_FALSE(TeamPages::MarkDone(first, team.batch, away, lease));
     EXPECT_FALSE(PageLeases::Renew(first, team.batch, away, lease, 120));
     const TeamPage page = TeamPages::Load(second, team.batch, 1);
-    EXPECT_EQ("in progress", page.state);
+    EXPECT_EQ(PageState::kInProgress, page.state);
     EXPECT_EQ(1u, page.answers.size());
 
     EXPECT_EQ(AnswerFate::Recorded, TeamAnswers::Record(first, team.batch, TeamTest::Answer(away, 3, 1, 3, "c")).fate);

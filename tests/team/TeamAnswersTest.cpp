@@ -58,11 +58,11 @@ TEST(TeamAnswers, SentTwiceRecordedOnceTheFirstStandsAndAllNumberedInCommitOrder
     EXPECT_EQ(1, another.order);
     EXPECT_FALSE(another.pageHeld);
     TeamAnswer skipped = TeamTest::Answer(one, 2, 1, 5, "overlong");
-    skipped.outcome = "skipped";
+    skipped.outcome = WordOutcome::kSkipped;
     skipped.reason = "longer than 83 characters";
     EXPECT_EQ(0, TeamAnswers::Record(first, batch, skipped).order);
     TeamAnswer cancelled = TeamTest::Answer(one, 3, 1, 6, "x");
-    cancelled.outcome = "cancel";
+    cancelled.outcome = WordOutcome::kCancel;
     EXPECT_THROW(TeamAnswers::Record(first, batch, cancelled), std::invalid_argument);
 
     // Three stations answering at once: one number each, 2 to 61, none twice, none missing.
@@ -102,7 +102,7 @@ TEST(TeamAnswers, SentTwiceRecordedOnceTheFirstStandsAndAllNumberedInCommitOrder
 
     TeamPages::MarkDone(first, batch, one, lease);
     const TeamPage page = TeamPages::Load(second, batch, 1);
-    EXPECT_EQ("done", page.state);
+    EXPECT_EQ(PageState::kDone, page.state);
     ASSERT_EQ(2u, page.answers.size()); // one per word: the skipped one too
     const TeamAnswer& kept = page.answers[0];
     EXPECT_EQ(answer.answerId, kept.answerId);
@@ -112,7 +112,7 @@ TEST(TeamAnswers, SentTwiceRecordedOnceTheFirstStandsAndAllNumberedInCommitOrder
     EXPECT_EQ(2.5, kept.seconds);
     EXPECT_EQ("one", kept.operatorName);
     EXPECT_GT(kept.answeredAt, 1.7e9); // the server's time, seconds since 1970
-    EXPECT_EQ("skipped", page.answers[1].outcome);
+    EXPECT_EQ(WordOutcome::kSkipped, page.answers[1].outcome);
     EXPECT_EQ("longer than 83 characters", page.answers[1].reason);
 }
 
@@ -158,7 +158,7 @@ TEST(TeamProposals, EveryStationsDecisionsInCommitOrder)
 
     TeamAnswers::Record(first, batch, TeamTest::Answer(one, 1, 1, 1, "teh", "the"));
     TeamAnswer ignored = TeamTest::Answer(one, 2, 1, 2, "teh");
-    ignored.outcome = "ignore";
+    ignored.outcome = WordOutcome::kIgnore;
     TeamAnswers::Record(first, batch, ignored);
     std::vector<TeamDecision> seen = TeamProposals::After(second, batch, 0);
     ASSERT_EQ(1u, seen.size());

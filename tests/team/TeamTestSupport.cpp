@@ -112,7 +112,7 @@ TeamAnswer Answer(const TeamStation& station, std::int64_t sequence, int page, i
     answer.box = {10 * index, 20, 30, 12};
     answer.text = text;
     answer.confidence = 55;
-    answer.outcome = "ok";
+    answer.outcome = WordOutcome::kOk;
     answer.corrected = corrected.empty() ? text : corrected;
     answer.changed = !corrected.empty() && corrected != text;
     answer.train = true;

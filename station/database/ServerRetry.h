@@ -1,6 +1,6 @@
 #pragma once
 
-#include "TeamServer.h"
+#include "DatabaseServer.h"
 
 #include <functional>
 #include <memory>
@@ -9,11 +9,12 @@
 class DatabaseConnection;
 class DatabaseError;
 
-// Work on the team's server carried through a short absence of the server (restarted, the
+// Work on a database server carried through a short absence of the server (restarted, the
 // network gone for a moment): a lost connection is dropped, and after a wait that doubles
 // each time, a new one runs the work again, until the time allowed has run out. The work
-// must be safe to run again: each of the store's calls is one transaction, and an answer is
-// recorded once however often it is sent.
+// must be safe to run again: each of the team store's calls is one transaction, and an answer
+// is recorded once however often it is sent. What the team's sessions, their set-up and the
+// reports of a team's batch (--status, --export) all reach the team's server through.
 class ServerRetry {
 public:
     struct Settings {
@@ -25,7 +26,8 @@ public:
     // (the console says "the server is away, retrying in N s").
     using AwayNotice = std::function<void(const DatabaseError& failure, unsigned waitSeconds)>;
 
-    ServerRetry(const TeamServer& server, Settings settings, AwayNotice away);
+    // `server` must outlive this object.
+    ServerRetry(const DatabaseServer& server, Settings settings, AwayNotice away);
 
     // Runs `work` on the connection, connecting first where there is none. A lost
     // connection, or a server that cannot be reached, is tried again after the wait; a
@@ -42,7 +44,7 @@ public:
     static std::string Notice(const DatabaseError& failure, unsigned waitSeconds);
 
 private:
-    const TeamServer& m_server;
+    const DatabaseServer& m_server;
     Settings m_settings;
     AwayNotice m_away;
     std::unique_ptr<DatabaseConnection> m_connection;

@@ -6,15 +6,15 @@ TeamAnswer TeamWords::ToTeam(const VerifiedWord& word, int page, int place, cons
     answer.page = page;
     answer.index = word.index;
     answer.place = place;
-    answer.box = {word.box.left, word.box.top, word.box.width, word.box.height};
+    answer.box = word.box;
     answer.text = word.text;
     answer.confidence = word.confidence;
-    answer.outcome = word.outcome;
+    answer.outcome = WordOutcomeFromText(word.outcome).value_or(WordOutcome::kCancel);
     answer.reason = word.reason;
     answer.corrected = word.corrected;
     answer.changed = word.changed;
     answer.proposed = word.proposed;
-    answer.proposal = word.proposal;
+    answer.proposal = ProposalFateFromText(word.proposal).value_or(ProposalFate::kNone);
     answer.train = word.train;
     answer.size = word.size;
     answer.orientation = word.orientation;
@@ -29,15 +29,15 @@ VerifiedWord TeamWords::FromTeam(const TeamAnswer& answer)
 {
     VerifiedWord word;
     word.index = answer.index;
-    word.box = {answer.box.left, answer.box.top, answer.box.width, answer.box.height};
+    word.box = answer.box;
     word.text = answer.text;
     word.confidence = answer.confidence;
-    word.outcome = answer.outcome;
+    word.outcome = WordOutcomeText(answer.outcome);
     word.reason = answer.reason;
     word.corrected = answer.corrected;
     word.changed = answer.changed;
     word.proposed = answer.proposed;
-    word.proposal = answer.proposal;
+    word.proposal = ProposalFateText(answer.proposal);
     word.train = answer.train;
     word.size = answer.size;
     word.orientation = answer.orientation;

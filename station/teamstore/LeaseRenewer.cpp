@@ -22,12 +22,11 @@ struct LeaseRenewer::Shared {
         , notice(std::move(told))
         , stop(::CreateEventW(nullptr, TRUE, FALSE, nullptr))
     {
-        if (stop == nullptr) {
+        if (!stop) {
             throw std::runtime_error("cannot make the event that stops the lease renewals (error " +
                                      std::to_string(::GetLastError()) + ")");
         }
     }
-    ~Shared() { ::CloseHandle(stop); }
     Shared(const Shared&) = delete;
     Shared& operator=(const Shared&) = delete;
 
@@ -37,7 +36,7 @@ struct LeaseRenewer::Shared {
     // Keeps the round's failure, telling the operator when the renewals begin to fail or
     // succeed again.
     void Record(const std::string& failure) noexcept;
-    bool Stopping() const { return ::WaitForSingleObject(stop, 0) == WAIT_OBJECT_0; }
+    bool Stopping() const { return ::WaitForSingleObject(stop.get(), 0) == WAIT_OBJECT_0; }
 
     const TeamServer server; // a copy: the station's may go first
     const std::int64_t batch;
@@ -45,7 +44,7 @@ struct LeaseRenewer::Shared {
     const unsigned leaseSeconds;
     const unsigned everyMilliseconds;
     const Notice notice;
-    const HANDLE stop;
+    const OwnedHandle stop;
 
     SRWLOCK lock = SRWLOCK_INIT;
     std::map<int, TeamLease> held; // by position
@@ -62,8 +61,8 @@ LeaseRenewer::LeaseRenewer(const TeamServer& server, std::int64_t batch, TeamSta
                                         std::move(notice)))
 {
     auto threadsShare = std::make_unique<std::shared_ptr<Shared>>(m_shared);
-    m_thread = ::CreateThread(nullptr, 0, &LeaseRenewer::Entry, threadsShare.get(), 0, nullptr);
-    if (m_thread == nullptr) {
+    m_thread.reset(::CreateThread(nullptr, 0, &LeaseRenewer::Entry, threadsShare.get(), 0, nullptr));
+    if (!m_thread) {
         throw std::runtime_error("cannot start the thread that renews the leases (error " +
                                  std::to_string(::GetLastError()) + ")");
     }
@@ -76,9 +75,8 @@ LeaseRenewer::~LeaseRenewer()
         ExclusiveLock lock(m_shared->noticeLock);
         m_shared->ownerGone = true; // whoever `notice` prints with may go with this object
     }
-    ::SetEvent(m_shared->stop);
-    ::WaitForSingleObject(m_thread, kEndWaitMilliseconds);
-    ::CloseHandle(m_thread);
+    ::SetEvent(m_shared->stop.get());
+    ::WaitForSingleObject(m_thread.get(), kEndWaitMilliseconds);
 }
 
 void LeaseRenewer::Hold(const TeamLease& lease)
@@ -117,7 +115,7 @@ void LeaseRenewer::Shared::Loop() noexcept
 {
     // Made, used and closed on this thread only.
     std::unique_ptr<DatabaseConnection> connection;
-    while (::WaitForSingleObject(stop, everyMilliseconds) == WAIT_TIMEOUT) {
+    while (::WaitForSingleObject(stop.get(), everyMilliseconds) == WAIT_TIMEOUT) {
         std::string roundFailure;
         try {
             RenewAll(connection);

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <utility>
 
-ServerRetry::ServerRetry(const TeamServer& server, Settings settings, AwayNotice away)
+ServerRetry::ServerRetry(const DatabaseServer& server, Settings settings, AwayNotice away)
     : m_server(server)
     , m_settings(settings)
     , m_away(std::move(away))

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "OwnedHandle.h"
 #include "TeamRecords.h"
 #include "TeamServer.h"
 #include "TeamStation.h"
@@ -51,5 +52,5 @@ private:
     static DWORD WINAPI Entry(void* shared) noexcept;
 
     std::shared_ptr<Shared> m_shared;
-    HANDLE m_thread = nullptr;
+    OwnedHandle m_thread;
 };

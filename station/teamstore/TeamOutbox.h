@@ -1,11 +1,10 @@
 #pragma once
 
-#include "FileHandle.h"
 #include "OutboxEntry.h"
+#include "OutboxLock.h"
 #include "TeamAnswers.h"
 #include "TeamRecords.h"
 
-#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -71,8 +70,8 @@ public:
     static std::string RefusedAdvice(const std::wstring& refusedPath);
 
 private:
-    // Runs `work` under the lock of FILE.lock, which also counts the changes made to the
-    // files: what this station read or wrote last holds while the count is the one it left.
+    // Runs `work` under the outbox's lock: what this station read or wrote last holds while
+    // no other station changed the files since.
     void InTurn(const std::function<void()>& work);
     // What the file holds; read again when another station changed it. The lock held.
     std::vector<OutboxEntry>& Current();
@@ -83,8 +82,7 @@ private:
     void Remove(const std::string& answerId);
 
     std::wstring m_path;
-    FileHandle m_lock;                // FILE.lock, opened at the first turn
-    std::uint64_t m_generation = 0;   // the lock file's count of changes as this station left it
+    OutboxLock m_lock;
     bool m_known = false;             // m_entries and m_length are what the file holds
     bool m_changed = false;           // by the turn under way
     std::vector<OutboxEntry> m_entries;

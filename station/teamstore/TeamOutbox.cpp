@@ -2,6 +2,7 @@
 
 #include "AtomicFile.h"
 #include "DatabaseError.h"
+#include "FileHandle.h"
 #include "OutboxFormat.h"
 #include "ServerRetry.h"
 #include "TeamRefusal.h"
@@ -10,15 +11,10 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cstdint>
-#include <cstring>
 #include <stdexcept>
 #include <utility>
 
 namespace {
-
-// Another station holds the lock for a file's reading or writing, a few milliseconds.
-constexpr ULONGLONG kMostLockWaitMs = 10000;
 
 [[noreturn]] void Unwritable(const std::wstring& path, const std::string& why)
 {
@@ -36,42 +32,17 @@ void Replace(const std::wstring& path, const std::string& content)
     }
 }
 
-// The lock file's first bytes count the changes made to the outbox's files. Read: 0 for a
-// new lock file; false when it cannot be read.
-bool ReadCount(HANDLE lock, std::uint64_t& count)
-{
-    OVERLAPPED start = {};
-    DWORD done = 0;
-    unsigned char bytes[sizeof count] = {};
-    count = 0;
-    if (!::ReadFile(lock, bytes, sizeof bytes, &done, &start) && ::GetLastError() != ERROR_HANDLE_EOF) {
-        return false;
-    }
-    if (done == sizeof bytes) {
-        std::memcpy(&count, bytes, sizeof bytes);
-    }
-    return true;
-}
-
-bool WriteCount(HANDLE lock, std::uint64_t count)
-{
-    OVERLAPPED start = {};
-    DWORD done = 0;
-    unsigned char bytes[sizeof count] = {};
-    std::memcpy(bytes, &count, sizeof bytes);
-    return ::WriteFile(lock, bytes, sizeof bytes, &done, &start) && done == sizeof bytes;
-}
-
 } // namespace
 
 TeamOutbox::TeamOutbox(std::wstring path)
     : m_path(std::move(path))
+    , m_lock(m_path)
 {
 }
 
 TeamOutbox::~TeamOutbox()
 {
-    if (!m_lock.IsOpen()) {
+    if (!m_lock.Opened()) {
         return;
     }
     try {
@@ -99,61 +70,19 @@ std::wstring TeamOutbox::RefusedPath() const
 
 void TeamOutbox::InTurn(const std::function<void()>& work)
 {
-    const std::string shown = WideToUtf8(m_path);
-    if (!m_lock.IsOpen()) {
-        m_lock = FileHandle::OpenWhenFree(m_path + L".lock", GENERIC_READ | GENERIC_WRITE,
-                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_ALWAYS,
-                                          FILE_ATTRIBUTE_HIDDEN);
-        if (!m_lock.IsOpen()) {
-            throw TeamRefusal(TeamRefusalKind::OutboxUnusable,
-                              shown + ": the lock of the file of unsent answers cannot be made: " +
-                                  FileHandle::Reason(::GetLastError()));
-        }
-    }
-    // Polled rather than waited for: a station that stopped with the lock held frees it as
-    // it ends, and one that hangs holding it must not hang this one.
-    const ULONGLONG started = ::GetTickCount64();
-    for (DWORD pause = 1;; pause = std::min<DWORD>(pause * 2, 20)) {
-        OVERLAPPED whole = {};
-        if (::LockFileEx(m_lock.Get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &whole)) {
-            break;
-        }
-        const DWORD error = ::GetLastError();
-        if (error != ERROR_LOCK_VIOLATION) {
-            throw TeamRefusal(TeamRefusalKind::OutboxUnusable,
-                              shown + ": the file of unsent answers cannot be locked: " + FileHandle::Reason(error));
-        }
-        if (::GetTickCount64() - started > kMostLockWaitMs) {
-            throw TeamRefusal(TeamRefusalKind::OutboxUnusable,
-                              shown + ": the file of unsent answers is locked by another station for more than " +
-                                  std::to_string(kMostLockWaitMs / 1000) + " s");
-        }
-        ::Sleep(pause);
-    }
-    // What this station knows of the files holds while no other has changed them since.
-    std::uint64_t count = 0;
-    const bool counted = ReadCount(m_lock.Get(), count);
-    m_known = m_known && counted && count == m_generation;
+    const bool unchanged = m_lock.Take();
+    m_known = m_known && unchanged;
     m_changed = false;
-    // Counts a change for the others, and frees the lock; false when the count cannot be
-    // written (the others could not tell the change).
-    const auto finish = [&] {
-        const bool told = !m_changed || WriteCount(m_lock.Get(), ++count);
-        m_generation = count;
-        m_known = m_known && told;
-        OVERLAPPED whole = {};
-        ::UnlockFileEx(m_lock.Get(), 0, 1, 0, &whole);
-        return told;
-    };
     try {
         work();
     } catch (...) {
         m_known = false;
-        finish();
+        m_lock.Free(m_changed);
         throw;
     }
-    if (!finish()) {
-        Unwritable(m_path + L".lock", FileHandle::Reason(::GetLastError()));
+    if (!m_lock.Free(m_changed)) {
+        m_known = false;
+        Unwritable(m_lock.Path(), FileHandle::Reason(::GetLastError()));
     }
 }
 

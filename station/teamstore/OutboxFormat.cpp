@@ -28,12 +28,12 @@ nlohmann::json ToJson(const OutboxEntry& entry)
         {"box", {answer.box.left, answer.box.top, answer.box.width, answer.box.height}},
         {"text", answer.text},
         {"confidence", answer.confidence},
-        {"outcome", answer.outcome},
+        {"outcome", WordOutcomeText(answer.outcome)},
         {"reason", answer.reason},
         {"corrected", answer.corrected},
         {"changed", answer.changed},
         {"proposed", answer.proposed},
-        {"proposal", answer.proposal},
+        {"proposal", ProposalFateText(answer.proposal)},
         {"train", answer.train},
         {"size", answer.size},
         {"orientation", answer.orientation},
@@ -71,12 +71,13 @@ OutboxEntry FromJson(const nlohmann::json& json, int format)
     box.at(3).get_to(answer.box.height);
     json.at("text").get_to(answer.text);
     json.at("confidence").get_to(answer.confidence);
-    json.at("outcome").get_to(answer.outcome);
+    // A word of no outcome the store sends is kept as no answer, which the store refuses.
+    answer.outcome = WordOutcomeFromText(json.at("outcome").get<std::string>()).value_or(WordOutcome::kCancel);
     json.at("reason").get_to(answer.reason);
     json.at("corrected").get_to(answer.corrected);
     json.at("changed").get_to(answer.changed);
     json.at("proposed").get_to(answer.proposed);
-    json.at("proposal").get_to(answer.proposal);
+    answer.proposal = ProposalFateFromText(json.at("proposal").get<std::string>()).value_or(ProposalFate::kNone);
     json.at("train").get_to(answer.train);
     json.at("size").get_to(answer.size);
     json.at("orientation").get_to(answer.orientation);
