@@ -19,7 +19,7 @@ std::map<int, std::string> VerifiedTexts(const std::vector<VerifiedWord>& words)
 {
     std::map<int, std::string> texts;
     for (const VerifiedWord& word : words) {
-        if (word.outcome == "ok") {
+        if (word.outcome == WordOutcome::kOk) {
             texts[word.index] = word.corrected;
         }
     }
@@ -71,7 +71,7 @@ void PageOutputs::WritePage(const PlannedPage& planned, const PreparedPage& page
 {
     const std::string pageName = m_layout.PageName(planned);
     for (const VerifiedWord& word : words) {
-        if (word.outcome != "ok" || !word.train) {
+        if (word.outcome != WordOutcome::kOk || !word.train) {
             continue;
         }
         const GreyImage crop = WordImage(page.image.Grey(), word.box).CropPixels();
@@ -145,7 +145,7 @@ bool PageOutputs::HasPageFiles(const PlannedPage& planned, const std::vector<Ver
     std::vector<std::wstring> names = m_layout.PageDocumentNames(planned);
     const std::string pageName = m_layout.PageName(planned);
     for (const VerifiedWord& word : words) {
-        if (word.outcome == "ok" && word.train) {
+        if (word.outcome == WordOutcome::kOk && word.train) {
             const std::vector<std::wstring> pair = OutputLayout::TrainingPair(pageName, word.index);
             names.insert(names.end(), pair.begin(), pair.end());
         }

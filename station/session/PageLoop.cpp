@@ -67,7 +67,7 @@ void PageLoop::ReopenPagesWithoutFiles()
 {
     const std::vector<StoredPage>& pages = m_state.store->Record().pages;
     for (size_t position = 0; position < pages.size(); ++position) {
-        if (pages[position].state == "done" &&
+        if (pages[position].state == PageState::kDone &&
             !m_state.outputs->HasPageFiles(m_state.plan.pages[position], pages[position].words)) {
             // Finished again from its answers, without a dialog.
             m_state.store->ReopenPage(position);
@@ -119,7 +119,7 @@ bool PageLoop::RunRound(bool first, SessionSummary& summary, std::set<size_t>& f
     std::vector<bool> skip;
     for (const StoredPage& page : m_state.store->Record().pages) {
         // A page this run failed on waits for a later run.
-        skip.push_back(page.state == "done" || (!first && page.state == "failed"));
+        skip.push_back(page.state == PageState::kDone || (!first && page.state == PageState::kFailed));
     }
     m_readAgain.clear(); // this round's worker reads the outputs kept
     PageWorker worker(m_state.plan.pages, skip, m_state.recognised, m_state.engine, m_state.outputs->Layout(),
@@ -132,7 +132,7 @@ bool PageLoop::RunRound(bool first, SessionSummary& summary, std::set<size_t>& f
             for (const VerifiedWord& word : m_state.store->Record().pages[position].words) {
                 summary.toVerify += first ? 1 : 0;
                 summary.earlier += first && word.Answered() ? 1 : 0;
-                summary.skipped += first && word.outcome == "skipped" ? 1 : 0;
+                summary.skipped += first && word.outcome == WordOutcome::kSkipped ? 1 : 0;
             }
             continue;
         }
@@ -182,7 +182,7 @@ void PageLoop::SayWhatIsLeft() const
 {
     size_t left = 0;
     for (const StoredPage& page : m_state.store->Record().pages) {
-        left += page.state == "done" ? 0 : 1;
+        left += page.state == PageState::kDone ? 0 : 1;
     }
     m_state.print(left == 0 ? std::string("every page of the batch is done")
                             : "no page left to take: " + std::to_string(left) +
@@ -199,7 +199,7 @@ void PageLoop::ForgetForeignAnswers(size_t position, const PreparedPage& page) c
         byIndex[word.index] = &word;
     }
     const auto foreign = [&](const VerifiedWord& answer) {
-        if (answer.outcome == "skipped") {
+        if (answer.outcome == WordOutcome::kSkipped) {
             return true; // recorded again as the page is gone through
         }
         const auto found = byIndex.find(answer.index);
@@ -250,7 +250,7 @@ bool PageLoop::VerifyPage(size_t position, const PreparedPage& page, SessionSumm
         record.text = word.text;
         record.confidence = word.confidence;
         if (!skipReasons[i].empty()) {
-            record.outcome = "skipped";
+            record.outcome = WordOutcome::kSkipped;
             record.reason = skipReasons[i];
             ++summary.skipped;
             m_state.store->RecordSkipped(position, record, page.words);
@@ -268,7 +268,7 @@ bool PageLoop::VerifyPage(size_t position, const PreparedPage& page, SessionSumm
         for (const VerifiedWord& decision : m_state.store->DecisionsOfOthers()) {
             m_state.proposals.Learn(decision);
         }
-        if (m_state.store->Record().pages[position].state != "in progress") {
+        if (m_state.store->Record().pages[position].state != PageState::kInProgress) {
             m_state.print(m_state.PageLine(position) + ": another station holds it now: moved on");
             return false;
         }
@@ -334,19 +334,19 @@ void PageLoop::PostOutputs(PageWorker& worker, size_t position, const std::share
 std::string PageLoop::Progress(int ordinal, int total, const VerifiedWord& record)
 {
     const std::string confidence = std::to_string(std::lround(record.confidence));
-    std::string line = std::to_string(ordinal) + "/" + std::to_string(total) + " " + record.outcome + " ";
-    if (record.outcome == "ok" && record.changed) {
+    std::string line = std::to_string(ordinal) + "/" + std::to_string(total) + " " + WordOutcomeText(record.outcome) + " ";
+    if (record.outcome == WordOutcome::kOk && record.changed) {
         line += Quoted(record.corrected) + " (was " + Quoted(record.text) + ", " + confidence + ")";
     } else {
         line += Quoted(record.text) + " (" + confidence + ")";
     }
-    if (!record.proposal.empty()) {
-        line += ", proposal " + record.proposal;
+    if (record.proposal != ProposalFate::kNone) {
+        line += ", proposal " + std::string(ProposalFateText(record.proposal));
     }
     if (record.train) {
         line += ", for training";
     }
-    if (record.outcome == "cancel") {
+    if (record.outcome == WordOutcome::kCancel) {
         line += ": session stopped";
     }
     return line;

@@ -104,8 +104,8 @@ void SessionResume::From(const SessionRecord& earlier, const std::wstring& journ
         }
         // A failed page is tried again; the others go on where they stopped. A skipped word
         // stays in the journal's count; a cancelled one is shown again.
-        page.state = before.state == "failed" ? page.state : before.state;
-        if (page.ocrByStation && page.state != "waiting") {
+        page.state = before.state == PageState::kFailed ? page.state : before.state;
+        if (page.ocrByStation && page.state != PageState::kWaiting) {
             // The engine's output kept from the earlier run, where this run's engine would
             // write it: the page is not recognised again. A file of it missing or changed
             // costs the page its recognition only: it is recognised again, and its answers
@@ -118,7 +118,7 @@ void SessionResume::From(const SessionRecord& earlier, const std::wstring& journ
                 page.hocr = {WideToUtf8(hocr), before.hocr.sha256};
                 m_state.recognised[i] = {tsv, hocr};
             } else {
-                page.state = "waiting";
+                page.state = PageState::kWaiting;
                 m_state.resumeNotes.push_back("page " + std::to_string(i + 1) + " of " +
                                               std::to_string(m_state.plan.pages.size()) +
                                               " (" + m_state.plan.pages[i].Name() +
@@ -129,7 +129,7 @@ void SessionResume::From(const SessionRecord& earlier, const std::wstring& journ
             }
         }
         for (const VerifiedWord& word : before.words) {
-            if (word.Answered() || word.outcome == "skipped") {
+            if (word.Answered() || word.outcome == WordOutcome::kSkipped) {
                 page.words.push_back(word);
             }
         }

@@ -63,7 +63,7 @@ void SessionSetUp::Prepare()
         page.xml = Hashed(planned.xml, hashes);
         page.ocrPage = planned.NeedsEngine() ? 1 : planned.ocrPage;
         page.ocrByStation = planned.NeedsEngine();
-        page.state = planned.NeedsEngine() ? "waiting" : "recognised";
+        page.state = planned.NeedsEngine() ? PageState::kWaiting : PageState::kRecognised;
         m_state.record.pages.push_back(page);
     }
 

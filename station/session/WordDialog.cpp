@@ -133,7 +133,7 @@ WordDialog::Answer WordDialog::Show(size_t position, const PreparedPage& page,
     unattended.reset();
 
     if (result == TARSIL_RESULT_OK) {
-        record.outcome = "ok";
+        record.outcome = WordOutcome::kOk;
         record.corrected = WideToUtf8(OneLine(text));
         record.changed = record.corrected != word.text;
         record.train = train != 0;
@@ -143,7 +143,7 @@ WordDialog::Answer WordDialog::Show(size_t position, const PreparedPage& page,
         return Answer::kOk;
     }
     if (result == TARSIL_RESULT_IGNORE) {
-        record.outcome = "ignore";
+        record.outcome = WordOutcome::kIgnore;
         record.proposal = CorrectionProposals::Fate(record);
         return Answer::kIgnore;
     }
@@ -151,6 +151,6 @@ WordDialog::Answer WordDialog::Show(size_t position, const PreparedPage& page,
         throw SessionFailure("the dialog for word " + std::to_string(word.index) +
                              " could not be shown (error " + std::to_string(error) + ")");
     }
-    record.outcome = "cancel";
+    record.outcome = WordOutcome::kCancel;
     return Answer::kCancel;
 }

@@ -42,7 +42,7 @@ TeamExportPlan::TeamExportPlan(const TeamExportData& data)
         stored.frame = page.source.frame;
         stored.ocrPage = page.source.ocrPage;
         stored.ocrByStation = page.source.byStation;
-        stored.state = page.state;
+        stored.state = PageStateFromText(page.state).value_or(PageState::kWaiting);
         for (const TeamAnswer& answer : page.answers) {
             stored.words.push_back(TeamWords::FromTeam(answer));
         }

@@ -238,7 +238,8 @@ void TeamSetUp::MakePlan(const TeamBatch& batch, const std::map<int, std::vector
                 page.hocr = given(planned.hocr, "hocr");
                 page.xml = given(planned.xml, "xml");
             }
-            page.state = planned.NeedsEngine() && m_state.recognised.count(frame) == 0 ? "waiting" : "recognised";
+            page.state = planned.NeedsEngine() && m_state.recognised.count(frame) == 0 ? PageState::kWaiting
+                                                                                       : PageState::kRecognised;
             m_state.record.pages.push_back(page);
         }
     }
@@ -300,8 +301,9 @@ void TeamSetUp::Prepare()
     auto cache = std::make_shared<TeamCache>(station.instance);
     MakePlan(batch, documents, *cache);
     for (const auto& [position, state] : states) {
-        if (state == "done" && position >= 1 && static_cast<size_t>(position) <= m_state.record.pages.size()) {
-            m_state.record.pages[static_cast<size_t>(position) - 1].state = "done";
+        if (PageStateFromText(state) == PageState::kDone && position >= 1 &&
+            static_cast<size_t>(position) <= m_state.record.pages.size()) {
+            m_state.record.pages[static_cast<size_t>(position) - 1].state = PageState::kDone;
         }
     }
     m_state.plan.inputs.clear();
@@ -311,7 +313,7 @@ void TeamSetUp::Prepare()
     bool needsEngine = false;
     for (size_t i = 0; i < m_state.plan.pages.size(); ++i) {
         needsEngine = needsEngine || (m_state.plan.pages[i].NeedsEngine() && m_state.recognised.count(i) == 0 &&
-                                      m_state.record.pages[i].state != "done");
+                                      m_state.record.pages[i].state != PageState::kDone);
     }
     if (needsEngine) {
         m_state.engine = std::make_shared<TesseractEngine>(options);

@@ -9,12 +9,12 @@ TeamAnswer TeamWords::ToTeam(const VerifiedWord& word, int page, int place, cons
     answer.box = {word.box.left, word.box.top, word.box.width, word.box.height};
     answer.text = word.text;
     answer.confidence = word.confidence;
-    answer.outcome = word.outcome;
+    answer.outcome = WordOutcomeText(word.outcome);
     answer.reason = word.reason;
     answer.corrected = word.corrected;
     answer.changed = word.changed;
     answer.proposed = word.proposed;
-    answer.proposal = word.proposal;
+    answer.proposal = ProposalFateText(word.proposal);
     answer.train = word.train;
     answer.size = word.size;
     answer.orientation = word.orientation;
@@ -32,12 +32,13 @@ VerifiedWord TeamWords::FromTeam(const TeamAnswer& answer)
     word.box = {answer.box.left, answer.box.top, answer.box.width, answer.box.height};
     word.text = answer.text;
     word.confidence = answer.confidence;
-    word.outcome = answer.outcome;
+    // The database holds only the words it checks (TeamAnswers): another is no answer.
+    word.outcome = WordOutcomeFromText(answer.outcome).value_or(WordOutcome::kCancel);
     word.reason = answer.reason;
     word.corrected = answer.corrected;
     word.changed = answer.changed;
     word.proposed = answer.proposed;
-    word.proposal = answer.proposal;
+    word.proposal = ProposalFateFromText(answer.proposal).value_or(ProposalFate::kNone);
     word.train = answer.train;
     word.size = answer.size;
     word.orientation = answer.orientation;

@@ -97,9 +97,10 @@ TEST(StationSession, ACorrectionIsProposedAgainAcceptedIgnoredOrChangedAndSurviv
     for (const VerifiedWord& word : journal.pages.at(0).words) {
         byRow[word.index] = word;
     }
-    EXPECT_EQ(byRow[27].proposal, "");
-    const std::map<int, std::pair<std::string, std::string>> fates{
-        {40, {"accepted", "these"}}, {43, {"ignored", ""}}, {46, {"changed", "thesis"}}};
+    EXPECT_EQ(byRow[27].proposal, ProposalFate::kNone);
+    const std::map<int, std::pair<ProposalFate, std::string>> fates{{40, {ProposalFate::kAccepted, "these"}},
+                                                                     {43, {ProposalFate::kIgnored, ""}},
+                                                                     {46, {ProposalFate::kChanged, "thesis"}}};
     for (const auto& [row, fate] : fates) {
         SCOPED_TRACE(row);
         EXPECT_EQ(byRow[row].proposed, "these");
@@ -138,7 +139,7 @@ TEST(StationSession, AProposalTypedOverWithTheRecognisedTextIsWithdrawnAlsoOnRes
         const SessionRun resumed = RunSession(options);
         EXPECT_TRUE(driver.Finished());
         ASSERT_GE(resumed.Words().size(), 5u);
-        EXPECT_EQ(resumed.Words()[4].proposal, "rejected"); // row 40
+        EXPECT_EQ(resumed.Words()[4].proposal, ProposalFate::kRejected); // row 40
     }
     ASSERT_EQ(sixth.size(), 2u);
     for (const auto& [caption, text] : sixth) {
@@ -152,7 +153,7 @@ TEST(StationSession, AProposalTypedOverWithTheRecognisedTextIsWithdrawnAlsoOnRes
     retried.pages.resize(2);
     VerifiedWord kept;
     kept.text = kept.corrected = "jese";
-    kept.outcome = "ok";
+    kept.outcome = WordOutcome::kOk;
     kept.order = 2;
     VerifiedWord corrected = kept;
     corrected.corrected = "these";

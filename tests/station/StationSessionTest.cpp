@@ -48,7 +48,11 @@ TEST(StationSession, CorrectionsIgnoreTrainNoAndCancelAreWrittenThenTheRestIsSho
     EXPECT_EQ(firstCaption, L"Word Verification \u2013 1 of 7");
     EXPECT_EQ(firstText, L"\u201c" L"based");
 
-    const std::map<int, std::string> outcomes{{14, "ok"}, {19, "ok"}, {27, "ok"}, {36, "ignore"}, {40, "cancel"}};
+    const std::map<int, WordOutcome> outcomes{{14, WordOutcome::kOk},
+                                              {19, WordOutcome::kOk},
+                                              {27, WordOutcome::kOk},
+                                              {36, WordOutcome::kIgnore},
+                                              {40, WordOutcome::kCancel}};
     ASSERT_EQ(first.Words().size(), outcomes.size());
     for (const VerifiedWord& word : first.Words()) {
         SCOPED_TRACE(word.index);
@@ -172,7 +176,7 @@ TEST(StationSession, TsvAloneShowsEveryWordBelowTheThresholdWithBoxHeightsAsSize
     ASSERT_EQ(run.Words().size(), 33u);
     EXPECT_EQ(run.summary.ignored, 33);
     for (const VerifiedWord& word : run.Words()) {
-        EXPECT_EQ(word.outcome, "ignore");
+        EXPECT_EQ(word.outcome, WordOutcome::kIgnore);
         EXPECT_NEAR(word.size, word.box.height * 72.0 / 72.009, 0.006) << word.index;
         EXPECT_EQ(word.orientation, 0.0);
     }
