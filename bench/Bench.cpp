@@ -408,7 +408,9 @@ void BenchSession(const std::wstring& data, const std::wstring& team, int sessio
     for (int i = 0; i < sessions; ++i) {
         teamOptions.batch = L"bench-" + std::to_wstring(::GetTickCount64()) + L"-" + std::to_wstring(i);
         VerificationSession session(teamOptions, &TimedRastStartDialog, [](const std::string&) {}, {},
-                                    [](SessionState& state) { TeamSetUp(state).Prepare(); });
+                                    [](const StationOptions& options, const VerificationSession::PrintFn& print) {
+                                        return TeamSetUp(options, print).Prepare();
+                                    });
         session.Prepare();
         g_previousReturn = 0;
         session.Run();

@@ -1,0 +1,16 @@
+#include "PreparedSession.h"
+
+#include <cstdio>
+
+std::string PreparedSession::PageLine(size_t position) const
+{
+    return "page " + std::to_string(position + 1) + " of " + std::to_string(plan.pages.size()) + " (" +
+           plan.pages[position].Name() + ")";
+}
+
+std::string PreparedSession::Number(double value)
+{
+    char text[32];
+    static_cast<void>(std::snprintf(text, sizeof text, "%g", value));
+    return text;
+}
