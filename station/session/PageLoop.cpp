@@ -73,7 +73,7 @@ void PageLoop::ReopenPagesWithoutFiles()
     const std::vector<StoredPage>& pages = m_session.store->Record().pages;
     for (size_t position = 0; position < pages.size(); ++position) {
         if (pages[position].state == PageState::kDone &&
-            !m_session.outputs->HasPageFiles(m_session.plan.pages[position], pages[position].words)) {
+            !m_session.files->HasPageFiles(m_session.plan.pages[position], pages[position].words)) {
             // Finished again from its answers, without a dialog.
             m_session.store->ReopenPage(position);
             m_print(m_session.PageLine(position) + ": done, but its files are missing: written again");
@@ -85,29 +85,22 @@ SessionSummary PageLoop::Run()
 {
     SessionSummary summary;
     summary.pages = static_cast<int>(m_session.plan.pages.size());
-    const bool team = m_session.store->SharedWithOtherStations();
-    if (!team) {
-        ReopenPagesWithoutFiles(); // a team's station writes no page files
-    }
+    ReopenPagesWithoutFiles();
     // The corrections of earlier runs are offered again as those of this one.
     m_proposals = CorrectionProposals();
     m_proposals.LearnFrom(m_session.store->Record());
     std::unique_ptr<SessionFailure> failure;
     std::set<size_t> finishing; // every word answered: done once the worker has written its files
-    // A team's station goes round the batch again as long as it found a page to take: a page
-    // another station held meanwhile may be free again (its lease ran out), and is taken up
-    // at its first unanswered word.
+    // The batch is gone round again as long as a round took a page and left one to another
+    // station: a page another station held meanwhile may be free again (its lease ran out), and
+    // is taken up at its first unanswered word.
     bool first = true;
-    while (RunRound(first, summary, finishing, failure) && team && !summary.cancelled && !failure) {
+    while (RunRound(first, summary, finishing, failure) && !summary.cancelled && !failure) {
         first = false;
     }
     // The record first: the other files are made from it, by this run or the next.
     m_session.store->Finish();
-    if (!team) {
-        m_session.outputs->WriteSession(m_session.plan.pages, m_session.store->Record());
-    } else if (!summary.cancelled && !failure) {
-        SayWhatIsLeft();
-    }
+    m_session.files->SessionEnded(m_session.plan.pages, m_session.store->Record(), !summary.cancelled && !failure);
     if (failure) {
         throw SessionFailure(*failure);
     }
@@ -129,6 +122,7 @@ bool PageLoop::RunRound(bool first, SessionSummary& summary, std::set<size_t>& f
     PageWorker worker(m_session.plan.pages, skip, m_recognised, m_session.engine, m_session.outputs->Layout(),
                       m_options.ahead);
     bool took = false;
+    bool leftToOthers = false;
     for (size_t position = 0; position < m_session.plan.pages.size() && !summary.cancelled && !failure; ++position) {
         const PlannedPage& planned = m_session.plan.pages[position];
         const std::string pageLine = m_session.PageLine(position);
@@ -159,13 +153,17 @@ bool PageLoop::RunRound(bool first, SessionSummary& summary, std::set<size_t>& f
             continue;
         }
         if (!m_session.store->TakePage(position)) {
-            continue; // not this station's to verify
+            // Not this station's to verify: done, or another station's now, which may let it go.
+            leftToOthers = leftToOthers || m_session.store->Record().pages[position].state != PageState::kDone;
+            continue;
         }
         took = true;
         try {
             summary.cancelled = VerifyPage(position, *page, summary);
             if (!summary.cancelled) {
                 finishing.insert(position);
+                // Moved on from: another station holds it now.
+                leftToOthers = leftToOthers || m_session.store->Record().pages[position].state != PageState::kInProgress;
             }
         } catch (const SessionFailure& fault) {
             failure = std::make_unique<SessionFailure>(fault);
@@ -179,18 +177,7 @@ bool PageLoop::RunRound(bool first, SessionSummary& summary, std::set<size_t>& f
     worker.Finish();
     NoteRecognitions(worker);
     NoteWrittenPages(worker, finishing, summary);
-    return took;
-}
-
-void PageLoop::SayWhatIsLeft() const
-{
-    size_t left = 0;
-    for (const StoredPage& page : m_session.store->Record().pages) {
-        left += page.state == PageState::kDone ? 0 : 1;
-    }
-    m_print(left == 0 ? std::string("every page of the batch is done")
-                            : "no page left to take: " + std::to_string(left) +
-                                  " pages not done are held by other stations, or failed");
+    return took && leftToOthers;
 }
 
 // An earlier answer counts only for one of the page's words as it is shown: the same text and
@@ -328,12 +315,8 @@ void PageLoop::PostOutputs(PageWorker& worker, size_t position, const std::share
     // Written by the worker while the operator goes on: the page turn waits for none of it.
     const PlannedPage planned = m_session.plan.pages[position];
     const std::vector<VerifiedWord> words = m_session.store->Record().pages[position].words;
-    const PageOutputs* outputs = m_session.outputs.get();
-    if (m_session.store->SharedWithOtherStations()) {
-        worker.PostWrite(position, [] {}); // a team's files are exported from its database
-        return;
-    }
-    worker.PostWrite(position, [outputs, planned, page, words] { outputs->WritePage(planned, *page, words); });
+    const PageFiles* files = m_session.files.get();
+    worker.PostWrite(position, [files, planned, page, words] { files->WritePage(planned, *page, words); });
 }
 
 std::string PageLoop::Progress(int ordinal, int total, const VerifiedWord& record)

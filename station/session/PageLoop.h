@@ -33,11 +33,10 @@ public:
 
 private:
     // Goes once through the pages not done (the first round also counts the words of those
-    // done before); true when it took a page.
+    // done before); true when it took a page and left one to another station, which may let
+    // it go.
     bool RunRound(bool first, SessionSummary& summary, std::set<size_t>& finishing,
                   std::unique_ptr<SessionFailure>& failure);
-    // A team's station that stops: whether the batch is done, or how many pages others hold.
-    void SayWhatIsLeft() const;
     // Tells the store what the engine made; the output the store keeps for a page is the one
     // its words are read from, in this round and the next.
     void NoteRecognitions(PageWorker& worker);

@@ -8,6 +8,7 @@
 
 #include "BatchPlan.h"
 #include "OutputFolderLock.h"
+#include "PageFiles.h"
 #include "PageOutputs.h"
 #include "SessionStore.h"
 #include "TesseractEngine.h"
@@ -28,7 +29,8 @@ struct PreparedSession {
     std::map<size_t, std::pair<std::wstring, std::wstring>> recognised;
     TypedAnswers answers;
     std::unique_ptr<OutputFolderLock> lock; // none for a session with no output folder of its own
-    std::unique_ptr<PageOutputs> outputs;
+    std::unique_ptr<PageOutputs> outputs; // the folder the engine's output and the journal go to
+    std::unique_ptr<PageFiles> files;     // what makes the pages' files: goes before the outputs it writes
     std::unique_ptr<SessionStore> store; // goes before the outputs, which a journal's store writes through
     std::vector<std::string> notes;      // what a resumed session does otherwise than asked
 

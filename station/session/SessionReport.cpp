@@ -3,8 +3,6 @@
 #include <cstdio>
 #include <utility>
 
-#include "Utf8.h"
-
 SessionReport::SessionReport(const StationOptions& options, const PreparedSession& session, PrintFn print)
     : m_options(options)
     , m_session(session)
@@ -36,6 +34,7 @@ void SessionReport::Print(const SessionSummary& summary) const
         line += "; incomplete: the files of " + std::to_string(summary.pagesUnwritten) +
                 (summary.pagesUnwritten == 1 ? " page" : " pages") + " could not be written, a later run writes them";
     }
+    m_print(line);
     if (!m_options.OnePageForm()) {
         // The batch as a whole, every run counted: what the store keeps.
         const StoredSummary& all = m_session.store->Record().summary;
@@ -43,7 +42,6 @@ void SessionReport::Print(const SessionSummary& summary) const
         static_cast<void>(std::snprintf(pace, sizeof pace, "%.1f s a word, %.0f words an hour",
                                         all.shown > 0 ? all.operatorSeconds / all.shown : 0.0,
                                         all.operatorSeconds > 0 ? all.shown * 3600.0 / all.operatorSeconds : 0.0));
-        m_print(line);
         line = std::to_string(all.pages) + " pages: " + std::to_string(all.pagesDone) + " done, " +
                std::to_string(all.pagesFailed) + " failed; " + std::to_string(all.shown) + " words shown, " +
                std::to_string(all.corrected) + " corrected, " + std::to_string(all.ignored) + " ignored, " +
@@ -52,11 +50,7 @@ void SessionReport::Print(const SessionSummary& summary) const
             m_print(line);
             line = "failed: " + failed;
         }
+        m_print(line);
     }
-    m_print(line);
-    if (!m_session.store->SharedWithOtherStations()) {
-        m_print("results in " + WideToUtf8(m_session.outputs->Layout().Folder()));
-    } else {
-        m_print("answers kept in the team's batch " + WideToUtf8(m_options.batch));
-    }
+    m_print(m_session.files->WhereResults());
 }

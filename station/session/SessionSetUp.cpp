@@ -7,6 +7,7 @@
 
 #include "AtomicFile.h"
 #include "FileHandle.h"
+#include "FolderPageFiles.h"
 #include "InputError.h"
 #include "JournalStore.h"
 #include "SessionOutputCheck.h"
@@ -78,6 +79,7 @@ PreparedSession SessionSetUp::Prepare() const
     }
     const std::wstring folder = m_options.OutputFolder();
     session.outputs = std::make_unique<PageOutputs>(OutputLayout(folder, m_options.OnePageForm()));
+    session.files = std::make_unique<FolderPageFiles>(*session.outputs);
     const OutputLayout& layout = session.outputs->Layout();
     SessionRecord record = NewRecord(session);
 

@@ -39,7 +39,7 @@ public:
     // The page failed: a later run tries it again.
     virtual void PageFailed(size_t position, const std::string& failure) = 0;
     // The page is about to be verified here: in progress. False when it is not this
-    // station's to verify (another holds it, or it is done).
+    // station's to verify: it is done, or left to another station (its state is not done then).
     virtual bool TakePage(size_t position) = 0;
     // Every word to verify answered or skipped, and the page's files written.
     virtual void PageDone(size_t position) = 0;
@@ -61,10 +61,6 @@ public:
     // tell meanwhile that a page it took is no longer this station's marks it so
     // (its state is no longer in progress).
     virtual std::vector<VerifiedWord> DecisionsOfOthers() = 0;
-    // True when other stations work on the same record (a team's database): a page another
-    // holds now may be free later, so the pages are gone through again while any is taken;
-    // and the pages' files are made from the shared record (its export), not by each station.
-    virtual bool SharedWithOtherStations() const = 0;
 
     // Everything recorded so far kept for good, with the figures brought up to date.
     virtual void Keep() = 0;

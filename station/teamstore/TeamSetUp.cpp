@@ -15,6 +15,7 @@
 #include "TeamBatches.h"
 #include "TeamCache.h"
 #include "TeamOutbox.h"
+#include "TeamPageFiles.h"
 #include "TeamRows.h"
 #include "TeamSchema.h"
 #include "TeamServer.h"
@@ -324,6 +325,7 @@ PreparedSession TeamSetUp::Prepare() const
     }
     // The engine's output goes to the cache too: the station writes no output folder.
     session.outputs = std::make_unique<PageOutputs>(OutputLayout(cache->Folder(), false));
+    session.files = std::make_unique<TeamPageFiles>(batchName, m_print);
     ::CreateDirectoryW(session.outputs->Layout().Path(OutputLayout::kOcrFolder).c_str(), nullptr);
     if (!options.screenshots.empty()) {
         ::CreateDirectoryW(options.screenshots.c_str(), nullptr);
