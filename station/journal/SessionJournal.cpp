@@ -95,6 +95,9 @@ json WordJson(const VerifiedWord& word)
     entry["text"] = word.text;
     entry["confidence"] = word.confidence;
     entry["outcome"] = WordOutcomeText(word.outcome);
+    if (!word.chosenFor.empty()) {
+        entry["chosenFor"] = word.chosenFor;
+    }
     if (word.outcome == WordOutcome::kSkipped) {
         entry["reason"] = word.reason;
     }
@@ -130,6 +133,8 @@ VerifiedWord WordFrom(const json& entry)
         throw NotAWord("unknown outcome \"" + outcome + "\"");
     }
     word.outcome = *known;
+    // Absent from the journals of stations that kept no reason for the choice.
+    word.chosenFor = entry.contains("chosenFor") ? StringOrEmpty(entry["chosenFor"]) : std::string();
     word.reason = entry.contains("reason") ? StringOrEmpty(entry["reason"]) : std::string();
     word.corrected = StringOrEmpty(entry.at("corrected"));
     word.changed = entry.at("changed").get<bool>();

@@ -13,6 +13,7 @@ struct VerifiedWord {
     std::string text; // as recognised, UTF-8
     double confidence = 0;
     WordOutcome outcome = WordOutcome::kCancel; // no answer until one is given
+    std::string chosenFor; // why the session's selection chose it to be shown
     std::string reason;  // why it was skipped
     std::string corrected; // the operator's text (outcome OK)
     std::string proposed;  // the earlier correction the text field opened with, or empty

@@ -25,6 +25,7 @@ PageLoop::PageLoop(const StationOptions& options, const PreparedSession& session
     , m_session(session)
     , m_print(std::move(print))
     , m_dialog(options, session, dialog, m_print)
+    , m_selection(session.Selection())
     , m_recognised(session.recognised)
 {
 }
@@ -129,6 +130,9 @@ bool PageLoop::RunRound(bool first, SessionSummary& summary, std::set<size_t>& f
         if (skip[position]) {
             for (const VerifiedWord& word : m_session.store->Record().pages[position].words) {
                 summary.toVerify += first ? 1 : 0;
+                if (first && !word.chosenFor.empty()) {
+                    ++summary.chosenFor[word.chosenFor];
+                }
                 summary.earlier += first && word.Answered() ? 1 : 0;
                 summary.skipped += first && word.outcome == WordOutcome::kSkipped ? 1 : 0;
             }
@@ -208,12 +212,7 @@ void PageLoop::ForgetForeignAnswers(size_t position, const PreparedPage& page) c
 bool PageLoop::VerifyPage(size_t position, const PreparedPage& page, SessionSummary& summary)
 {
     ForgetForeignAnswers(position, page);
-    std::vector<const PageWords::Word*> toVerify;
-    for (const PageWords::Word& word : page.words.Words()) {
-        if (word.confidence < m_session.below) {
-            toVerify.push_back(&word);
-        }
-    }
+    const std::vector<SelectedWord> toVerify = m_selection->Choose(page.words);
     std::map<int, bool> earlier;
     for (const VerifiedWord& word : m_session.store->Record().pages[position].words) {
         earlier[word.index] = true;
@@ -222,8 +221,9 @@ bool PageLoop::VerifyPage(size_t position, const PreparedPage& page, SessionSumm
     // so that a resumed session shows the same "3 of 17" as the first.
     std::vector<std::string> skipReasons;
     int total = 0;
-    for (const PageWords::Word* word : toVerify) {
-        skipReasons.push_back(SkipReason(page, *word));
+    for (const SelectedWord& chosen : toVerify) {
+        ++summary.chosenFor[chosen.reason];
+        skipReasons.push_back(SkipReason(page, *chosen.word));
         total += skipReasons.back().empty() ? 1 : 0;
     }
     if (!m_options.OnePageForm()) {
@@ -234,8 +234,9 @@ bool PageLoop::VerifyPage(size_t position, const PreparedPage& page, SessionSumm
     summary.toVerify += static_cast<int>(toVerify.size());
     int ordinal = 0;
     for (size_t i = 0; i < toVerify.size(); ++i) {
-        const PageWords::Word& word = *toVerify[i];
+        const PageWords::Word& word = *toVerify[i].word;
         VerifiedWord record;
+        record.chosenFor = toVerify[i].reason;
         record.index = word.index;
         record.box = word.box;
         record.text = word.text;

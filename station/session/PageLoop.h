@@ -17,6 +17,7 @@
 #include "TarsilDlg29.h"
 #include "VerifiedWord.h"
 #include "WordDialog.h"
+#include "WordSelection.h"
 
 // The session's pages in turn, while a worker prepares the next ones and writes the finished
 // ones' files: each page's uncertain words shown one dialog each (WordDialog), every answer
@@ -56,6 +57,7 @@ private:
     const PreparedSession& m_session;
     PrintFn m_print;
     WordDialog m_dialog;
+    std::unique_ptr<WordSelection> m_selection;
     // The corrections offered again, learnt from the session's answers as they are given.
     CorrectionProposals m_proposals;
     // The engine's output kept for each page, by page: the set-up's, and this run's.

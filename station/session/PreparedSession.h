@@ -13,6 +13,7 @@
 #include "SessionStore.h"
 #include "TesseractEngine.h"
 #include "TypedAnswers.h"
+#include "WordSelection.h"
 
 // What a session runs with, made once by its set-up (SessionSetUp, or a team's) before the
 // first dialog and only read from then on: the pages, the thresholds, the engine, the answers
@@ -34,6 +35,8 @@ struct PreparedSession {
     std::unique_ptr<SessionStore> store; // goes before the outputs, which a journal's store writes through
     std::vector<std::string> notes;      // what a resumed session does otherwise than asked
 
+    // The choice of the words each page shows, by the session's threshold.
+    std::unique_ptr<WordSelection> Selection() const;
     // "page 3 of 40 (scan.tif)", for the console.
     std::string PageLine(size_t position) const;
     // A threshold or other number as the operator typed it: "90", "72.5".

@@ -21,10 +21,8 @@ std::vector<int> SessionOutputCheck::WordsToVerify(size_t position) const
     const PlannedPage& planned = m_session.plan.pages[position];
     if (planned.ocr) {
         const PageWords words = planned.ocr->Words(planned.ocrPage);
-        for (const PageWords::Word& word : words.Words()) {
-            if (word.confidence < m_session.below) {
-                indices.push_back(word.index);
-            }
+        for (const SelectedWord& chosen : m_session.Selection()->Choose(words)) {
+            indices.push_back(chosen.word->index);
         }
     }
     return indices;

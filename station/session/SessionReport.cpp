@@ -35,6 +35,16 @@ void SessionReport::Print(const SessionSummary& summary) const
                 (summary.pagesUnwritten == 1 ? " page" : " pages") + " could not be written, a later run writes them";
     }
     m_print(line);
+    if (!summary.chosenFor.empty()) {
+        // Why they were shown, as the selection told.
+        line = "chosen:";
+        const char* separator = " ";
+        for (const auto& [reason, count] : summary.chosenFor) {
+            line += separator + std::to_string(count) + " for " + reason;
+            separator = ", ";
+        }
+        m_print(line);
+    }
     if (!m_options.OnePageForm()) {
         // The batch as a whole, every run counted: what the store keeps.
         const StoredSummary& all = m_session.store->Record().summary;

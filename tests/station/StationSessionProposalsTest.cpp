@@ -108,6 +108,10 @@ TEST(StationSession, ACorrectionIsProposedAgainAcceptedIgnoredOrChangedAndSurviv
         EXPECT_EQ(byRow[row].corrected, fate.second);
     }
     EXPECT_EQ(resumed.printed.at(0), "7/7 ok \"thesis\" (was \"jese\", 89), proposal changed, for training");
+    // Why each word was shown, kept with it through the resume.
+    for (const VerifiedWord& word : journal.pages.at(0).words) {
+        EXPECT_EQ(word.chosenFor, "confidence below 90") << word.index;
+    }
 }
 
 // A proposal typed over with the recognised text stayed proposed to every later "jese", live

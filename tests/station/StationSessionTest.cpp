@@ -78,7 +78,8 @@ TEST(StationSession, CorrectionsIgnoreTrainNoAndCancelAreWrittenThenTheRestIsSho
         "4/7 ignore \"\xE2\x80\x9C" "either\" (56)",
         "5/7 cancel \"Here,\" (87): session stopped",
         "7 words below 90: 3 ok (2 corrected, 2 for training), 1 ignored, 0 skipped; cancelled, the rest waits for "
-        "the next run"};
+        "the next run",
+        "chosen: 7 for confidence below 90"};
     ASSERT_EQ(first.printed.size(), printed.size() + 1); // and where the results are
     for (size_t i = 0; i < printed.size(); ++i) {
         EXPECT_EQ(first.printed[i], printed[i]);
