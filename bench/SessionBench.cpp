@@ -95,7 +95,9 @@ void SessionBench::Run(const MeasuredDialog& dialog, const std::wstring& data, c
     for (int i = 0; i < sessions; ++i) {
         teamOptions.batch = L"bench-" + std::to_wstring(::GetTickCount64()) + L"-" + std::to_wstring(i);
         VerificationSession session(teamOptions, &TimedRastStartDialog, [](const std::string&) {}, {},
-                                    [](SessionState& state) { TeamSetUp(state).Prepare(); });
+                                    [](const StationOptions& options, const VerificationSession::PrintFn& print) {
+                                        return TeamSetUp(options, print).Prepare();
+                                    });
         session.Prepare();
         g_previousReturn = 0;
         session.Run();

@@ -79,7 +79,9 @@ int wmain(int argc, wchar_t** argv)
         // A team's station keeps its session in the team's database, set up from the batch.
         VerificationSession::SetUpFn teamSetUp;
         if (!options.team.empty()) {
-            teamSetUp = [](SessionState& state) { TeamSetUp(state).Prepare(); };
+            teamSetUp = [](const StationOptions& team, const VerificationSession::PrintFn& print) {
+                return TeamSetUp(team, print).Prepare();
+            };
         }
         VerificationSession session(options, dialog, &PrintLine, {}, teamSetUp);
         session.Prepare();

@@ -5,7 +5,7 @@ void VerifiedTexts::Add(const PageWords& words, const std::vector<VerifiedWord>&
     // A word answered again keeps its last answer.
     std::map<int, std::string> page;
     for (const VerifiedWord& answer : answers) {
-        if (answer.outcome == "ok") {
+        if (answer.outcome == WordOutcome::kOk) {
             page[answer.index] = answer.corrected;
             m_byIndex[answer.index] = answer.corrected;
         }

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 
 #include <nlohmann/json.hpp>
@@ -93,14 +94,17 @@ json WordJson(const VerifiedWord& word)
                     {"height", word.box.height}};
     entry["text"] = word.text;
     entry["confidence"] = word.confidence;
-    entry["outcome"] = word.outcome;
-    if (word.outcome == "skipped") {
+    entry["outcome"] = WordOutcomeText(word.outcome);
+    if (!word.chosenFor.empty()) {
+        entry["chosenFor"] = word.chosenFor;
+    }
+    if (word.outcome == WordOutcome::kSkipped) {
         entry["reason"] = word.reason;
     }
-    entry["corrected"] = word.outcome == "ok" ? json(word.corrected) : json(nullptr);
+    entry["corrected"] = word.outcome == WordOutcome::kOk ? json(word.corrected) : json(nullptr);
     entry["changed"] = word.changed;
     entry["proposed"] = OrNull(word.proposed);
-    entry["proposal"] = OrNull(word.proposal);
+    entry["proposal"] = OrNull(ProposalFateText(word.proposal));
     entry["train"] = word.train;
     entry["size"] = word.size;
     entry["orientation"] = word.orientation;
@@ -108,6 +112,11 @@ json WordJson(const VerifiedWord& word)
     entry["order"] = word.order > 0 ? json(word.order) : json(nullptr);
     return entry;
 }
+
+// A word of the journal, or why it cannot be one.
+struct NotAWord : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
 
 VerifiedWord WordFrom(const json& entry)
 {
@@ -118,13 +127,25 @@ VerifiedWord WordFrom(const json& entry)
                 WholeNumber(box.at("height"))};
     word.text = entry.at("text").get<std::string>();
     word.confidence = entry.at("confidence").get<double>();
-    word.outcome = entry.at("outcome").get<std::string>();
+    const std::string outcome = entry.at("outcome").get<std::string>();
+    const std::optional<WordOutcome> known = WordOutcomeFromText(outcome);
+    if (!known) {
+        throw NotAWord("unknown outcome \"" + outcome + "\"");
+    }
+    word.outcome = *known;
+    // Absent from the journals of stations that kept no reason for the choice.
+    word.chosenFor = entry.contains("chosenFor") ? StringOrEmpty(entry["chosenFor"]) : std::string();
     word.reason = entry.contains("reason") ? StringOrEmpty(entry["reason"]) : std::string();
     word.corrected = StringOrEmpty(entry.at("corrected"));
     word.changed = entry.at("changed").get<bool>();
     // Absent from the journals of stations that offered no proposals.
     word.proposed = entry.contains("proposed") ? StringOrEmpty(entry["proposed"]) : std::string();
-    word.proposal = entry.contains("proposal") ? StringOrEmpty(entry["proposal"]) : std::string();
+    const std::string proposal = entry.contains("proposal") ? StringOrEmpty(entry["proposal"]) : std::string();
+    const std::optional<ProposalFate> fate = ProposalFateFromText(proposal);
+    if (!fate) {
+        throw NotAWord("unknown proposal fate \"" + proposal + "\"");
+    }
+    word.proposal = *fate;
     word.train = entry.at("train").get<bool>();
     word.size = entry.at("size").get<double>();
     word.orientation = entry.at("orientation").get<double>();
@@ -132,12 +153,6 @@ VerifiedWord WordFrom(const json& entry)
     // Absent from the journals of stations that kept no order.
     word.order = entry.contains("order") && !entry["order"].is_null() ? WholeNumber(entry["order"]) : 0;
     return word;
-}
-
-bool KnownState(const std::string& state)
-{
-    return state == "waiting" || state == "recognised" || state == "in progress" || state == "done" ||
-           state == "failed";
 }
 
 } // namespace
@@ -157,8 +172,8 @@ std::string SessionJournal::ToJson(const SessionRecord& record)
         entry["frame"] = page.frame;
         entry["ocr"] = {{"page", page.ocrPage}, {"byStation", page.ocrByStation}, {"tsv", FileJson(page.tsv)},
                         {"hocr", FileJson(page.hocr)}, {"xml", FileJson(page.xml)}};
-        entry["state"] = page.state;
-        if (page.state == "failed") {
+        entry["state"] = PageStateText(page.state);
+        if (page.state == PageState::kFailed) {
             entry["failure"] = page.failure;
         }
         json words = json::array();
@@ -219,19 +234,16 @@ bool SessionJournal::FromJson(const std::string& text, SessionRecord& journal, s
             page.tsv = FileFrom(ocr.at("tsv"));
             page.hocr = FileFrom(ocr.at("hocr"));
             page.xml = FileFrom(ocr.at("xml"));
-            page.state = entry.at("state").get<std::string>();
-            page.failure = entry.contains("failure") ? StringOrEmpty(entry["failure"]) : std::string();
-            if (!KnownState(page.state)) {
-                error = "unknown page state \"" + page.state + "\"";
+            const std::string state = entry.at("state").get<std::string>();
+            const std::optional<PageState> known = PageStateFromText(state);
+            if (!known) {
+                error = "unknown page state \"" + state + "\"";
                 return false;
             }
+            page.state = *known;
+            page.failure = entry.contains("failure") ? StringOrEmpty(entry["failure"]) : std::string();
             for (const json& wordEntry : entry.at("words")) {
                 VerifiedWord word = WordFrom(wordEntry);
-                if (word.outcome != "ok" && word.outcome != "ignore" && word.outcome != "cancel" &&
-                    word.outcome != "skipped") {
-                    error = "unknown outcome \"" + word.outcome + "\"";
-                    return false;
-                }
                 if (word.order < 0 || word.order == INT_MAX) {
                     error = "an answer's order out of bounds (" + std::to_string(word.order) + ")";
                     return false;
@@ -246,6 +258,9 @@ bool SessionJournal::FromJson(const std::string& text, SessionRecord& journal, s
         error = fault.what();
         return false;
     } catch (const NotAWholeNumber& fault) {
+        error = fault.what();
+        return false;
+    } catch (const NotAWord& fault) {
         error = fault.what();
         return false;
     }

@@ -3,6 +3,8 @@
 #include <string>
 
 #include "Box.h"
+#include "ProposalFate.h"
+#include "WordOutcome.h"
 
 // What became of one word of the session.
 struct VerifiedWord {
@@ -10,11 +12,12 @@ struct VerifiedWord {
     Box box;
     std::string text; // as recognised, UTF-8
     double confidence = 0;
-    std::string outcome; // "ok", "ignore", "cancel" or "skipped"
+    WordOutcome outcome = WordOutcome::kCancel; // no answer until one is given
+    std::string chosenFor; // why the session's selection chose it to be shown
     std::string reason;  // why it was skipped
-    std::string corrected; // the operator's text (outcome "ok")
+    std::string corrected; // the operator's text (outcome OK)
     std::string proposed;  // the earlier correction the text field opened with, or empty
-    std::string proposal;  // what became of it: "accepted", "changed", "ignored" or empty
+    ProposalFate proposal = ProposalFate::kNone; // what became of it
     bool changed = false;
     bool train = false;
     double size = 0;
@@ -23,5 +26,5 @@ struct VerifiedWord {
     int order = 0; // the answer's place among the session's answers, from 1; 0: skipped, or not kept
 
     // Answered for good: a later run does not show it again.
-    bool Answered() const { return outcome == "ok" || outcome == "ignore"; }
+    bool Answered() const { return outcome == WordOutcome::kOk || outcome == WordOutcome::kIgnore; }
 };

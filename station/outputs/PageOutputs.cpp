@@ -45,7 +45,7 @@ void PageOutputs::WritePage(const PlannedPage& planned, const PreparedPage& page
 {
     const std::string pageName = m_layout.PageName(planned);
     for (const VerifiedWord& word : words) {
-        if (word.outcome != "ok" || !word.train) {
+        if (word.outcome != WordOutcome::kOk || !word.train) {
             continue;
         }
         const GreyImage crop = WordImage(page.image.Grey(), word.box).CropPixels();
@@ -107,7 +107,7 @@ bool PageOutputs::HasPageFiles(const PlannedPage& planned, const std::vector<Ver
     std::vector<std::wstring> names = m_layout.PageDocumentNames(planned);
     const std::string pageName = m_layout.PageName(planned);
     for (const VerifiedWord& word : words) {
-        if (word.outcome == "ok" && word.train) {
+        if (word.outcome == WordOutcome::kOk && word.train) {
             const std::vector<std::wstring> pair = OutputLayout::TrainingPair(pageName, word.index);
             names.insert(names.end(), pair.begin(), pair.end());
         }

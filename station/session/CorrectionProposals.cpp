@@ -26,7 +26,7 @@ void CorrectionProposals::LearnFrom(const SessionRecord& session)
 void CorrectionProposals::Learn(const VerifiedWord& word)
 {
     // Only OK decides about the text; Ignore leaves it as it was, proposal and all.
-    if (word.outcome != "ok") {
+    if (word.outcome != WordOutcome::kOk) {
         return;
     }
     if (word.changed) {
@@ -42,13 +42,15 @@ std::string CorrectionProposals::For(const std::string& recognised) const
     return found == m_corrected.end() ? std::string() : found->second;
 }
 
-std::string CorrectionProposals::Fate(const VerifiedWord& word)
+ProposalFate CorrectionProposals::Fate(const VerifiedWord& word)
 {
     if (word.proposed.empty()) {
-        return {};
+        return ProposalFate::kNone;
     }
-    if (word.outcome == "ok") {
-        return word.corrected == word.proposed ? "accepted" : !word.changed ? "rejected" : "changed";
+    if (word.outcome == WordOutcome::kOk) {
+        return word.corrected == word.proposed ? ProposalFate::kAccepted
+               : !word.changed                 ? ProposalFate::kRejected
+                                               : ProposalFate::kChanged;
     }
-    return word.outcome == "ignore" ? "ignored" : std::string();
+    return word.outcome == WordOutcome::kIgnore ? ProposalFate::kIgnored : ProposalFate::kNone;
 }

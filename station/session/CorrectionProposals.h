@@ -3,6 +3,8 @@
 #include <map>
 #include <string>
 
+#include "ProposalFate.h"
+
 struct SessionRecord;
 struct VerifiedWord;
 
@@ -23,10 +25,10 @@ public:
     // The text offered for a word recognised as `recognised` (UTF-8), or empty.
     std::string For(const std::string& recognised) const;
 
-    // What the operator made of the text offered to `word`: "accepted" (OK on it),
-    // "rejected" (OK on the recognised text), "changed" (OK on another text), "ignored"
-    // (Ignore); empty when none was offered or the word has no answer for good.
-    static std::string Fate(const VerifiedWord& word);
+    // What the operator made of the text offered to `word`: accepted (OK on it), rejected
+    // (OK on the recognised text), changed (OK on another text), ignored (Ignore); none when
+    // none was offered or the word has no answer for good.
+    static ProposalFate Fate(const VerifiedWord& word);
 
 private:
     std::map<std::string, std::string> m_corrected; // recognised -> the latest correction

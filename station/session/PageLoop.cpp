@@ -19,8 +19,14 @@ std::string Quoted(const std::string& text)
 
 } // namespace
 
-PageLoop::PageLoop(SessionState& state)
-    : m_state(state)
+PageLoop::PageLoop(const StationOptions& options, const PreparedSession& session, RastStartDialogFn dialog,
+                   PrintFn print)
+    : m_options(options)
+    , m_session(session)
+    , m_print(std::move(print))
+    , m_dialog(options, session, dialog, m_print)
+    , m_selection(session.Selection())
+    , m_recognised(session.recognised)
 {
 }
 
@@ -28,12 +34,12 @@ void PageLoop::NoteRecognitions(PageWorker& worker)
 {
     for (const Recognition& recognition : worker.TakeRecognitions()) {
         if (!recognition.failure.empty()) {
-            m_state.store->PageFailed(recognition.position, recognition.failure);
+            m_session.store->PageFailed(recognition.position, recognition.failure);
             continue;
         }
-        m_state.store->PageRecognised(recognition.position, {WideToUtf8(recognition.tsv), recognition.tsvSha256},
+        m_session.store->PageRecognised(recognition.position, {WideToUtf8(recognition.tsv), recognition.tsvSha256},
                                       {WideToUtf8(recognition.hocr), recognition.hocrSha256});
-        const StoredPage& kept = m_state.store->Record().pages[recognition.position];
+        const StoredPage& kept = m_session.store->Record().pages[recognition.position];
         if (kept.tsv.path.empty() && kept.hocr.path.empty()) {
             continue; // none kept: the page is not this station's to verify
         }
@@ -43,7 +49,7 @@ void PageLoop::NoteRecognitions(PageWorker& worker)
         if (files != std::make_pair(recognition.tsv, recognition.hocr)) {
             m_readAgain.insert(recognition.position);
         }
-        m_state.recognised[recognition.position] = files;
+        m_recognised[recognition.position] = files;
     }
 }
 
@@ -53,25 +59,25 @@ void PageLoop::NoteWrittenPages(PageWorker& worker, std::set<size_t>& finishing,
         const bool finished = finishing.erase(written.position) != 0;
         if (written.failure.empty()) {
             if (finished) {
-                m_state.store->PageDone(written.position);
+                m_session.store->PageDone(written.position);
             }
             continue;
         }
         ++summary.pagesUnwritten;
-        m_state.print(m_state.PageLine(written.position) + ": its files could not be written, " + written.failure +
+        m_print(m_session.PageLine(written.position) + ": its files could not be written, " + written.failure +
                 "; the page is not done, a later run writes them");
     }
 }
 
 void PageLoop::ReopenPagesWithoutFiles()
 {
-    const std::vector<StoredPage>& pages = m_state.store->Record().pages;
+    const std::vector<StoredPage>& pages = m_session.store->Record().pages;
     for (size_t position = 0; position < pages.size(); ++position) {
-        if (pages[position].state == "done" &&
-            !m_state.outputs->HasPageFiles(m_state.plan.pages[position], pages[position].words)) {
+        if (pages[position].state == PageState::kDone &&
+            !m_session.files->HasPageFiles(m_session.plan.pages[position], pages[position].words)) {
             // Finished again from its answers, without a dialog.
-            m_state.store->ReopenPage(position);
-            m_state.print(m_state.PageLine(position) + ": done, but its files are missing: written again");
+            m_session.store->ReopenPage(position);
+            m_print(m_session.PageLine(position) + ": done, but its files are missing: written again");
         }
     }
 }
@@ -79,37 +85,29 @@ void PageLoop::ReopenPagesWithoutFiles()
 SessionSummary PageLoop::Run()
 {
     SessionSummary summary;
-    summary.pages = static_cast<int>(m_state.plan.pages.size());
-    const bool team = m_state.store->SharedWithOtherStations();
-    if (!team) {
-        ReopenPagesWithoutFiles(); // a team's station writes no page files
-    }
+    summary.pages = static_cast<int>(m_session.plan.pages.size());
+    ReopenPagesWithoutFiles();
     // The corrections of earlier runs are offered again as those of this one.
-    m_state.proposals = CorrectionProposals();
-    m_state.proposals.LearnFrom(m_state.store->Record());
+    m_proposals = CorrectionProposals();
+    m_proposals.LearnFrom(m_session.store->Record());
     std::unique_ptr<SessionFailure> failure;
     std::set<size_t> finishing; // every word answered: done once the worker has written its files
-    // A team's station goes round the batch again as long as it found a page to take: a page
-    // another station held meanwhile may be free again (its lease ran out), and is taken up
-    // at its first unanswered word.
+    // The batch is gone round again as long as a round took a page and left one to another
+    // station: a page another station held meanwhile may be free again (its lease ran out), and
+    // is taken up at its first unanswered word.
     bool first = true;
-    while (RunRound(first, summary, finishing, failure) && team && !summary.cancelled && !failure) {
+    while (RunRound(first, summary, finishing, failure) && !summary.cancelled && !failure) {
         first = false;
     }
     // The record first: the other files are made from it, by this run or the next.
-    m_state.store->Finish();
-    if (!team) {
-        m_state.outputs->WriteSession(m_state.plan.pages, m_state.store->Record());
-    } else if (!summary.cancelled && !failure) {
-        SayWhatIsLeft();
-    }
-    m_state.lock.reset(); // the session is over: the folder is free for the next one
+    m_session.store->Finish();
+    m_session.files->SessionEnded(m_session.plan.pages, m_session.store->Record(), !summary.cancelled && !failure);
     if (failure) {
         throw SessionFailure(*failure);
     }
     // Those the engine failed on ahead of the operator too (the failed pages of earlier runs
     // were tried again, or wait).
-    summary.pagesFailed = m_state.store->Record().summary.pagesFailed;
+    summary.pagesFailed = m_session.store->Record().summary.pagesFailed;
     return summary;
 }
 
@@ -117,51 +115,59 @@ bool PageLoop::RunRound(bool first, SessionSummary& summary, std::set<size_t>& f
                         std::unique_ptr<SessionFailure>& failure)
 {
     std::vector<bool> skip;
-    for (const StoredPage& page : m_state.store->Record().pages) {
+    for (const StoredPage& page : m_session.store->Record().pages) {
         // A page this run failed on waits for a later run.
-        skip.push_back(page.state == "done" || (!first && page.state == "failed"));
+        skip.push_back(page.state == PageState::kDone || (!first && page.state == PageState::kFailed));
     }
     m_readAgain.clear(); // this round's worker reads the outputs kept
-    PageWorker worker(m_state.plan.pages, skip, m_state.recognised, m_state.engine, m_state.outputs->Layout(),
-                      m_state.options.ahead);
+    PageWorker worker(m_session.plan.pages, skip, m_recognised, m_session.engine, m_session.outputs->Layout(),
+                      m_options.ahead);
     bool took = false;
-    for (size_t position = 0; position < m_state.plan.pages.size() && !summary.cancelled && !failure; ++position) {
-        const PlannedPage& planned = m_state.plan.pages[position];
-        const std::string pageLine = m_state.PageLine(position);
+    bool leftToOthers = false;
+    for (size_t position = 0; position < m_session.plan.pages.size() && !summary.cancelled && !failure; ++position) {
+        const PlannedPage& planned = m_session.plan.pages[position];
+        const std::string pageLine = m_session.PageLine(position);
         if (skip[position]) {
-            for (const VerifiedWord& word : m_state.store->Record().pages[position].words) {
+            for (const VerifiedWord& word : m_session.store->Record().pages[position].words) {
                 summary.toVerify += first ? 1 : 0;
+                if (first && !word.chosenFor.empty()) {
+                    ++summary.chosenFor[word.chosenFor];
+                }
                 summary.earlier += first && word.Answered() ? 1 : 0;
-                summary.skipped += first && word.outcome == "skipped" ? 1 : 0;
+                summary.skipped += first && word.outcome == WordOutcome::kSkipped ? 1 : 0;
             }
             continue;
         }
         std::shared_ptr<PreparedPage> page = worker.Take(position, [&] {
-            if (planned.NeedsEngine() && m_state.recognised.count(position) == 0) {
-                m_state.print(pageLine + ": waiting for the engine to read it");
+            if (planned.NeedsEngine() && m_recognised.count(position) == 0) {
+                m_print(pageLine + ": waiting for the engine to read it");
             }
         });
         NoteRecognitions(worker);
         NoteWrittenPages(worker, finishing, summary);
         if (m_readAgain.erase(position) != 0 && page->failure.empty()) {
             // The words verified are those of the output the store keeps.
-            const std::pair<std::wstring, std::wstring>& kept = m_state.recognised[position];
+            const std::pair<std::wstring, std::wstring>& kept = m_recognised[position];
             PagePreparer::ReadEngineOutput(planned, kept.first, kept.second, *page);
         }
         if (!page->failure.empty()) {
-            m_state.store->PageFailed(position, page->failure);
-            m_state.print(pageLine + ": failed, " + page->failure + "; skipped, a later run tries it again");
-            m_state.store->Keep();
+            m_session.store->PageFailed(position, page->failure);
+            m_print(pageLine + ": failed, " + page->failure + "; skipped, a later run tries it again");
+            m_session.store->Keep();
             continue;
         }
-        if (!m_state.store->TakePage(position)) {
-            continue; // not this station's to verify
+        if (!m_session.store->TakePage(position)) {
+            // Not this station's to verify: done, or another station's now, which may let it go.
+            leftToOthers = leftToOthers || m_session.store->Record().pages[position].state != PageState::kDone;
+            continue;
         }
         took = true;
         try {
             summary.cancelled = VerifyPage(position, *page, summary);
             if (!summary.cancelled) {
                 finishing.insert(position);
+                // Moved on from: another station holds it now.
+                leftToOthers = leftToOthers || m_session.store->Record().pages[position].state != PageState::kInProgress;
             }
         } catch (const SessionFailure& fault) {
             failure = std::make_unique<SessionFailure>(fault);
@@ -175,18 +181,7 @@ bool PageLoop::RunRound(bool first, SessionSummary& summary, std::set<size_t>& f
     worker.Finish();
     NoteRecognitions(worker);
     NoteWrittenPages(worker, finishing, summary);
-    return took;
-}
-
-void PageLoop::SayWhatIsLeft() const
-{
-    size_t left = 0;
-    for (const StoredPage& page : m_state.store->Record().pages) {
-        left += page.state == "done" ? 0 : 1;
-    }
-    m_state.print(left == 0 ? std::string("every page of the batch is done")
-                            : "no page left to take: " + std::to_string(left) +
-                                  " pages not done are held by other stations, or failed");
+    return took && leftToOthers;
 }
 
 // An earlier answer counts only for one of the page's words as it is shown: the same text and
@@ -199,62 +194,59 @@ void PageLoop::ForgetForeignAnswers(size_t position, const PreparedPage& page) c
         byIndex[word.index] = &word;
     }
     const auto foreign = [&](const VerifiedWord& answer) {
-        if (answer.outcome == "skipped") {
+        if (answer.outcome == WordOutcome::kSkipped) {
             return true; // recorded again as the page is gone through
         }
         const auto found = byIndex.find(answer.index);
         const bool shown = found != byIndex.end() && found->second->text == answer.text &&
                            found->second->box == answer.box && SkipReason(page, *found->second).empty();
         if (!shown) {
-            m_state.print("word " + std::to_string(answer.index) +
+            m_print("word " + std::to_string(answer.index) +
                           " of the journal is not the page's as shown: asked again");
         }
         return !shown;
     };
-    m_state.store->ForgetAnswers(position, foreign);
+    m_session.store->ForgetAnswers(position, foreign);
 }
 
 bool PageLoop::VerifyPage(size_t position, const PreparedPage& page, SessionSummary& summary)
 {
     ForgetForeignAnswers(position, page);
-    std::vector<const PageWords::Word*> toVerify;
-    for (const PageWords::Word& word : page.words.Words()) {
-        if (word.confidence < m_state.options.below) {
-            toVerify.push_back(&word);
-        }
-    }
+    const std::vector<SelectedWord> toVerify = m_selection->Choose(page.words);
     std::map<int, bool> earlier;
-    for (const VerifiedWord& word : m_state.store->Record().pages[position].words) {
+    for (const VerifiedWord& word : m_session.store->Record().pages[position].words) {
         earlier[word.index] = true;
     }
     // The dialogs are numbered among the words that can be shown, answered earlier or not,
     // so that a resumed session shows the same "3 of 17" as the first.
     std::vector<std::string> skipReasons;
     int total = 0;
-    for (const PageWords::Word* word : toVerify) {
-        skipReasons.push_back(SkipReason(page, *word));
+    for (const SelectedWord& chosen : toVerify) {
+        ++summary.chosenFor[chosen.reason];
+        skipReasons.push_back(SkipReason(page, *chosen.word));
         total += skipReasons.back().empty() ? 1 : 0;
     }
-    if (!m_state.options.OnePageForm()) {
-        m_state.print(m_state.PageLine(position) + ": " + std::to_string(toVerify.size()) + " words below " +
-                SessionState::Number(m_state.options.below));
+    if (!m_options.OnePageForm()) {
+        m_print(m_session.PageLine(position) + ": " + std::to_string(toVerify.size()) + " words below " +
+                PreparedSession::Number(m_session.below));
     }
 
     summary.toVerify += static_cast<int>(toVerify.size());
     int ordinal = 0;
     for (size_t i = 0; i < toVerify.size(); ++i) {
-        const PageWords::Word& word = *toVerify[i];
+        const PageWords::Word& word = *toVerify[i].word;
         VerifiedWord record;
+        record.chosenFor = toVerify[i].reason;
         record.index = word.index;
         record.box = word.box;
         record.text = word.text;
         record.confidence = word.confidence;
         if (!skipReasons[i].empty()) {
-            record.outcome = "skipped";
+            record.outcome = WordOutcome::kSkipped;
             record.reason = skipReasons[i];
             ++summary.skipped;
-            m_state.store->RecordSkipped(position, record, page.words);
-            m_state.print("skipped " + Quoted(word.text) + " (row " + std::to_string(word.index) +
+            m_session.store->RecordSkipped(position, record, page.words);
+            m_print("skipped " + Quoted(word.text) + " (row " + std::to_string(word.index) +
                           "): " + record.reason);
             continue;
         }
@@ -265,27 +257,28 @@ bool PageLoop::VerifyPage(size_t position, const PreparedPage& page, SessionSumm
         }
         // What the other stations decided meanwhile is proposed here too; a page another
         // station has taken from this one (its lease ran out) is left to it.
-        for (const VerifiedWord& decision : m_state.store->DecisionsOfOthers()) {
-            m_state.proposals.Learn(decision);
+        for (const VerifiedWord& decision : m_session.store->DecisionsOfOthers()) {
+            m_proposals.Learn(decision);
         }
-        if (m_state.store->Record().pages[position].state != "in progress") {
-            m_state.print(m_state.PageLine(position) + ": another station holds it now: moved on");
+        if (m_session.store->Record().pages[position].state != PageState::kInProgress) {
+            m_print(m_session.PageLine(position) + ": another station holds it now: moved on");
             return false;
         }
-        const WordDialog::Answer answer = WordDialog(m_state).Show(position, page, word, ordinal, total, record);
+        const WordDialog::Answer answer = m_dialog.Show(position, page, word, ordinal, total,
+                                                           m_proposals.For(word.text), record);
         // Kept for good before the next dialog: a session that is interrupted loses no answer,
         // and the next run makes the other files from the store.
-        const SessionStore::AnswerFate fate = m_state.store->RecordAnswer(position, record, page.words);
+        const SessionStore::AnswerFate fate = m_session.store->RecordAnswer(position, record, page.words);
         if (fate == SessionStore::AnswerFate::kAnsweredByAnother && answer != WordDialog::Answer::kCancel) {
-            m_state.print(Progress(ordinal, total, record) + ": answered by another station first, not recorded");
+            m_print(Progress(ordinal, total, record) + ": answered by another station first, not recorded");
             continue;
         }
         if (fate == SessionStore::AnswerFate::kPageLost) {
-            m_state.print(Progress(ordinal, total, record) +
+            m_print(Progress(ordinal, total, record) +
                           ": not recorded, another station holds the page now: moved on");
             return false;
         }
-        m_state.proposals.Learn(record);
+        m_proposals.Learn(record);
         if (answer == WordDialog::Answer::kOk) {
             ++summary.ok;
             summary.corrected += record.changed ? 1 : 0;
@@ -293,7 +286,7 @@ bool PageLoop::VerifyPage(size_t position, const PreparedPage& page, SessionSumm
         } else if (answer == WordDialog::Answer::kIgnore) {
             ++summary.ignored;
         }
-        m_state.print(Progress(ordinal, total, record));
+        m_print(Progress(ordinal, total, record));
         if (answer == WordDialog::Answer::kCancel) {
             return true;
         }
@@ -321,32 +314,28 @@ std::string PageLoop::SkipReason(const PreparedPage& page, const PageWords::Word
 void PageLoop::PostOutputs(PageWorker& worker, size_t position, const std::shared_ptr<PreparedPage>& page)
 {
     // Written by the worker while the operator goes on: the page turn waits for none of it.
-    const PlannedPage planned = m_state.plan.pages[position];
-    const std::vector<VerifiedWord> words = m_state.store->Record().pages[position].words;
-    const PageOutputs* outputs = m_state.outputs.get();
-    if (m_state.store->SharedWithOtherStations()) {
-        worker.PostWrite(position, [] {}); // a team's files are exported from its database
-        return;
-    }
-    worker.PostWrite(position, [outputs, planned, page, words] { outputs->WritePage(planned, *page, words); });
+    const PlannedPage planned = m_session.plan.pages[position];
+    const std::vector<VerifiedWord> words = m_session.store->Record().pages[position].words;
+    const PageFiles* files = m_session.files.get();
+    worker.PostWrite(position, [files, planned, page, words] { files->WritePage(planned, *page, words); });
 }
 
 std::string PageLoop::Progress(int ordinal, int total, const VerifiedWord& record)
 {
     const std::string confidence = std::to_string(std::lround(record.confidence));
-    std::string line = std::to_string(ordinal) + "/" + std::to_string(total) + " " + record.outcome + " ";
-    if (record.outcome == "ok" && record.changed) {
+    std::string line = std::to_string(ordinal) + "/" + std::to_string(total) + " " + WordOutcomeText(record.outcome) + " ";
+    if (record.outcome == WordOutcome::kOk && record.changed) {
         line += Quoted(record.corrected) + " (was " + Quoted(record.text) + ", " + confidence + ")";
     } else {
         line += Quoted(record.text) + " (" + confidence + ")";
     }
-    if (!record.proposal.empty()) {
-        line += ", proposal " + record.proposal;
+    if (record.proposal != ProposalFate::kNone) {
+        line += ", proposal " + std::string(ProposalFateText(record.proposal));
     }
     if (record.train) {
         line += ", for training";
     }
-    if (record.outcome == "cancel") {
+    if (record.outcome == WordOutcome::kCancel) {
         line += ": session stopped";
     }
     return line;

@@ -7,9 +7,25 @@
 #include "OutputClash.h"
 #include "Utf8.h"
 
-SessionOutputCheck::SessionOutputCheck(SessionState& state)
-    : m_state(state)
+SessionOutputCheck::SessionOutputCheck(const StationOptions& options, const PreparedSession& session,
+                                       const SessionRecord& record)
+    : m_options(options)
+    , m_session(session)
+    , m_record(record)
 {
+}
+
+std::vector<int> SessionOutputCheck::WordsToVerify(size_t position) const
+{
+    std::vector<int> indices;
+    const PlannedPage& planned = m_session.plan.pages[position];
+    if (planned.ocr) {
+        const PageWords words = planned.ocr->Words(planned.ocrPage);
+        for (const SelectedWord& chosen : m_session.Selection()->Choose(words)) {
+            indices.push_back(chosen.word->index);
+        }
+    }
+    return indices;
 }
 
 void SessionOutputCheck::RemoveFolders(const std::vector<std::wstring>& made)
@@ -21,11 +37,11 @@ void SessionOutputCheck::RemoveFolders(const std::vector<std::wstring>& made)
 
 std::vector<std::wstring> SessionOutputCheck::OutputNames() const
 {
-    const OutputLayout& layout = m_state.outputs->Layout();
+    const OutputLayout& layout = m_session.outputs->Layout();
     std::vector<std::wstring> names{OutputLayout::kJournal, OutputLayout::kText, OutputFolderLock::kFileName};
     auto add = [&names](const std::vector<std::wstring>& more) { names.insert(names.end(), more.begin(), more.end()); };
-    for (size_t position = 0; position < m_state.plan.pages.size(); ++position) {
-        const PlannedPage& planned = m_state.plan.pages[position];
+    for (size_t position = 0; position < m_session.plan.pages.size(); ++position) {
+        const PlannedPage& planned = m_session.plan.pages[position];
         if (layout.OnePageForm() && position == 0) {
             add(OutputLayout::SessionDocumentNames(planned));
         } else if (!layout.OnePageForm()) {
@@ -36,8 +52,8 @@ std::vector<std::wstring> SessionOutputCheck::OutputNames() const
                 }
             }
         }
-        for (const int index : m_state.WordsToVerify(position)) {
-            add(OutputLayout::TrainingPair(m_state.Recorded().pages[position].name, index));
+        for (const int index : WordsToVerify(position)) {
+            add(OutputLayout::TrainingPair(m_record.pages[position].name, index));
         }
     }
     return names;
@@ -46,24 +62,25 @@ std::vector<std::wstring> SessionOutputCheck::OutputNames() const
 void SessionOutputCheck::RefuseOutputOverInput() const
 {
     OutputClash clash;
-    for (const PlannedPage& planned : m_state.plan.pages) {
+    for (const PlannedPage& planned : m_session.plan.pages) {
         for (const std::wstring& input : planned.InputFiles()) {
             clash.AddInput(input);
         }
     }
-    clash.AddInput(m_state.options.answers);
+    clash.AddInput(m_options.answers);
+    const OutputLayout& layout = m_session.outputs->Layout();
     for (const std::wstring& name : OutputNames()) {
-        clash.AddOutputFile(m_state.outputs->Layout().Path(name));
+        clash.AddOutputFile(layout.Path(name));
     }
     // Written and deleted there: the training pairs, and a batch's engine output.
-    clash.AddOutputFolder(m_state.outputs->Layout().Path(OutputLayout::kTrainFolder));
-    if (!m_state.options.OnePageForm()) {
-        clash.AddOutputFolder(m_state.outputs->Layout().Path(OutputLayout::kOcrFolder));
+    clash.AddOutputFolder(layout.Path(OutputLayout::kTrainFolder));
+    if (!m_options.OnePageForm()) {
+        clash.AddOutputFolder(layout.Path(OutputLayout::kOcrFolder));
     }
-    if (!m_state.options.screenshots.empty()) {
-        for (size_t position = 0; position < m_state.plan.pages.size(); ++position) {
-            for (const int index : m_state.WordsToVerify(position)) {
-                clash.AddOutputFile(m_state.ScreenshotPath(position, index));
+    if (!m_options.screenshots.empty()) {
+        for (size_t position = 0; position < m_session.plan.pages.size(); ++position) {
+            for (const int index : WordsToVerify(position)) {
+                clash.AddOutputFile(OutputLayout::Screenshot(m_options.screenshots, m_record.pages[position].name, index));
             }
         }
     }
@@ -75,16 +92,18 @@ void SessionOutputCheck::RefuseOutputOverInput() const
     }
 }
 
-void SessionOutputCheck::CheckOutputsCanBeWritten(const std::vector<std::wstring>& madeFolders)
+void SessionOutputCheck::CheckOutputsCanBeWritten(const std::vector<std::wstring>& madeFolders,
+                                                  std::unique_ptr<OutputFolderLock>& lock) const
 {
+    const OutputLayout& layout = m_session.outputs->Layout();
     // The very files the session writes, tried before the first dialog rather than after
     // the first answer.
     for (const std::wstring& name : OutputNames()) {
         std::string error;
-        if (name != OutputFolderLock::kFileName && !AtomicFile::CanWrite(m_state.outputs->Layout().Path(name), error)) {
-            m_state.lock.reset(); // its file goes with it, so that the folders made for this start can go
+        if (name != OutputFolderLock::kFileName && !AtomicFile::CanWrite(layout.Path(name), error)) {
+            lock.reset(); // its file goes with it, so that the folders made for this start can go
             RemoveFolders(madeFolders);
-            throw InputError(m_state.folder, "the output folder cannot be written: " + WideToUtf8(name) + ": " + error);
+            throw InputError(layout.Folder(), "the output folder cannot be written: " + WideToUtf8(name) + ": " + error);
         }
     }
 }

@@ -1,16 +1,24 @@
 #pragma once
 
-#include "SessionState.h"
+#include <functional>
+#include <string>
+
+#include "PreparedSession.h"
 #include "SessionSummary.h"
+#include "StationOptions.h"
 
 // The report at a session's end: this run's words and pages, and in a batch the whole batch
 // as the store counts it, every run included, with the operator's pace.
 class SessionReport {
 public:
-    explicit SessionReport(SessionState& state);
+    using PrintFn = std::function<void(const std::string&)>;
+
+    SessionReport(const StationOptions& options, const PreparedSession& session, PrintFn print);
 
     void Print(const SessionSummary& summary) const;
 
 private:
-    SessionState& m_state;
+    const StationOptions& m_options;
+    const PreparedSession& m_session;
+    PrintFn m_print;
 };

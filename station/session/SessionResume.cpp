@@ -53,49 +53,51 @@ bool KeptAsRecorded(const std::wstring& path, const StoredFile& recorded)
 
 } // namespace
 
-SessionResume::SessionResume(SessionState& state)
-    : m_state(state)
+SessionResume::SessionResume(const StationOptions& options, PreparedSession& session, SessionRecord& record)
+    : m_options(options)
+    , m_session(session)
+    , m_record(record)
 {
 }
 
 void SessionResume::From(const SessionRecord& earlier, const std::wstring& journalPath)
 {
-    bool sameInputs = earlier.inputs.size() == m_state.record.inputs.size();
+    bool sameInputs = earlier.inputs.size() == m_record.inputs.size();
     for (size_t i = 0; sameInputs && i < earlier.inputs.size(); ++i) {
-        sameInputs = SamePath(earlier.inputs[i], m_state.record.inputs[i]);
+        sameInputs = SamePath(earlier.inputs[i], m_record.inputs[i]);
     }
     if (!sameInputs) {
         throw InputError(journalPath, "was written for other inputs; --restart starts a new session");
     }
-    if (earlier.below != m_state.options.below) {
+    if (earlier.below != m_options.below) {
         // The threshold decides which words each page shows and how they are numbered: the
         // session keeps the one it began with, so that its pages and its summary agree.
-        m_state.resumeNotes.push_back("the session in " + WideToUtf8(journalPath) + " began with --below " +
-                                      SessionState::Number(earlier.below) + " and goes on with it; --below " +
-                                      SessionState::Number(m_state.options.below) +
-                                      " takes effect with --restart, which starts a new session");
-        m_state.options.below = earlier.below;
-        m_state.record.below = earlier.below;
+        m_session.notes.push_back("the session in " + WideToUtf8(journalPath) + " began with --below " +
+                                  PreparedSession::Number(earlier.below) + " and goes on with it; --below " +
+                                  PreparedSession::Number(m_options.below) +
+                                  " takes effect with --restart, which starts a new session");
+        m_session.below = earlier.below;
+        m_record.below = earlier.below;
         // The training pairs and screenshots of the session's threshold.
-        SessionOutputCheck(m_state).RefuseOutputOverInput();
+        SessionOutputCheck(m_options, m_session, m_record).RefuseOutputOverInput();
     }
-    for (size_t i = 0; i < std::max(earlier.pages.size(), m_state.record.pages.size()); ++i) {
-        if (i >= earlier.pages.size() || i >= m_state.record.pages.size() ||
-            !SamePath(earlier.pages[i].image.path, m_state.record.pages[i].image.path) ||
-            earlier.pages[i].frame != m_state.record.pages[i].frame) {
+    for (size_t i = 0; i < std::max(earlier.pages.size(), m_record.pages.size()); ++i) {
+        if (i >= earlier.pages.size() || i >= m_record.pages.size() ||
+            !SamePath(earlier.pages[i].image.path, m_record.pages[i].image.path) ||
+            earlier.pages[i].frame != m_record.pages[i].frame) {
             const StoredPage& differing =
-                i < m_state.record.pages.size() ? m_state.record.pages[i] : earlier.pages[i];
+                i < m_record.pages.size() ? m_record.pages[i] : earlier.pages[i];
             throw InputError(Wide(differing.image.path),
-                             i < m_state.record.pages.size() && i < earlier.pages.size()
+                             i < m_record.pages.size() && i < earlier.pages.size()
                                  ? "is now page " + std::to_string(i + 1) + " of the batch, where the session in " +
                                        WideToUtf8(journalPath) + " has " + earlier.pages[i].image.path +
                                        "; --restart starts a new session"
-                                 : std::string(i < m_state.record.pages.size() ? "is new" : "is missing") +
+                                 : std::string(i < m_record.pages.size() ? "is new" : "is missing") +
                                        " in the batch of the session in " + WideToUtf8(journalPath) +
                                        "; --restart starts a new session");
         }
         const StoredPage& before = earlier.pages[i];
-        StoredPage& page = m_state.record.pages[i];
+        StoredPage& page = m_record.pages[i];
         CheckUnchanged(before.image, page.image, journalPath);
         if (!page.ocrByStation || !before.ocrByStation) {
             CheckUnchanged(before.tsv, page.tsv, journalPath);
@@ -104,32 +106,29 @@ void SessionResume::From(const SessionRecord& earlier, const std::wstring& journ
         }
         // A failed page is tried again; the others go on where they stopped. A skipped word
         // stays in the journal's count; a cancelled one is shown again.
-        page.state = before.state == "failed" ? page.state : before.state;
-        if (page.ocrByStation && page.state != "waiting") {
+        page.state = before.state == PageState::kFailed ? page.state : before.state;
+        if (page.ocrByStation && page.state != PageState::kWaiting) {
             // The engine's output kept from the earlier run, where this run's engine would
             // write it: the page is not recognised again. A file of it missing or changed
             // costs the page its recognition only: it is recognised again, and its answers
             // that fit the new output are kept when it is shown (ForgetForeignAnswers).
-            const OutputLayout& layout = m_state.outputs->Layout();
-            const std::wstring tsv = layout.Path(OutputLayout::EngineOutput(m_state.plan.pages[i].stem, L".tsv"));
-            const std::wstring hocr = layout.Path(OutputLayout::EngineOutput(m_state.plan.pages[i].stem, L".hocr"));
+            const OutputLayout& layout = m_session.outputs->Layout();
+            const std::wstring tsv = layout.Path(OutputLayout::EngineOutput(m_session.plan.pages[i].stem, L".tsv"));
+            const std::wstring hocr = layout.Path(OutputLayout::EngineOutput(m_session.plan.pages[i].stem, L".hocr"));
             if (KeptAsRecorded(tsv, before.tsv) && KeptAsRecorded(hocr, before.hocr)) {
                 page.tsv = {WideToUtf8(tsv), before.tsv.sha256};
                 page.hocr = {WideToUtf8(hocr), before.hocr.sha256};
-                m_state.recognised[i] = {tsv, hocr};
+                m_session.recognised[i] = {tsv, hocr};
             } else {
-                page.state = "waiting";
-                m_state.resumeNotes.push_back("page " + std::to_string(i + 1) + " of " +
-                                              std::to_string(m_state.plan.pages.size()) +
-                                              " (" + m_state.plan.pages[i].Name() +
-                                              "): the engine's output kept in " +
-                                              WideToUtf8(layout.Path(OutputLayout::kOcrFolder)) +
-                                              " is missing or has changed: the page is recognised again, "
-                                              "keeping the answers that fit the new output");
+                page.state = PageState::kWaiting;
+                m_session.notes.push_back(m_session.PageLine(i) + ": the engine's output kept in " +
+                                          WideToUtf8(layout.Path(OutputLayout::kOcrFolder)) +
+                                          " is missing or has changed: the page is recognised again, "
+                                          "keeping the answers that fit the new output");
             }
         }
         for (const VerifiedWord& word : before.words) {
-            if (word.Answered() || word.outcome == "skipped") {
+            if (word.Answered() || word.outcome == WordOutcome::kSkipped) {
                 page.words.push_back(word);
             }
         }

@@ -3,9 +3,13 @@
 #include <windows.h>
 
 #include <map>
+#include <utility>
 
 #include "AtomicFile.h"
+#include "FileHandle.h"
+#include "FolderPageFiles.h"
 #include "InputError.h"
+#include "JournalStore.h"
 #include "SessionOutputCheck.h"
 #include "SessionJournal.h"
 #include "SessionResume.h"
@@ -32,27 +36,23 @@ StoredFile Hashed(const std::wstring& path, std::map<std::wstring, std::string>&
 
 } // namespace
 
-SessionSetUp::SessionSetUp(SessionState& state)
-    : m_state(state)
+SessionSetUp::SessionSetUp(const StationOptions& options, StoreMaker makeStore)
+    : m_options(options)
+    , m_makeStore(std::move(makeStore))
 {
 }
 
-void SessionSetUp::Prepare()
+SessionRecord SessionSetUp::NewRecord(const PreparedSession& session) const
 {
-    m_state.plan = BatchPlan::Make(m_state.options);
-    if (!m_state.options.answers.empty()) {
-        m_state.answers = TypedAnswers::Read(m_state.options.answers);
-    }
-    m_state.folder = m_state.options.OutputFolder();
-    m_state.outputs = std::make_unique<PageOutputs>(OutputLayout(m_state.folder, m_state.options.OnePageForm()));
-    const OutputLayout& layout = m_state.outputs->Layout();
+    SessionRecord record;
+    const OutputLayout& layout = session.outputs->Layout();
     std::map<std::wstring, std::string> hashes;
-    for (const std::wstring& input : m_state.plan.inputs) {
-        m_state.record.inputs.push_back(WideToUtf8(input));
+    for (const std::wstring& input : session.plan.inputs) {
+        record.inputs.push_back(WideToUtf8(input));
     }
-    m_state.record.below = m_state.options.below;
-    m_state.record.charBelow = m_state.options.charBelow;
-    for (const PlannedPage& planned : m_state.plan.pages) {
+    record.below = session.below;
+    record.charBelow = session.charBelow;
+    for (const PlannedPage& planned : session.plan.pages) {
         StoredPage page;
         page.name = layout.PageName(planned);
         page.image = Hashed(planned.image, hashes);
@@ -62,32 +62,49 @@ void SessionSetUp::Prepare()
         page.xml = Hashed(planned.xml, hashes);
         page.ocrPage = planned.NeedsEngine() ? 1 : planned.ocrPage;
         page.ocrByStation = planned.NeedsEngine();
-        page.state = planned.NeedsEngine() ? "waiting" : "recognised";
-        m_state.record.pages.push_back(page);
+        page.state = planned.NeedsEngine() ? PageState::kWaiting : PageState::kRecognised;
+        record.pages.push_back(page);
     }
+    return record;
+}
 
-    SessionOutputCheck check(m_state);
+PreparedSession SessionSetUp::Prepare() const
+{
+    PreparedSession session;
+    session.plan = BatchPlan::Make(m_options);
+    session.below = m_options.below;
+    session.charBelow = m_options.charBelow;
+    if (!m_options.answers.empty()) {
+        session.answers = TypedAnswers::Read(m_options.answers);
+    }
+    const std::wstring folder = m_options.OutputFolder();
+    session.outputs = std::make_unique<PageOutputs>(OutputLayout(folder, m_options.OnePageForm()));
+    session.files = std::make_unique<FolderPageFiles>(*session.outputs);
+    const OutputLayout& layout = session.outputs->Layout();
+    SessionRecord record = NewRecord(session);
+
+    const SessionOutputCheck check(m_options, session, record);
     check.RefuseOutputOverInput();
     const std::wstring journalPath = layout.Path(OutputLayout::kJournal);
-    const DWORD attributes = ::GetFileAttributesW(m_state.folder.c_str());
+    const DWORD attributes = ::GetFileAttributesW(folder.c_str());
     const bool folderExists = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     SessionRecord earlier;
     bool hasEarlier = false;
     if (folderExists) {
         // Another station's journal is not read, let alone continued.
-        m_state.lock = std::make_unique<OutputFolderLock>(m_state.folder);
+        session.lock = std::make_unique<OutputFolderLock>(folder);
         std::string text;
         std::string unread;
         const bool journalExists = ::GetFileAttributesW(journalPath.c_str()) != INVALID_FILE_ATTRIBUTES;
         const bool journalRead = journalExists && AtomicFile::Read(journalPath, text, unread);
-        if (journalExists && !journalRead && !m_state.options.restart) {
+        if (journalExists && !journalRead && !m_options.restart) {
             // Taken for no session, its answers would be overwritten by the first new one.
             throw InputError(journalPath, "cannot be read: " + unread);
         }
         if (journalRead) {
             std::string error;
             if (!SessionJournal::FromJson(text, earlier, error)) {
-                if (!m_state.options.restart) {
+                if (!m_options.restart) {
                     throw InputError(journalPath, "is not a session of this program (" + error +
                                                       "); --restart starts a new one");
                 }
@@ -96,26 +113,26 @@ void SessionSetUp::Prepare()
             }
         }
     }
-    if (hasEarlier && !m_state.options.restart) {
-        SessionResume(m_state).From(earlier, journalPath);
+    if (hasEarlier && !m_options.restart) {
+        SessionResume(m_options, session, record).From(earlier, journalPath);
     }
     bool needsEngine = false;
-    for (size_t i = 0; i < m_state.plan.pages.size(); ++i) {
-        needsEngine = needsEngine || (m_state.plan.pages[i].NeedsEngine() && m_state.recognised.count(i) == 0);
+    for (size_t i = 0; i < session.plan.pages.size(); ++i) {
+        needsEngine = needsEngine || (session.plan.pages[i].NeedsEngine() && session.recognised.count(i) == 0);
     }
     if (needsEngine) {
-        m_state.engine = std::make_shared<TesseractEngine>(m_state.options);
+        session.engine = std::make_shared<TesseractEngine>(m_options);
     }
 
     // The folders must take the session's files before the first dialog, not after the first
     // answer. Those made here go again when they cannot.
     std::vector<std::wstring> made;
-    if (::CreateDirectoryW(m_state.folder.c_str(), nullptr)) {
-        made.push_back(m_state.folder);
+    if (::CreateDirectoryW(folder.c_str(), nullptr)) {
+        made.push_back(folder);
     }
-    if (!m_state.lock) {
+    if (!session.lock) {
         try {
-            m_state.lock = std::make_unique<OutputFolderLock>(m_state.folder);
+            session.lock = std::make_unique<OutputFolderLock>(folder);
         } catch (const InputError&) {
             SessionOutputCheck::RemoveFolders(made);
             throw;
@@ -126,18 +143,21 @@ void SessionSetUp::Prepare()
             made.push_back(layout.Path(sub));
         }
     }
-    check.CheckOutputsCanBeWritten(made);
-    if (m_state.options.restart && hasEarlier) {
-        m_state.outputs->Forget(earlier);
-    } else if (m_state.options.restart) {
+    check.CheckOutputsCanBeWritten(made, session.lock);
+    if (m_options.restart && hasEarlier) {
+        session.outputs->Forget(earlier);
+    } else if (m_options.restart) {
         ::DeleteFileW(journalPath.c_str());
     }
-    if (!m_state.options.screenshots.empty()) {
-        ::CreateDirectoryW(m_state.options.screenshots.c_str(), nullptr);
+    if (!m_options.screenshots.empty()) {
+        ::CreateDirectoryW(m_options.screenshots.c_str(), nullptr);
     }
-    m_state.store = m_state.makeStore(std::move(m_state.record));
-    // Said once the session is sure to run: a refused start prints its reason alone.
-    for (const std::string& note : m_state.resumeNotes) {
-        m_state.print(note);
+    if (m_makeStore) {
+        session.store = m_makeStore(std::move(record));
+    } else {
+        const PageOutputs* outputs = session.outputs.get();
+        session.store = std::make_unique<JournalStore>(
+            std::move(record), [outputs](const std::string& text) { outputs->Write(OutputLayout::kJournal, text); });
     }
+    return session;
 }

@@ -1,8 +1,12 @@
 #pragma once
 
+#include <map>
+#include <string>
+
 // What one run of a session did, for its report and its exit status.
 struct SessionSummary {
     int toVerify = 0; // words below the threshold, skipped ones included
+    std::map<std::string, int> chosenFor; // the words to verify in this run, by why they were chosen
     int ok = 0;
     int corrected = 0;
     int forTraining = 0;

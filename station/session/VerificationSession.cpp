@@ -1,27 +1,19 @@
 #include "VerificationSession.h"
 
-#include <memory>
 #include <utility>
 
-#include "JournalStore.h"
-#include "OutputLayout.h"
 #include "PageLoop.h"
 #include "SessionReport.h"
-#include "SessionSetUp.h"
 #include "WordDialog.h"
 
 VerificationSession::VerificationSession(StationOptions options, DialogFn dialog, PrintFn print, StoreMaker makeStore,
                                          SetUpFn setUp)
-    : m_state(std::move(options), dialog, std::move(print), std::move(makeStore))
+    : m_options(std::move(options))
+    , m_dialog(dialog)
+    , m_print(std::move(print))
+    , m_makeStore(std::move(makeStore))
     , m_setUp(std::move(setUp))
 {
-    if (!m_state.makeStore) {
-        m_state.makeStore = [this](SessionRecord record) -> std::unique_ptr<SessionStore> {
-            const PageOutputs* outputs = m_state.outputs.get();
-            return std::make_unique<JournalStore>(
-                std::move(record), [outputs](const std::string& text) { outputs->Write(OutputLayout::kJournal, text); });
-        };
-    }
 }
 
 std::wstring VerificationSession::Caption(int ordinal, int total)
@@ -34,18 +26,32 @@ std::wstring VerificationSession::Caption(int page, int pages, int ordinal, int 
     return WordDialog::Caption(page, pages, ordinal, total);
 }
 
+const SessionRecord& VerificationSession::Record() const
+{
+    static const SessionRecord kNone;
+    return m_session ? m_session->store->Record() : kNone;
+}
+
 void VerificationSession::Prepare()
 {
-    if (m_setUp) {
-        m_setUp(m_state);
-        return;
+    m_session = std::make_unique<PreparedSession>(m_setUp ? m_setUp(m_options, m_print)
+                                                          : SessionSetUp(m_options, m_makeStore).Prepare());
+    // Said once the session is sure to run: a refused start prints its reason alone.
+    for (const std::string& note : m_session->notes) {
+        m_print(note);
     }
-    SessionSetUp(m_state).Prepare();
 }
 
 VerificationSession::Summary VerificationSession::Run()
 {
-    const Summary summary = PageLoop(m_state).Run();
-    SessionReport(m_state).Print(summary);
+    Summary summary;
+    try {
+        summary = PageLoop(m_options, *m_session, m_dialog, m_print).Run();
+    } catch (...) {
+        m_session->lock.reset();
+        throw;
+    }
+    m_session->lock.reset(); // the session is over: the folder is free for the next one
+    SessionReport(m_options, *m_session, m_print).Print(summary);
     return summary;
 }

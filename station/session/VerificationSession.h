@@ -1,11 +1,13 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
+#include "PreparedSession.h"
 #include "SessionFailure.h"
+#include "SessionSetUp.h"
 #include "SessionStore.h"
-#include "SessionState.h"
 #include "SessionSummary.h"
 #include "StationOptions.h"
 #include "TarsilDlg29.h"
@@ -24,10 +26,10 @@ public:
     using PrintFn = std::function<void(const std::string&)>;
     using Summary = SessionSummary;
 
-    using StoreMaker = SessionState::StoreMaker;
-    // A set-up of another kind than the output folder's (a team's batch in a database): fills
-    // the state's plan, record, store and engine, and throws as Prepare does.
-    using SetUpFn = std::function<void(SessionState&)>;
+    using StoreMaker = SessionSetUp::StoreMaker;
+    // A set-up of another kind than the output folder's (a team's batch in a database): makes
+    // the session from the options, and throws as Prepare does.
+    using SetUpFn = std::function<PreparedSession(const StationOptions& options, const PrintFn& print)>;
 
     // `dialog` is the library's RastStartDialog (or a stand-in that calls it); `print`
     // receives the progress lines. The session is kept in its journal in the output folder
@@ -35,7 +37,6 @@ public:
     // or `setUp` sets it up otherwise.
     VerificationSession(StationOptions options, DialogFn dialog, PrintFn print, StoreMaker makeStore = {},
                         SetUpFn setUp = {});
-    // The journal's store writes through the session's own outputs.
     VerificationSession(const VerificationSession&) = delete;
     VerificationSession& operator=(const VerificationSession&) = delete;
 
@@ -50,12 +51,17 @@ public:
     Summary Run();
 
     // The session as recorded, once prepared.
-    const SessionRecord& Record() const { return m_state.Recorded(); }
+    const SessionRecord& Record() const;
     // The caption the dialog of the word with this ordinal shows, alone or on a page of several.
     static std::wstring Caption(int ordinal, int total);
     static std::wstring Caption(int page, int pages, int ordinal, int total);
 
 private:
-    SessionState m_state;
+    StationOptions m_options;
+    DialogFn m_dialog;
+    PrintFn m_print;
+    StoreMaker m_makeStore;
     SetUpFn m_setUp;
+    // Made by Prepare; the jobs of the run only read it.
+    std::unique_ptr<PreparedSession> m_session;
 };

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <utility>
 
+#include "CorrectionProposals.h"
 #include "SessionFailure.h"
 #include "ShownPicture.h"
 #include "UnattendedAnswer.h"
@@ -55,8 +57,12 @@ std::wstring OneLine(const wchar_t* text)
 
 } // namespace
 
-WordDialog::WordDialog(SessionState& state)
-    : m_state(state)
+WordDialog::WordDialog(const StationOptions& options, const PreparedSession& session, RastStartDialogFn dialog,
+                       PrintFn print)
+    : m_options(options)
+    , m_session(session)
+    , m_dialog(dialog)
+    , m_print(std::move(print))
 {
 }
 
@@ -76,14 +82,14 @@ std::wstring WordDialog::Caption(int page, int pages, int ordinal, int total)
 
 WordDialog::Answer WordDialog::Show(size_t position, const PreparedPage& page,
                                     const PageWords::Word& word, int ordinal, int total,
-                                    VerifiedWord& record)
+                                    const std::string& proposed, VerifiedWord& record) const
 {
     // A careful host: a buffer for the longest word the library takes, so that the
     // correction may be longer than the recognised word.
     // The field opens with the word's earlier correction where there is one, else with the
     // recognised text (never longer than the library takes: PageLoop::SkipReason).
     wchar_t text[TARSIL_MAX_LENGTH + 1] = {};
-    record.proposed = m_state.proposals.For(word.text);
+    record.proposed = proposed;
     std::wstring initial;
     Utf8ToWide(record.proposed.empty() ? word.text : record.proposed, initial);
     initial.copy(text, std::min<size_t>(initial.size(), TARSIL_MAX_LENGTH));
@@ -94,19 +100,21 @@ WordDialog::Answer WordDialog::Show(size_t position, const PreparedPage& page,
     record.orientation = orientation;
 
     // The word in its line, made once, before the call.
-    const WordPicture picture = WordInLine::Draw(page.image.Grey(), page.words, word, m_state.options.charBelow);
-    std::wstring caption = Caption(static_cast<int>(position) + 1, static_cast<int>(m_state.plan.pages.size()), ordinal,
-                                   total);
+    const WordPicture picture = WordInLine::Draw(page.image.Grey(), page.words, word, m_session.charBelow);
+    std::wstring caption =
+        Caption(static_cast<int>(position) + 1, static_cast<int>(m_session.plan.pages.size()), ordinal, total);
     if (!record.proposed.empty()) {
         caption += L" \u2013 proposed from an earlier correction";
     }
     // Unattended: the kit's driver answers once the dialog has painted.
+    const std::wstring screenshot =
+        m_options.screenshots.empty()
+            ? std::wstring()
+            : OutputLayout::Screenshot(m_options.screenshots, m_session.store->Record().pages[position].name, word.index);
     std::optional<UnattendedAnswer> unattended;
-    if (!m_state.options.press.empty() || !m_state.options.screenshots.empty() || !m_state.answers.Empty()) {
-        unattended.emplace(m_state.options.press,
-                           m_state.options.screenshots.empty() ? std::wstring()
-                                                               : m_state.ScreenshotPath(position, word.index),
-                           [this, &word](tarsil::DialogDriver& driver) { m_state.answers.Type(driver, word.text); });
+    if (!m_options.press.empty() || !m_options.screenshots.empty() || !m_session.answers.Empty()) {
+        unattended.emplace(m_options.press, screenshot,
+                           [this, &word](tarsil::DialogDriver& driver) { m_session.answers.Type(driver, word.text); });
     }
 
     int reserved = 0;
@@ -119,7 +127,7 @@ WordDialog::Answer WordDialog::Show(size_t position, const PreparedPage& page,
         const ShownPicture onShow(picture);
         g_shownCaption = caption.c_str();
         ::SetLastError(ERROR_SUCCESS);
-        result = m_state.dialog(nullptr, 0, 0, text, TARSIL_MAX_LENGTH, &size, &orientation,
+        result = m_dialog(nullptr, 0, 0, text, TARSIL_MAX_LENGTH, &size, &orientation,
                           static_cast<int>(std::lround(word.confidence)), 0, 0, 0, 255, 255, 255, 220, 0, 0,
                           &ShownPicture::DrawInk, &ShownPicture::DrawUncertainInk, &reserved, &train, &unchanged,
                           &LookupText);
@@ -128,12 +136,12 @@ WordDialog::Answer WordDialog::Show(size_t position, const PreparedPage& page,
     }
     record.seconds = Hundredths(Seconds() - shown);
     if (unattended && unattended->ScreenshotFailed()) {
-        m_state.print("could not write " + WideToUtf8(m_state.ScreenshotPath(position, word.index)));
+        m_print("could not write " + WideToUtf8(screenshot));
     }
     unattended.reset();
 
     if (result == TARSIL_RESULT_OK) {
-        record.outcome = "ok";
+        record.outcome = WordOutcome::kOk;
         record.corrected = WideToUtf8(OneLine(text));
         record.changed = record.corrected != word.text;
         record.train = train != 0;
@@ -143,7 +151,7 @@ WordDialog::Answer WordDialog::Show(size_t position, const PreparedPage& page,
         return Answer::kOk;
     }
     if (result == TARSIL_RESULT_IGNORE) {
-        record.outcome = "ignore";
+        record.outcome = WordOutcome::kIgnore;
         record.proposal = CorrectionProposals::Fate(record);
         return Answer::kIgnore;
     }
@@ -151,6 +159,6 @@ WordDialog::Answer WordDialog::Show(size_t position, const PreparedPage& page,
         throw SessionFailure("the dialog for word " + std::to_string(word.index) +
                              " could not be shown (error " + std::to_string(error) + ")");
     }
-    record.outcome = "cancel";
+    record.outcome = WordOutcome::kCancel;
     return Answer::kCancel;
 }

@@ -25,35 +25,35 @@ void RecordedSession::PageRecognised(size_t position, const StoredFile& tsv, con
     StoredPage& page = Page(position);
     page.tsv = tsv;
     page.hocr = hocr;
-    page.state = page.state == "waiting" ? "recognised" : page.state;
+    page.state = page.state == PageState::kWaiting ? PageState::kRecognised : page.state;
 }
 
 void RecordedSession::PageFailed(size_t position, const std::string& failure)
 {
     StoredPage& page = Page(position);
-    page.state = "failed";
+    page.state = PageState::kFailed;
     page.failure = failure;
 }
 
 bool RecordedSession::TakePage(size_t position)
 {
     StoredPage& page = Page(position);
-    if (page.state == "done") {
+    if (page.state == PageState::kDone) {
         return false;
     }
-    page.state = "in progress";
+    page.state = PageState::kInProgress;
     return true;
 }
 
 void RecordedSession::PageDone(size_t position)
 {
-    Page(position).state = "done";
+    Page(position).state = PageState::kDone;
 }
 
 void RecordedSession::ReopenPage(size_t position)
 {
     StoredPage& page = Page(position);
-    page.state = page.state == "done" ? "in progress" : page.state;
+    page.state = page.state == PageState::kDone ? PageState::kInProgress : page.state;
 }
 
 void RecordedSession::ForgetAnswers(size_t position, const std::function<bool(const VerifiedWord&)>& forget)
@@ -105,7 +105,7 @@ void RecordedSession::Keep()
 void RecordedSession::Finish()
 {
     m_record.finished = std::all_of(m_record.pages.begin(), m_record.pages.end(),
-                                    [](const StoredPage& page) { return page.state == "done"; });
+                                    [](const StoredPage& page) { return page.state == PageState::kDone; });
     Keep();
 }
 

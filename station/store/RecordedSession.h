@@ -23,7 +23,6 @@ public:
     void RecordSkipped(size_t position, const VerifiedWord& word, const PageWords& readingOrder) override;
     AnswerFate RecordAnswer(size_t position, VerifiedWord& word, const PageWords& readingOrder) override;
     std::vector<VerifiedWord> DecisionsOfOthers() override { return {}; }
-    bool SharedWithOtherStations() const override { return false; }
 
     void Keep() override;
     void Finish() override;

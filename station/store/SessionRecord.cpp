@@ -7,15 +7,15 @@ StoredSummary SessionRecord::Count() const
     StoredSummary counted;
     counted.pages = static_cast<int>(pages.size());
     for (const StoredPage& page : pages) {
-        counted.pagesDone += page.state == "done" ? 1 : 0;
-        if (page.state == "failed") {
+        counted.pagesDone += page.state == PageState::kDone ? 1 : 0;
+        if (page.state == PageState::kFailed) {
             ++counted.pagesFailed;
             counted.failedPages.push_back(page.image.path + (page.frame > 1 ? " frame " + std::to_string(page.frame) : ""));
         }
         for (const VerifiedWord& word : page.words) {
-            counted.skipped += word.outcome == "skipped" ? 1 : 0;
-            counted.ignored += word.outcome == "ignore" ? 1 : 0;
-            counted.corrected += word.outcome == "ok" && word.changed ? 1 : 0;
+            counted.skipped += word.outcome == WordOutcome::kSkipped ? 1 : 0;
+            counted.ignored += word.outcome == WordOutcome::kIgnore ? 1 : 0;
+            counted.corrected += word.outcome == WordOutcome::kOk && word.changed ? 1 : 0;
             if (word.Answered()) {
                 ++counted.shown;
                 counted.operatorSeconds += word.seconds;

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "PageState.h"
 #include "VerifiedWord.h"
 
 // A file the session read, and its content's SHA-256: a later run goes on only with the same.
@@ -21,7 +22,7 @@ struct StoredPage {
     StoredFile xml; // an ALTO or PAGE document
     int ocrPage = 1;           // the page number its rows and ocr_page carry
     bool ocrByStation = false; // the engine's output, kept in the session's folder
-    std::string state = "waiting"; // "waiting", "recognised", "in progress", "done" or "failed"
+    PageState state = PageState::kWaiting;
     std::string failure;           // why the page failed
     std::vector<VerifiedWord> words;
 };

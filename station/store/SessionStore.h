@@ -38,8 +38,8 @@ public:
     virtual void PageRecognised(size_t position, const StoredFile& tsv, const StoredFile& hocr) = 0;
     // The page failed: a later run tries it again.
     virtual void PageFailed(size_t position, const std::string& failure) = 0;
-    // The page is about to be verified here: "in progress". False when it is not this
-    // station's to verify (another holds it, or it is done).
+    // The page is about to be verified here: in progress. False when it is not this
+    // station's to verify: it is done, or left to another station (its state is not done then).
     virtual bool TakePage(size_t position) = 0;
     // Every word to verify answered or skipped, and the page's files written.
     virtual void PageDone(size_t position) = 0;
@@ -50,7 +50,7 @@ public:
     virtual void ForgetAnswers(size_t position, const std::function<bool(const VerifiedWord&)>& forget) = 0;
     // A word that cannot be shown, with why; kept in the page's reading order.
     virtual void RecordSkipped(size_t position, const VerifiedWord& word, const PageWords& readingOrder) = 0;
-    // An answer from a dialog (outcome "ok", "ignore" or "cancel"), kept in the page's
+    // An answer from a dialog (outcome OK, Ignore or Cancel), kept in the page's
     // reading order and numbered after every answer before it (`word.order` is set). Kept
     // for good on return.
     virtual AnswerFate RecordAnswer(size_t position, VerifiedWord& word, const PageWords& readingOrder) = 0;
@@ -59,12 +59,8 @@ public:
     // other stations sharing the batch have kept since the last call, for the proposals:
     // asked before each dialog. None where this station is the only one. A store that can
     // tell meanwhile that a page it took is no longer this station's marks it so
-    // (its state is no longer "in progress").
+    // (its state is no longer in progress).
     virtual std::vector<VerifiedWord> DecisionsOfOthers() = 0;
-    // True when other stations work on the same record (a team's database): a page another
-    // holds now may be free later, so the pages are gone through again while any is taken;
-    // and the pages' files are made from the shared record (its export), not by each station.
-    virtual bool SharedWithOtherStations() const = 0;
 
     // Everything recorded so far kept for good, with the figures brought up to date.
     virtual void Keep() = 0;

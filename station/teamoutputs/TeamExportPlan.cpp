@@ -58,7 +58,7 @@ TeamExportPlan::TeamExportPlan(const TeamExportData& data)
         stored.frame = page.source.frame;
         stored.ocrPage = page.source.ocrPage;
         stored.ocrByStation = page.source.byStation;
-        stored.state = PageStateText(page.state);
+        stored.state = page.state;
         for (const TeamAnswer& answer : page.answers) {
             stored.words.push_back(TeamWords::FromTeam(answer));
         }

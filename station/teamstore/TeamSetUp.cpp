@@ -15,6 +15,7 @@
 #include "TeamAnswers.h"
 #include "TeamBatches.h"
 #include "TeamOutbox.h"
+#include "TeamPageFiles.h"
 #include "TeamRows.h"
 #include "TeamSchema.h"
 #include "TeamServer.h"
@@ -67,8 +68,9 @@ const TeamDocument* Find(const std::vector<TeamDocument>& documents, const std::
 
 } // namespace
 
-TeamSetUp::TeamSetUp(SessionState& state)
-    : m_state(state)
+TeamSetUp::TeamSetUp(const StationOptions& options, PrintFn print)
+    : m_options(options)
+    , m_print(std::move(print))
 {
 }
 
@@ -83,10 +85,10 @@ TeamBatchDefinition TeamSetUp::Definition(const BatchPlan& plan) const
     for (const std::wstring& input : plan.inputs) {
         definition.inputs.push_back(WideToUtf8(input));
     }
-    definition.below = m_state.options.below;
-    definition.charBelow = m_state.options.charBelow;
-    definition.lang = WideToUtf8(m_state.options.lang);
-    definition.psm = WideToUtf8(m_state.options.psm);
+    definition.below = m_options.below;
+    definition.charBelow = m_options.charBelow;
+    definition.lang = WideToUtf8(m_options.lang);
+    definition.psm = WideToUtf8(m_options.psm);
     std::map<std::wstring, std::string> imageHashes;
     std::map<std::wstring, TeamDocument> documents; // a multi-page file's output is read once
     const auto document = [&](const char* kind, const std::wstring& path) {
@@ -137,18 +139,18 @@ void TeamSetUp::SendOutbox(DatabaseConnection& connection, const std::wstring& o
             answeredByAnother += receipt.fate == AnswerFate::AnsweredByAnother ? 1 : 0;
         }
         // The rest came for a page that is done meanwhile: it lets no answer in.
-        m_state.print(std::to_string(summary.sent.size()) + " answers kept by an earlier run sent from " + shown +
+        m_print(std::to_string(summary.sent.size()) + " answers kept by an earlier run sent from " + shown +
                       ": " + std::to_string(recorded) + " recorded, " + std::to_string(answeredByAnother) +
                       " answered by another station first, " +
                       std::to_string(summary.sent.size() - recorded - answeredByAnother) + " for a page done since");
     }
     for (const OutboxEntry& entry : summary.refused) {
-        m_state.print("the team's server refused the answer to word " + std::to_string(entry.answer.index) +
+        m_print("the team's server refused the answer to word " + std::to_string(entry.answer.index) +
                       " of page " + std::to_string(entry.answer.page) + " of the batch \"" +
                       entry.address.batchName + "\" kept in " + shown + ": " + entry.refusal);
     }
     if (!summary.refused.empty()) {
-        m_state.print(TeamOutbox::RefusedAdvice(kept.RefusedPath()));
+        m_print(TeamOutbox::RefusedAdvice(kept.RefusedPath()));
     }
     std::map<std::string, size_t> elsewhere; // by where they belong
     for (const OutboxEntry& entry : summary.elsewhere) {
@@ -161,12 +163,12 @@ void TeamSetUp::SendOutbox(DatabaseConnection& connection, const std::wstring& o
         std::string line = std::to_string(count) + " answers kept in " + shown + " are for ";
         line += where;
         line += ", not this server's batch: they stay there for a run of that batch";
-        m_state.print(line);
+        m_print(line);
     }
 }
 
 void TeamSetUp::MakePlan(const TeamBatch& batch, const std::map<int, std::vector<TeamDocument>>& documents,
-                         const DocumentFolder& cache)
+                         const DocumentFolder& cache, PreparedSession& session, SessionRecord& record)
 {
     const std::vector<TeamPageSource>& pages = batch.definition.pages;
     const std::vector<TeamDocument> none;
@@ -201,20 +203,20 @@ void TeamSetUp::MakePlan(const TeamBatch& batch, const std::map<int, std::vector
         }
         // Every frame of the file is a page of the batch, the output given with the first
         // page serving them all, as when the batch was made.
-        const size_t before = m_state.plan.pages.size();
+        const size_t before = session.plan.pages.size();
         if (first.byStation) {
-            m_state.plan.Add(image, L"", L"", L"");
+            session.plan.Add(image, L"", L"", L"");
         } else {
-            m_state.plan.Add(image, Wide(cached(first, "tsv").path), Wide(cached(first, "hocr").path),
+            session.plan.Add(image, Wide(cached(first, "tsv").path), Wide(cached(first, "hocr").path),
                              Wide(cached(first, "xml").path));
         }
-        for (size_t frame = before; frame < m_state.plan.pages.size(); ++frame, ++i) {
+        for (size_t frame = before; frame < session.plan.pages.size(); ++frame, ++i) {
             if (i >= pages.size() || pages[i].imagePath != first.imagePath ||
                 pages[i].frame != static_cast<int>(frame - before) + 1) {
                 throw InputError(image, "has other frames than the batch recorded");
             }
             const TeamPageSource& source = pages[i];
-            PlannedPage& planned = m_state.plan.pages[frame];
+            PlannedPage& planned = session.plan.pages[frame];
             planned.stem = Wide(source.name);
             planned.ocrPage = source.ocrPage;
             StoredPage page;
@@ -228,7 +230,7 @@ void TeamSetUp::MakePlan(const TeamBatch& batch, const std::map<int, std::vector
                 page.hocr = cached(source, "hocr");
                 if (!page.tsv.path.empty() || !page.hocr.path.empty()) {
                     // Another station recognised it: its word indices are those the answers name.
-                    m_state.recognised[frame] = {Wide(page.tsv.path), Wide(page.hocr.path)};
+                    session.recognised[frame] = {Wide(page.tsv.path), Wide(page.hocr.path)};
                 }
             } else {
                 const auto given = [&](const std::wstring& path, const char* kind) -> StoredFile {
@@ -239,21 +241,24 @@ void TeamSetUp::MakePlan(const TeamBatch& batch, const std::map<int, std::vector
                 page.hocr = given(planned.hocr, "hocr");
                 page.xml = given(planned.xml, "xml");
             }
-            page.state = planned.NeedsEngine() && m_state.recognised.count(frame) == 0 ? "waiting" : "recognised";
-            m_state.record.pages.push_back(page);
+            page.state = planned.NeedsEngine() && session.recognised.count(frame) == 0 ? PageState::kWaiting
+                                                                                       : PageState::kRecognised;
+            record.pages.push_back(page);
         }
     }
 }
 
-void TeamSetUp::Prepare()
+PreparedSession TeamSetUp::Prepare() const
 {
-    StationOptions& options = m_state.options;
+    const StationOptions& options = m_options;
+    PreparedSession session;
+    SessionRecord record;
     BatchPlan given;
     if (!options.inputs.empty()) {
         given = BatchPlan::Make(options);
     }
     if (!options.answers.empty()) {
-        m_state.answers = TypedAnswers::Read(options.answers);
+        session.answers = TypedAnswers::Read(options.answers);
     }
     const std::wstring outbox = options.outbox.empty() ? DefaultOutbox() : options.outbox;
     const TeamStation station = TeamStation::ThisStation();
@@ -261,7 +266,7 @@ void TeamSetUp::Prepare()
     ServerRetry::Settings retrying;
     retrying.totalSeconds = static_cast<unsigned>(options.retrySeconds);
     ServerRetry retry(server, retrying, [this](const DatabaseError& failure, unsigned waitSeconds) {
-        m_state.print(ServerRetry::Notice(failure, waitSeconds));
+        m_print(ServerRetry::Notice(failure, waitSeconds));
     });
     const std::string batchName = WideToUtf8(options.batch);
     const TeamBatchDefinition definition = Definition(given);
@@ -286,42 +291,43 @@ void TeamSetUp::Prepare()
 
     // The batch's thresholds and engine settings win over the station's: every page of a
     // batch is read alike, whichever station recognises it.
-    options.below = batch.definition.below;
-    options.charBelow = batch.definition.charBelow;
+    session.below = batch.definition.below;
+    session.charBelow = batch.definition.charBelow;
+    StationOptions engineOptions = options;
     if (Wide(batch.definition.lang) != options.lang || Wide(batch.definition.psm) != options.psm) {
-        m_state.print("the batch's engine settings win over this station's: " +
-                      EngineSettings(batch.definition.lang, batch.definition.psm) + ", not " +
-                      EngineSettings(WideToUtf8(options.lang), WideToUtf8(options.psm)));
-        options.lang = Wide(batch.definition.lang);
-        options.psm = Wide(batch.definition.psm);
+        m_print("the batch's engine settings win over this station's: " +
+                EngineSettings(batch.definition.lang, batch.definition.psm) + ", not " +
+                EngineSettings(WideToUtf8(options.lang), WideToUtf8(options.psm)));
+        engineOptions.lang = Wide(batch.definition.lang);
+        engineOptions.psm = Wide(batch.definition.psm);
     }
-    m_state.record.below = options.below;
-    m_state.record.charBelow = options.charBelow;
-    m_state.record.inputs = batch.definition.inputs;
+    record.below = session.below;
+    record.charBelow = session.charBelow;
+    record.inputs = batch.definition.inputs;
     auto cache = std::make_shared<DocumentFolder>(Wide(station.instance));
-    MakePlan(batch, documents, *cache);
+    MakePlan(batch, documents, *cache, session, record);
     for (const auto& [position, state] : states) {
         const size_t at = TeamStore::SessionPosition(position);
-        if (state == "done" && at < m_state.record.pages.size()) {
-            m_state.record.pages[at].state = "done";
+        if (PageStateFromText(state) == PageState::kDone && at < record.pages.size()) {
+            record.pages[at].state = PageState::kDone;
         }
     }
-    m_state.plan.inputs.clear();
+    session.plan.inputs.clear();
     for (const std::string& input : batch.definition.inputs) {
-        m_state.plan.inputs.push_back(Wide(input));
+        session.plan.inputs.push_back(Wide(input));
     }
     bool needsEngine = false;
-    for (size_t i = 0; i < m_state.plan.pages.size(); ++i) {
-        needsEngine = needsEngine || (m_state.plan.pages[i].NeedsEngine() && m_state.recognised.count(i) == 0 &&
-                                      m_state.record.pages[i].state != "done");
+    for (size_t i = 0; i < session.plan.pages.size(); ++i) {
+        needsEngine = needsEngine || (session.plan.pages[i].NeedsEngine() && session.recognised.count(i) == 0 &&
+                                      record.pages[i].state != PageState::kDone);
     }
     if (needsEngine) {
-        m_state.engine = std::make_shared<TesseractEngine>(options);
+        session.engine = std::make_shared<TesseractEngine>(engineOptions);
     }
     // The engine's output goes to the cache too: the station writes no output folder.
-    m_state.folder = cache->Folder();
-    m_state.outputs = std::make_unique<PageOutputs>(OutputLayout(m_state.folder, false));
-    ::CreateDirectoryW(m_state.outputs->Layout().Path(OutputLayout::kOcrFolder).c_str(), nullptr);
+    session.outputs = std::make_unique<PageOutputs>(OutputLayout(cache->Folder(), false));
+    session.files = std::make_unique<TeamPageFiles>(batchName, m_print);
+    ::CreateDirectoryW(session.outputs->Layout().Path(OutputLayout::kOcrFolder).c_str(), nullptr);
     if (!options.screenshots.empty()) {
         ::CreateDirectoryW(options.screenshots.c_str(), nullptr);
     }
@@ -337,8 +343,9 @@ void TeamSetUp::Prepare()
     settings.retry = retrying;
     settings.outbox = outbox;
     settings.cache = cache;
-    m_state.store = std::make_unique<TeamStore>(std::move(m_state.record), settings, m_state.print);
-    m_state.print((created ? "created the team's batch " : "joined the team's batch ") + batchName + ": " +
-                  std::to_string(m_state.plan.pages.size()) + " pages, words below " +
-                  SessionState::Number(options.below) + ", as " + station.operatorName + " on " + station.computer);
+    session.store = std::make_unique<TeamStore>(std::move(record), settings, m_print);
+    m_print((created ? "created the team's batch " : "joined the team's batch ") + batchName + ": " +
+            std::to_string(session.plan.pages.size()) + " pages, words below " +
+            PreparedSession::Number(session.below) + ", as " + station.operatorName + " on " + station.computer);
+    return session;
 }

@@ -1,10 +1,12 @@
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 
-#include "SessionState.h"
+#include "PreparedSession.h"
+#include "StationOptions.h"
 #include "TeamRecords.h"
 
 class DatabaseConnection;
@@ -19,13 +21,16 @@ struct OutboxAddress;
 // folder: the batch's files are exported from the database.
 class TeamSetUp {
 public:
-    explicit TeamSetUp(SessionState& state);
+    using PrintFn = std::function<void(const std::string&)>;
+
+    // `print` goes to the team's store too, which calls it from its lease thread as well.
+    TeamSetUp(const StationOptions& options, PrintFn print);
 
     // The database's part is retried while the server is away, as the store's work is
     // (--retry-seconds). Throws InputError (an input, or an image that changed) and
     // TeamRefusal (exit 2: inputs other than the batch's, tables of a newer version, an
     // outbox that cannot be read), DatabaseError when the server fails or stays away.
-    void Prepare();
+    PreparedSession Prepare() const;
 
     // Where the answers the server could not take are kept when --outbox names no file.
     static std::wstring DefaultOutbox();
@@ -37,8 +42,9 @@ private:
     // (`here`), and says what became of them.
     void SendOutbox(DatabaseConnection& connection, const std::wstring& outbox, const OutboxAddress& here) const;
     // The session's plan and record from the batch, its documents written to `cache`.
-    void MakePlan(const TeamBatch& batch, const std::map<int, std::vector<TeamDocument>>& documents,
-                  const DocumentFolder& cache);
+    static void MakePlan(const TeamBatch& batch, const std::map<int, std::vector<TeamDocument>>& documents,
+                         const DocumentFolder& cache, PreparedSession& session, SessionRecord& record);
 
-    SessionState& m_state;
+    const StationOptions& m_options;
+    PrintFn m_print;
 };

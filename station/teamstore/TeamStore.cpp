@@ -149,7 +149,7 @@ void TeamStore::PageFailed(size_t position, const std::string& failure)
 bool TeamStore::TakePage(size_t position)
 {
     const StoredPage& stored = Page(position);
-    if (stored.state == "done" || (stored.ocrByStation && stored.tsv.path.empty() && stored.hocr.path.empty())) {
+    if (stored.state == PageState::kDone || (stored.ocrByStation && stored.tsv.path.empty() && stored.hocr.path.empty())) {
         return false; // done, or its output is not the batch's
     }
     std::optional<TeamLease> lease;
@@ -182,7 +182,8 @@ void TeamStore::NoteDonePages()
     m_retry.Run([&](DatabaseConnection& connection) { states = PageLeases::States(connection, m_settings.batch); });
     for (const auto& [number, state] : states) {
         const size_t position = SessionPosition(number);
-        if (state == "done" && position < Record().pages.size() && m_leases.count(position) == 0) {
+        if (PageStateFromText(state) == PageState::kDone && position < Record().pages.size() &&
+            m_leases.count(position) == 0) {
             RecordedSession::PageDone(position);
         }
     }
@@ -218,7 +219,7 @@ void TeamStore::Lose(size_t position)
         m_leases.erase(held);
     }
     StoredPage& page = Page(position);
-    page.state = page.state == "in progress" ? "recognised" : page.state;
+    page.state = page.state == PageState::kInProgress ? PageState::kRecognised : page.state;
 }
 
 AnswerReceipt TeamStore::Send(size_t position, const VerifiedWord& word, const PageWords& readingOrder)
@@ -280,7 +281,7 @@ void TeamStore::RecordSkipped(size_t position, const VerifiedWord& word, const P
 SessionStore::AnswerFate TeamStore::RecordAnswer(size_t position, VerifiedWord& word, const PageWords& readingOrder)
 {
     // A cancelled word is no answer: whoever takes the page asks it again.
-    if (word.outcome != "cancel") {
+    if (word.outcome != WordOutcome::kCancel) {
         try {
             const ::AnswerFate fate = Send(position, word, readingOrder).fate;
             if (fate == ::AnswerFate::AnsweredByAnother) {
@@ -322,7 +323,7 @@ std::vector<VerifiedWord> TeamStore::DecisionsOfOthers()
     std::vector<VerifiedWord> words;
     for (const TeamDecision& decision : decisions) {
         VerifiedWord word;
-        word.outcome = "ok";
+        word.outcome = WordOutcome::kOk;
         word.text = decision.recognised;
         word.changed = decision.changed;
         word.corrected = decision.changed ? decision.corrected : decision.recognised;

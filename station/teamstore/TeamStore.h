@@ -62,7 +62,6 @@ public:
     void RecordSkipped(size_t position, const VerifiedWord& word, const PageWords& readingOrder) override;
     AnswerFate RecordAnswer(size_t position, VerifiedWord& word, const PageWords& readingOrder) override;
     std::vector<VerifiedWord> DecisionsOfOthers() override;
-    bool SharedWithOtherStations() const override { return true; }
     void Finish() override;
 
     // Writes a page's recogniser output as the database holds it where the readers find it,

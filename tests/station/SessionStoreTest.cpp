@@ -77,7 +77,7 @@ TEST(SessionStore, ResumesProposesAndCountsThroughTheStoreAlone)
         earlier.box = {74, 12, 68, 18};
         earlier.text = "teh";
         earlier.confidence = 40;
-        earlier.outcome = "ok";
+        earlier.outcome = WordOutcome::kOk;
         earlier.corrected = "the";
         earlier.changed = true;
         earlier.order = 1;
@@ -100,9 +100,9 @@ TEST(SessionStore, ResumesProposesAndCountsThroughTheStoreAlone)
     const SessionRecord& record = session.Record();
     ASSERT_EQ(record.pages.at(0).words.size(), 3u);
     EXPECT_EQ(record.pages[0].words[1].corrected, "the");
-    EXPECT_EQ(record.pages[0].words[1].proposal, "accepted");
+    EXPECT_EQ(record.pages[0].words[1].proposal, ProposalFate::kAccepted);
     EXPECT_EQ(record.pages[0].words[1].order, 2);
-    EXPECT_EQ(record.pages[0].words[2].outcome, "ignore");
+    EXPECT_EQ(record.pages[0].words[2].outcome, WordOutcome::kIgnore);
     EXPECT_EQ(record.pages[0].words[2].order, 3);
     EXPECT_EQ(record.summary.shown, 3);
     EXPECT_EQ(record.summary.corrected, 2);

@@ -53,9 +53,9 @@ TEST(StationBatch, PagesTheEngineFailsOnAreSkippedListedAndRecognisedByALaterRun
     options.press = L"ok";
     const SessionRun first = RunSession(options);
     ASSERT_EQ(first.journal.pages.size(), 3u);
-    EXPECT_EQ(first.journal.pages[0].state, "done");
+    EXPECT_EQ(first.journal.pages[0].state, PageState::kDone);
     for (size_t page = 1; page < 3; ++page) {
-        EXPECT_EQ(first.journal.pages[page].state, "failed");
+        EXPECT_EQ(first.journal.pages[page].state, PageState::kFailed);
         EXPECT_NE(first.journal.pages[page].failure.find("the engine ended with status 1"), std::string::npos)
             << first.journal.pages[page].failure;
     }
@@ -81,7 +81,7 @@ TEST(StationBatch, PagesTheEngineFailsOnAreSkippedListedAndRecognisedByALaterRun
         }
         const SessionRun second = RunSession(options);
         EXPECT_TRUE(driver.Finished());
-        EXPECT_EQ(second.journal.pages[1].state, "in progress");
+        EXPECT_EQ(second.journal.pages[1].state, PageState::kInProgress);
         EXPECT_TRUE(second.journal.pages[1].ocrByStation);
         EXPECT_EQ(second.journal.pages[1].tsv.sha256.size(), 64u);
     }

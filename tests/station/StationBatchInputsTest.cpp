@@ -54,11 +54,11 @@ TEST(StationBatch, EachPagesWordsAreCutFromTheFrameTheirPageNumberNames)
         for (size_t page = 0; page < 2; ++page) {
             const StoredPage& journalPage = run->journal.pages[page];
             EXPECT_EQ(journalPage.ocrPage, static_cast<int>(page) + 1);
-            EXPECT_EQ(journalPage.state, "done");
+            EXPECT_EQ(journalPage.state, PageState::kDone);
             ASSERT_FALSE(journalPage.words.empty()) << page;
             const GreyImage& frame = page == 0 ? photo.Grey() : magazine.Grey();
             for (const VerifiedWord& word : journalPage.words) {
-                ASSERT_EQ(word.outcome, "ok");
+                ASSERT_EQ(word.outcome, WordOutcome::kOk);
                 const std::wstring name = (isBatch ? L"batch\\train\\" : L"one\\train\\") +
                                           OutputLayout::WordFileName(journalPage.name, word.index) + L".png";
                 EXPECT_EQ(DifferingPixels(folder / name, frame, word.box), 0) << word.index;

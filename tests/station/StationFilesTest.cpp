@@ -216,7 +216,7 @@ TEST(StationFiles, AFileAnotherProgramHoldsForAMomentIsWaitedForAndTheAnswerKept
     ASSERT_EQ(journal.pages.size(), 1u);
     ASSERT_EQ(journal.pages.front().words.size(), 2u);
     EXPECT_EQ(journal.pages.front().words[1].index, 36);
-    EXPECT_EQ(journal.pages.front().words[1].outcome, "ignore");
+    EXPECT_EQ(journal.pages.front().words[1].outcome, WordOutcome::kIgnore);
     EXPECT_TRUE(journal.finished);
 }
 

@@ -154,19 +154,19 @@ TEST(StationInput, BoxesOutsideThePageLongWordsAndNonWordRowsAreSkippedOrClipped
 
     const std::vector<VerifiedWord>& words = session.Record().pages.at(0).words;
     ASSERT_EQ(words.size(), 7u);
-    EXPECT_EQ(words[0].outcome, "ok");
+    EXPECT_EQ(words[0].outcome, WordOutcome::kOk);
     EXPECT_EQ(words[0].text, "clipped");
     EXPECT_EQ(words[1].reason, "box outside the page");
     EXPECT_EQ(words[2].reason, "empty box (0 x 10)");
     EXPECT_EQ(words[3].reason, "empty box (-5 x 10)");
     EXPECT_EQ(words[4].reason, "longer than 83 UTF-16 units (84)");
-    EXPECT_EQ(words[5].outcome, "ok");
+    EXPECT_EQ(words[5].outcome, WordOutcome::kOk);
     EXPECT_EQ(words[5].corrected, exactWord); // the longest word the library takes, whole
     for (size_t i = 1; i <= 4; ++i) {
-        EXPECT_EQ(words[i].outcome, "skipped");
+        EXPECT_EQ(words[i].outcome, WordOutcome::kSkipped);
     }
     // OK is refused for a word without text; unattended, it is answered with Ignore.
-    EXPECT_EQ(words[6].outcome, "ignore");
+    EXPECT_EQ(words[6].outcome, WordOutcome::kIgnore);
     EXPECT_EQ(summary.skipped, 4);
     EXPECT_EQ(summary.ok, 2);
     EXPECT_EQ(printed[0], "1/3 ok \"clipped\" (50), for training");

@@ -93,7 +93,7 @@ int WINAPI CheckDonePagesThenShow(HWND parent, int kind, int mode, wchar_t* text
     std::string error;
     if (SessionJournal::FromJson(FileBytes(g_disk.out + L"\\session.json"), journal, error)) {
         for (const StoredPage& page : journal.pages) {
-            if (page.state != "done") {
+            if (page.state != PageState::kDone) {
                 continue;
             }
             std::wstring name;
@@ -189,9 +189,9 @@ TEST(StationPageFiles, APageFileThatCannotBeWrittenIsReportedAndTheNextRunWrites
         PrintedWith(first, "page 1 of 2 (" + WideToUtf8(folder / L"a.png") + "): its files could not be written");
     EXPECT_NE(reported.find(WideToUtf8(held) + ": "), std::string::npos) << reported;
     EXPECT_TRUE(PrintedWith(first, "session complete").empty());
-    EXPECT_EQ(first.journal.pages.at(0).state, "in progress");
-    EXPECT_EQ(first.journal.pages.at(1).state, "done");
-    EXPECT_EQ(JournalIn(options.out).pages.at(0).state, "in progress");
+    EXPECT_EQ(first.journal.pages.at(0).state, PageState::kInProgress);
+    EXPECT_EQ(first.journal.pages.at(1).state, PageState::kDone);
+    EXPECT_EQ(JournalIn(options.out).pages.at(0).state, PageState::kInProgress);
 
     g_disk = DiskAtEachDialog();
     const PagesRun second = RunSession(options, &NoDialogExpected);

@@ -97,9 +97,10 @@ TEST(StationSession, ACorrectionIsProposedAgainAcceptedIgnoredOrChangedAndSurviv
     for (const VerifiedWord& word : journal.pages.at(0).words) {
         byRow[word.index] = word;
     }
-    EXPECT_EQ(byRow[27].proposal, "");
-    const std::map<int, std::pair<std::string, std::string>> fates{
-        {40, {"accepted", "these"}}, {43, {"ignored", ""}}, {46, {"changed", "thesis"}}};
+    EXPECT_EQ(byRow[27].proposal, ProposalFate::kNone);
+    const std::map<int, std::pair<ProposalFate, std::string>> fates{{40, {ProposalFate::kAccepted, "these"}},
+                                                                     {43, {ProposalFate::kIgnored, ""}},
+                                                                     {46, {ProposalFate::kChanged, "thesis"}}};
     for (const auto& [row, fate] : fates) {
         SCOPED_TRACE(row);
         EXPECT_EQ(byRow[row].proposed, "these");
@@ -107,6 +108,10 @@ TEST(StationSession, ACorrectionIsProposedAgainAcceptedIgnoredOrChangedAndSurviv
         EXPECT_EQ(byRow[row].corrected, fate.second);
     }
     EXPECT_EQ(resumed.printed.at(0), "7/7 ok \"thesis\" (was \"jese\", 89), proposal changed, for training");
+    // Why each word was shown, kept with it through the resume.
+    for (const VerifiedWord& word : journal.pages.at(0).words) {
+        EXPECT_EQ(word.chosenFor, "confidence below 90") << word.index;
+    }
 }
 
 // A proposal typed over with the recognised text stayed proposed to every later "jese", live
@@ -138,7 +143,7 @@ TEST(StationSession, AProposalTypedOverWithTheRecognisedTextIsWithdrawnAlsoOnRes
         const SessionRun resumed = RunSession(options);
         EXPECT_TRUE(driver.Finished());
         ASSERT_GE(resumed.Words().size(), 5u);
-        EXPECT_EQ(resumed.Words()[4].proposal, "rejected"); // row 40
+        EXPECT_EQ(resumed.Words()[4].proposal, ProposalFate::kRejected); // row 40
     }
     ASSERT_EQ(sixth.size(), 2u);
     for (const auto& [caption, text] : sixth) {
@@ -152,7 +157,7 @@ TEST(StationSession, AProposalTypedOverWithTheRecognisedTextIsWithdrawnAlsoOnRes
     retried.pages.resize(2);
     VerifiedWord kept;
     kept.text = kept.corrected = "jese";
-    kept.outcome = "ok";
+    kept.outcome = WordOutcome::kOk;
     kept.order = 2;
     VerifiedWord corrected = kept;
     corrected.corrected = "these";

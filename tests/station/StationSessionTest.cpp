@@ -49,7 +49,11 @@ TEST(StationSession, CorrectionsIgnoreTrainNoAndCancelAreWrittenThenTheRestIsSho
     EXPECT_EQ(firstCaption, L"Word Verification \u2013 1 of 7");
     EXPECT_EQ(firstText, L"\u201c" L"based");
 
-    const std::map<int, std::string> outcomes{{14, "ok"}, {19, "ok"}, {27, "ok"}, {36, "ignore"}, {40, "cancel"}};
+    const std::map<int, WordOutcome> outcomes{{14, WordOutcome::kOk},
+                                              {19, WordOutcome::kOk},
+                                              {27, WordOutcome::kOk},
+                                              {36, WordOutcome::kIgnore},
+                                              {40, WordOutcome::kCancel}};
     ASSERT_EQ(first.Words().size(), outcomes.size());
     for (const VerifiedWord& word : first.Words()) {
         SCOPED_TRACE(word.index);
@@ -75,7 +79,8 @@ TEST(StationSession, CorrectionsIgnoreTrainNoAndCancelAreWrittenThenTheRestIsSho
         "4/7 ignore \"\xE2\x80\x9C" "either\" (56)",
         "5/7 cancel \"Here,\" (87): session stopped",
         "7 words below 90: 3 ok (2 corrected, 2 for training), 1 ignored, 0 skipped; cancelled, the rest waits for "
-        "the next run"};
+        "the next run",
+        "chosen: 7 for confidence below 90"};
     ASSERT_EQ(first.printed.size(), printed.size() + 1); // and where the results are
     for (size_t i = 0; i < printed.size(); ++i) {
         EXPECT_EQ(first.printed[i], printed[i]);
@@ -173,7 +178,7 @@ TEST(StationSession, TsvAloneShowsEveryWordBelowTheThresholdWithBoxHeightsAsSize
     ASSERT_EQ(run.Words().size(), 33u);
     EXPECT_EQ(run.summary.ignored, 33);
     for (const VerifiedWord& word : run.Words()) {
-        EXPECT_EQ(word.outcome, "ignore");
+        EXPECT_EQ(word.outcome, WordOutcome::kIgnore);
         EXPECT_NEAR(word.size, word.box.height * 72.0 / 72.009, 0.006) << word.index;
         EXPECT_EQ(word.orientation, 0.0);
     }

@@ -125,7 +125,7 @@ TEST(StationText, AJournalsWholeNumbersOutsideAnIntAreRefused)
     SessionRecord written;
     written.pages.resize(1);
     written.pages[0].words.resize(1);
-    written.pages[0].words[0].outcome = "ok";
+    written.pages[0].words[0].outcome = WordOutcome::kOk;
     const std::string journal = SessionJournal::ToJson(written);
     SessionRecord read;
     std::string error;

@@ -99,7 +99,7 @@ TEST(TeamOutbox, UnsentAnswersOutliveTheServerAndAreSentOnceOnTheNextRun)
     VerifiedWord word;
     word.index = 3;
     word.text = word.corrected = "three";
-    word.outcome = "ok";
+    word.outcome = WordOutcome::kOk;
     PageWords::Word shown;
     shown.index = word.index;
     EXPECT_THROW(store.RecordAnswer(0, word, PageWords({shown}, 1)), SessionFailure);

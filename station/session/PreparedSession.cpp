@@ -1,0 +1,23 @@
+#include "PreparedSession.h"
+
+#include <cstdio>
+
+#include "ConfidenceSelection.h"
+
+std::string PreparedSession::PageLine(size_t position) const
+{
+    return "page " + std::to_string(position + 1) + " of " + std::to_string(plan.pages.size()) + " (" +
+           plan.pages[position].Name() + ")";
+}
+
+std::string PreparedSession::Number(double value)
+{
+    char text[32];
+    static_cast<void>(std::snprintf(text, sizeof text, "%g", value));
+    return text;
+}
+
+std::unique_ptr<WordSelection> PreparedSession::Selection() const
+{
+    return std::make_unique<ConfidenceSelection>(below);
+}
