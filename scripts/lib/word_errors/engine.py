@@ -1,5 +1,6 @@
 """Runs Linux Tesseract on a page as the station runs it, keeping its output in a cache folder."""
 
+import hashlib
 import json
 import os
 import re
@@ -42,8 +43,9 @@ def recognise(program, image, model, cache):
     os.makedirs(folder, exist_ok=True)
     base = os.path.join(folder, stem)
     stamp_path = base + ".run.json"
-    stamp = {"engine": version(program), "command": command(program, "IMAGE", "BASE", model),
-             "image_bytes": os.path.getsize(image)}
+    with open(image, "rb") as f:
+        digest = hashlib.sha256(f.read()).hexdigest()
+    stamp = {"engine": version(program), "command": command(program, "IMAGE", "BASE", model), "image_sha256": digest}
     if os.path.exists(stamp_path):
         with open(stamp_path, encoding="utf-8") as f:
             done = json.load(f)
