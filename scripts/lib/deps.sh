@@ -11,6 +11,9 @@ TARSIL_PACKAGES=(
   fonts-wine fonts-liberation fonts-dejavu-extra
   osslsigncode openssl python3 zip unzip git
   tesseract-ocr tesseract-ocr-eng nlohmann-json3-dev
+  # The models scripts/fit-word-errors reads the truth pages with: Fraktur, and deu and frk
+  # for the second reading.
+  tesseract-ocr-script-frak tesseract-ocr-deu tesseract-ocr-frk
   libxml2-utils ocrmypdf poppler-utils
   # The team store's server for the tests, and the ODBC path to it: Wine's odbc32 loads
   # unixODBC's libodbc.so.2 (libodbc2), which loads Debian's PostgreSQL driver.
