@@ -28,6 +28,10 @@ const char* StationOptions::Usage()
            "                     never the current folder; else the installer's\n"
            "                     C:\\Program Files\\Tesseract-OCR\\tesseract.exe)\n"
            "  --lang LANGS       passed to the engine as -l (for example eng+deu)\n"
+           "  --second-lang MODEL a second model reads each page the engine reads, ahead\n"
+           "                     of the operator (its output in ocr/ as NNNN-NAME.second\n"
+           "                     .tsv and .hocr); a page it fails on goes on with the\n"
+           "                     first reading alone\n"
            "  --psm N            passed to the engine as --psm (0 to 13)\n"
            "  --ahead N          pages prepared ahead of the operator (default 1)\n"
            "  --engine-seconds N the most one page's recognition may take (default 600)\n"
@@ -190,6 +194,7 @@ bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& er
                              : option == L"--screenshots" ? &screenshots
                              : option == L"--tesseract"   ? &tesseract
                              : option == L"--lang"        ? &lang
+                             : option == L"--second-lang" ? &secondLang
                              : option == L"--psm"         ? &psm
                              : option == L"--team"        ? &team
                              : option == L"--batch"       ? &batch

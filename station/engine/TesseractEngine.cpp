@@ -83,6 +83,7 @@ std::string FileProblem(const std::wstring& path)
 
 TesseractEngine::TesseractEngine(const StationOptions& options)
     : m_lang(options.lang)
+    , m_secondLang(options.secondLang)
     , m_psm(options.psm)
     , m_timeLimitMs(static_cast<DWORD>(options.engineSeconds) * 1000)
 {
@@ -119,16 +120,17 @@ TesseractEngine::TesseractEngine(const StationOptions& options)
 }
 
 std::string TesseractEngine::Recognise(const std::wstring& image, unsigned frame, unsigned frames,
-                                       const std::wstring& base, HANDLE cancel) const
+                                       const std::wstring& base, HANDLE cancel, Reading reading) const
 {
+    const std::wstring& lang = reading == Reading::kSecond ? m_secondLang : m_lang;
     const std::wstring running = base + L".running";
     std::wstring commandLine = JobProcess::Quoted(m_program) + L" " + JobProcess::Quoted(image) + L" " +
                                JobProcess::Quoted(running) + L" -c hocr_char_boxes=1";
     if (frames > 1) {
         commandLine += L" -c tessedit_page_number=" + std::to_wstring(frame);
     }
-    if (!m_lang.empty()) {
-        commandLine += L" -l " + JobProcess::Quoted(m_lang);
+    if (!lang.empty()) {
+        commandLine += L" -l " + JobProcess::Quoted(lang);
     }
     if (!m_psm.empty()) {
         commandLine += L" --psm " + m_psm;
