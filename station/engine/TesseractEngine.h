@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <set>
 #include <string>
 
 #include "StationOptions.h"
@@ -13,7 +14,8 @@ class TesseractEngine {
 public:
     // Finds the engine: --tesseract, else tesseract.exe in a folder of the PATH (never the
     // current folder nor the station's), else the Windows installer's folder. Throws
-    // InputError, saying how to install it, when there is none.
+    // InputError, saying how to install it, when there is none, and naming the model when
+    // --lang or --second-lang names one the engine does not have.
     explicit TesseractEngine(const StationOptions& options);
 
     // Which model reads the page: --lang's, or --second-lang's.
@@ -32,6 +34,12 @@ public:
                           HANDLE cancel, Reading reading = Reading::kFirst) const;
 
 private:
+    // The models the engine has, as `tesseract --list-langs` names them; throws InputError
+    // when it cannot tell.
+    std::set<std::string> InstalledModels() const;
+    // Throws InputError naming a model of --lang or --second-lang the engine does not have.
+    void RefuseMissingModels() const;
+
     std::wstring m_program;
     std::wstring m_lang;
     std::wstring m_secondLang;
