@@ -39,7 +39,7 @@ TEST(SecondReading, FoldsQuotesDashesAndALineEndHyphenOnly)
     EXPECT_EQ(SecondReading::Folded("\xE2\x80\x9EWort\xE2\x80\x9C"), "\"Wort\"");        // „Wort“
     EXPECT_EQ(SecondReading::Folded("\xC2\xBB" "ab\xE2\x80\xB3"), "\"ab\"");             // »ab″
     EXPECT_EQ(SecondReading::Folded("\xE2\x80\x99s\xE2\x80\xB9"), "'s'");                 // ’s‹
-    EXPECT_EQ(SecondReading::Folded("a\xE2\x80\x93" "b\xE2\x88\x92" "c\xE2\xB8\x97"), "a-b-c"); // a–b−c⸗
+    EXPECT_EQ(SecondReading::Folded("a\xE2\x80\x93" "b\xE2\x88\x92" "c\xE2\xB8\x97"), "a-b-c-"); // a–b−c⸗
     EXPECT_EQ(SecondReading::Folded("Ge="), "Ge-");
     EXPECT_EQ(SecondReading::Folded("Ge\xC2\xAC"), "Ge-"); // Ge¬
     EXPECT_EQ(SecondReading::Folded("="), "=");            // one code point: no line end
