@@ -19,17 +19,6 @@
 #include "dialog/ControlIds.h"
 #include "support/ChildProcess.h"
 
-namespace {
-
-FILETIME LastWritten(const std::wstring& path)
-{
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    ::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
-    return data.ftLastWriteTime;
-}
-
-} // namespace
-
 // The engine run by the station, one run per frame of a two-page TIFF: it fails on both pages
 // (held at the relay's gate past its time limit), the batch goes on and lists them; the next run tries
 // them again and keeps their output in the session's folder, so that a third run does not

@@ -21,17 +21,6 @@
 #include "support/ChildProcess.h"
 #include "support/FileExists.h"
 
-namespace {
-
-FILETIME LastWritten(const std::wstring& path)
-{
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    ::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
-    return data.ftLastWriteTime;
-}
-
-} // namespace
-
 TEST(StationBatch, ASecondModelReadsEachPageBesideTheFirstAndAModelTheEngineLacksIsRefused)
 {
     ScratchFolder folder;
