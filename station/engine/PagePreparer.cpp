@@ -92,7 +92,11 @@ void PagePreparer::ReadSecond(const PlannedPage& planned, bool firstKept, Prepar
             return;
         }
     }
-    // A first reading made now gets a second made now: the two are of the same run.
+    // A first reading made now gets a second made now: the two are of the same run. An
+    // earlier run's second reading goes first, so that a failed run leaves none to be kept
+    // beside a first reading it was not made with.
+    ::DeleteFileW(tsv.c_str());
+    ::DeleteFileW(hocr.c_str());
     failure = m_engine->Recognise(planned.image, planned.frame, planned.frames,
                                   m_layout.Path(SecondOutput(planned.stem, L"")), m_cancel,
                                   TesseractEngine::Reading::kSecond);
