@@ -28,6 +28,11 @@ const char* StationOptions::Usage()
            "                     never the current folder; else the installer's\n"
            "                     C:\\Program Files\\Tesseract-OCR\\tesseract.exe)\n"
            "  --lang LANGS       passed to the engine as -l (for example eng+deu)\n"
+           "  --second-lang MODEL a second model reads each page the engine reads, ahead\n"
+           "                     of the operator (its output in ocr/ as NNNN-NAME.second\n"
+           "                     .tsv and .hocr); a page it fails on goes on with the\n"
+           "                     first reading alone. --lang and --second-lang must name\n"
+           "                     models the engine has (tesseract --list-langs)\n"
            "  --psm N            passed to the engine as --psm (0 to 13)\n"
            "  --ahead N          pages prepared ahead of the operator (default 1)\n"
            "  --engine-seconds N the most one page's recognition may take (default 600)\n"
@@ -151,9 +156,9 @@ const char* StationOptions::Usage()
            "     take it, apart beside it when the server refused it)\n"
            "  2  bad input, before any dialog and with nothing written: an unusable command\n"
            "     line, an input that cannot be read or breaks a limit, no engine to be\n"
-           "     found, an output folder in use by another station or that cannot be\n"
-           "     written, a team's batch joined with other inputs or a database of a\n"
-           "     newer version; with --status or --export, a batch the team's database\n"
+           "     found or a model it lacks, an output folder in use by another station\n"
+           "     or that cannot be written, a team's batch joined with other inputs or a\n"
+           "     database of a newer version; with --status or --export, a batch the team's database\n"
            "     does not have, an image that is missing or changed\n"
            "  3  the session ran, but pages are not done: the engine failed on them, or\n"
            "     their files could not be written (a later run tries them again)\n";
@@ -190,6 +195,7 @@ bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& er
                              : option == L"--screenshots" ? &screenshots
                              : option == L"--tesseract"   ? &tesseract
                              : option == L"--lang"        ? &lang
+                             : option == L"--second-lang" ? &secondLang
                              : option == L"--psm"         ? &psm
                              : option == L"--team"        ? &team
                              : option == L"--batch"       ? &batch

@@ -23,6 +23,7 @@ public:
     // The engine, for the pages of a batch that have no recogniser output beside them.
     std::wstring tesseract; // empty: tesseract.exe on the PATH, else the installer's folder
     std::wstring lang;      // passed through as -l
+    std::wstring secondLang; // a second model that reads each page the engine reads; empty: none
     std::wstring psm;       // passed through as --psm
     int ahead = 1;          // pages prepared ahead of the one the operator verifies
     int engineSeconds = 600; // the most one page's recognition may take

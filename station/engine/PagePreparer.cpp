@@ -2,6 +2,7 @@
 
 #include "InputError.h"
 #include "Sha256.h"
+#include "Utf8.h"
 
 PagePreparer::PagePreparer(std::vector<PlannedPage> pages,
                            std::map<size_t, std::pair<std::wstring, std::wstring>> recognised,
@@ -64,6 +65,12 @@ std::unique_ptr<PreparedPage> PagePreparer::Prepare(size_t position, Recognition
             recognition.failure = page->failure;
             return page;
         }
+        if (m_engine != nullptr && m_engine->ReadsTwice()) {
+            ReadSecond(planned, earlier != m_recognised.end(), *page);
+            if (!page->failure.empty()) {
+                return page;
+            }
+        }
     } else {
         page->ocr = planned.ocr;
         page->words = planned.ocr->Words(planned.ocrPage);
@@ -72,17 +79,64 @@ std::unique_ptr<PreparedPage> PagePreparer::Prepare(size_t position, Recognition
     return page;
 }
 
-void PagePreparer::ReadEngineOutput(const PlannedPage& planned, const std::wstring& tsv, const std::wstring& hocr,
-                                  PreparedPage& page)
+void PagePreparer::ReadSecond(const PlannedPage& planned, bool firstKept, PreparedPage& page) const
 {
-    // The engine read one frame: its output names page 1, of that frame's size.
-    std::shared_ptr<const PageOcr> ocr;
-    try {
-        ocr = PageOcr::Read(tsv, hocr, L"", planned.image, {planned.size});
-    } catch (const InputError& fault) {
-        page.failure = std::string("the engine's output cannot be used: ") + fault.what();
+    const std::wstring tsv = m_layout.Path(SecondOutput(planned.stem, L".tsv"));
+    const std::wstring hocr = m_layout.Path(SecondOutput(planned.stem, L".hocr"));
+    std::string failure;
+    if (firstKept) {
+        // The first reading is an earlier run's: so is the second, when that run made it.
+        const std::shared_ptr<const PageOcr> kept = ReadOutput(planned, tsv, hocr, failure);
+        if (kept) {
+            page.secondWords = kept->Words(1);
+            return;
+        }
+    }
+    // A first reading made now gets a second made now: the two are of the same run. An
+    // earlier run's second reading goes first, so that a failed run leaves none to be kept
+    // beside a first reading it was not made with.
+    ::DeleteFileW(tsv.c_str());
+    ::DeleteFileW(hocr.c_str());
+    failure = m_engine->Recognise(planned.image, planned.frame, planned.frames,
+                                  m_layout.Path(SecondOutput(planned.stem, L"")), m_cancel,
+                                  TesseractEngine::Reading::kSecond);
+    if (::WaitForSingleObject(m_cancel, 0) == WAIT_OBJECT_0) {
+        page.failure = "cancelled";
         return;
     }
-    page.ocr = ocr;
-    page.words = ocr->Words(1);
+    if (failure.empty()) {
+        const std::shared_ptr<const PageOcr> read = ReadOutput(planned, tsv, hocr, failure);
+        if (read) {
+            page.secondWords = read->Words(1);
+            return;
+        }
+    }
+    page.secondFailure = "the second reading (" + WideToUtf8(m_engine->SecondLang()) + ") failed, " + failure;
+}
+
+std::wstring PagePreparer::SecondOutput(const std::wstring& stem, const wchar_t* extension)
+{
+    return OutputLayout::EngineOutput(stem + L".second", extension);
+}
+
+std::shared_ptr<const PageOcr> PagePreparer::ReadOutput(const PlannedPage& planned, const std::wstring& tsv,
+                                                        const std::wstring& hocr, std::string& failure)
+{
+    // The engine read one frame: its output names page 1, of that frame's size.
+    try {
+        return PageOcr::Read(tsv, hocr, L"", planned.image, {planned.size});
+    } catch (const InputError& fault) {
+        failure = std::string("the engine's output cannot be used: ") + fault.what();
+        return nullptr;
+    }
+}
+
+void PagePreparer::ReadEngineOutput(const PlannedPage& planned, const std::wstring& tsv, const std::wstring& hocr,
+                                    PreparedPage& page)
+{
+    const std::shared_ptr<const PageOcr> ocr = ReadOutput(planned, tsv, hocr, page.failure);
+    if (ocr) {
+        page.ocr = ocr;
+        page.words = ocr->Words(1);
+    }
 }

@@ -44,8 +44,17 @@ public:
     static void ReadEngineOutput(const PlannedPage& planned, const std::wstring& tsv, const std::wstring& hocr,
                                  PreparedPage& page);
 
+    // Where the engine's second model puts its reading of a page, beside the first's.
+    static std::wstring SecondOutput(const std::wstring& stem, const wchar_t* extension);
+
 private:
     std::unique_ptr<PreparedPage> Prepare(size_t position, Recognition& recognition) const;
+    // Reads the page a second time into `page.secondWords` (or keeps the reading an earlier
+    // run made with the first reading kept, `firstKept`); a failure is the page's
+    // `secondFailure`, a cancel its failure.
+    void ReadSecond(const PlannedPage& planned, bool firstKept, PreparedPage& page) const;
+    static std::shared_ptr<const PageOcr> ReadOutput(const PlannedPage& planned, const std::wstring& tsv,
+                                                     const std::wstring& hocr, std::string& failure);
 
     std::vector<PlannedPage> m_pages;
     std::map<size_t, std::pair<std::wstring, std::wstring>> m_recognised;

@@ -2,7 +2,10 @@
 
 #include <shlwapi.h>
 
+#include <algorithm>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "AtomicFile.h"
 #include "InputError.h"
@@ -79,10 +82,33 @@ std::string FileProblem(const std::wstring& path)
     return data.nFileSizeLow == 0 && data.nFileSizeHigh == 0 ? "wrote an empty " + WideToUtf8(path) : std::string();
 }
 
+// The models a language option names: "deu+frk" names two.
+std::vector<std::wstring> Models(const std::wstring& langs)
+{
+    std::vector<std::wstring> models;
+    size_t start = 0;
+    while (start <= langs.size()) {
+        const size_t plus = std::min(langs.find(L'+', start), langs.size());
+        models.push_back(langs.substr(start, plus - start));
+        start = plus + 1;
+    }
+    return models;
+}
+
+std::string Joined(const std::set<std::string>& names)
+{
+    std::string joined;
+    for (const std::string& name : names) {
+        joined += (joined.empty() ? "" : ", ") + name;
+    }
+    return joined;
+}
+
 } // namespace
 
 TesseractEngine::TesseractEngine(const StationOptions& options)
     : m_lang(options.lang)
+    , m_secondLang(options.secondLang)
     , m_psm(options.psm)
     , m_timeLimitMs(static_cast<DWORD>(options.engineSeconds) * 1000)
 {
@@ -116,19 +142,77 @@ TesseractEngine::TesseractEngine(const StationOptions& options)
     if (Environment(L"OMP_THREAD_LIMIT").empty()) {
         ::SetEnvironmentVariableW(L"OMP_THREAD_LIMIT", L"1");
     }
+    if (!m_lang.empty() || !m_secondLang.empty()) {
+        RefuseMissingModels();
+    }
+}
+
+std::set<std::string> TesseractEngine::InstalledModels() const
+{
+    // The list goes to a file of its own in the temporary folder: no output folder exists yet.
+    wchar_t folder[MAX_PATH + 1] = {};
+    wchar_t log[MAX_PATH + 1] = {};
+    if (::GetTempPathW(MAX_PATH, folder) == 0 || ::GetTempFileNameW(folder, L"tsl", 0, log) == 0) {
+        throw InputError(m_program, "cannot ask the engine for its models: no temporary file (error " +
+                                        std::to_string(::GetLastError()) + ")");
+    }
+    const JobProcess::Result run =
+        JobProcess::Run(JobProcess::Quoted(m_program) + L" --list-langs", folder, log, m_timeLimitMs, nullptr);
+    std::string listed;
+    std::string unread;
+    const bool read = AtomicFile::Read(log, listed, unread);
+    ::DeleteFileW(log);
+    if (!run.ended || run.exitCode != 0 || !read) {
+        throw InputError(m_program, "cannot tell which models the engine has (--list-langs " +
+                                        (run.ended ? "ended with status " + std::to_string(run.exitCode)
+                                                   : run.failure) +
+                                        ")");
+    }
+    // One name a line after the heading ("List of available languages in ..."), which no model
+    // is named.
+    std::set<std::string> models;
+    size_t start = 0;
+    while (start < listed.size()) {
+        size_t end = std::min(listed.find('\n', start), listed.size());
+        std::string line = listed.substr(start, end - start);
+        start = end + 1;
+        while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) {
+            line.pop_back();
+        }
+        if (!line.empty() && line.find(' ') == std::string::npos) {
+            models.insert(line);
+        }
+    }
+    return models;
+}
+
+void TesseractEngine::RefuseMissingModels() const
+{
+    const std::set<std::string> installed = InstalledModels();
+    const std::pair<const char*, const std::wstring*> options[] = {{"--lang", &m_lang},
+                                                                    {"--second-lang", &m_secondLang}};
+    for (const auto& [option, langs] : options) {
+        for (const std::wstring& model : langs->empty() ? std::vector<std::wstring>() : Models(*langs)) {
+            if (installed.count(WideToUtf8(model)) == 0) {
+                throw InputError(m_program, std::string("has no model \"") + WideToUtf8(model) + "\" (" + option +
+                                                "); its models: " + Joined(installed));
+            }
+        }
+    }
 }
 
 std::string TesseractEngine::Recognise(const std::wstring& image, unsigned frame, unsigned frames,
-                                       const std::wstring& base, HANDLE cancel) const
+                                       const std::wstring& base, HANDLE cancel, Reading reading) const
 {
+    const std::wstring& lang = reading == Reading::kSecond ? m_secondLang : m_lang;
     const std::wstring running = base + L".running";
     std::wstring commandLine = JobProcess::Quoted(m_program) + L" " + JobProcess::Quoted(image) + L" " +
                                JobProcess::Quoted(running) + L" -c hocr_char_boxes=1";
     if (frames > 1) {
         commandLine += L" -c tessedit_page_number=" + std::to_wstring(frame);
     }
-    if (!m_lang.empty()) {
-        commandLine += L" -l " + JobProcess::Quoted(m_lang);
+    if (!lang.empty()) {
+        commandLine += L" -l " + JobProcess::Quoted(lang);
     }
     if (!m_psm.empty()) {
         commandLine += L" --psm " + m_psm;

@@ -13,5 +13,9 @@ struct PreparedPage {
     std::string failure; // not empty: the page failed (the engine, or its output)
     PageImage image;
     PageWords words;
+    // The same page read by the engine's second model (--second-lang): empty without one, or
+    // when its run failed, which `secondFailure` then says (the page goes on without it).
+    PageWords secondWords;
+    std::string secondFailure;
     std::shared_ptr<const PageOcr> ocr;
 };

@@ -156,6 +156,9 @@ bool PageLoop::RunRound(bool first, SessionSummary& summary, std::set<size_t>& f
             m_session.store->Keep();
             continue;
         }
+        if (!page->secondFailure.empty()) {
+            m_print(pageLine + ": " + page->secondFailure + "; the page goes on with the first reading alone");
+        }
         if (!m_session.store->TakePage(position)) {
             // Not this station's to verify: done, or another station's now, which may let it go.
             leftToOthers = leftToOthers || m_session.store->Record().pages[position].state != PageState::kDone;

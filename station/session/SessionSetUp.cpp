@@ -118,7 +118,9 @@ PreparedSession SessionSetUp::Prepare() const
     }
     bool needsEngine = false;
     for (size_t i = 0; i < session.plan.pages.size(); ++i) {
-        needsEngine = needsEngine || (session.plan.pages[i].NeedsEngine() && session.recognised.count(i) == 0);
+        // A second reading an earlier run did not keep is made again beside the kept first.
+        needsEngine = needsEngine || (session.plan.pages[i].NeedsEngine() &&
+                                      (session.recognised.count(i) == 0 || !m_options.secondLang.empty()));
     }
     if (needsEngine) {
         session.engine = std::make_shared<TesseractEngine>(m_options);

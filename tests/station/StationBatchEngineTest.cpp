@@ -19,19 +19,8 @@
 #include "dialog/ControlIds.h"
 #include "support/ChildProcess.h"
 
-namespace {
-
-FILETIME LastWritten(const std::wstring& path)
-{
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    ::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
-    return data.ftLastWriteTime;
-}
-
-} // namespace
-
 // The engine run by the station, one run per frame of a two-page TIFF: it fails on both pages
-// (a language that is not installed), the batch goes on and lists them; the next run tries
+// (held at the relay's gate past its time limit), the batch goes on and lists them; the next run tries
 // them again and keeps their output in the session's folder, so that a third run does not
 // recognise them again.
 TEST(StationBatch, PagesTheEngineFailsOnAreSkippedListedAndRecognisedByALaterRun)
@@ -49,14 +38,16 @@ TEST(StationBatch, PagesTheEngineFailsOnAreSkippedListedAndRecognisedByALaterRun
     options.out = folder / L"out";
     options.below = 95;
     options.tesseract = Relay();
-    options.lang = L"xx-not-installed";
+    options.engineSeconds = 1;
     options.press = L"ok";
+    ::SetEnvironmentVariableW(L"TARSIL_ENGINE_RELAY_GATE", (folder / L"never").c_str());
     const SessionRun first = RunSession(options);
+    ::SetEnvironmentVariableW(L"TARSIL_ENGINE_RELAY_GATE", nullptr);
     ASSERT_EQ(first.journal.pages.size(), 3u);
     EXPECT_EQ(first.journal.pages[0].state, PageState::kDone);
     for (size_t page = 1; page < 3; ++page) {
         EXPECT_EQ(first.journal.pages[page].state, PageState::kFailed);
-        EXPECT_NE(first.journal.pages[page].failure.find("the engine ended with status 1"), std::string::npos)
+        EXPECT_NE(first.journal.pages[page].failure.find("the engine did not finish within 1 s"), std::string::npos)
             << first.journal.pages[page].failure;
     }
     EXPECT_EQ(first.summary.pagesFailed, 2);
@@ -65,7 +56,7 @@ TEST(StationBatch, PagesTheEngineFailsOnAreSkippedListedAndRecognisedByALaterRun
     EXPECT_FALSE(first.journal.finished);
 
     // Tried again: recognised, the first frame's uncertain words shown; cancelled at the second.
-    options.lang.clear();
+    options.engineSeconds = 600;
     options.press.clear();
     {
         DialogDriver driver(120000);
@@ -132,9 +123,12 @@ TEST(StationBatch, ARunWithPagesTheEngineFailedOnEndsWithItsOwnStatus)
 {
     ScratchFolder folder;
     Copy(Scan(L"phototest.tif"), folder / L"photo.tif");
+    // The engine held at the relay's gate past its time limit.
+    ::SetEnvironmentVariableW(L"TARSIL_ENGINE_RELAY_GATE", (folder / L"never").c_str());
     const ChildProcess run =
         ChildProcess::Run(L"tarsil_verify.exe", Quoted(folder / L"photo.tif") + L" --tesseract " + Quoted(Relay()) +
-                                                    L" --lang xx-not-installed --press ok");
+                                                    L" --engine-seconds 1 --press ok");
+    ::SetEnvironmentVariableW(L"TARSIL_ENGINE_RELAY_GATE", nullptr);
     EXPECT_EQ(run.exitCode, 3u) << run.output;
     EXPECT_NE(run.output.find("0 skipped; 1 page failed, a later run tries it again"), std::string::npos)
         << run.output;

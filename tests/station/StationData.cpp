@@ -52,6 +52,13 @@ void Copy(const std::wstring& from, const std::wstring& to)
     ASSERT_TRUE(::CopyFileW(from.c_str(), to.c_str(), FALSE)) << ::GetLastError();
 }
 
+FILETIME LastWritten(const std::wstring& path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+    return data.ftLastWriteTime;
+}
+
 std::wstring Quoted(const std::wstring& path)
 {
     return L"\"" + path + L"\"";

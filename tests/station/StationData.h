@@ -1,5 +1,7 @@
 #pragma once
 
+#include <windows.h>
+
 #include <functional>
 #include <string>
 #include <vector>
@@ -24,6 +26,8 @@ bool WriteBytes(const std::wstring& path, const std::string& bytes);
 void WriteFile(const std::wstring& path, const std::string& content);
 // Copies the file over whatever `to` holds; the test fails when it cannot.
 void Copy(const std::wstring& from, const std::wstring& to);
+// When the file was last written; zero when it cannot be told.
+FILETIME LastWritten(const std::wstring& path);
 // The path in double quotes, for a command line.
 std::wstring Quoted(const std::wstring& path);
 std::vector<std::string> Lines(const std::string& text);

@@ -182,8 +182,9 @@ TEST(StationInput, HelpNamesEveryOptionTheProgramTakes)
     const ChildProcess run = ChildProcess::Run(L"tarsil_verify.exe", L"--help");
     EXPECT_EQ(run.exitCode, 0u);
     for (const char* option : {"--image", "--ocr", "--tsv", "--hocr", "--below", "--char-below", "--out", "--restart",
-                               "--press", "--answers", "--screenshots", "--help", "--tesseract", "--lang", "--psm",
-                               "--ahead", "--engine-seconds", "--team", "--batch", "--status", "--export"}) {
+                               "--press", "--answers", "--screenshots", "--help", "--tesseract", "--lang",
+                               "--second-lang", "--psm", "--ahead", "--engine-seconds", "--team", "--batch", "--status",
+                               "--export"}) {
         EXPECT_NE(run.output.find(option), std::string::npos) << option;
         // And the program takes it: an option it does not know is refused by name.
         StationOptions options;

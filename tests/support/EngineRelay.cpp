@@ -100,13 +100,15 @@ std::string ReadAll(const std::wstring& path)
 
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc < 3) {
-        std::fputs("usage: engine_relay IMAGE OUTBASE [tesseract options...]\n", stderr);
+    // The station asks the engine for its models with --list-langs alone.
+    const bool listing = argc == 2 && std::wstring(argv[1]) == L"--list-langs";
+    if (argc < 3 && !listing) {
+        std::fputs("usage: engine_relay (IMAGE OUTBASE [tesseract options...] | --list-langs)\n", stderr);
         return 2;
     }
-    const std::string image = UnixPath(argv[1]);
-    const std::string base = UnixOutputBase(argv[2]);
-    if (image.empty() || base.empty()) {
+    const std::string image = listing ? std::string("--list-langs") : UnixPath(argv[1]);
+    const std::string base = listing ? std::string() : UnixOutputBase(argv[2]);
+    if (image.empty() || (base.empty() && !listing) || UnixPath(L"C:\\").empty()) {
         std::fputs("engine_relay: runs under Wine only (no wine_get_unix_file_name)\n", stderr);
         return 2;
     }
@@ -145,9 +147,11 @@ int wmain(int argc, wchar_t** argv)
         commandLine += L" /usr/bin/nice -n 19";
     }
     for (const std::string& argument : {std::string(TARSIL_UNIX_TESSERACT), image, base}) {
-        commandLine += L" " + JobProcess::Quoted(Wide(argument));
+        if (!argument.empty()) {
+            commandLine += L" " + JobProcess::Quoted(Wide(argument));
+        }
     }
-    for (int i = 3; i < argc; ++i) {
+    for (int i = listing ? argc : 3; i < argc; ++i) {
         commandLine += L" " + JobProcess::Quoted(argv[i]);
     }
     STARTUPINFOW startup{};
