@@ -97,6 +97,10 @@ const char* StationOptions::Usage()
            "Both forms:\n"
            "  --below N          show only the words whose confidence is below N, 0 to 101\n"
            "                     (default 90; 101 shows every word)\n"
+           "  --catch PERCENT    show each page's words in falling probability of error\n"
+           "                     until the expected share of the page's wrong words among\n"
+           "                     them reaches PERCENT, 50 to 99.9 (the probability from the\n"
+           "                     weights word-errors.txt beside the program)\n"
            "  --char-below N     characters below N are drawn in red, 0 to 101 (default 90)\n"
            "  --out DIR          where the results go (default: IMAGE.verified next to the\n"
            "                     image, or INPUT.verified next to the first input); one\n"
@@ -203,6 +207,17 @@ bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& er
                              : option == L"--outbox"      ? &outbox
                                                           : nullptr;
         double* number = option == L"--below" ? &below : option == L"--char-below" ? &charBelow : nullptr;
+        if (option == L"--catch") {
+            if (i + 1 >= argc) {
+                error = "--catch needs a value";
+                return false;
+            }
+            if (!ParseDecimal(std::wstring_view(argv[++i]), 50, 99.9, catchPercent)) {
+                error = "--catch needs a percentage from 50 to 99.9, not \"" + WideToUtf8(argv[i]) + "\"";
+                return false;
+            }
+            continue;
+        }
         int* count = option == L"--ahead"            ? &ahead
                      : option == L"--engine-seconds" ? &engineSeconds
                      : option == L"--lease-seconds"  ? &leaseSeconds

@@ -17,6 +17,9 @@ public:
     std::wstring out; // empty: next to the image (or the first input), "<input>.verified"
     double below = 90;
     double charBelow = 90;
+    // Above 0: the words shown are those that catch this percentage of each page's expected
+    // wrong words (--catch); 0: those below `below`.
+    double catchPercent = 0;
     bool restart = false;
     std::wstring press;       // "", "ok", "ignore" or "cancel"
     std::wstring screenshots; // folder, or empty

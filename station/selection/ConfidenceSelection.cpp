@@ -10,7 +10,7 @@ ConfidenceSelection::ConfidenceSelection(double below)
     m_reason = std::string("confidence below ") + threshold;
 }
 
-std::vector<SelectedWord> ConfidenceSelection::Choose(const PageWords& words) const
+std::vector<SelectedWord> ConfidenceSelection::Choose(const PageWords& words, const PageWords*) const
 {
     std::vector<SelectedWord> chosen;
     for (const PageWords::Word& word : words.Words()) {

@@ -9,7 +9,7 @@ class ConfidenceSelection : public WordSelection {
 public:
     explicit ConfidenceSelection(double below);
 
-    std::vector<SelectedWord> Choose(const PageWords& words) const override;
+    std::vector<SelectedWord> Choose(const PageWords& words, const PageWords* secondReading) const override;
 
 private:
     double m_below;

@@ -12,6 +12,7 @@ class WordSelection {
 public:
     virtual ~WordSelection() = default;
 
-    // The chosen words point into `words`, which must outlive them.
-    virtual std::vector<SelectedWord> Choose(const PageWords& words) const = 0;
+    // The chosen words point into `words`, which must outlive them. `secondReading`: the same
+    // page read by a second model, or null.
+    virtual std::vector<SelectedWord> Choose(const PageWords& words, const PageWords* secondReading) const = 0;
 };

@@ -215,7 +215,7 @@ void PageLoop::ForgetForeignAnswers(size_t position, const PreparedPage& page) c
 bool PageLoop::VerifyPage(size_t position, const PreparedPage& page, SessionSummary& summary)
 {
     ForgetForeignAnswers(position, page);
-    const std::vector<SelectedWord> toVerify = m_selection->Choose(page.words);
+    const std::vector<SelectedWord> toVerify = m_selection->Choose(page.words, nullptr);
     std::map<int, bool> earlier;
     for (const VerifiedWord& word : m_session.store->Record().pages[position].words) {
         earlier[word.index] = true;
@@ -230,8 +230,7 @@ bool PageLoop::VerifyPage(size_t position, const PreparedPage& page, SessionSumm
         total += skipReasons.back().empty() ? 1 : 0;
     }
     if (!m_options.OnePageForm()) {
-        m_print(m_session.PageLine(position) + ": " + std::to_string(toVerify.size()) + " words below " +
-                PreparedSession::Number(m_session.below));
+        m_print(m_session.PageLine(position) + ": " + std::to_string(toVerify.size()) + " words " + m_session.RuleText());
     }
 
     summary.toVerify += static_cast<int>(toVerify.size());

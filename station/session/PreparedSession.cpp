@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "CatchSelection.h"
 #include "ConfidenceSelection.h"
 
 std::string PreparedSession::PageLine(size_t position) const
@@ -19,5 +20,13 @@ std::string PreparedSession::Number(double value)
 
 std::unique_ptr<WordSelection> PreparedSession::Selection() const
 {
+    if (catchGoal > 0) {
+        return std::make_unique<CatchSelection>(catchGoal, errorModel, errorModelWithSecond);
+    }
     return std::make_unique<ConfidenceSelection>(below);
+}
+
+std::string PreparedSession::RuleText() const
+{
+    return catchGoal > 0 ? "chosen to catch " + Number(catchGoal * 100) + " %" : "below " + Number(below);
 }

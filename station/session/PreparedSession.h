@@ -13,6 +13,7 @@
 #include "SessionStore.h"
 #include "TesseractEngine.h"
 #include "TypedAnswers.h"
+#include "ErrorModel.h"
 #include "WordSelection.h"
 
 // What a session runs with, made once by its set-up (SessionSetUp, or a team's) before the
@@ -24,6 +25,11 @@ struct PreparedSession {
     BatchPlan plan;
     double below = 0;     // the words below it are verified: the session's own, kept from its start
     double charBelow = 0; // the characters below it are drawn as uncertain
+    // Above 0: the words shown are those that catch this share of a page's expected wrong
+    // words (--catch, as a share), weighed by these models; 0: those below `below`.
+    double catchGoal = 0;
+    std::shared_ptr<const ErrorModel> errorModel;             // the engine alone
+    std::shared_ptr<const ErrorModel> errorModelWithSecond;   // with a second reading
     std::shared_ptr<const TesseractEngine> engine; // none when no page needs it
     // The engine's output a page had before this run (an earlier run's, another station's), by
     // page: it is not recognised again.
@@ -35,8 +41,10 @@ struct PreparedSession {
     std::unique_ptr<SessionStore> store; // goes before the outputs, which a journal's store writes through
     std::vector<std::string> notes;      // what a resumed session does otherwise than asked
 
-    // The choice of the words each page shows, by the session's threshold.
+    // The choice of the words each page shows, by the session's rule.
     std::unique_ptr<WordSelection> Selection() const;
+    // The rule as the console says it: "below 90", "chosen to catch 95 %".
+    std::string RuleText() const;
     // "page 3 of 40 (scan.tif)", for the console.
     std::string PageLine(size_t position) const;
     // A threshold or other number as the operator typed it: "90", "72.5".

@@ -21,7 +21,7 @@ std::vector<int> SessionOutputCheck::WordsToVerify(size_t position) const
     const PlannedPage& planned = m_session.plan.pages[position];
     if (planned.ocr) {
         const PageWords words = planned.ocr->Words(planned.ocrPage);
-        for (const SelectedWord& chosen : m_session.Selection()->Choose(words)) {
+        for (const SelectedWord& chosen : m_session.Selection()->Choose(words, nullptr)) {
             indices.push_back(chosen.word->index);
         }
     }

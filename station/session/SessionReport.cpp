@@ -12,8 +12,7 @@ SessionReport::SessionReport(const StationOptions& options, const PreparedSessio
 
 void SessionReport::Print(const SessionSummary& summary) const
 {
-    std::string line = std::to_string(summary.toVerify) + " words below " +
-                       PreparedSession::Number(m_session.below) +
+    std::string line = std::to_string(summary.toVerify) + " words " + m_session.RuleText() +
                        ": " + std::to_string(summary.ok) + " ok (" + std::to_string(summary.corrected) +
                        " corrected, " + std::to_string(summary.forTraining) + " for training), " +
                        std::to_string(summary.ignored) + " ignored, " + std::to_string(summary.skipped) + " skipped";

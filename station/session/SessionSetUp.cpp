@@ -74,6 +74,14 @@ PreparedSession SessionSetUp::Prepare() const
     session.plan = BatchPlan::Make(m_options);
     session.below = m_options.below;
     session.charBelow = m_options.charBelow;
+    if (m_options.catchPercent > 0) {
+        // Read before anything is written: weights that cannot be used stop the start.
+        session.catchGoal = m_options.catchPercent / 100;
+        session.errorModel = std::make_shared<const ErrorModel>(
+            ErrorModel::FromFile(ErrorModel::BesideProgram(ErrorModel::kEngineAloneFile)));
+        session.errorModelWithSecond = std::make_shared<const ErrorModel>(
+            ErrorModel::FromFile(ErrorModel::BesideProgram(ErrorModel::kWithSecondReadingFile)));
+    }
     if (!m_options.answers.empty()) {
         session.answers = TypedAnswers::Read(m_options.answers);
     }
