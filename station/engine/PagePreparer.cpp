@@ -89,6 +89,7 @@ void PagePreparer::ReadSecond(const PlannedPage& planned, bool firstKept, Prepar
         const std::shared_ptr<const PageOcr> kept = ReadOutput(planned, tsv, hocr, failure);
         if (kept) {
             page.secondWords = kept->Words(1);
+            page.readTwice = true;
             return;
         }
     }
@@ -108,6 +109,7 @@ void PagePreparer::ReadSecond(const PlannedPage& planned, bool firstKept, Prepar
         const std::shared_ptr<const PageOcr> read = ReadOutput(planned, tsv, hocr, failure);
         if (read) {
             page.secondWords = read->Words(1);
+            page.readTwice = true;
             return;
         }
     }

@@ -16,6 +16,7 @@ struct PreparedPage {
     // The same page read by the engine's second model (--second-lang): empty without one, or
     // when its run failed, which `secondFailure` then says (the page goes on without it).
     PageWords secondWords;
+    bool readTwice = false; // `secondWords` is the second model's reading (which may hold no word)
     std::string secondFailure;
     std::shared_ptr<const PageOcr> ocr;
 };

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <string>
-
 #include "PageWords.h"
 
 // What the engine says of a word, as the numbers the error model weighs (README.md beside this
@@ -13,10 +11,4 @@ struct WordFeatures {
 
     // `secondReading` may be null: then `secondDiffers` stays false.
     static WordFeatures Of(const PageWords::Word& word, const PageWords* secondReading);
-    // The second reading's word whose box shares the most area with `word`'s (the first among
-    // equals); null when none shares any.
-    static const PageWords::Word* Overlapping(const PageWords::Word& word, const PageWords& secondReading);
-    // The text as two readings are compared: long s as s, typographic quotes and dashes as the
-    // plain ones, a line-end hyphen (= or ¬ last, in two characters or more) as '-'.
-    static std::wstring Folded(const std::string& utf8);
 };

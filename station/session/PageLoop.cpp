@@ -215,7 +215,8 @@ void PageLoop::ForgetForeignAnswers(size_t position, const PreparedPage& page) c
 bool PageLoop::VerifyPage(size_t position, const PreparedPage& page, SessionSummary& summary)
 {
     ForgetForeignAnswers(position, page);
-    const std::vector<SelectedWord> toVerify = m_selection->Choose(page.words, nullptr);
+    const std::vector<SelectedWord> toVerify =
+        m_selection->Choose(page.words, page.readTwice ? &page.secondWords : nullptr);
     std::map<int, bool> earlier;
     for (const VerifiedWord& word : m_session.store->Record().pages[position].words) {
         earlier[word.index] = true;
