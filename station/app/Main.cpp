@@ -5,8 +5,11 @@
 
 #include <cstdio>
 #include <exception>
+#include <memory>
 #include <string>
 
+#include "AtomicFile.h"
+#include "BatchPlan.h"
 #include "ComScope.h"
 #include "ConsoleOutputCodePage.h"
 #include "ExitStatus.h"
@@ -17,6 +20,8 @@
 #include "TeamCommand.h"
 #include "TeamRefusal.h"
 #include "TeamSetUp.h"
+#include "TruthOperator.h"
+#include "TruthYield.h"
 #include "VerificationSession.h"
 
 namespace {
@@ -43,6 +48,21 @@ void PrintError(const char* message)
     static_cast<void>(std::fflush(stderr));
 }
 
+// The yield of a session run with --truth, printed and written to yield.json in the output
+// folder; false when the file could not be written.
+bool ReportYield(const StationOptions& options, const BatchPlan& plan, const VerificationSession& session,
+                 const TruthOperator& truths)
+{
+    const TruthYield yield = TruthYield::Count(plan, session.Record(), truths);
+    PrintLine(yield.Line());
+    std::string error;
+    if (!AtomicFile::Write(options.OutputFolder() + L"\\yield.json", yield.Json(), error)) {
+        PrintError(("yield.json could not be written: " + error).c_str());
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 int wmain(int argc, wchar_t** argv)
@@ -66,7 +86,7 @@ int wmain(int argc, wchar_t** argv)
             return ExitCode(ExitStatus::kRan);
         }
         const LoadedLibrary library = LoadedLibrary::BesideProgram(L"TarsilDlg29.dll");
-        const auto dialog = library.Function<RastStartDialogFn>("RastStartDialog");
+        auto dialog = library.Function<RastStartDialogFn>("RastStartDialog");
         if (dialog == nullptr) {
             const DWORD reason = library.Module() == nullptr ? library.LoadError() : ::GetLastError();
             PrintError(("TarsilDlg29.dll could not be loaded from the program's folder (error " +
@@ -76,6 +96,15 @@ int wmain(int argc, wchar_t** argv)
         // COM once for the thread: the page is decoded and the training images encoded by
         // Windows Imaging Component.
         const ComScope com;
+        // A headless operator answers from the pages' truth, every page's checked before the
+        // session touches the output folder.
+        std::unique_ptr<BatchPlan> truthPlan;
+        std::unique_ptr<TruthOperator> truths;
+        if (!options.truth.empty()) {
+            truthPlan = std::make_unique<BatchPlan>(BatchPlan::Make(options));
+            truths = std::make_unique<TruthOperator>(options.truth, *truthPlan);
+            dialog = &TruthOperator::Answer;
+        }
         // A team's station keeps its session in the team's database, set up from the batch.
         VerificationSession::SetUpFn teamSetUp;
         if (!options.team.empty()) {
@@ -88,6 +117,9 @@ int wmain(int argc, wchar_t** argv)
         // Pages the engine failed on, or whose files could not be written (cancelled or not):
         // the run did not finish them, and a script can tell.
         const VerificationSession::Summary summary = session.Run();
+        if (truths && !ReportYield(options, *truthPlan, session, *truths)) {
+            return ExitCode(ExitStatus::kCouldNotGoOn);
+        }
         return ExitCode(summary.pagesFailed > 0 || summary.pagesUnwritten > 0 ? ExitStatus::kPagesNotDone
                                                                               : ExitStatus::kRan);
     } catch (const InputError& fault) {

@@ -113,6 +113,12 @@ const char* StationOptions::Usage()
            "  --screenshots DIR  save each dialog as it painted, named as the word's\n"
            "                     training pair: DIR/WWWW.png (WWWW: the word's index), in\n"
            "                     a batch DIR/NNNN-NAME-WWWW.png\n"
+           "  --truth DIR        no operator: every word shown is answered with its text in\n"
+           "                     the page's ground truth, DIR/NAME.xml (PAGE XML or ALTO)\n"
+           "                     for the image NAME.EXT, which every page must have, of\n"
+           "                     its image's size; the counts of the words read one to one\n"
+           "                     with the truth's, wrong, shown and caught are printed and\n"
+           "                     written to yield.json in the output folder\n"
            "  --help             this text\n"
            "\n"
            "Paths may be relative to the current folder. Limits: a frame of at most\n"
@@ -205,6 +211,7 @@ bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& er
                              : option == L"--batch"       ? &batch
                              : option == L"--export"      ? &exportFolder
                              : option == L"--outbox"      ? &outbox
+                             : option == L"--truth"       ? &truth
                                                           : nullptr;
         double* number = option == L"--below" ? &below : option == L"--char-below" ? &charBelow : nullptr;
         if (option == L"--catch") {
@@ -264,6 +271,8 @@ bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& er
         error = "--team and --batch go together: the team's database and the batch's name";
     } else if (!team.empty() && !image.empty()) {
         error = "--team takes a batch of INPUTs (or none, to join), not --image";
+    } else if (!team.empty() && !truth.empty()) {
+        error = "--truth counts a session of its own output folder, not a team's batch";
     } else if (!team.empty() && !out.empty()) {
         error = "--team writes no output folder: the batch's files come from the database";
     } else if (!inputs.empty() && (!image.empty() || !ocr.empty() || !tsv.empty() || !hocr.empty())) {
@@ -287,7 +296,8 @@ void StationOptions::MakePathsFull()
     for (std::wstring& input : inputs) {
         input = PathName::Full(input);
     }
-    for (std::wstring* path : {&image, &tsv, &hocr, &ocr, &answers, &out, &screenshots, &tesseract, &exportFolder, &outbox}) {
+    for (std::wstring* path : {&image, &tsv, &hocr, &ocr, &answers, &out, &screenshots, &tesseract, &exportFolder, &outbox,
+                               &truth}) {
         *path = PathName::Full(*path);
     }
 }

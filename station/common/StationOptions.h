@@ -42,6 +42,8 @@ public:
     int leaseSeconds = 120;  // a page held by a station that stops renewing it is free again after this
     int retrySeconds = 60;   // how long the server may stay away before the station stops
     std::wstring outbox;     // the answers the server could not take; empty: TeamStore's default
+    // Ground truth: every shown word answered with the truth's text, and the yield counted.
+    std::wstring truth; // folder, or empty for an operator at the dialog
 
     // Reads the command line; false, with the reason in `error`, when it is not usable. Every
     // path comes out full, resolved against the current folder.

@@ -13,6 +13,7 @@
 #include "UnattendedAnswer.h"
 #include "Utf8.h"
 #include "WordInLine.h"
+#include "WordOnShow.h"
 
 namespace {
 
@@ -125,6 +126,7 @@ WordDialog::Answer WordDialog::Show(size_t position, const PreparedPage& page,
     const double shown = Seconds();
     {
         const ShownPicture onShow(picture);
+        const WordOnShow wordOnShow(position, page, word);
         g_shownCaption = caption.c_str();
         ::SetLastError(ERROR_SUCCESS);
         result = m_dialog(nullptr, 0, 0, text, TARSIL_MAX_LENGTH, &size, &orientation,
