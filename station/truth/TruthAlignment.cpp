@@ -149,6 +149,8 @@ void TruthAlignment::BySequence(const std::vector<const PageWords::Word*>& engin
     enum Move { kNone, kPair, kAdded, kMissed, kMerged, kSplit };
     std::vector<std::string> e;
     std::vector<std::string> t;
+    e.reserve(engine.size());
+    t.reserve(truth.size());
     for (const PageWords::Word* word : engine) {
         e.push_back(TruthText::Fold(word->text, true));
     }
