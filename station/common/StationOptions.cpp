@@ -273,6 +273,10 @@ bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& er
         error = "--team takes a batch of INPUTs (or none, to join), not --image";
     } else if (!team.empty() && !truth.empty()) {
         error = "--truth counts a session of its own output folder, not a team's batch";
+    } else if (!team.empty() && (catchPercent > 0 || !secondLang.empty())) {
+        // A team's batch fixes how its words are chosen and read for every station; it does
+        // not record these yet, so a station may not choose otherwise than the others.
+        error = "--catch and --second-lang are for a station of its own, not yet a team's batch";
     } else if (!team.empty() && !out.empty()) {
         error = "--team writes no output folder: the batch's files come from the database";
     } else if (!inputs.empty() && (!image.empty() || !ocr.empty() || !tsv.empty() || !hocr.empty())) {

@@ -133,4 +133,11 @@ TEST(WordSelection, CatchTakesAPercentageFromFiftyTo99Point9)
     std::string error;
     ASSERT_TRUE(options.Parse(4, argv, error)) << error;
     EXPECT_EQ(options.catchPercent, 99.9);
+    // A team's stations all choose alike: a station's own choice is refused there.
+    for (const wchar_t* own : {L"--catch", L"--second-lang"}) {
+        const wchar_t* team[] = {L"tarsil_verify", L"--team", L"DSN=t", L"--batch", L"b", own, L"95"};
+        StationOptions teamOptions;
+        EXPECT_FALSE(teamOptions.Parse(7, team, error)) << WideToUtf8(own);
+        EXPECT_NE(error.find("not yet a team's batch"), std::string::npos) << error;
+    }
 }
