@@ -162,7 +162,7 @@ std::string SessionJournal::ToJson(const SessionRecord& record)
     json session;
     session["format"] = kFormat;
     session["inputs"] = record.inputs;
-    session["thresholds"] = {{"below", record.below}, {"charBelow", record.charBelow}};
+    session["thresholds"] = {{"below", record.below}, {"charBelow", record.charBelow}, {"catch", record.catchPercent}};
     session["finished"] = record.finished;
     json list = json::array();
     for (const StoredPage& page : record.pages) {
@@ -216,9 +216,13 @@ bool SessionJournal::FromJson(const std::string& text, SessionRecord& journal, s
         journal.inputs = session.at("inputs").get<std::vector<std::string>>();
         journal.below = session.at("thresholds").at("below").get<double>();
         journal.charBelow = session.at("thresholds").at("charBelow").get<double>();
-        if (!(journal.below >= 0 && journal.below <= 101)) {
+        // Absent from the journals of stations that chose by confidence only.
+        const json& thresholds = session.at("thresholds");
+        journal.catchPercent = thresholds.contains("catch") ? thresholds["catch"].get<double>() : 0;
+        if (!(journal.below >= 0 && journal.below <= 101) ||
+            !(journal.catchPercent == 0 || (journal.catchPercent >= 50 && journal.catchPercent <= 99.9))) {
             // A resumed session goes on with its threshold: it is held to the option's bounds.
-            error = "a threshold out of 0 to 101";
+            error = "a threshold out of its bounds";
             return false;
         }
         journal.finished = session.at("finished").get<bool>();

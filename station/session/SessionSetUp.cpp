@@ -34,6 +34,19 @@ StoredFile Hashed(const std::wstring& path, std::map<std::wstring, std::string>&
     return file;
 }
 
+// The weights of the probability of error, for a session that chooses by it. Read before
+// anything is written (and before the outputs are checked, which names the words chosen):
+// weights that cannot be used stop the start.
+void LoadErrorModels(PreparedSession& session)
+{
+    if (session.catchGoal > 0 && !session.errorModel) {
+        session.errorModel = std::make_shared<const ErrorModel>(
+            ErrorModel::FromFile(ErrorModel::BesideProgram(ErrorModel::kEngineAloneFile)));
+        session.errorModelWithSecond = std::make_shared<const ErrorModel>(
+            ErrorModel::FromFile(ErrorModel::BesideProgram(ErrorModel::kWithSecondReadingFile)));
+    }
+}
+
 } // namespace
 
 SessionSetUp::SessionSetUp(const StationOptions& options, StoreMaker makeStore)
@@ -51,6 +64,7 @@ SessionRecord SessionSetUp::NewRecord(const PreparedSession& session) const
         record.inputs.push_back(WideToUtf8(input));
     }
     record.below = session.below;
+    record.catchPercent = m_options.catchPercent;
     record.charBelow = session.charBelow;
     for (const PlannedPage& planned : session.plan.pages) {
         StoredPage page;
@@ -74,14 +88,8 @@ PreparedSession SessionSetUp::Prepare() const
     session.plan = BatchPlan::Make(m_options);
     session.below = m_options.below;
     session.charBelow = m_options.charBelow;
-    if (m_options.catchPercent > 0) {
-        // Read before anything is written: weights that cannot be used stop the start.
-        session.catchGoal = m_options.catchPercent / 100;
-        session.errorModel = std::make_shared<const ErrorModel>(
-            ErrorModel::FromFile(ErrorModel::BesideProgram(ErrorModel::kEngineAloneFile)));
-        session.errorModelWithSecond = std::make_shared<const ErrorModel>(
-            ErrorModel::FromFile(ErrorModel::BesideProgram(ErrorModel::kWithSecondReadingFile)));
-    }
+    session.catchGoal = m_options.catchPercent / 100;
+    LoadErrorModels(session);
     if (!m_options.answers.empty()) {
         session.answers = TypedAnswers::Read(m_options.answers);
     }
@@ -124,6 +132,8 @@ PreparedSession SessionSetUp::Prepare() const
     if (hasEarlier && !m_options.restart) {
         SessionResume(m_options, session, record).From(earlier, journalPath);
     }
+    // The rule the session goes on with: a resumed one's may be another.
+    LoadErrorModels(session);
     bool needsEngine = false;
     for (size_t i = 0; i < session.plan.pages.size(); ++i) {
         // A second reading an earlier run did not keep is made again beside the kept first.

@@ -46,6 +46,7 @@ struct SessionRecord {
     std::vector<std::string> inputs; // as given, full paths, UTF-8
     double below = 0;
     double charBelow = 0;
+    double catchPercent = 0; // above 0: the words chosen to catch it (--catch); 0: those below `below`
     bool finished = false; // every page done: each word to verify answered or skipped
     std::vector<StoredPage> pages;
     StoredSummary summary;

@@ -74,6 +74,11 @@ TEST(StationBatch, AResumedSessionWhoseInputsChangedIsRefusedNamingTheFile)
     EXPECT_EQ(resumed.journal.below, 90);
     EXPECT_TRUE(resumed.Printed("session.json began with --below 90 and goes on with it; --below 95 takes effect "
                                 "with --restart"));
+    // And with its rule: the journal keeps whether the words were chosen by confidence or to catch.
+    options.catchPercent = 95;
+    const SessionRun confidenceKept = RunSession(options);
+    EXPECT_EQ(confidenceKept.captions, std::vector<std::wstring>{L"Word Verification \u2013 2 of 7"});
+    EXPECT_TRUE(confidenceKept.Printed("began with --below 90 and goes on with it; --catch 95 takes effect"));
 }
 
 // One station per output folder: a second is refused at once; the lock goes with the first
@@ -84,7 +89,7 @@ TEST(StationBatch, ASecondStationOnTheSameFolderIsRefusedUntilTheFirstHasEnded)
     for (const wchar_t* name : {L"page.png", L"page.tsv", L"page.hocr"}) {
         Copy(StationData(name), folder / name);
     }
-    const std::wstring arguments = Quoted(folder / L"page.png") + L" --out " + Quoted(folder / L"out");
+    const std::wstring arguments = Quoted(folder / L"page.png") + L" --below 90 --out " + Quoted(folder / L"out");
     // The first station waits for its operator at the first dialog.
     const StartedChild first(L"tarsil_verify.exe", arguments, false);
     ASSERT_TRUE(first.Started()) << first.Failure();

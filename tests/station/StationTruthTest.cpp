@@ -18,7 +18,7 @@ TEST(StationTruth, AHeadlessOperatorAnswersFromTheTruthAndTheYieldIsCounted)
     ScratchFolder folder;
     const std::wstring page = StationData(L"truth\\laube_europa0202_1837_0105");
     const std::wstring inputs = L"--image " + Quoted(page + L".jpg") + L" --tsv " + Quoted(page + L".tsv") +
-                                L" --hocr " + Quoted(page + L".hocr");
+                                L" --hocr " + Quoted(page + L".hocr") + L" --below 90";
 
     // A truth of another page size is refused before the first dialog, and nothing is written.
     WriteFile(folder / L"laube_europa0202_1837_0105.xml",

@@ -133,6 +133,20 @@ TEST(WordSelection, CatchTakesAPercentageFromFiftyTo99Point9)
     std::string error;
     ASSERT_TRUE(options.Parse(4, argv, error)) << error;
     EXPECT_EQ(options.catchPercent, 99.9);
+    // The default outside a team; --below instead, not beside it; a team's stations by --below.
+    const wchar_t* plain[] = {L"tarsil_verify", L"scans", L"--below", L"90"};
+    StationOptions byDefault;
+    ASSERT_TRUE(byDefault.Parse(2, plain, error)) << error;
+    EXPECT_EQ(byDefault.catchPercent, 95);
+    StationOptions byConfidence;
+    ASSERT_TRUE(byConfidence.Parse(4, plain, error)) << error;
+    EXPECT_EQ(byConfidence.catchPercent, 0);
+    const wchar_t* both[] = {L"tarsil_verify", L"scans", L"--below", L"90", L"--catch", L"95"};
+    EXPECT_FALSE(StationOptions().Parse(6, both, error));
+    const wchar_t* joining[] = {L"tarsil_verify", L"--team", L"DSN=t", L"--batch", L"b"};
+    StationOptions teamDefault;
+    ASSERT_TRUE(teamDefault.Parse(5, joining, error)) << error;
+    EXPECT_EQ(teamDefault.catchPercent, 0);
     // A team's stations all choose alike: a station's own choice is refused there.
     for (const wchar_t* own : {L"--catch", L"--second-lang"}) {
         const wchar_t* team[] = {L"tarsil_verify", L"--team", L"DSN=t", L"--batch", L"b", own, L"95"};
