@@ -103,6 +103,14 @@ const char* StationOptions::Usage()
            "  --below N          instead, show only the words whose confidence is below N,\n"
            "                     0 to 101 (101 shows every word); with --team the rule,\n"
            "                     at 90 by default\n"
+           "  --audit PERCENT    also show this percentage of each page's words not chosen,\n"
+           "                     drawn at random and shown as the others are, 0 (none) to 50\n"
+           "                     (default 3, and at least 20 words a batch where it has them;\n"
+           "                     not with --team): the summary estimates from their answers\n"
+           "                     the share of wrong words left among the words not shown\n"
+           "  --audit-seed N     the audit's draws come from N, 0 to 2147483647 (default: one\n"
+           "                     drawn at the start; the summary prints it and the journal\n"
+           "                     keeps it, and a later run goes on with the session's)\n"
            "  --char-below N     characters below N are drawn in red, 0 to 101 (default 90)\n"
            "  --out DIR          where the results go (default: IMAGE.verified next to the\n"
            "                     image, or INPUT.verified next to the first input); one\n"
@@ -218,6 +226,20 @@ bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& er
                                                           : nullptr;
         double* number = option == L"--below" ? &below : option == L"--char-below" ? &charBelow : nullptr;
         belowGiven = belowGiven || option == L"--below";
+        if (option == L"--audit" || option == L"--audit-seed") {
+            const bool percent = option == L"--audit";
+            const std::string value = i + 1 < argc ? WideToUtf8(argv[i + 1]) : std::string();
+            ++i;
+            auditGiven = auditGiven || percent;
+            if (percent ? !ParseDecimal(std::string_view(value), 0, 50, auditPercent)
+                        : !ParseInteger(std::string_view(value), 0, 2147483647, whole)) {
+                error = percent ? "--audit needs a percentage from 0 to 50, not \"" + value + "\""
+                                : "--audit-seed needs a whole number from 0 to 2147483647, not \"" + value + "\"";
+                return false;
+            }
+            auditSeed = percent ? auditSeed : static_cast<int>(whole);
+            continue;
+        }
         if (option == L"--catch") {
             if (i + 1 >= argc) {
                 error = "--catch needs a value";
@@ -281,6 +303,9 @@ bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& er
         // A team's batch fixes how its words are chosen and read for every station; it does
         // not record these yet, so a station may not choose otherwise than the others.
         error = "--catch and --second-lang are for a station of its own, not yet a team's batch";
+    } else if (!team.empty() && ((auditGiven && auditPercent > 0) || auditSeed >= 0)) {
+        // The team's store keeps no reason for a word's showing yet, nor the audit's draws.
+        error = "--audit is for a station of its own, not yet a team's batch (--audit 0 there)";
     } else if (catchPercent > 0 && belowGiven) {
         error = "give --catch or --below, not both: each chooses the words shown";
     } else if (!team.empty() && !out.empty()) {
@@ -295,8 +320,9 @@ bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& er
         error = "--press takes ok, ignore or cancel";
     } else if (!psm.empty() && !ParseInteger(std::wstring_view(psm), 0, 13, whole)) {
         error = "--psm takes a page segmentation mode from 0 to 13";
-    } else if (team.empty() && catchPercent == 0 && !belowGiven) {
-        catchPercent = kDefaultCatchPercent;
+    } else if (team.empty()) {
+        catchPercent = catchPercent == 0 && !belowGiven ? kDefaultCatchPercent : catchPercent;
+        auditPercent = auditGiven ? auditPercent : kDefaultAuditPercent;
     }
     return error.empty();
 }

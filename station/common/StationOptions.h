@@ -24,6 +24,12 @@ public:
     // records its thresholds only, so its stations choose by `below`).
     static constexpr double kDefaultCatchPercent = 95;
     double catchPercent = 0;
+    // Of each page's words not chosen, the percentage shown for the audit (--audit); 0: none.
+    // Parse makes it the command line's default, 3, outside a team.
+    static constexpr double kDefaultAuditPercent = 3;
+    double auditPercent = 0;
+    bool auditGiven = false;
+    int auditSeed = -1; // the audit's draws come from it (--audit-seed); -1: one drawn at the start
     bool restart = false;
     std::wstring press;       // "", "ok", "ignore" or "cancel"
     std::wstring screenshots; // folder, or empty

@@ -88,6 +88,19 @@ void SessionResume::From(const SessionRecord& earlier, const std::wstring& journ
         // The training pairs and screenshots of the session's threshold.
         SessionOutputCheck(m_options, m_session, m_record).RefuseOutputOverInput();
     }
+    if (earlier.auditPercent != m_record.auditPercent ||
+        (m_options.auditSeed >= 0 && earlier.auditSeed != m_options.auditSeed)) {
+        // The audit's words are drawn page by page from the session's seed: another rate or
+        // seed would draw the answered pages otherwise than they were shown.
+        m_session.notes.push_back("the session in " + WideToUtf8(journalPath) + " began with --audit " +
+                                  PreparedSession::Number(earlier.auditPercent) + " --audit-seed " +
+                                  std::to_string(earlier.auditSeed) +
+                                  " and goes on with them; others take effect with --restart");
+    }
+    m_session.auditPercent = earlier.auditPercent;
+    m_session.auditSeed = earlier.auditSeed;
+    m_record.auditPercent = earlier.auditPercent;
+    m_record.auditSeed = earlier.auditSeed;
     for (size_t i = 0; i < std::max(earlier.pages.size(), m_record.pages.size()); ++i) {
         if (i >= earlier.pages.size() || i >= m_record.pages.size() ||
             !SamePath(earlier.pages[i].image.path, m_record.pages[i].image.path) ||
@@ -134,6 +147,7 @@ void SessionResume::From(const SessionRecord& earlier, const std::wstring& journ
                                           "keeping the answers that fit the new output");
             }
         }
+        page.audit = before.audit;
         for (const VerifiedWord& word : before.words) {
             if (word.Answered() || word.outcome == WordOutcome::kSkipped) {
                 page.words.push_back(word);

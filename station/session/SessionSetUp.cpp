@@ -34,6 +34,16 @@ StoredFile Hashed(const std::wstring& path, std::map<std::wstring, std::string>&
     return file;
 }
 
+// A seed for a session that was given none: any, so long as the journal keeps it.
+int DrawnSeed()
+{
+    LARGE_INTEGER counter{};
+    ::QueryPerformanceCounter(&counter);
+    const unsigned long long mixed = static_cast<unsigned long long>(counter.QuadPart) * 0x9E3779B97F4A7C15ULL ^
+                                     ::GetCurrentProcessId();
+    return static_cast<int>((mixed >> 33) & 0x7FFFFFFF);
+}
+
 // The weights of the probability of error, for a session that chooses by it. Read before
 // anything is written (and before the outputs are checked, which names the words chosen):
 // weights that cannot be used stop the start.
@@ -65,6 +75,8 @@ SessionRecord SessionSetUp::NewRecord(const PreparedSession& session) const
     }
     record.below = session.below;
     record.catchPercent = m_options.catchPercent;
+    record.auditPercent = session.auditPercent;
+    record.auditSeed = session.auditSeed;
     record.charBelow = session.charBelow;
     for (const PlannedPage& planned : session.plan.pages) {
         StoredPage page;
@@ -90,6 +102,8 @@ PreparedSession SessionSetUp::Prepare() const
     session.charBelow = m_options.charBelow;
     session.catchGoal = m_options.catchPercent / 100;
     LoadErrorModels(session);
+    session.auditPercent = m_options.auditPercent;
+    session.auditSeed = m_options.auditSeed >= 0 ? m_options.auditSeed : DrawnSeed();
     if (!m_options.answers.empty()) {
         session.answers = TypedAnswers::Read(m_options.answers);
     }
