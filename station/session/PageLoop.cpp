@@ -90,6 +90,12 @@ SessionSummary PageLoop::Run()
     // The corrections of earlier runs are offered again as those of this one.
     m_proposals = CorrectionProposals();
     m_proposals.LearnFrom(m_session.store->Record());
+    const std::vector<StoredPage>& pages = m_session.store->Record().pages;
+    for (size_t position = 0; position < pages.size(); ++position) {
+        for (const VerifiedWord& answer : pages[position].words) {
+            m_recurring.Learn(position, answer);
+        }
+    }
     std::unique_ptr<SessionFailure> failure;
     std::set<size_t> finishing; // every word answered: done once the worker has written its files
     // The batch is gone round again as long as a round took a page and left one to another
@@ -215,8 +221,8 @@ void PageLoop::ForgetForeignAnswers(size_t position, const PreparedPage& page) c
 bool PageLoop::VerifyPage(size_t position, const PreparedPage& page, SessionSummary& summary)
 {
     ForgetForeignAnswers(position, page);
-    const std::vector<SelectedWord> toVerify =
-        m_selection->Choose(page.words, page.readTwice ? &page.secondWords : nullptr);
+    std::vector<SelectedWord> toVerify = m_selection->Choose(page.words, page.readTwice ? &page.secondWords : nullptr);
+    m_recurring.AddTo(position, page.words, toVerify);
     std::map<int, bool> earlier;
     for (const VerifiedWord& word : m_session.store->Record().pages[position].words) {
         earlier[word.index] = true;
@@ -282,6 +288,7 @@ bool PageLoop::VerifyPage(size_t position, const PreparedPage& page, SessionSumm
             return false;
         }
         m_proposals.Learn(record);
+        m_recurring.Learn(position, record);
         if (answer == WordDialog::Answer::kOk) {
             ++summary.ok;
             summary.corrected += record.changed ? 1 : 0;
