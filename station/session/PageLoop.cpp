@@ -91,6 +91,12 @@ SessionSummary PageLoop::Run()
     // The corrections of earlier runs are offered again as those of this one.
     m_proposals = CorrectionProposals();
     m_proposals.LearnFrom(m_session.store->Record());
+    const std::vector<StoredPage>& pages = m_session.store->Record().pages;
+    for (size_t position = 0; position < pages.size(); ++position) {
+        for (const VerifiedWord& answer : pages[position].words) {
+            m_recurring.Learn(position, answer);
+        }
+    }
     std::unique_ptr<SessionFailure> failure;
     std::set<size_t> finishing; // every word answered: done once the worker has written its files
     // The batch is gone round again as long as a round took a page and left one to another
@@ -215,8 +221,12 @@ void PageLoop::ForgetForeignAnswers(size_t position, const PreparedPage& page) c
 bool PageLoop::VerifyPage(size_t position, const PreparedPage& page, SessionSummary& summary)
 {
     ForgetForeignAnswers(position, page);
+    // The words the rule chooses, those corrected on other pages, then the audit's draw from
+    // the rest.
+    std::vector<SelectedWord> chosen = m_selection->Choose(page.words, page.readTwice ? &page.secondWords : nullptr);
+    m_recurring.AddTo(position, page.words, chosen);
     const std::vector<SelectedWord> toVerify =
-        m_audit.Add(position, page.words, m_selection->Choose(page.words, page.readTwice ? &page.secondWords : nullptr),
+        m_audit.Add(position, page.words, std::move(chosen),
                     [&](const PageWords::Word& word) { return SkipReason(page, word).empty(); });
     std::map<int, bool> earlier;
     for (const VerifiedWord& word : m_session.store->Record().pages[position].words) {
@@ -284,6 +294,7 @@ bool PageLoop::VerifyPage(size_t position, const PreparedPage& page, SessionSumm
             return false;
         }
         m_proposals.Learn(record);
+        m_recurring.Learn(position, record);
         if (answer == WordDialog::Answer::kOk) {
             ++summary.ok;
             summary.corrected += record.changed ? 1 : 0;

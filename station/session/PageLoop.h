@@ -12,6 +12,7 @@
 #include "PageAudit.h"
 #include "PageWorker.h"
 #include "PreparedSession.h"
+#include "RecurringCorrections.h"
 #include "SessionFailure.h"
 #include "SessionSummary.h"
 #include "StationOptions.h"
@@ -64,6 +65,10 @@ private:
     PageAudit m_audit;
     // The corrections offered again, learnt from the session's answers as they are given.
     CorrectionProposals m_proposals;
+    // The texts corrected on the batch's pages, shown again wherever they recur: learnt from
+    // the earlier runs' answers and from this run's as they are given (not, in a team, from
+    // the other stations').
+    RecurringCorrections m_recurring;
     // The engine's output kept for each page, by page: the set-up's, and this run's.
     std::map<size_t, std::pair<std::wstring, std::wstring>> m_recognised;
     // The pages prepared from the station's engine output for which the store keeps another

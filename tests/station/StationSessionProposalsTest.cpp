@@ -169,3 +169,57 @@ TEST(StationSession, AProposalTypedOverWithTheRecognisedTextIsWithdrawnAlsoOnRes
     proposals.LearnFrom(retried);
     EXPECT_EQ(proposals.For("jese"), "");
 }
+
+// The engine's surest wrong words are real words: "jese" corrected on page 1 is shown on page
+// 2 also where the engine is sure of it (row 15, 97, above --below 90), after the words
+// chosen, live and when the batch is resumed at page 2.
+TEST(StationBatch, ATextCorrectedOnOnePageIsShownWhereverItRecursLaterAlsoAfterAResume)
+{
+    ScratchFolder folder;
+    std::string tsv = FileBytes(StationData(L"page.tsv"));
+    Copy(StationData(L"page.png"), folder / L"p1.png");
+    Copy(StationData(L"page.png"), folder / L"p2.png");
+    ASSERT_TRUE(WriteBytes(folder / L"p1.tsv", tsv));
+    const std::string sure = "\tsegmentation\n";
+    ASSERT_NE(tsv.find(sure), std::string::npos);
+    tsv.replace(tsv.find(sure), sure.size(), "\tjese\n");
+    ASSERT_TRUE(WriteBytes(folder / L"p2.tsv", tsv));
+    StationOptions options;
+    options.inputs = {folder / L"p1.png", folder / L"p2.png"};
+    options.out = folder / L"out";
+    options.below = 90;
+    const auto caption = [](int page, int word, int total) {
+        return L"Word Verification \u2013 page " + std::to_wstring(page) + L" of 2 \u2013 word " +
+               std::to_wstring(word) + L" of " + std::to_wstring(total);
+    };
+    const auto showing = [](const std::wstring& shown) {
+        return [shown](DialogDriver& d) { return DialogDriver::WindowText(d.Dialog()).rfind(shown, 0) == 0; };
+    };
+    {
+        DialogDriver driver(60000);
+        for (int word = 1; word <= 7; ++word) {
+            driver.WaitUntil(showing(caption(1, word, 7)));
+            if (word == 3) {
+                driver.Type(IDC_TEXT, L"these");
+            }
+            driver.Click(IDOK);
+        }
+        driver.WaitUntil(showing(caption(2, 1, 8))).Click(IDCANCEL);
+        RunSession(options);
+        EXPECT_TRUE(driver.Finished());
+    }
+    options.press = L"ok";
+    const SessionRun resumed = RunSession(options);
+    std::vector<std::wstring> expected;
+    for (int word = 1; word <= 8; ++word) {
+        expected.push_back(caption(2, word, 8) +
+                           (word == 3 || word == 8 ? L" \u2013 proposed from an earlier correction" : L""));
+    }
+    EXPECT_EQ(resumed.captions, expected);
+    ASSERT_EQ(resumed.journal.pages.size(), 2u);
+    for (const VerifiedWord& word : resumed.journal.pages[1].words) {
+        EXPECT_EQ(word.chosenFor, word.index == 15 ? "recurring" : "confidence below 90") << word.index;
+        EXPECT_EQ(word.corrected, word.text == "jese" ? "these" : word.text) << word.index;
+    }
+    EXPECT_TRUE(resumed.Printed("chosen: 14 for confidence below 90, 1 for recurring"));
+}
