@@ -95,12 +95,22 @@ const char* StationOptions::Usage()
            "                     ocr, text.txt), from the database, while others work\n"
            "\n"
            "Both forms:\n"
-           "  --below N          show only the words whose confidence is below N, 0 to 101\n"
-           "                     (default 90; 101 shows every word)\n"
            "  --catch PERCENT    show each page's words in falling probability of error\n"
            "                     until the expected share of the page's wrong words among\n"
            "                     them reaches PERCENT, 50 to 99.9 (the probability from the\n"
-           "                     weights word-errors.txt beside the program)\n"
+           "                     weights word-errors.txt beside the program); the default,\n"
+           "                     at 95, when --below is not given (not with --team)\n"
+           "  --below N          instead, show only the words whose confidence is below N,\n"
+           "                     0 to 101 (101 shows every word); with --team the rule,\n"
+           "                     at 90 by default\n"
+           "  --audit PERCENT    also show this percentage of each page's words not chosen,\n"
+           "                     drawn at random and shown as the others are, 0 (none) to 50\n"
+           "                     (default 3, and at least 20 words a batch where it has them;\n"
+           "                     not with --team): the summary estimates from their answers\n"
+           "                     the share of wrong words left among the words not shown\n"
+           "  --audit-seed N     the audit's draws come from N, 0 to 2147483647 (default: one\n"
+           "                     drawn at the start; the summary prints it and the journal\n"
+           "                     keeps it, and a later run goes on with the session's)\n"
            "  --char-below N     characters below N are drawn in red, 0 to 101 (default 90)\n"
            "  --out DIR          where the results go (default: IMAGE.verified next to the\n"
            "                     image, or INPUT.verified next to the first input); one\n"
@@ -150,8 +160,8 @@ const char* StationOptions::Usage()
            "pairs train/NNNN-NAME-WWWW.png and .gt.txt, text.txt every page's text in\n"
            "order, and ocr/ the engine's output for the pages it read.\n"
            "A later run with inputs whose content changed is refused; --restart starts over.\n"
-           "A later run goes on with the session's --below, whatever it gives, and\n"
-           "recognises again a page whose output in ocr/ is missing or changed.\n"
+           "A later run goes on with the session's --catch or --below, whatever it gives,\n"
+           "and recognises again a page whose output in ocr/ is missing or changed.\n"
            "Every file that can be named then is tried before the first dialog. A file\n"
            "another program holds for a moment (an indexer, a sync client, antivirus) is\n"
            "waited for, up to two seconds.\n"
@@ -176,6 +186,7 @@ const char* StationOptions::Usage()
 
 bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& error)
 {
+    error.clear();
     long long whole = 0;
     for (int i = 1; i < argc; ++i) {
         const std::wstring option = argv[i];
@@ -214,6 +225,21 @@ bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& er
                              : option == L"--truth"       ? &truth
                                                           : nullptr;
         double* number = option == L"--below" ? &below : option == L"--char-below" ? &charBelow : nullptr;
+        belowGiven = belowGiven || option == L"--below";
+        if (option == L"--audit" || option == L"--audit-seed") {
+            const bool percent = option == L"--audit";
+            const std::string value = i + 1 < argc ? WideToUtf8(argv[i + 1]) : std::string();
+            ++i;
+            auditGiven = auditGiven || percent;
+            if (percent ? !ParseDecimal(std::string_view(value), 0, 50, auditPercent)
+                        : !ParseInteger(std::string_view(value), 0, 2147483647, whole)) {
+                error = percent ? "--audit needs a percentage from 0 to 50, not \"" + value + "\""
+                                : "--audit-seed needs a whole number from 0 to 2147483647, not \"" + value + "\"";
+                return false;
+            }
+            auditSeed = percent ? auditSeed : static_cast<int>(whole);
+            continue;
+        }
         if (option == L"--catch") {
             if (i + 1 >= argc) {
                 error = "--catch needs a value";
@@ -277,6 +303,11 @@ bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& er
         // A team's batch fixes how its words are chosen and read for every station; it does
         // not record these yet, so a station may not choose otherwise than the others.
         error = "--catch and --second-lang are for a station of its own, not yet a team's batch";
+    } else if (!team.empty() && ((auditGiven && auditPercent > 0) || auditSeed >= 0)) {
+        // The team's store keeps no reason for a word's showing yet, nor the audit's draws.
+        error = "--audit is for a station of its own, not yet a team's batch (--audit 0 there)";
+    } else if (catchPercent > 0 && belowGiven) {
+        error = "give --catch or --below, not both: each chooses the words shown";
     } else if (!team.empty() && !out.empty()) {
         error = "--team writes no output folder: the batch's files come from the database";
     } else if (!inputs.empty() && (!image.empty() || !ocr.empty() || !tsv.empty() || !hocr.empty())) {
@@ -289,6 +320,9 @@ bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& er
         error = "--press takes ok, ignore or cancel";
     } else if (!psm.empty() && !ParseInteger(std::wstring_view(psm), 0, 13, whole)) {
         error = "--psm takes a page segmentation mode from 0 to 13";
+    } else if (team.empty()) {
+        catchPercent = catchPercent == 0 && !belowGiven ? kDefaultCatchPercent : catchPercent;
+        auditPercent = auditGiven ? auditPercent : kDefaultAuditPercent;
     }
     return error.empty();
 }

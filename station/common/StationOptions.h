@@ -17,9 +17,19 @@ public:
     std::wstring out; // empty: next to the image (or the first input), "<input>.verified"
     double below = 90;
     double charBelow = 90;
+    bool belowGiven = false; // --below was on the command line
     // Above 0: the words shown are those that catch this percentage of each page's expected
-    // wrong words (--catch); 0: those below `below`.
+    // wrong words (--catch); 0: those below `below`. Parse makes it the command line's
+    // default, 95, when neither --catch nor --below is given outside a team (a team's batch
+    // records its thresholds only, so its stations choose by `below`).
+    static constexpr double kDefaultCatchPercent = 95;
     double catchPercent = 0;
+    // Of each page's words not chosen, the percentage shown for the audit (--audit); 0: none.
+    // Parse makes it the command line's default, 3, outside a team.
+    static constexpr double kDefaultAuditPercent = 3;
+    double auditPercent = 0;
+    bool auditGiven = false;
+    int auditSeed = -1; // the audit's draws come from it (--audit-seed); -1: one drawn at the start
     bool restart = false;
     std::wstring press;       // "", "ok", "ignore" or "cancel"
     std::wstring screenshots; // folder, or empty

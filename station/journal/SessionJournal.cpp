@@ -162,7 +162,11 @@ std::string SessionJournal::ToJson(const SessionRecord& record)
     json session;
     session["format"] = kFormat;
     session["inputs"] = record.inputs;
-    session["thresholds"] = {{"below", record.below}, {"charBelow", record.charBelow}};
+    session["thresholds"] = {{"below", record.below},
+                             {"charBelow", record.charBelow},
+                             {"catch", record.catchPercent},
+                             {"audit", record.auditPercent},
+                             {"auditSeed", record.auditSeed}};
     session["finished"] = record.finished;
     json list = json::array();
     for (const StoredPage& page : record.pages) {
@@ -175,6 +179,11 @@ std::string SessionJournal::ToJson(const SessionRecord& record)
         entry["state"] = PageStateText(page.state);
         if (page.state == PageState::kFailed) {
             entry["failure"] = page.failure;
+        }
+        if (page.audit.candidates >= 0) {
+            entry["audit"] = {{"candidates", page.audit.candidates},
+                              {"drawn", page.audit.drawn},
+                              {"toppedUp", page.audit.toppedUp}};
         }
         json words = json::array();
         for (const VerifiedWord& word : page.words) {
@@ -216,9 +225,16 @@ bool SessionJournal::FromJson(const std::string& text, SessionRecord& journal, s
         journal.inputs = session.at("inputs").get<std::vector<std::string>>();
         journal.below = session.at("thresholds").at("below").get<double>();
         journal.charBelow = session.at("thresholds").at("charBelow").get<double>();
-        if (!(journal.below >= 0 && journal.below <= 101)) {
+        // Absent from the journals of stations that chose by confidence only.
+        const json& thresholds = session.at("thresholds");
+        journal.catchPercent = thresholds.contains("catch") ? thresholds["catch"].get<double>() : 0;
+        journal.auditPercent = thresholds.contains("audit") ? thresholds["audit"].get<double>() : 0;
+        journal.auditSeed = thresholds.contains("auditSeed") ? WholeNumber(thresholds["auditSeed"]) : 0;
+        if (!(journal.below >= 0 && journal.below <= 101) ||
+            !(journal.catchPercent == 0 || (journal.catchPercent >= 50 && journal.catchPercent <= 99.9)) ||
+            !(journal.auditPercent >= 0 && journal.auditPercent <= 50) || journal.auditSeed < 0) {
             // A resumed session goes on with its threshold: it is held to the option's bounds.
-            error = "a threshold out of 0 to 101";
+            error = "a threshold out of its bounds";
             return false;
         }
         journal.finished = session.at("finished").get<bool>();
@@ -242,6 +258,15 @@ bool SessionJournal::FromJson(const std::string& text, SessionRecord& journal, s
             }
             page.state = *known;
             page.failure = entry.contains("failure") ? StringOrEmpty(entry["failure"]) : std::string();
+            if (entry.contains("audit")) {
+                const json& audit = entry["audit"];
+                page.audit = {WholeNumber(audit.at("candidates")), WholeNumber(audit.at("drawn")),
+                              audit.at("toppedUp").get<bool>()};
+                if (page.audit.candidates < 0 || page.audit.drawn < 0 || page.audit.drawn > page.audit.candidates) {
+                    error = "an audit's draw out of bounds";
+                    return false;
+                }
+            }
             for (const json& wordEntry : entry.at("words")) {
                 VerifiedWord word = WordFrom(wordEntry);
                 if (word.order < 0 || word.order == INT_MAX) {

@@ -26,6 +26,7 @@ PageLoop::PageLoop(const StationOptions& options, const PreparedSession& session
     , m_print(std::move(print))
     , m_dialog(options, session, dialog, m_print)
     , m_selection(session.Selection())
+    , m_audit(session)
     , m_recognised(session.recognised)
 {
 }
@@ -129,9 +130,8 @@ bool PageLoop::RunRound(bool first, SessionSummary& summary, std::set<size_t>& f
         const std::string pageLine = m_session.PageLine(position);
         if (skip[position]) {
             for (const VerifiedWord& word : m_session.store->Record().pages[position].words) {
-                summary.toVerify += first ? 1 : 0;
-                if (first && !word.chosenFor.empty()) {
-                    ++summary.chosenFor[word.chosenFor];
+                if (first) {
+                    Count(word.chosenFor, summary);
                 }
                 summary.earlier += first && word.Answered() ? 1 : 0;
                 summary.skipped += first && word.outcome == WordOutcome::kSkipped ? 1 : 0;
@@ -216,7 +216,8 @@ bool PageLoop::VerifyPage(size_t position, const PreparedPage& page, SessionSumm
 {
     ForgetForeignAnswers(position, page);
     const std::vector<SelectedWord> toVerify =
-        m_selection->Choose(page.words, page.readTwice ? &page.secondWords : nullptr);
+        m_audit.Add(position, page.words, m_selection->Choose(page.words, page.readTwice ? &page.secondWords : nullptr),
+                    [&](const PageWords::Word& word) { return SkipReason(page, word).empty(); });
     std::map<int, bool> earlier;
     for (const VerifiedWord& word : m_session.store->Record().pages[position].words) {
         earlier[word.index] = true;
@@ -225,16 +226,17 @@ bool PageLoop::VerifyPage(size_t position, const PreparedPage& page, SessionSumm
     // so that a resumed session shows the same "3 of 17" as the first.
     std::vector<std::string> skipReasons;
     int total = 0;
+    const int auditBefore = summary.audit;
     for (const SelectedWord& chosen : toVerify) {
-        ++summary.chosenFor[chosen.reason];
+        Count(chosen.reason, summary);
         skipReasons.push_back(SkipReason(page, *chosen.word));
         total += skipReasons.back().empty() ? 1 : 0;
     }
     if (!m_options.OnePageForm()) {
-        m_print(m_session.PageLine(position) + ": " + std::to_string(toVerify.size()) + " words " + m_session.RuleText());
+        const int audit = summary.audit - auditBefore;
+        m_print(m_session.PageLine(position) + ": " + std::to_string(static_cast<int>(toVerify.size()) - audit) + " words " +
+                m_session.RuleText() + (audit > 0 ? " and " + std::to_string(audit) + " for the audit" : ""));
     }
-
-    summary.toVerify += static_cast<int>(toVerify.size());
     int ordinal = 0;
     for (size_t i = 0; i < toVerify.size(); ++i) {
         const PageWords::Word& word = *toVerify[i].word;
@@ -295,6 +297,19 @@ bool PageLoop::VerifyPage(size_t position, const PreparedPage& page, SessionSumm
         }
     }
     return false;
+}
+
+void PageLoop::Count(const std::string& reason, SessionSummary& summary)
+{
+    // The audit's words apart from the choice's: they tell what the choice left.
+    if (reason == "audit") {
+        ++summary.audit;
+        return;
+    }
+    ++summary.toVerify;
+    if (!reason.empty()) {
+        ++summary.chosenFor[reason];
+    }
 }
 
 std::string PageLoop::SkipReason(const PreparedPage& page, const PageWords::Word& word) const

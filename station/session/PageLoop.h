@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "CorrectionProposals.h"
+#include "PageAudit.h"
 #include "PageWorker.h"
 #include "PreparedSession.h"
 #include "SessionFailure.h"
@@ -51,6 +52,8 @@ private:
     std::string SkipReason(const PreparedPage& page, const PageWords::Word& word) const;
     void ForgetForeignAnswers(size_t position, const PreparedPage& page) const;
     void PostOutputs(PageWorker& worker, size_t position, const std::shared_ptr<PreparedPage>& page);
+    // A word to verify counted in the summary, by the reason it is shown.
+    static void Count(const std::string& reason, SessionSummary& summary);
     static std::string Progress(int ordinal, int total, const VerifiedWord& record);
 
     const StationOptions& m_options;
@@ -58,6 +61,7 @@ private:
     PrintFn m_print;
     WordDialog m_dialog;
     std::unique_ptr<WordSelection> m_selection;
+    PageAudit m_audit;
     // The corrections offered again, learnt from the session's answers as they are given.
     CorrectionProposals m_proposals;
     // The engine's output kept for each page, by page: the set-up's, and this run's.

@@ -30,6 +30,10 @@ struct PreparedSession {
     double catchGoal = 0;
     std::shared_ptr<const ErrorModel> errorModel;             // the engine alone
     std::shared_ptr<const ErrorModel> errorModelWithSecond;   // with a second reading
+    // Of a page's words not chosen, the percentage also shown for the audit, drawn from the
+    // seed; 0: none. The session's own, kept from its start.
+    double auditPercent = 0;
+    int auditSeed = 0;
     std::shared_ptr<const TesseractEngine> engine; // none when no page needs it
     // The engine's output a page had before this run (an earlier run's, another station's), by
     // page: it is not recognised again.

@@ -3,6 +3,24 @@
 #include <cstdio>
 #include <utility>
 
+#include "PageAudit.h"
+
+namespace {
+
+std::string Percent(double share)
+{
+    char text[32];
+    static_cast<void>(std::snprintf(text, sizeof text, "%.1f", share * 100));
+    return text;
+}
+
+std::string WithInterval(const AuditEstimate::Interval& interval)
+{
+    return Percent(interval.estimate) + " % (95 %: " + Percent(interval.low) + "-" + Percent(interval.high) + " %)";
+}
+
+} // namespace
+
 SessionReport::SessionReport(const StationOptions& options, const PreparedSession& session, PrintFn print)
     : m_options(options)
     , m_session(session)
@@ -13,6 +31,7 @@ SessionReport::SessionReport(const StationOptions& options, const PreparedSessio
 void SessionReport::Print(const SessionSummary& summary) const
 {
     std::string line = std::to_string(summary.toVerify) + " words " + m_session.RuleText() +
+                       (summary.audit > 0 ? " and " + std::to_string(summary.audit) + " for the audit" : "") +
                        ": " + std::to_string(summary.ok) + " ok (" + std::to_string(summary.corrected) +
                        " corrected, " + std::to_string(summary.forTraining) + " for training), " +
                        std::to_string(summary.ignored) + " ignored, " + std::to_string(summary.skipped) + " skipped";
@@ -44,6 +63,9 @@ void SessionReport::Print(const SessionSummary& summary) const
         }
         m_print(line);
     }
+    if (m_session.auditPercent > 0) {
+        m_print(AuditLine(PageAudit::Estimate(m_session.store->Record())));
+    }
     if (!m_options.OnePageForm()) {
         // The batch as a whole, every run counted: what the store keeps.
         const StoredSummary& all = m_session.store->Record().summary;
@@ -62,4 +84,20 @@ void SessionReport::Print(const SessionSummary& summary) const
         m_print(line);
     }
     m_print(m_session.files->WhereResults());
+}
+
+std::string SessionReport::AuditLine(const AuditEstimate& estimate) const
+{
+    std::string line = "audit (--audit " + PreparedSession::Number(m_session.auditPercent) + " --audit-seed " +
+                       std::to_string(m_session.auditSeed) + "), over the pages done: " +
+                       std::to_string(estimate.Answered()) + " of " + std::to_string(estimate.NotChosen()) +
+                       " words not chosen answered, " + std::to_string(estimate.Wrong()) + " wrong; ";
+    const std::optional<AuditEstimate::Interval> left = estimate.LeftShare();
+    if (!left) {
+        return line + "no estimate before the first";
+    }
+    line += "wrong among the words not shown " + WithInterval(*left);
+    const std::optional<AuditEstimate::Interval> caught = estimate.CaughtShare();
+    return line + (caught ? "; the choice caught " + WithInterval(*caught) + " of the wrong words"
+                          : "; no wrong word found");
 }

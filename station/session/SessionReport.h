@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 
+#include "AuditEstimate.h"
 #include "PreparedSession.h"
 #include "SessionSummary.h"
 #include "StationOptions.h"
@@ -18,6 +19,9 @@ public:
     void Print(const SessionSummary& summary) const;
 
 private:
+    // The audit's answers and what they say of the words not shown, for the console.
+    std::string AuditLine(const AuditEstimate& estimate) const;
+
     const StationOptions& m_options;
     const PreparedSession& m_session;
     PrintFn m_print;

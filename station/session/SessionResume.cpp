@@ -69,18 +69,38 @@ void SessionResume::From(const SessionRecord& earlier, const std::wstring& journ
     if (!sameInputs) {
         throw InputError(journalPath, "was written for other inputs; --restart starts a new session");
     }
-    if (earlier.below != m_options.below) {
-        // The threshold decides which words each page shows and how they are numbered: the
-        // session keeps the one it began with, so that its pages and its summary agree.
-        m_session.notes.push_back("the session in " + WideToUtf8(journalPath) + " began with --below " +
-                                  PreparedSession::Number(earlier.below) + " and goes on with it; --below " +
-                                  PreparedSession::Number(m_options.below) +
+    const auto rule = [](double catchPercent, double below) {
+        return catchPercent > 0 ? "--catch " + PreparedSession::Number(catchPercent)
+                                : "--below " + PreparedSession::Number(below);
+    };
+    const bool confidenceRule = earlier.catchPercent == 0;
+    if (earlier.catchPercent != m_record.catchPercent || (confidenceRule && earlier.below != m_options.below)) {
+        // The rule decides which words each page shows and how they are numbered: the session
+        // keeps the one it began with, so that its pages and its summary agree.
+        m_session.notes.push_back("the session in " + WideToUtf8(journalPath) + " began with " +
+                                  rule(earlier.catchPercent, earlier.below) + " and goes on with it; " +
+                                  rule(m_record.catchPercent, m_options.below) +
                                   " takes effect with --restart, which starts a new session");
         m_session.below = earlier.below;
         m_record.below = earlier.below;
+        m_session.catchGoal = earlier.catchPercent / 100;
+        m_record.catchPercent = earlier.catchPercent;
         // The training pairs and screenshots of the session's threshold.
         SessionOutputCheck(m_options, m_session, m_record).RefuseOutputOverInput();
     }
+    if (earlier.auditPercent != m_record.auditPercent ||
+        (m_options.auditSeed >= 0 && earlier.auditSeed != m_options.auditSeed)) {
+        // The audit's words are drawn page by page from the session's seed: another rate or
+        // seed would draw the answered pages otherwise than they were shown.
+        m_session.notes.push_back("the session in " + WideToUtf8(journalPath) + " began with --audit " +
+                                  PreparedSession::Number(earlier.auditPercent) + " --audit-seed " +
+                                  std::to_string(earlier.auditSeed) +
+                                  " and goes on with them; others take effect with --restart");
+    }
+    m_session.auditPercent = earlier.auditPercent;
+    m_session.auditSeed = earlier.auditSeed;
+    m_record.auditPercent = earlier.auditPercent;
+    m_record.auditSeed = earlier.auditSeed;
     for (size_t i = 0; i < std::max(earlier.pages.size(), m_record.pages.size()); ++i) {
         if (i >= earlier.pages.size() || i >= m_record.pages.size() ||
             !SamePath(earlier.pages[i].image.path, m_record.pages[i].image.path) ||
@@ -127,6 +147,7 @@ void SessionResume::From(const SessionRecord& earlier, const std::wstring& journ
                                           "keeping the answers that fit the new output");
             }
         }
+        page.audit = before.audit;
         for (const VerifiedWord& word : before.words) {
             if (word.Answered() || word.outcome == WordOutcome::kSkipped) {
                 page.words.push_back(word);

@@ -34,6 +34,29 @@ StoredFile Hashed(const std::wstring& path, std::map<std::wstring, std::string>&
     return file;
 }
 
+// A seed for a session that was given none: any, so long as the journal keeps it.
+int DrawnSeed()
+{
+    LARGE_INTEGER counter{};
+    ::QueryPerformanceCounter(&counter);
+    const unsigned long long mixed = static_cast<unsigned long long>(counter.QuadPart) * 0x9E3779B97F4A7C15ULL ^
+                                     ::GetCurrentProcessId();
+    return static_cast<int>((mixed >> 33) & 0x7FFFFFFF);
+}
+
+// The weights of the probability of error, for a session that chooses by it. Read before
+// anything is written (and before the outputs are checked, which names the words chosen):
+// weights that cannot be used stop the start.
+void LoadErrorModels(PreparedSession& session)
+{
+    if (session.catchGoal > 0 && !session.errorModel) {
+        session.errorModel = std::make_shared<const ErrorModel>(
+            ErrorModel::FromFile(ErrorModel::BesideProgram(ErrorModel::kEngineAloneFile)));
+        session.errorModelWithSecond = std::make_shared<const ErrorModel>(
+            ErrorModel::FromFile(ErrorModel::BesideProgram(ErrorModel::kWithSecondReadingFile)));
+    }
+}
+
 } // namespace
 
 SessionSetUp::SessionSetUp(const StationOptions& options, StoreMaker makeStore)
@@ -51,6 +74,9 @@ SessionRecord SessionSetUp::NewRecord(const PreparedSession& session) const
         record.inputs.push_back(WideToUtf8(input));
     }
     record.below = session.below;
+    record.catchPercent = m_options.catchPercent;
+    record.auditPercent = session.auditPercent;
+    record.auditSeed = session.auditSeed;
     record.charBelow = session.charBelow;
     for (const PlannedPage& planned : session.plan.pages) {
         StoredPage page;
@@ -74,14 +100,10 @@ PreparedSession SessionSetUp::Prepare() const
     session.plan = BatchPlan::Make(m_options);
     session.below = m_options.below;
     session.charBelow = m_options.charBelow;
-    if (m_options.catchPercent > 0) {
-        // Read before anything is written: weights that cannot be used stop the start.
-        session.catchGoal = m_options.catchPercent / 100;
-        session.errorModel = std::make_shared<const ErrorModel>(
-            ErrorModel::FromFile(ErrorModel::BesideProgram(ErrorModel::kEngineAloneFile)));
-        session.errorModelWithSecond = std::make_shared<const ErrorModel>(
-            ErrorModel::FromFile(ErrorModel::BesideProgram(ErrorModel::kWithSecondReadingFile)));
-    }
+    session.catchGoal = m_options.catchPercent / 100;
+    LoadErrorModels(session);
+    session.auditPercent = m_options.auditPercent;
+    session.auditSeed = m_options.auditSeed >= 0 ? m_options.auditSeed : DrawnSeed();
     if (!m_options.answers.empty()) {
         session.answers = TypedAnswers::Read(m_options.answers);
     }
@@ -124,6 +146,8 @@ PreparedSession SessionSetUp::Prepare() const
     if (hasEarlier && !m_options.restart) {
         SessionResume(m_options, session, record).From(earlier, journalPath);
     }
+    // The rule the session goes on with: a resumed one's may be another.
+    LoadErrorModels(session);
     bool needsEngine = false;
     for (size_t i = 0; i < session.plan.pages.size(); ++i) {
         // A second reading an earlier run did not keep is made again beside the kept first.

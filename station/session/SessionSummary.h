@@ -5,8 +5,9 @@
 
 // What one run of a session did, for its report and its exit status.
 struct SessionSummary {
-    int toVerify = 0; // words below the threshold, skipped ones included
-    std::map<std::string, int> chosenFor; // the words to verify in this run, by why they were chosen
+    int toVerify = 0; // words the rule chose, skipped ones included
+    std::map<std::string, int> chosenFor; // those to verify in this run, by why they were chosen
+    int audit = 0; // the audit's words, apart from the rule's
     int ok = 0;
     int corrected = 0;
     int forTraining = 0;

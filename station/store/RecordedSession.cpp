@@ -56,6 +56,11 @@ void RecordedSession::ReopenPage(size_t position)
     page.state = page.state == PageState::kDone ? PageState::kInProgress : page.state;
 }
 
+void RecordedSession::PageAudited(size_t position, const StoredAudit& audit)
+{
+    Page(position).audit = audit;
+}
+
 void RecordedSession::ForgetAnswers(size_t position, const std::function<bool(const VerifiedWord&)>& forget)
 {
     std::vector<VerifiedWord>& words = Page(position).words;

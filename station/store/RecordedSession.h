@@ -18,6 +18,7 @@ public:
     bool TakePage(size_t position) override;
     void PageDone(size_t position) override;
     void ReopenPage(size_t position) override;
+    void PageAudited(size_t position, const StoredAudit& audit) override;
 
     void ForgetAnswers(size_t position, const std::function<bool(const VerifiedWord&)>& forget) override;
     void RecordSkipped(size_t position, const VerifiedWord& word, const PageWords& readingOrder) override;

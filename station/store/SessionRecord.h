@@ -12,6 +12,14 @@ struct StoredFile {
     std::string sha256;
 };
 
+// The audit's draw on a page (AuditDraw): the page's words not chosen that it drew from, how
+// many it drew, and whether above its rate (towards the batch's least).
+struct StoredAudit {
+    int candidates = -1; // -1: no draw made on the page
+    int drawn = 0;
+    bool toppedUp = false;
+};
+
 // One page of the session: where it comes from, its recogniser output, how far it got.
 struct StoredPage {
     std::string name; // names the page's files in the output folder; empty in the one-page form
@@ -24,6 +32,7 @@ struct StoredPage {
     bool ocrByStation = false; // the engine's output, kept in the session's folder
     PageState state = PageState::kWaiting;
     std::string failure;           // why the page failed
+    StoredAudit audit;
     std::vector<VerifiedWord> words;
 };
 
@@ -46,6 +55,9 @@ struct SessionRecord {
     std::vector<std::string> inputs; // as given, full paths, UTF-8
     double below = 0;
     double charBelow = 0;
+    double catchPercent = 0; // above 0: the words chosen to catch it (--catch); 0: those below `below`
+    double auditPercent = 0; // of the words not chosen, shown for the audit (--audit); 0: none
+    int auditSeed = 0;       // the audit's draws come from it (--audit-seed)
     bool finished = false; // every page done: each word to verify answered or skipped
     std::vector<StoredPage> pages;
     StoredSummary summary;

@@ -45,6 +45,8 @@ public:
     virtual void PageDone(size_t position) = 0;
     // A page recorded as done is to be finished again (its files are missing).
     virtual void ReopenPage(size_t position) = 0;
+    // The audit's draw on the page, made as it is first verified.
+    virtual void PageAudited(size_t position, const StoredAudit& audit) = 0;
 
     // Drops the page's answers for which `forget` is true: they are asked again.
     virtual void ForgetAnswers(size_t position, const std::function<bool(const VerifiedWord&)>& forget) = 0;

@@ -4,6 +4,7 @@
 #include <map>
 
 #include "InputError.h"
+#include "PageAudit.h"
 #include "PagePreparer.h"
 #include "TruthText.h"
 #include "Utf8.h"
@@ -64,8 +65,8 @@ TruthYield TruthYield::Count(const BatchPlan& plan, const SessionRecord& record,
             }
             const bool wrong = TruthText::Wrong(word.text, truth->second);
             const auto answer = shown.find(word.index);
-            const bool wasShown = answer != shown.end();
-            const bool audit = wasShown && answer->second->chosenFor == "audit";
+            const bool audit = answer != shown.end() && answer->second->chosenFor == "audit";
+            const bool wasShown = answer != shown.end() && !audit; // by the choice
             ++yield.words;
             yield.wrong += wrong ? 1 : 0;
             yield.longS += wrong && TruthText::Fold(word.text, true) == TruthText::Fold(truth->second, true) ? 1 : 0;
@@ -80,8 +81,16 @@ TruthYield TruthYield::Count(const BatchPlan& plan, const SessionRecord& record,
         yield.apart.added += apart.added;
         yield.apart.missed += apart.missed;
     }
-    if (yield.words > yield.shown) {
-        yield.leftTrue = static_cast<double>(yield.wrong - yield.caught) / (yield.words - yield.shown);
+    const int notShown = yield.words - yield.shown - yield.auditShown;
+    if (notShown > 0) {
+        yield.leftTrue = static_cast<double>(yield.wrong - yield.caught - yield.auditWrong) / notShown;
+    }
+    // The station's own estimate, from the audit's answers as the summary gives it.
+    const std::optional<AuditEstimate::Interval> left = PageAudit::Estimate(record).LeftShare();
+    if (left) {
+        yield.leftEstimate = left->estimate;
+        yield.leftLow = left->low;
+        yield.leftHigh = left->high;
     }
     yield.shownUnmatched = truths.ShownUnmatched();
     return yield;

@@ -8,9 +8,9 @@
 #include "TruthOperator.h"
 
 // What the choice of words caught, counted over the words the engine read one to one with a
-// word of the truth, on the pages the session finished: how many were wrong, shown, shown and
-// wrong (caught), shown for the audit, and the true share of wrong words among those not
-// shown beside the station's own estimate of it.
+// word of the truth, on the pages the session finished: how many were wrong, shown by the
+// choice, shown by it and wrong (caught), shown for the audit (apart), and the true share of
+// wrong words among those not shown at all beside the station's own estimate of it.
 struct TruthYield {
     int pages = 0;
     int words = 0;
@@ -21,7 +21,7 @@ struct TruthYield {
     int auditShown = 0;
     int auditWrong = 0;
     std::optional<double> leftTrue; // none when every word was shown
-    // The station's estimate of that share with its 95 % interval, once its selection gives one.
+    // The station's estimate of that share with its 95 % interval, from the audit's answers.
     std::optional<double> leftEstimate;
     std::optional<double> leftLow;
     std::optional<double> leftHigh;

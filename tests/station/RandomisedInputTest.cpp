@@ -74,7 +74,7 @@ const SeedFile kSeedFiles[] = {
 const wchar_t kFile[] = L"FILE";
 // Shows no dialog: no word's confidence lies below 0 (each reader holds them to 0 to 100).
 // A session's journal keeps its own threshold: a word it asks again is answered.
-const wchar_t kNoDialog[] = L" --below 0 --press ok";
+const wchar_t kNoDialog[] = L" --below 0 --audit 0 --press ok";
 
 // The seed's arguments with the malformed file and the committed files' paths in them.
 std::wstring Arguments(const SeedFile& seed, const std::wstring& file)

@@ -20,17 +20,28 @@
 #include "support/ChildProcess.h"
 #include "support/StartedChild.h"
 
-// The second defect: a session was resumed when the paths matched, so a rescan saved under
-// the same name, or an edited OCR file, took the earlier session's answers.
-TEST(StationBatch, AResumedSessionWhoseInputsChangedIsRefusedNamingTheFile)
+namespace {
+
+// The committed scan with its recogniser output, copied into `folder`, as a batch of one page.
+StationOptions PageBatch(const ScratchFolder& folder)
 {
-    ScratchFolder folder;
     for (const wchar_t* name : {L"page.png", L"page.tsv", L"page.hocr"}) {
         Copy(StationData(name), folder / name);
     }
     StationOptions options;
     options.inputs = {folder / L"page.png"};
     options.out = folder / L"out";
+    return options;
+}
+
+} // namespace
+
+// The second defect: a session was resumed when the paths matched, so a rescan saved under
+// the same name, or an edited OCR file, took the earlier session's answers.
+TEST(StationBatch, AResumedSessionWhoseInputsChangedIsRefusedNamingTheFile)
+{
+    ScratchFolder folder;
+    StationOptions options = PageBatch(folder);
     {
         DialogDriver driver(60000);
         AnswerWord(driver, 1, 7, [](DialogDriver& d) { d.Click(IDOK); });
@@ -74,6 +85,37 @@ TEST(StationBatch, AResumedSessionWhoseInputsChangedIsRefusedNamingTheFile)
     EXPECT_EQ(resumed.journal.below, 90);
     EXPECT_TRUE(resumed.Printed("session.json began with --below 90 and goes on with it; --below 95 takes effect "
                                 "with --restart"));
+    // And with its rule: the journal keeps whether the words were chosen by confidence or to catch.
+    options.catchPercent = 95;
+    const SessionRun confidenceKept = RunSession(options);
+    EXPECT_EQ(confidenceKept.captions, std::vector<std::wstring>{L"Word Verification \u2013 2 of 7"});
+    EXPECT_TRUE(confidenceKept.Printed("began with --below 90 and goes on with it; --catch 95 takes effect"));
+}
+
+// The audit's draw is the session's: a resumed run draws the pages with the seed the journal
+// keeps, as a new session given that seed does.
+TEST(StationBatch, AResumedSessionDrawsTheAuditWithItsOwnSeed)
+{
+    ScratchFolder folder;
+    StationOptions options = PageBatch(folder);
+    options.auditPercent = 10; // 20 of the 26 words not below 90: the batch's least
+    options.press = L"cancel";
+    const int seed = RunSession(options).journal.auditSeed;
+    options.press = L"ok";
+    const auto audited = [](const SessionRun& run) {
+        std::vector<int> indices;
+        for (const VerifiedWord& word : run.Words()) {
+            if (word.chosenFor == "audit") {
+                indices.push_back(word.index);
+            }
+        }
+        return indices;
+    };
+    const std::vector<int> resumed = audited(RunSession(options));
+    options.restart = true;
+    options.auditSeed = seed;
+    EXPECT_EQ(resumed.size(), 20u);
+    EXPECT_EQ(resumed, audited(RunSession(options)));
 }
 
 // One station per output folder: a second is refused at once; the lock goes with the first
@@ -84,7 +126,7 @@ TEST(StationBatch, ASecondStationOnTheSameFolderIsRefusedUntilTheFirstHasEnded)
     for (const wchar_t* name : {L"page.png", L"page.tsv", L"page.hocr"}) {
         Copy(StationData(name), folder / name);
     }
-    const std::wstring arguments = Quoted(folder / L"page.png") + L" --out " + Quoted(folder / L"out");
+    const std::wstring arguments = Quoted(folder / L"page.png") + L" --below 90 --audit 0 --out " + Quoted(folder / L"out");
     // The first station waits for its operator at the first dialog.
     const StartedChild first(L"tarsil_verify.exe", arguments, false);
     ASSERT_TRUE(first.Started()) << first.Failure();

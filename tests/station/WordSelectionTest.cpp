@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "AuditEstimate.h"
 #include "CatchSelection.h"
 #include "ErrorModel.h"
 #include "InputError.h"
@@ -133,6 +134,20 @@ TEST(WordSelection, CatchTakesAPercentageFromFiftyTo99Point9)
     std::string error;
     ASSERT_TRUE(options.Parse(4, argv, error)) << error;
     EXPECT_EQ(options.catchPercent, 99.9);
+    // The default outside a team; --below instead, not beside it; a team's stations by --below.
+    const wchar_t* plain[] = {L"tarsil_verify", L"scans", L"--below", L"90"};
+    StationOptions byDefault;
+    ASSERT_TRUE(byDefault.Parse(2, plain, error)) << error;
+    EXPECT_EQ(byDefault.catchPercent, 95);
+    StationOptions byConfidence;
+    ASSERT_TRUE(byConfidence.Parse(4, plain, error)) << error;
+    EXPECT_EQ(byConfidence.catchPercent, 0);
+    const wchar_t* both[] = {L"tarsil_verify", L"scans", L"--below", L"90", L"--catch", L"95"};
+    EXPECT_FALSE(StationOptions().Parse(6, both, error));
+    const wchar_t* joining[] = {L"tarsil_verify", L"--team", L"DSN=t", L"--batch", L"b"};
+    StationOptions teamDefault;
+    ASSERT_TRUE(teamDefault.Parse(5, joining, error)) << error;
+    EXPECT_EQ(teamDefault.catchPercent, 0);
     // A team's stations all choose alike: a station's own choice is refused there.
     for (const wchar_t* own : {L"--catch", L"--second-lang"}) {
         const wchar_t* team[] = {L"tarsil_verify", L"--team", L"DSN=t", L"--batch", L"b", own, L"95"};
@@ -140,4 +155,34 @@ TEST(WordSelection, CatchTakesAPercentageFromFiftyTo99Point9)
         EXPECT_FALSE(teamOptions.Parse(7, team, error)) << WideToUtf8(own);
         EXPECT_NE(error.find("not yet a team's batch"), std::string::npos) << error;
     }
+}
+
+// The audit's estimates against values worked out apart (Python, the Wilson score formula at
+// z = 1.959963984540054).
+TEST(WordSelection, TheAuditEstimatesTheShareLeftAndTheShareCaughtWithWilsonIntervals)
+{
+    const auto expectInterval = [](const AuditEstimate::Interval& got, double estimate, double low, double high) {
+        EXPECT_NEAR(got.estimate, estimate, 1e-12);
+        EXPECT_NEAR(got.low, low, 1e-12);
+        EXPECT_NEAR(got.high, high, 1e-12);
+    };
+    expectInterval(AuditEstimate::Wilson(3, 20), 0.15, 0.052368745896216595, 0.36041886474075696);
+    expectInterval(AuditEstimate::Wilson(0, 20), 0, 0, 0.16112515805281938);
+    expectInterval(AuditEstimate::Wilson(20, 20), 1, 0.8388748419471806, 1);
+
+    AuditEstimate none;
+    none.AddPage(40, 0, 0, 33.3, 5);
+    EXPECT_FALSE(none.LeftShare());
+    EXPECT_FALSE(none.CaughtShare());
+    // 12 corrected among the chosen, 120 not chosen, 3 of 20 audited wrong.
+    AuditEstimate equal;
+    equal.AddPage(120, 20, 3, 6, 12);
+    expectInterval(*equal.LeftShare(), 0.15, 0.052368745896216595, 0.36041886474075696);
+    expectInterval(*equal.CaughtShare(), 0.4, 0.21719353323262702, 0.656302573154427);
+    // Unequal weights: 1 of 10 at weight 1, 2 of 10 at weight 3; effective size 40^2 / 100.
+    AuditEstimate weighted;
+    weighted.AddPage(10, 10, 1, 1, 0);
+    weighted.AddPage(30, 10, 2, 3, 0);
+    expectInterval(*weighted.LeftShare(), 0.175, 0.059285015778654, 0.4165599765687297);
+    expectInterval(*weighted.CaughtShare(), 0, 0, 0);
 }

@@ -32,7 +32,7 @@ verify() {
   local out="$work/$name" written
   written="$out/verified.$([ "$format" = hocr ] && echo hocr || echo xml)"
   "$root/scripts/wine-run" "$station" --image "$(windows_path "$image")" --ocr "$(windows_path "$document")" \
-    --answers "$(windows_path "$answers")" --press ok --out "$(windows_path "$out")" >"$out.log" 2>&1 ||
+    --answers "$(windows_path "$answers")" --below 90 --audit 0 --press ok --out "$(windows_path "$out")" >"$out.log" 2>&1 ||
     fail "$name: the station failed: $(cat "$out.log")"
   grep -q "ok ($corrected corrected, .*session complete" "$out.log" || fail "$name: not $corrected corrections: $(cat "$out.log")"
   if [ -n "$schema" ]; then
