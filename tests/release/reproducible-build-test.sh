@@ -6,7 +6,7 @@
 # zip and the SHA256SUMS beside it must be the same bytes in both; the checksums must
 # verify; the zip must hold exactly the kit, and no file of the kit may name the folders it
 # was built in. Builds only what the kit holds; then, in the second folder (whose path holds
-# spaces), the station's tests, which run there, and the demo with arguments and without a
+# spaces), the station's input tests, which run there, and the demo with arguments and without a
 # display: a checkout's path with spaces keeps working for the build, the tests and the
 # scripts without a build of its own. The builds run at a lower priority than the tests
 # beside them, whose dialogs and child processes have time limits; the copy's tests run on a
@@ -94,12 +94,12 @@ fi
 
 echo "$zip_name: $(cut -d' ' -f1 "$first_build/SHA256SUMS")"
 
-# The copy in the path with spaces, with the station's tests (the test data's path, the
+# The copy in the path with spaces, with the station's input tests (the test data's path, the
 # programs' paths and Wine's) and the demo, which makes a display of its own.
 spaced="$second/src"
 start=$SECONDS
 cmake -S "$spaced" -B "$spaced/build" -DTARSIL_BUILD_TESTS=ON >/dev/null
-nice -n 10 cmake --build "$spaced/build" -j "$(nproc)" --target station_tests >/dev/null
+nice -n 10 cmake --build "$spaced/build" -j "$(nproc)" --target station_input_tests >/dev/null
 . "$spaced/scripts/lib/wine.sh"
 # Not the suite's lanes: the copy's tests use the copy's prefix on this display. The prefix
 # is made first, so that making it counts against no test's time limit.
