@@ -1,5 +1,7 @@
 #include "BatchLearning.h"
 
+#include <algorithm>
+
 #include "CatchSelection.h"
 
 BatchLearning::BatchLearning(const PreparedSession& session)
@@ -31,8 +33,11 @@ std::vector<LearnedErrorModel::Label> BatchLearning::Labels(const SessionRecord&
                 (withSecond && word.secondDiffers < 0)) {
                 continue;
             }
+            // Within the engine's range, as a journal edited by hand may not be: the fit needs
+            // finite features.
+            const double confidence = std::clamp(word.confidence, 0.0, 100.0);
             labels.push_back(
-                {WordFeatures::FromConfidences(word.confidence, word.leastCharConfidence, word.secondDiffers == 1),
+                {WordFeatures::FromConfidences(confidence, word.leastCharConfidence, word.secondDiffers == 1),
                  word.changed});
         }
     }
