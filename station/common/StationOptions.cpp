@@ -99,7 +99,9 @@ const char* StationOptions::Usage()
            "                     until the expected share of the page's wrong words among\n"
            "                     them reaches PERCENT, 50 to 99.9 (the probability from the\n"
            "                     weights word-errors.txt beside the program); the default,\n"
-           "                     at 95, when --below is not given (not with --team)\n"
+           "                     at 95, when --below is not given (not with --team); the\n"
+           "                     weights are refitted on the batch's answers after each page\n"
+           "  --fixed-model      with --catch, keep the shipped weights all through\n"
            "  --below N          instead, show only the words whose confidence is below N,\n"
            "                     0 to 101 (101 shows every word); with --team the rule,\n"
            "                     at 90 by default\n"
@@ -196,6 +198,10 @@ bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& er
         }
         if (option == L"--restart") {
             restart = true;
+            continue;
+        }
+        if (option == L"--fixed-model") {
+            fixedModel = true;
             continue;
         }
         if (option == L"--status") {

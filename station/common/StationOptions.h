@@ -24,6 +24,7 @@ public:
     // records its thresholds only, so its stations choose by `below`).
     static constexpr double kDefaultCatchPercent = 95;
     double catchPercent = 0;
+    bool fixedModel = false; // --fixed-model: the choice by --catch keeps the shipped weights
     // Of each page's words not chosen, the percentage shown for the audit (--audit); 0: none.
     // Parse makes it the command line's default, 3, outside a team.
     static constexpr double kDefaultAuditPercent = 3;

@@ -110,6 +110,12 @@ json WordJson(const VerifiedWord& word)
     entry["orientation"] = word.orientation;
     entry["seconds"] = word.seconds;
     entry["order"] = word.order > 0 ? json(word.order) : json(nullptr);
+    if (word.leastCharConfidence >= 0) {
+        entry["leastCharConfidence"] = word.leastCharConfidence;
+    }
+    if (word.secondDiffers >= 0) {
+        entry["secondDiffers"] = word.secondDiffers == 1;
+    }
     return entry;
 }
 
@@ -152,6 +158,10 @@ VerifiedWord WordFrom(const json& entry)
     word.seconds = entry.at("seconds").get<double>();
     // Absent from the journals of stations that kept no order.
     word.order = entry.contains("order") && !entry["order"].is_null() ? WholeNumber(entry["order"]) : 0;
+    // Absent from the journals of stations that did not learn from the answers.
+    word.leastCharConfidence =
+        entry.contains("leastCharConfidence") ? std::clamp(entry["leastCharConfidence"].get<double>(), 0.0, 100.0) : -1;
+    word.secondDiffers = entry.contains("secondDiffers") ? (entry["secondDiffers"].get<bool>() ? 1 : 0) : -1;
     return word;
 }
 

@@ -24,6 +24,12 @@ struct VerifiedWord {
     double orientation = 0;
     double seconds = 0; // from the dialog's call to the operator's answer
     int order = 0; // the answer's place among the session's answers, from 1; 0: skipped, or not kept
+    // What the error model weighs of the word beside its confidence, kept so that its answer
+    // teaches the model in a later run too: the least confidence among its characters (its own
+    // without characters; below 0: not kept), and whether the page's second reading read it
+    // otherwise (-1: the page had none).
+    double leastCharConfidence = -1;
+    int secondDiffers = -1;
 
     // Answered for good: a later run does not show it again.
     bool Answered() const { return outcome == WordOutcome::kOk || outcome == WordOutcome::kIgnore; }

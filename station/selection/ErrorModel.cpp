@@ -127,14 +127,44 @@ std::wstring ErrorModel::BesideProgram(const std::wstring& file)
     return (slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1)) + file;
 }
 
-double ErrorModel::Probability(const WordFeatures& features) const
+std::vector<double> ErrorModel::Inputs(const WordFeatures& features) const
 {
-    double z = m_intercept;
+    std::vector<double> inputs{1.0};
     for (const Term& term : m_terms) {
         const double value = term.feature == Feature::kWordDoubt   ? features.wordDoubt
                              : term.feature == Feature::kCharDoubt ? features.charDoubt
                                                                    : (features.secondDiffers ? 1.0 : 0.0);
-        z += term.weight * (value - term.mean) / term.deviation;
+        inputs.push_back((value - term.mean) / term.deviation);
+    }
+    return inputs;
+}
+
+std::vector<double> ErrorModel::Weights() const
+{
+    std::vector<double> weights{m_intercept};
+    for (const Term& term : m_terms) {
+        weights.push_back(term.weight);
+    }
+    return weights;
+}
+
+ErrorModel ErrorModel::WithWeights(const std::vector<double>& weights) const
+{
+    ErrorModel model = *this;
+    model.m_intercept = weights.at(0);
+    for (size_t i = 0; i < model.m_terms.size(); ++i) {
+        model.m_terms[i].weight = weights.at(i + 1);
+    }
+    return model;
+}
+
+double ErrorModel::Probability(const WordFeatures& features) const
+{
+    const std::vector<double> inputs = Inputs(features);
+    const std::vector<double> weights = Weights();
+    double z = 0;
+    for (size_t i = 0; i < inputs.size(); ++i) {
+        z += weights[i] * inputs[i];
     }
     // The form that cannot overflow, as the fit computes it.
     return z >= 0 ? 1.0 / (1.0 + std::exp(-z)) : std::exp(z) / (1.0 + std::exp(z));

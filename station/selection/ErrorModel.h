@@ -26,6 +26,14 @@ public:
     bool WeighsSecondReading() const { return m_weighsSecondReading; }
     double Probability(const WordFeatures& features) const;
 
+    // The numbers the weights multiply: 1 for the intercept, then each feature's standardised
+    // value, (F - mean) / deviation, in the order of Weights().
+    std::vector<double> Inputs(const WordFeatures& features) const;
+    // The intercept, then each feature's weight.
+    std::vector<double> Weights() const;
+    // The same features, means and deviations with other weights (as many as Weights() gives).
+    ErrorModel WithWeights(const std::vector<double>& weights) const;
+
 private:
     enum class Feature { kWordDoubt, kCharDoubt, kSecondDiffers };
     struct Term {

@@ -16,12 +16,20 @@ double Doubt(double confidence)
 
 WordFeatures WordFeatures::Of(const PageWords::Word& word, const PageWords* secondReading)
 {
+    return FromConfidences(word.confidence, LeastCharConfidence(word),
+                           secondReading != nullptr && SecondReading::Differs(word, *secondReading));
+}
+
+WordFeatures WordFeatures::FromConfidences(double confidence, double leastCharConfidence, bool secondDiffers)
+{
     WordFeatures features;
-    features.wordDoubt = Doubt(word.confidence);
-    features.charDoubt =
-        Doubt(word.characters.empty() ? word.confidence : RecognisedCharacter::LeastConfidence(word.characters));
-    if (secondReading != nullptr) {
-        features.secondDiffers = SecondReading::Differs(word, *secondReading);
-    }
+    features.wordDoubt = Doubt(confidence);
+    features.charDoubt = Doubt(leastCharConfidence);
+    features.secondDiffers = secondDiffers;
     return features;
+}
+
+double WordFeatures::LeastCharConfidence(const PageWords::Word& word)
+{
+    return word.characters.empty() ? word.confidence : RecognisedCharacter::LeastConfidence(word.characters);
 }

@@ -11,4 +11,8 @@ struct WordFeatures {
 
     // `secondReading` may be null: then `secondDiffers` stays false.
     static WordFeatures Of(const PageWords::Word& word, const PageWords* secondReading);
+    // From the confidences as the journal keeps them.
+    static WordFeatures FromConfidences(double confidence, double leastCharConfidence, bool secondDiffers);
+    // The least confidence among the word's characters, its own when it has none.
+    static double LeastCharConfidence(const PageWords::Word& word);
 };

@@ -5,9 +5,11 @@
 #include <map>
 #include <utility>
 
+#include "SecondReading.h"
 #include "SessionFailure.h"
 #include "Utf8.h"
 #include "WordDialog.h"
+#include "WordFeatures.h"
 #include "WordImage.h"
 
 namespace {
@@ -29,6 +31,9 @@ PageLoop::PageLoop(const StationOptions& options, const PreparedSession& session
     , m_audit(session)
     , m_recognised(session.recognised)
 {
+    if (session.catchGoal > 0 && session.learnsModel) {
+        m_learning = std::make_unique<BatchLearning>(session);
+    }
 }
 
 void PageLoop::NoteRecognitions(PageWorker& worker)
@@ -221,6 +226,10 @@ void PageLoop::ForgetForeignAnswers(size_t position, const PreparedPage& page) c
 bool PageLoop::VerifyPage(size_t position, const PreparedPage& page, SessionSummary& summary)
 {
     ForgetForeignAnswers(position, page);
+    if (m_learning) {
+        // The models as the answers of the other pages leave them, for the whole of this page.
+        m_selection = m_learning->SelectionFor(m_session.store->Record(), position);
+    }
     // The words the rule chooses, those corrected on other pages, then the audit's draw from
     // the rest.
     std::vector<SelectedWord> chosen = m_selection->Choose(page.words, page.readTwice ? &page.secondWords : nullptr);
@@ -256,6 +265,8 @@ bool PageLoop::VerifyPage(size_t position, const PreparedPage& page, SessionSumm
         record.box = word.box;
         record.text = word.text;
         record.confidence = word.confidence;
+        record.leastCharConfidence = WordFeatures::LeastCharConfidence(word);
+        record.secondDiffers = page.readTwice ? (SecondReading::Differs(word, page.secondWords) ? 1 : 0) : -1;
         if (!skipReasons[i].empty()) {
             record.outcome = WordOutcome::kSkipped;
             record.reason = skipReasons[i];

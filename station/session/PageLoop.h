@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "BatchLearning.h"
 #include "CorrectionProposals.h"
 #include "PageAudit.h"
 #include "PageWorker.h"
@@ -62,6 +63,7 @@ private:
     PrintFn m_print;
     WordDialog m_dialog;
     std::unique_ptr<WordSelection> m_selection;
+    std::unique_ptr<BatchLearning> m_learning; // none when the models keep their weights
     PageAudit m_audit;
     // The corrections offered again, learnt from the session's answers as they are given.
     CorrectionProposals m_proposals;

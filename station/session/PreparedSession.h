@@ -30,6 +30,9 @@ struct PreparedSession {
     double catchGoal = 0;
     std::shared_ptr<const ErrorModel> errorModel;             // the engine alone
     std::shared_ptr<const ErrorModel> errorModelWithSecond;   // with a second reading
+    // With a catch goal, the models are refitted on the batch's answers before each page
+    // (BatchLearning); false: they keep their shipped weights (--fixed-model).
+    bool learnsModel = false;
     // Of a page's words not chosen, the percentage also shown for the audit, drawn from the
     // seed; 0: none. The session's own, kept from its start.
     double auditPercent = 0;

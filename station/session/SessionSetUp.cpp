@@ -101,6 +101,7 @@ PreparedSession SessionSetUp::Prepare() const
     session.below = m_options.below;
     session.charBelow = m_options.charBelow;
     session.catchGoal = m_options.catchPercent / 100;
+    session.learnsModel = !m_options.fixedModel;
     LoadErrorModels(session);
     session.auditPercent = m_options.auditPercent;
     session.auditSeed = m_options.auditSeed >= 0 ? m_options.auditSeed : DrawnSeed();

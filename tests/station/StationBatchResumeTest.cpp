@@ -149,3 +149,38 @@ TEST(StationBatch, ASecondStationOnTheSameFolderIsRefusedUntilTheFirstHasEnded)
     EXPECT_NE(third.output.find("7 words below 90: 0 ok (0 corrected, 0 for training), 7 ignored"), std::string::npos)
         << third.output;
 }
+
+// With --catch the model learns from the answers: after a page whose every word was answered
+// right, the same page again is chosen otherwise (more words here: its weights flatten, and the
+// rule shows a page's words until a share of their expected wrong words). A resumed session
+// learns from the journal's pages before it chooses: a page finished again (its files gone) is
+// chosen as it was, and asks nothing more. --fixed-model keeps the shipped weights: the second
+// page shows as many as the first.
+TEST(StationBatch, TheModelLearnsFromEachPagesAnswersAndAResumedSessionFromTheJournals)
+{
+    ScratchFolder folder;
+    for (const std::wstring page : {L"a", L"b"}) {
+        for (const std::wstring extension : {L".png", L".tsv", L".hocr"}) {
+            Copy(StationData(L"page" + extension), folder / (page + extension));
+        }
+    }
+    StationOptions options;
+    options.inputs = {folder / L"a.png", folder / L"b.png"};
+    options.out = folder / L"out";
+    options.catchPercent = 95;
+    options.press = L"ok";
+    const SessionRun learned = RunSession(options);
+    const size_t first = learned.journal.pages.at(0).words.size();
+    const size_t second = learned.journal.pages.at(1).words.size();
+    EXPECT_NE(second, first);
+
+    ASSERT_TRUE(::DeleteFileW((folder / L"out\\pages\\0002-b.txt").c_str()));
+    const SessionRun resumed = RunSession(options);
+    EXPECT_TRUE(resumed.Printed("done, but its files are missing"));
+    EXPECT_EQ(resumed.summary.ok, 0);
+    EXPECT_EQ(resumed.journal.pages.at(1).words.size(), second);
+
+    options.fixedModel = true;
+    options.restart = true;
+    EXPECT_EQ(RunSession(options).journal.pages.at(1).words.size(), first);
+}

@@ -72,3 +72,28 @@ def fit(rows, labels, names, regularisation=REGULARISATION):
         if max(abs(d) for d in delta) < 1e-10:
             break
     return Model(names, means, deviations, beta[0], beta[1:])
+
+
+def refit(model, rows, labels, prior_deviation):
+    """The model's weights refitted on rows and labels as the station refits them on a batch's
+    answers: maximum a posteriori, a Gaussian prior centred on the model's weights with one
+    deviation for the intercept and every weight, in the model's standardised features."""
+    x = [[1.0] + [(r[name] - m) / d for name, m, d in zip(model.names, model.means, model.deviations)] for r in rows]
+    prior = [model.intercept] + list(model.weights)
+    precision = 1.0 / prior_deviation ** 2
+    k = len(prior)
+    beta = prior[:]
+    for _ in range(50):
+        gradient = [-precision * (b - b0) for b, b0 in zip(beta, prior)]
+        curvature = [[precision if a == b else 0.0 for b in range(k)] for a in range(k)]
+        for xi, label in zip(x, labels):
+            p = sigmoid(sum(b * v for b, v in zip(beta, xi)))
+            for a in range(k):
+                gradient[a] += (label - p) * xi[a]
+                for b in range(k):
+                    curvature[a][b] += p * (1.0 - p) * xi[a] * xi[b]
+        delta = solve(curvature, gradient)
+        beta = [b + d for b, d in zip(beta, delta)]
+        if max(abs(d) for d in delta) <= 1e-10:
+            break
+    return Model(model.names, model.means, model.deviations, beta[0], beta[1:])

@@ -1,0 +1,45 @@
+#include "BatchLearning.h"
+
+#include <algorithm>
+
+#include "CatchSelection.h"
+
+BatchLearning::BatchLearning(const PreparedSession& session)
+    : m_goal(session.catchGoal)
+    , m_engineAlone(session.errorModel)
+{
+    if (session.errorModelWithSecond) {
+        m_withSecondReading = std::make_unique<LearnedErrorModel>(session.errorModelWithSecond);
+    }
+}
+
+std::unique_ptr<WordSelection> BatchLearning::SelectionFor(const SessionRecord& record, size_t position) const
+{
+    return std::make_unique<CatchSelection>(
+        m_goal, m_engineAlone.Refit(Labels(record, position, false)),
+        m_withSecondReading ? m_withSecondReading->Refit(Labels(record, position, true)) : nullptr);
+}
+
+std::vector<LearnedErrorModel::Label> BatchLearning::Labels(const SessionRecord& record, size_t position,
+                                                            bool withSecond)
+{
+    std::vector<LearnedErrorModel::Label> labels;
+    for (size_t page = 0; page < record.pages.size(); ++page) {
+        if (page == position) {
+            continue;
+        }
+        for (const VerifiedWord& word : record.pages[page].words) {
+            if (word.outcome != WordOutcome::kOk || word.leastCharConfidence < 0 ||
+                (withSecond && word.secondDiffers < 0)) {
+                continue;
+            }
+            // Within the engine's range, as a journal edited by hand may not be: the fit needs
+            // finite features.
+            const double confidence = std::clamp(word.confidence, 0.0, 100.0);
+            labels.push_back(
+                {WordFeatures::FromConfidences(confidence, word.leastCharConfidence, word.secondDiffers == 1),
+                 word.changed});
+        }
+    }
+    return labels;
+}
