@@ -64,6 +64,7 @@ std::shared_ptr<const ErrorModel> LearnedErrorModel::Refit(std::vector<Label> la
     };
     std::sort(labels.begin(), labels.end(), [&](const Label& a, const Label& b) { return key(a) < key(b); });
     std::vector<std::vector<double>> inputs;
+    inputs.reserve(labels.size());
     for (const Label& label : labels) {
         inputs.push_back(m_shipped->Inputs(label.features));
     }
