@@ -314,6 +314,9 @@ bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& er
         error = "--audit is for a station of its own, not yet a team's batch (--audit 0 there)";
     } else if (catchPercent > 0 && belowGiven) {
         error = "give --catch or --below, not both: each chooses the words shown";
+    } else if (fixedModel && belowGiven) {
+        // Accepted, it would change nothing: the confidence rule weighs no model.
+        error = "--fixed-model keeps the error model of --catch; --below chooses by confidence alone";
     } else if (!team.empty() && !out.empty()) {
         error = "--team writes no output folder: the batch's files come from the database";
     } else if (!inputs.empty() && (!image.empty() || !ocr.empty() || !tsv.empty() || !hocr.empty())) {

@@ -81,9 +81,12 @@ TruthYield TruthYield::Count(const BatchPlan& plan, const SessionRecord& record,
         yield.apart.added += apart.added;
         yield.apart.missed += apart.missed;
     }
-    const int notShown = yield.words - yield.shown - yield.auditShown;
-    if (notShown > 0) {
-        yield.leftTrue = static_cast<double>(yield.wrong - yield.caught - yield.auditWrong) / notShown;
+    // The true share over the words the audit draws from: every word the choice did not take,
+    // the audit's own among them. Without the audit's words (and the wrong ones it found) the
+    // share would be of another set than the one its estimate is of, lower by the audit's finds.
+    const int notChosen = yield.words - yield.shown;
+    if (notChosen > 0) {
+        yield.leftTrue = static_cast<double>(yield.wrong - yield.caught) / notChosen;
     }
     // The station's own estimate, from the audit's answers as the summary gives it.
     const std::optional<AuditEstimate::Interval> left = PageAudit::Estimate(record).LeftShare();
@@ -116,7 +119,7 @@ std::string TruthYield::Line() const
 {
     return "against the truth: " + std::to_string(words) + " words read one to one, " + std::to_string(wrong) +
            " wrong (" + std::to_string(longS) + " by the long s), " + std::to_string(shown) + " shown, " +
-           std::to_string(caught) + " caught; wrong among those not shown " + Share(leftTrue) + "; apart: " +
+           std::to_string(caught) + " caught; wrong among those not chosen " + Share(leftTrue) + "; apart: " +
            std::to_string(apart.merged) + " merged, " + std::to_string(apart.split) + " split, " +
            std::to_string(apart.added) + " added, " + std::to_string(apart.missed) + " missed";
 }

@@ -20,7 +20,7 @@ struct TruthYield {
     int caught = 0;
     int auditShown = 0;
     int auditWrong = 0;
-    std::optional<double> leftTrue; // none when every word was shown
+    std::optional<double> leftTrue; // of the words not chosen, audit's included; none when all were
     // The station's estimate of that share with its 95 % interval, from the audit's answers.
     std::optional<double> leftEstimate;
     std::optional<double> leftLow;

@@ -58,6 +58,11 @@ TEST(StationTruth, TheAuditShowsWordsNotChosenAndEstimatesWhatWasLeft)
     EXPECT_EQ(refused.exitCode, 2u) << refused.output;
     EXPECT_NE(refused.output.find("--audit needs a percentage from 0 to 50"), std::string::npos) << refused.output;
     EXPECT_FALSE(Exists(folder / L"refused"));
+    const ChildProcess fixedBelow = ChildProcess::Run(L"tarsil_verify.exe", inputs + L" --fixed-model --out " +
+                                                                              Quoted(folder / L"refused"));
+    EXPECT_EQ(fixedBelow.exitCode, 2u) << fixedBelow.output;
+    EXPECT_NE(fixedBelow.output.find("--fixed-model keeps the error model of --catch"), std::string::npos)
+        << fixedBelow.output;
 
     // 3 % of the 124 words not chosen is less than the batch's least, 20.
     const ChildProcess run = ChildProcess::Run(L"tarsil_verify.exe", inputs + L" --out " + Quoted(folder / L"out"), 600000);
@@ -66,7 +71,9 @@ TEST(StationTruth, TheAuditShowsWordsNotChosenAndEstimatesWhatWasLeft)
     EXPECT_NE(run.output.find("20 of 124 words not chosen answered"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("wrong among the words not shown"), std::string::npos) << run.output;
     const std::string yield = FileBytes(folder / L"out\\yield.json");
-    for (const char* expected : {"\"shown\": 27,", "\"caught\": 12,"}) {
+    // The true share is over the words not chosen, the audit's among them, as its estimate is:
+    // 2 wrong of 120, as without the audit.
+    for (const char* expected : {"\"shown\": 27,", "\"caught\": 12,", "\"left_true\": 0.016667,"}) {
         EXPECT_NE(yield.find(expected), std::string::npos) << expected << " not in " << yield;
     }
     EXPECT_EQ(yield.find("\"left_estimate\": null"), std::string::npos) << yield;

@@ -65,7 +65,11 @@ def pool(args):
             result = json.load(f)
         for name in ("words", "wrong", "shown", "caught", "audit_shown", "audit_wrong"):
             total[name] = total.get(name, 0) + result[name]
-        low, high, true = result.get("left_low"), result.get("left_high"), result.get("left_true")
+        # The true share over the words the rule did not choose, which the audit draws from
+        # (as yield.json's left_true gives it), from the counts themselves.
+        not_chosen = result["words"] - result["shown"]
+        true = round((result["wrong"] - result["caught"]) / not_chosen, 6) if not_chosen else None
+        low, high = result.get("left_low"), result.get("left_high")
         inside = low is not None and high is not None and true is not None and low <= true <= high
         covered += inside
         print(f"{os.path.basename(os.path.normpath(run))}: {result['shown']} of {result['words']} shown, "
