@@ -98,7 +98,9 @@ int main(int argc, char** argv)
         if (!engine.empty()) {
             const std::wstring scan = stationData + L"\\scans\\8087_054.3B.tif";
             PaintUnderLoadBench::Run(dialog, scan, engine, std::max(1, iterations / 10), rows);
-            PageTurnBench::Run(dialog, scan, engine, std::max(1, iterations / 50), rows);
+            for (const char* secondLang : {"", "deu"}) {
+                PageTurnBench::Run(dialog, scan, engine, secondLang, std::max(1, iterations / 50), rows);
+            }
         }
     }
     BenchRow::PrintTable(rows);

@@ -48,7 +48,7 @@ int WINAPI PacedRastStartDialog(HWND parent, int kind, int mode, wchar_t* text, 
 } // namespace
 
 void PageTurnBench::Run(const MeasuredDialog& dialog, const std::wstring& scan, const std::wstring& engine,
-                        int sessions, std::vector<BenchRow>& rows)
+                        const std::string& secondLang, int sessions, std::vector<BenchRow>& rows)
 {
     g_dialog = &dialog;
     wchar_t temporary[MAX_PATH];
@@ -62,10 +62,13 @@ void PageTurnBench::Run(const MeasuredDialog& dialog, const std::wstring& scan, 
     options.inputs = {folder};
     options.out = std::wstring(temporary) + L"tarsil-bench-batch-out";
     options.tesseract = engine;
+    options.secondLang = std::wstring(secondLang.begin(), secondLang.end()); // a model's name, ASCII
     options.below = 60; // six words a page: 12 s at the operator's pace, the engine's time and more
     options.restart = true;
     g_pageTurns.clear();
     g_pageTurnFloor.clear();
     SessionBench::RunSessions(options, &PacedRastStartDialog, sessions, [] { g_lastPage = 0; });
-    rows.push_back({"page turn, 2 s a word", Summary::Of(g_pageTurns), Summary::Of(g_pageTurnFloor), "ms", 1e3});
+    const std::string name = secondLang.empty() ? "page turn, 2 s a word"
+                                                : "page turn, 2 s a word, read twice (" + secondLang + ")";
+    rows.push_back({name, Summary::Of(g_pageTurns), Summary::Of(g_pageTurnFloor), "ms", 1e3});
 }
