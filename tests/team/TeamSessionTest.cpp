@@ -12,6 +12,7 @@
 #include "DatabaseConnection.h"
 #include "DatabaseStatement.h"
 #include "ScratchFolder.h"
+#include "TeamBatches.h"
 #include "TeamServer.h"
 #include "TeamTestSupport.h"
 #include "TestServer.h"
@@ -188,4 +189,30 @@ TEST(TeamSession, AStationKilledMidPageLeavesItToAnotherWhichProposesItsCorrecti
                                L" AND proposal = 'accepted' AND corrected = 'based'"),
               1)
         << second.output;
+}
+
+// The first station fixes the batch's rule, --catch here; a station joining with another is
+// told so, and chooses by the batch's.
+TEST(TeamSession, TheFirstStationsCatchRuleIsTheBatchsForEveryStation)
+{
+    const ScratchFolder folder;
+    const std::wstring connection = TeamTest::FreshDatabase();
+    const std::wstring scans = Scans(folder, L"scans", 2);
+    // It makes the batch, and stops at its first dialog.
+    const ChildProcess first = ChildProcess::Run(
+        L"tarsil_verify.exe", Station(connection, folder / L"outbox1", L"--catch 95 --press cancel " + Quoted(scans)),
+        120000);
+    ASSERT_EQ(first.exitCode, 0U) << first.output;
+    const std::unique_ptr<DatabaseConnection> database = TeamServer(connection).Connect();
+    EXPECT_EQ(Count(*database, L"SELECT count(*) FROM tarsil_batches WHERE catch_percent = 95"), 1);
+
+    const ChildProcess joining = ChildProcess::Run(
+        L"tarsil_verify.exe", Station(connection, folder / L"outbox2", L"--below 80 --press ok"), 120000);
+    EXPECT_EQ(joining.exitCode, 0U) << joining.output;
+    EXPECT_NE(joining.output.find("the batch's rule wins over this station's: --catch 95, not --below 80"),
+              std::string::npos)
+        << joining.output;
+    const long long shown = Count(*database, L"SELECT count(*) FROM tarsil_answers WHERE outcome = 'ok'");
+    EXPECT_GT(shown, 0) << joining.output;
+    EXPECT_EQ(Count(*database, L"SELECT count(*) FROM tarsil_answers WHERE chosen_for = 'chosen'"), shown);
 }
