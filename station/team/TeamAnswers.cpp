@@ -5,6 +5,7 @@
 #include "DatabaseTransaction.h"
 #include "PageLeases.h"
 #include "SingleStatement.h"
+#include "TeamRows.h"
 
 #include <stdexcept>
 
@@ -177,4 +178,19 @@ AnswerReceipt TeamAnswers::RecordHeld(DatabaseConnection& connection, std::int64
 AnswerReceipt TeamAnswers::Record(DatabaseConnection& connection, std::int64_t batch, const TeamAnswer& answer)
 {
     return Send(connection, batch, nullptr, answer);
+}
+
+std::vector<TeamAnswer> TeamAnswers::Learnable(DatabaseConnection& connection, std::int64_t batch)
+{
+    return SingleStatement::Query(connection,
+                                  std::wstring(L"SELECT ") + TeamRows::kAnswerColumns +
+                                      L" FROM tarsil_answers WHERE batch_id = ? AND outcome = 'ok'"
+                                      L" AND least_char_confidence IS NOT NULL ORDER BY position, word_index",
+                                  {batch}, [](DatabaseStatement& select) {
+                                      std::vector<TeamAnswer> answers;
+                                      while (select.Fetch()) {
+                                          answers.push_back(TeamRows::ReadAnswer(select, 1));
+                                      }
+                                      return answers;
+                                  });
 }
