@@ -50,7 +50,7 @@ struct PreparedSession {
 
     // The weights of the probability of error, read from beside the program for a session
     // that chooses by it and has none yet. Throws InputError naming the file when they cannot
-    // be used: called before anything is written, so that such weights stop the start.
+    // be used: called by the set-up, so that such weights stop the start.
     void LoadErrorModels();
     // The choice of the words each page shows, by the session's rule.
     std::unique_ptr<WordSelection> Selection() const;

@@ -48,6 +48,7 @@ bool RecordedSession::TakePage(size_t position)
 std::vector<std::vector<VerifiedWord>> RecordedSession::BatchAnswers()
 {
     std::vector<std::vector<VerifiedWord>> answers;
+    answers.reserve(m_record.pages.size());
     for (const StoredPage& page : m_record.pages) {
         answers.push_back(page.words);
     }

@@ -271,6 +271,10 @@ PreparedSession TeamSetUp::Prepare() const
     });
     const std::string batchName = WideToUtf8(options.batch);
     const TeamBatchDefinition definition = Definition(given);
+    // The weights of the station's --catch read before the batch may be made with it: weights
+    // that cannot be used stop the start before anything is written.
+    session.catchGoal = options.catchPercent / 100;
+    session.LoadErrorModels();
     TeamBatch batch;
     bool created = false; // by an attempt that lost the server after its commit, too
     std::string serverName;
