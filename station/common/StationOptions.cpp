@@ -32,7 +32,8 @@ const char* StationOptions::Usage()
            "                     of the operator (its output in ocr/ as NNNN-NAME.second\n"
            "                     .tsv and .hocr); a page it fails on goes on with the\n"
            "                     first reading alone. --lang and --second-lang must name\n"
-           "                     models the engine has (tesseract --list-langs)\n"
+           "                     models the engine has (tesseract --list-langs). Not with\n"
+           "                     --team yet: a team's batch records no second model\n"
            "  --psm N            passed to the engine as --psm (0 to 13)\n"
            "  --ahead N          pages prepared ahead of the operator (default 1)\n"
            "  --engine-seconds N the most one page's recognition may take (default 600)\n"
@@ -60,8 +61,9 @@ const char* StationOptions::Usage()
            "                     never shown\n"
            "  --batch NAME       the batch: the first station creates it from its INPUTs,\n"
            "                     the others join it with the same INPUTs or none (other\n"
-           "                     inputs are refused). Its --below, --char-below, --lang\n"
-           "                     and --psm win over a joining station's, and a station's\n"
+           "                     inputs are refused). Its rule (--catch or --below),\n"
+           "                     --char-below, --lang and --psm win over a joining\n"
+           "                     station's, which is told so, and a station's\n"
            "                     engine output is kept only from the engine version that\n"
            "                     made the batch's first. Each station takes one page at a\n"
            "                     time, the first no other station holds, and verifies the\n"
@@ -99,16 +101,18 @@ const char* StationOptions::Usage()
            "                     until the expected share of the page's wrong words among\n"
            "                     them reaches PERCENT, 50 to 99.9 (the probability from the\n"
            "                     weights word-errors.txt beside the program); the default,\n"
-           "                     at 95, when --below is not given (not with --team); the\n"
-           "                     weights are refitted on the batch's answers after each page\n"
+           "                     at 95, when --below is not given (a new team's batch\n"
+           "                     chooses by --below 90 unless its first station gives\n"
+           "                     --catch); the weights are refitted on the batch's answers\n"
+           "                     (in a team, every station's) after each page\n"
            "  --fixed-model      with --catch, keep the shipped weights all through\n"
            "  --below N          instead, show only the words whose confidence is below N,\n"
-           "                     0 to 101 (101 shows every word); with --team the rule,\n"
-           "                     at 90 by default\n"
+           "                     0 to 101 (101 shows every word)\n"
            "  --audit PERCENT    also show this percentage of each page's words not chosen,\n"
            "                     drawn at random and shown as the others are, 0 (none) to 50\n"
            "                     (default 3, and at least 20 words a batch where it has them;\n"
-           "                     not with --team): the summary estimates from their answers\n"
+           "                     not with --team yet, whose batch records no audit's draws):\n"
+           "                     the summary estimates from their answers\n"
            "                     the share of wrong words left among the words not shown\n"
            "  --audit-seed N     the audit's draws come from N, 0 to 2147483647 (default: one\n"
            "                     drawn at the start; the summary prints it and the journal\n"
@@ -305,10 +309,10 @@ bool StationOptions::Parse(int argc, const wchar_t* const* argv, std::string& er
         error = "--team takes a batch of INPUTs (or none, to join), not --image";
     } else if (!team.empty() && !truth.empty()) {
         error = "--truth counts a session of its own output folder, not a team's batch";
-    } else if (!team.empty() && (catchPercent > 0 || !secondLang.empty())) {
-        // A team's batch fixes how its words are chosen and read for every station; it does
-        // not record these yet, so a station may not choose otherwise than the others.
-        error = "--catch and --second-lang are for a station of its own, not yet a team's batch";
+    } else if (!team.empty() && !secondLang.empty()) {
+        // A team's batch fixes how its pages are read for every station; it does not record
+        // a second model yet, so a station may not read otherwise than the others.
+        error = "--second-lang is for a station of its own, not yet a team's batch";
     } else if (!team.empty() && ((auditGiven && auditPercent > 0) || auditSeed >= 0)) {
         // The team's store keeps no reason for a word's showing yet, nor the audit's draws.
         error = "--audit is for a station of its own, not yet a team's batch (--audit 0 there)";

@@ -20,8 +20,8 @@ public:
     bool belowGiven = false; // --below was on the command line
     // Above 0: the words shown are those that catch this percentage of each page's expected
     // wrong words (--catch); 0: those below `below`. Parse makes it the command line's
-    // default, 95, when neither --catch nor --below is given outside a team (a team's batch
-    // records its thresholds only, so its stations choose by `below`).
+    // default, 95, when neither --catch nor --below is given outside a team (a new team's
+    // batch keeps choosing by `below` then; a joining station takes the batch's rule).
     static constexpr double kDefaultCatchPercent = 95;
     double catchPercent = 0;
     bool fixedModel = false; // --fixed-model: the choice by --catch keeps the shipped weights

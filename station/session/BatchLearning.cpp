@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "CatchSelection.h"
+#include "RecordedSession.h"
 
 BatchLearning::BatchLearning(const PreparedSession& session)
     : m_goal(session.catchGoal)
@@ -13,22 +14,29 @@ BatchLearning::BatchLearning(const PreparedSession& session)
     }
 }
 
-std::unique_ptr<WordSelection> BatchLearning::SelectionFor(const SessionRecord& record, size_t position) const
+std::unique_ptr<WordSelection> BatchLearning::SelectionFor(SessionStore& store, size_t position) const
 {
+    const std::vector<std::vector<VerifiedWord>> answers = store.BatchAnswers();
     return std::make_unique<CatchSelection>(
-        m_goal, m_engineAlone.Refit(Labels(record, position, false)),
-        m_withSecondReading ? m_withSecondReading->Refit(Labels(record, position, true)) : nullptr);
+        m_goal, m_engineAlone.Refit(Labels(answers, position, false)),
+        m_withSecondReading ? m_withSecondReading->Refit(Labels(answers, position, true)) : nullptr);
 }
 
 std::vector<LearnedErrorModel::Label> BatchLearning::Labels(const SessionRecord& record, size_t position,
                                                             bool withSecond)
 {
+    return Labels(RecordedSession(record).BatchAnswers(), position, withSecond);
+}
+
+std::vector<LearnedErrorModel::Label> BatchLearning::Labels(const std::vector<std::vector<VerifiedWord>>& pages,
+                                                            size_t position, bool withSecond)
+{
     std::vector<LearnedErrorModel::Label> labels;
-    for (size_t page = 0; page < record.pages.size(); ++page) {
+    for (size_t page = 0; page < pages.size(); ++page) {
         if (page == position) {
             continue;
         }
-        for (const VerifiedWord& word : record.pages[page].words) {
+        for (const VerifiedWord& word : pages[page]) {
             if (word.outcome != WordOutcome::kOk || word.leastCharConfidence < 0 ||
                 (withSecond && word.secondDiffers < 0)) {
                 continue;

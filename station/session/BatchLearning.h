@@ -6,6 +6,7 @@
 #include "LearnedErrorModel.h"
 #include "PreparedSession.h"
 #include "SessionRecord.h"
+#include "SessionStore.h"
 #include "WordSelection.h"
 
 // The catch rule with the session's error models refitted on the batch's answers, made anew
@@ -16,12 +17,16 @@ class BatchLearning {
 public:
     explicit BatchLearning(const PreparedSession& session);
 
-    // The choice of the words of the page at `position`, from the answers of the record's other
-    // pages: a resumed page is chosen as when it began.
-    std::unique_ptr<WordSelection> SelectionFor(const SessionRecord& record, size_t position) const;
+    // The choice of the words of the page at `position`, from the answers of the batch's other
+    // pages as the store has them (a team's: every station's): a resumed page is chosen as
+    // when it began.
+    std::unique_ptr<WordSelection> SelectionFor(SessionStore& store, size_t position) const;
 
-    // The labels of the record's pages but `position`; `withSecond`: those of the words a second
-    // reading was weighed on, for the model with it.
+    // The labels of the pages but `position` (each page's answers, in the batch's order);
+    // `withSecond`: those of the words a second reading was weighed on, for the model with it.
+    static std::vector<LearnedErrorModel::Label> Labels(const std::vector<std::vector<VerifiedWord>>& pages,
+                                                        size_t position, bool withSecond);
+    // The same of the record's pages.
     static std::vector<LearnedErrorModel::Label> Labels(const SessionRecord& record, size_t position, bool withSecond);
 
 private:

@@ -228,7 +228,7 @@ bool PageLoop::VerifyPage(size_t position, const PreparedPage& page, SessionSumm
     ForgetForeignAnswers(position, page);
     if (m_learning) {
         // The models as the answers of the other pages leave them, for the whole of this page.
-        m_selection = m_learning->SelectionFor(m_session.store->Record(), position);
+        m_selection = m_learning->SelectionFor(*m_session.store, position);
     }
     // The words the rule chooses, those corrected on other pages, then the audit's draw from
     // the rest.

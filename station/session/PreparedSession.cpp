@@ -18,12 +18,27 @@ std::string PreparedSession::Number(double value)
     return text;
 }
 
+void PreparedSession::LoadErrorModels()
+{
+    if (catchGoal > 0 && !errorModel) {
+        errorModel = std::make_shared<const ErrorModel>(
+            ErrorModel::FromFile(ErrorModel::BesideProgram(ErrorModel::kEngineAloneFile)));
+        errorModelWithSecond = std::make_shared<const ErrorModel>(
+            ErrorModel::FromFile(ErrorModel::BesideProgram(ErrorModel::kWithSecondReadingFile)));
+    }
+}
+
 std::unique_ptr<WordSelection> PreparedSession::Selection() const
 {
     if (catchGoal > 0) {
         return std::make_unique<CatchSelection>(catchGoal, errorModel, errorModelWithSecond);
     }
     return std::make_unique<ConfidenceSelection>(below);
+}
+
+std::string PreparedSession::RuleOption(double catchPercent, double below)
+{
+    return catchPercent > 0 ? "--catch " + Number(catchPercent) : "--below " + Number(below);
 }
 
 std::string PreparedSession::RuleText() const

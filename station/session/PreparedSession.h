@@ -48,10 +48,16 @@ struct PreparedSession {
     std::unique_ptr<SessionStore> store; // goes before the outputs, which a journal's store writes through
     std::vector<std::string> notes;      // what a resumed session does otherwise than asked
 
+    // The weights of the probability of error, read from beside the program for a session
+    // that chooses by it and has none yet. Throws InputError naming the file when they cannot
+    // be used: called by the set-up, so that such weights stop the start.
+    void LoadErrorModels();
     // The choice of the words each page shows, by the session's rule.
     std::unique_ptr<WordSelection> Selection() const;
     // The rule as the console says it: "below 90", "chosen to catch 95 %".
     std::string RuleText() const;
+    // The rule as the command line gives it: "--catch 95" (a percentage above 0), "--below 90".
+    static std::string RuleOption(double catchPercent, double below);
     // "page 3 of 40 (scan.tif)", for the console.
     std::string PageLine(size_t position) const;
     // A threshold or other number as the operator typed it: "90", "72.5".

@@ -69,17 +69,14 @@ void SessionResume::From(const SessionRecord& earlier, const std::wstring& journ
     if (!sameInputs) {
         throw InputError(journalPath, "was written for other inputs; --restart starts a new session");
     }
-    const auto rule = [](double catchPercent, double below) {
-        return catchPercent > 0 ? "--catch " + PreparedSession::Number(catchPercent)
-                                : "--below " + PreparedSession::Number(below);
-    };
     const bool confidenceRule = earlier.catchPercent == 0;
     if (earlier.catchPercent != m_record.catchPercent || (confidenceRule && earlier.below != m_options.below)) {
         // The rule decides which words each page shows and how they are numbered: the session
         // keeps the one it began with, so that its pages and its summary agree.
         m_session.notes.push_back("the session in " + WideToUtf8(journalPath) + " began with " +
-                                  rule(earlier.catchPercent, earlier.below) + " and goes on with it; " +
-                                  rule(m_record.catchPercent, m_options.below) +
+                                  PreparedSession::RuleOption(earlier.catchPercent, earlier.below) +
+                                  " and goes on with it; " +
+                                  PreparedSession::RuleOption(m_record.catchPercent, m_options.below) +
                                   " takes effect with --restart, which starts a new session");
         m_session.below = earlier.below;
         m_record.below = earlier.below;

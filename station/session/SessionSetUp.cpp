@@ -44,19 +44,6 @@ int DrawnSeed()
     return static_cast<int>((mixed >> 33) & 0x7FFFFFFF);
 }
 
-// The weights of the probability of error, for a session that chooses by it. Read before
-// anything is written (and before the outputs are checked, which names the words chosen):
-// weights that cannot be used stop the start.
-void LoadErrorModels(PreparedSession& session)
-{
-    if (session.catchGoal > 0 && !session.errorModel) {
-        session.errorModel = std::make_shared<const ErrorModel>(
-            ErrorModel::FromFile(ErrorModel::BesideProgram(ErrorModel::kEngineAloneFile)));
-        session.errorModelWithSecond = std::make_shared<const ErrorModel>(
-            ErrorModel::FromFile(ErrorModel::BesideProgram(ErrorModel::kWithSecondReadingFile)));
-    }
-}
-
 } // namespace
 
 SessionSetUp::SessionSetUp(const StationOptions& options, StoreMaker makeStore)
@@ -102,7 +89,8 @@ PreparedSession SessionSetUp::Prepare() const
     session.charBelow = m_options.charBelow;
     session.catchGoal = m_options.catchPercent / 100;
     session.learnsModel = !m_options.fixedModel;
-    LoadErrorModels(session);
+    // Before the outputs are checked, which names the words chosen.
+    session.LoadErrorModels();
     session.auditPercent = m_options.auditPercent;
     session.auditSeed = m_options.auditSeed >= 0 ? m_options.auditSeed : DrawnSeed();
     if (!m_options.answers.empty()) {
@@ -148,7 +136,7 @@ PreparedSession SessionSetUp::Prepare() const
         SessionResume(m_options, session, record).From(earlier, journalPath);
     }
     // The rule the session goes on with: a resumed one's may be another.
-    LoadErrorModels(session);
+    session.LoadErrorModels();
     bool needsEngine = false;
     for (size_t i = 0; i < session.plan.pages.size(); ++i) {
         // A second reading an earlier run did not keep is made again beside the kept first.

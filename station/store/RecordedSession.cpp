@@ -45,6 +45,16 @@ bool RecordedSession::TakePage(size_t position)
     return true;
 }
 
+std::vector<std::vector<VerifiedWord>> RecordedSession::BatchAnswers()
+{
+    std::vector<std::vector<VerifiedWord>> answers;
+    answers.reserve(m_record.pages.size());
+    for (const StoredPage& page : m_record.pages) {
+        answers.push_back(page.words);
+    }
+    return answers;
+}
+
 void RecordedSession::PageDone(size_t position)
 {
     Page(position).state = PageState::kDone;

@@ -24,6 +24,7 @@ public:
     void RecordSkipped(size_t position, const VerifiedWord& word, const PageWords& readingOrder) override;
     AnswerFate RecordAnswer(size_t position, VerifiedWord& word, const PageWords& readingOrder) override;
     std::vector<VerifiedWord> DecisionsOfOthers() override { return {}; }
+    std::vector<std::vector<VerifiedWord>> BatchAnswers() override;
 
     void Keep() override;
     void Finish() override;

@@ -64,6 +64,11 @@ public:
     // (its state is no longer in progress).
     virtual std::vector<VerifiedWord> DecisionsOfOthers() = 0;
 
+    // The answers the batch's learning weighs, by page in the batch's order: the record's
+    // pages' where this station is the only one; every station's, read afresh, where others
+    // share the store. Asked before a page is chosen.
+    virtual std::vector<std::vector<VerifiedWord>> BatchAnswers() = 0;
+
     // Everything recorded so far kept for good, with the figures brought up to date.
     virtual void Keep() = 0;
     // The run is over: the session is finished when every page is done. Kept.

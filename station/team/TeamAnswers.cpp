@@ -5,6 +5,7 @@
 #include "DatabaseTransaction.h"
 #include "PageLeases.h"
 #include "SingleStatement.h"
+#include "TeamRows.h"
 
 #include <stdexcept>
 
@@ -37,9 +38,10 @@ bool Insert(DatabaseConnection& connection, std::int64_t batch, const TeamLease*
                              std::wstring(L"INSERT INTO tarsil_answers (answer_id, batch_id, position, word_index,"
                                           L" place, box_left, box_top, box_width, box_height, text, confidence,"
                                           L" outcome, reason, corrected, changed, proposed, proposal, train, size,"
-                                          L" orientation, seconds, answer_order, operator, computer, instance)"
+                                          L" orientation, seconds, answer_order, operator, computer, instance,"
+                                          L" chosen_for, least_char_confidence, second_differs)"
                                           L" SELECT ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?,"
-                                          L" ?, ?, ? WHERE EXISTS (SELECT 1 FROM tarsil_pages WHERE ") +
+                                          L" ?, ?, ?, ?, ?, ? WHERE EXISTS (SELECT 1 FROM tarsil_pages WHERE ") +
                                  (lease != nullptr ? PageLeases::kHeld
                                                    : L"batch_id = ? AND position = ? AND state <> 'done'"
                                                      L" FOR NO KEY UPDATE) OR NOT EXISTS (SELECT 1 FROM tarsil_pages"
@@ -72,6 +74,17 @@ bool Insert(DatabaseConnection& connection, std::int64_t batch, const TeamLease*
     insert.BindUtf8(column++, answer.operatorName);
     insert.BindUtf8(column++, answer.computer);
     insert.BindUtf8(column++, answer.instance);
+    insert.BindUtf8(column++, answer.chosenFor);
+    if (answer.leastCharConfidence >= 0) {
+        insert.BindReal(column++, answer.leastCharConfidence);
+    } else {
+        insert.BindNull(column++);
+    }
+    if (answer.secondDiffers >= 0) {
+        insert.BindBoolean(column++, answer.secondDiffers == 1);
+    } else {
+        insert.BindNull(column++);
+    }
     if (lease != nullptr) {
         SingleStatement::Bind(insert, column, PageLeases::Held(batch, answer.instance, *lease));
     } else {
@@ -165,4 +178,19 @@ AnswerReceipt TeamAnswers::RecordHeld(DatabaseConnection& connection, std::int64
 AnswerReceipt TeamAnswers::Record(DatabaseConnection& connection, std::int64_t batch, const TeamAnswer& answer)
 {
     return Send(connection, batch, nullptr, answer);
+}
+
+std::vector<TeamAnswer> TeamAnswers::Learnable(DatabaseConnection& connection, std::int64_t batch)
+{
+    return SingleStatement::Query(connection,
+                                  std::wstring(L"SELECT ") + TeamRows::kAnswerColumns +
+                                      L" FROM tarsil_answers WHERE batch_id = ? AND outcome = 'ok'"
+                                      L" AND least_char_confidence IS NOT NULL ORDER BY position, word_index",
+                                  {batch}, [](DatabaseStatement& select) {
+                                      std::vector<TeamAnswer> answers;
+                                      while (select.Fetch()) {
+                                          answers.push_back(TeamRows::ReadAnswer(select, 1));
+                                      }
+                                      return answers;
+                                  });
 }

@@ -3,6 +3,7 @@
 #include "TeamRecords.h"
 
 #include <cstdint>
+#include <vector>
 
 class DatabaseConnection;
 
@@ -48,4 +49,9 @@ public:
     // outbox, sent by the next run): recorded while the page is not done; the first answer
     // to a word stands all the same.
     static AnswerReceipt Record(DatabaseConnection& connection, std::int64_t batch, const TeamAnswer& answer);
+
+    // Every OK answer of the batch, whichever station gave it, that keeps what the error model
+    // weighs of its word: the batch's learning's labels, by page and word. Reads in its own
+    // transaction.
+    static std::vector<TeamAnswer> Learnable(DatabaseConnection& connection, std::int64_t batch);
 };

@@ -69,7 +69,8 @@ TeamBatchDefinition TeamBatches::ReadDefinition(DatabaseConnection& connection, 
 {
     TeamBatchDefinition definition;
     DatabaseStatement settings(connection,
-                               L"SELECT below, char_below, engine_lang, engine_psm FROM tarsil_batches WHERE id = ?");
+                               L"SELECT below, char_below, engine_lang, engine_psm, catch_percent FROM tarsil_batches"
+                               L" WHERE id = ?");
     settings.BindInteger(1, batch);
     settings.Execute();
     if (settings.Fetch()) {
@@ -77,6 +78,7 @@ TeamBatchDefinition TeamBatches::ReadDefinition(DatabaseConnection& connection, 
         definition.charBelow = settings.Real(2).value_or(0);
         definition.lang = settings.Utf8(3).value_or("");
         definition.psm = settings.Utf8(4).value_or("");
+        definition.catchPercent = settings.Real(5).value_or(0);
     }
     DatabaseStatement inputs(connection, L"SELECT path FROM tarsil_inputs WHERE batch_id = ? ORDER BY position");
     inputs.BindInteger(1, batch);
@@ -112,13 +114,14 @@ bool Create(DatabaseConnection& connection, const std::string& name, const TeamB
     try {
         DatabaseStatement insert(connection,
                                  L"INSERT INTO tarsil_batches (name, below, char_below, engine_lang, engine_psm,"
-                                 L" created_by) VALUES (?, ?, ?, ?, ?, ?) RETURNING id");
+                                 L" created_by, catch_percent) VALUES (?, ?, ?, ?, ?, ?, ?) RETURNING id");
         insert.BindUtf8(1, name);
         insert.BindReal(2, inputs.below);
         insert.BindReal(3, inputs.charBelow);
         insert.BindUtf8(4, inputs.lang);
         insert.BindUtf8(5, inputs.psm);
         insert.BindUtf8(6, station.operatorName + " on " + station.computer);
+        insert.BindReal(7, inputs.catchPercent);
         insert.Execute();
         insert.Fetch();
         batch = insert.Integer(1).value_or(0);

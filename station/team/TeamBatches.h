@@ -17,7 +17,7 @@ public:
     // batch's content, page by page (the images' and the given recogniser outputs' SHA-256,
     // frames, page numbers: paths may differ from station to station), or be empty (no
     // inputs: the batch's own). The result holds the batch's own definition either way:
-    // its thresholds and engine settings win over the station's (a batch made before its
+    // its rule, thresholds and engine settings win over the station's (a batch made before its
     // engine settings were recorded takes the station's).
     //
     // Two stations creating the same batch at once: the database's unique name lets one
@@ -38,7 +38,7 @@ public:
     static bool Holds(DatabaseConnection& connection, std::int64_t id, const std::string& name,
                       const std::string& createdAt);
 
-    // The batch's definition, by its id: its thresholds, engine settings, inputs and, with
+    // The batch's definition, by its id: its rule, thresholds, engine settings, inputs and, with
     // `withPages`, its pages with the recogniser outputs given with them. Read in the open
     // transaction.
     static TeamBatchDefinition ReadDefinition(DatabaseConnection& connection, std::int64_t batch, bool withPages);

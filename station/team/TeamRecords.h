@@ -35,12 +35,15 @@ struct TeamPageSource {
     std::vector<TeamDocument> documents; // the outputs that came with the page
 };
 
-// A batch's inputs, as its first station gave them: its inputs (as given), thresholds, the
-// settings the engine recognises its pages with, and its pages.
+// A batch's inputs, as its first station gave them: its inputs (as given), its rule and
+// thresholds, the settings the engine recognises its pages with, and its pages.
 struct TeamBatchDefinition {
     std::vector<std::string> inputs;
     double below = 0;
     double charBelow = 0;
+    // Above 0: the words are chosen to catch this percentage of a page's expected wrong
+    // words (--catch); 0: those below `below`.
+    double catchPercent = 0;
     std::string lang; // the engine's -l, empty for its default
     std::string psm;  // its --psm, empty for its default
     std::vector<TeamPageSource> pages;
@@ -75,6 +78,7 @@ struct TeamAnswer {
     std::string text; // as recognised
     double confidence = 0;
     WordOutcome outcome = WordOutcome::kOk; // OK, Ignore or skipped: a cancelled word is none
+    std::string chosenFor; // why it was shown ("chosen", "audit", ...); empty where not kept
     std::string reason;  // why it was skipped
     std::string corrected; // the operator's text (outcome "ok")
     bool changed = false;
@@ -84,6 +88,11 @@ struct TeamAnswer {
     double size = 0;
     double orientation = 0;
     double seconds = 0; // from the dialog's call to the operator's answer
+    // What the error model weighs of the word beside its confidence (VerifiedWord's): the
+    // least confidence of its characters (below 0: not kept) and whether a second reading
+    // read it otherwise (-1: none).
+    double leastCharConfidence = -1;
+    int secondDiffers = -1;
     std::string operatorName;
     std::string computer;
     std::string instance;

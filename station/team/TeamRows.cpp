@@ -2,12 +2,15 @@
 
 #include "DatabaseStatement.h"
 
+#include <algorithm>
+
 const wchar_t TeamRows::kPageColumns[] = L"position, name, image_path, image_sha256, frame, ocr_page, by_station";
 
 const wchar_t TeamRows::kAnswerColumns[] =
     L"answer_id, position, word_index, place, box_left, box_top, box_width, box_height, text, confidence, outcome, "
     L"reason, corrected, changed, proposed, proposal, train, size, orientation, seconds, operator, computer, "
-    L"instance, coalesce(answer_order, 0), extract(epoch FROM answered_at)";
+    L"instance, coalesce(answer_order, 0), extract(epoch FROM answered_at), chosen_for,"
+    L" coalesce(least_char_confidence, -1), coalesce(second_differs::integer, -1)";
 
 TeamPageSource TeamRows::ReadPage(DatabaseStatement& row, int first)
 {
@@ -56,6 +59,12 @@ TeamAnswer TeamRows::ReadAnswer(DatabaseStatement& row, int first)
     answer.instance = text();
     answer.order = row.Integer(column++).value_or(0);
     answer.answeredAt = real();
+    answer.chosenFor = text();
+    // Within the engine's range where kept, as a journal's is read: any station may write the
+    // table, and the learning needs finite features.
+    const double leastCharConfidence = real();
+    answer.leastCharConfidence = leastCharConfidence < 0 ? -1 : std::min(leastCharConfidence, 100.0);
+    answer.secondDiffers = integer();
     return answer;
 }
 

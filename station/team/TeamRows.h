@@ -18,7 +18,7 @@ public:
     static const wchar_t kPageColumns[];
     static TeamPageSource ReadPage(DatabaseStatement& row, int first);
 
-    // An answer: 25 columns of tarsil_answers.
+    // An answer: 28 columns of tarsil_answers.
     static const wchar_t kAnswerColumns[];
     static TeamAnswer ReadAnswer(DatabaseStatement& row, int first);
 

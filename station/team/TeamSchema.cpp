@@ -121,6 +121,16 @@ const Upgrade* FindUpgrade(int from)
         {1,
          {L"ALTER TABLE tarsil_batches ADD COLUMN engine_lang text, ADD COLUMN engine_psm text,"
           L" ADD COLUMN engine_version text"}},
+        // Version 3: why each word was shown ('' where its station kept no reason) and what
+        // the error model weighs of it beside its confidence (null where not kept: the least
+        // confidence of its characters, whether a second reading read it otherwise), so that
+        // every station's answers count for the batch's learning; and the batch's rule, its
+        // --catch goal beside its thresholds (0: the words below `below`, as a batch made
+        // before chose them).
+        {2,
+         {L"ALTER TABLE tarsil_answers ADD COLUMN chosen_for text NOT NULL DEFAULT '',"
+          L" ADD COLUMN least_char_confidence double precision, ADD COLUMN second_differs boolean",
+          L"ALTER TABLE tarsil_batches ADD COLUMN catch_percent double precision NOT NULL DEFAULT 0"}},
     };
     for (const Upgrade& upgrade : kUpgrades) {
         if (upgrade.from == from) {

@@ -11,9 +11,9 @@ class DatabaseConnection;
 // on them: it never deletes a row nor changes a table.
 //
 //   tarsil_schema     its one row: the tables' version
-//   tarsil_batches    a batch by its unique name: thresholds, the engine's settings and
-//                     version, and its answers' count, which numbers them in the order they
-//                     commit
+//   tarsil_batches    a batch by its unique name: its rule and thresholds, the engine's
+//                     settings and version, and its answers' count, which numbers them in
+//                     the order they commit
 //   tarsil_inputs     the batch's inputs as its first station gave them
 //   tarsil_pages      each page (batch, position): source, image's SHA-256, state, failure,
 //                     and the lease: holder, its end by the server's clock, the take's serial
@@ -22,10 +22,11 @@ class DatabaseConnection;
 //   tarsil_stations   each run of a station (its instance id): operator, computer, start
 //   tarsil_answers    each word's answer (batch, position, word index: unique, the first
 //                     committed stands) under the station's id for it (unique: sent twice,
-//                     kept once), with its commit number and the server's time
+//                     kept once), with why it was shown, what the error model weighs of it,
+//                     its commit number and the server's time
 class TeamSchema {
 public:
-    static constexpr int kVersion = 2;
+    static constexpr int kVersion = 3;
 
     // Makes the tables when there are none, upgrades them when older, and commits. Throws
     // TeamRefusal for a newer version, for an older one that cannot be upgraded, and when

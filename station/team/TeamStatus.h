@@ -1,5 +1,6 @@
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,9 @@ struct TeamStatus {
     std::vector<TeamPageStatus> pageStates; // every page, in the batch's order
     std::vector<TeamOperatorFigures> operators; // by name
     int words = 0; // answered in a dialog, by the whole team
+    // Those words by why they were shown ("chosen", "audit", ...; "" for the answers of
+    // stations that kept no reason).
+    std::map<std::string, int> shownFor;
     // From the team's first answer to its latest, by the server's clock.
     double answeringSeconds = 0;
 

@@ -87,6 +87,15 @@ TeamStatus TeamStatusReport::Read(DatabaseConnection& connection, std::int64_t b
         status.operators.push_back(std::move(figures));
     }
 
+    DatabaseStatement reasons(connection,
+                              L"SELECT chosen_for, count(*) FROM tarsil_answers WHERE batch_id = ?"
+                              L" AND outcome <> 'skipped' GROUP BY chosen_for");
+    reasons.BindInteger(1, batch);
+    reasons.Execute();
+    while (reasons.Fetch()) {
+        status.shownFor[reasons.Utf8(1).value_or("")] = static_cast<int>(reasons.Integer(2).value_or(0));
+    }
+
     DatabaseStatement span(connection,
                            L"SELECT coalesce(extract(epoch FROM max(answered_at) - min(answered_at)), 0)"
                            L" FROM tarsil_answers WHERE batch_id = ? AND outcome <> 'skipped'");

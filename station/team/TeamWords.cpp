@@ -10,6 +10,7 @@ TeamAnswer TeamWords::ToTeam(const VerifiedWord& word, int page, int place, cons
     answer.text = word.text;
     answer.confidence = word.confidence;
     answer.outcome = word.outcome;
+    answer.chosenFor = word.chosenFor;
     answer.reason = word.reason;
     answer.corrected = word.corrected;
     answer.changed = word.changed;
@@ -19,6 +20,8 @@ TeamAnswer TeamWords::ToTeam(const VerifiedWord& word, int page, int place, cons
     answer.size = word.size;
     answer.orientation = word.orientation;
     answer.seconds = word.seconds;
+    answer.leastCharConfidence = word.leastCharConfidence;
+    answer.secondDiffers = word.secondDiffers;
     answer.operatorName = station.operatorName;
     answer.computer = station.computer;
     answer.instance = station.instance;
@@ -33,6 +36,7 @@ VerifiedWord TeamWords::FromTeam(const TeamAnswer& answer)
     word.text = answer.text;
     word.confidence = answer.confidence;
     word.outcome = answer.outcome;
+    word.chosenFor = answer.chosenFor;
     word.reason = answer.reason;
     word.corrected = answer.corrected;
     word.changed = answer.changed;
@@ -42,6 +46,8 @@ VerifiedWord TeamWords::FromTeam(const TeamAnswer& answer)
     word.size = answer.size;
     word.orientation = answer.orientation;
     word.seconds = answer.seconds;
+    word.leastCharConfidence = answer.leastCharConfidence;
+    word.secondDiffers = answer.secondDiffers;
     word.order = static_cast<int>(answer.order);
     return word;
 }

@@ -51,6 +51,16 @@ std::vector<std::string> TeamStatusText::Lines(const TeamStatus& status)
                         Number(figures.SecondsAWord(), 1) + " s a word, " + Number(figures.WordsAnHour(), 0) +
                         " words an hour");
     }
+    if (!status.shownFor.empty()) {
+        // Why they were shown, as each station's selection told.
+        std::string line = "shown:";
+        const char* separator = " ";
+        for (const auto& [reason, count] : status.shownFor) {
+            line += separator + std::to_string(count) + " for " + (reason.empty() ? "a reason not kept" : reason);
+            separator = ", ";
+        }
+        lines.push_back(line);
+    }
     lines.push_back("the batch: " + Count(status.words, "word", "words") + " answered, " +
                     (status.answeringSeconds > 0 ? Number(status.WordsAnHour(), 0) + " words an hour"
                                                  : std::string("no pace before two answers")) +

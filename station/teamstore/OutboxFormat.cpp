@@ -41,6 +41,9 @@ nlohmann::json ToJson(const OutboxEntry& entry)
         {"operator", answer.operatorName},
         {"computer", answer.computer},
         {"instance", answer.instance},
+        {"chosen_for", answer.chosenFor},
+        {"least_char_confidence", answer.leastCharConfidence},
+        {"second_differs", answer.secondDiffers},
     };
     if (!entry.refusal.empty()) {
         json["refusal"] = entry.refusal;
@@ -85,6 +88,10 @@ OutboxEntry FromJson(const nlohmann::json& json, int format)
     json.at("operator").get_to(answer.operatorName);
     json.at("computer").get_to(answer.computer);
     json.at("instance").get_to(answer.instance);
+    // Absent from the answers an earlier version kept: no reason, no features.
+    answer.chosenFor = json.value("chosen_for", std::string());
+    answer.leastCharConfidence = json.value("least_char_confidence", -1.0);
+    answer.secondDiffers = json.value("second_differs", -1);
     return entry;
 }
 

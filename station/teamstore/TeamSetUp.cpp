@@ -87,6 +87,7 @@ TeamBatchDefinition TeamSetUp::Definition(const BatchPlan& plan) const
     }
     definition.below = m_options.below;
     definition.charBelow = m_options.charBelow;
+    definition.catchPercent = m_options.catchPercent;
     definition.lang = WideToUtf8(m_options.lang);
     definition.psm = WideToUtf8(m_options.psm);
     std::map<std::wstring, std::string> imageHashes;
@@ -270,6 +271,10 @@ PreparedSession TeamSetUp::Prepare() const
     });
     const std::string batchName = WideToUtf8(options.batch);
     const TeamBatchDefinition definition = Definition(given);
+    // The weights of the station's --catch read before the batch may be made with it: weights
+    // that cannot be used stop the start before anything is written.
+    session.catchGoal = options.catchPercent / 100;
+    session.LoadErrorModels();
     TeamBatch batch;
     bool created = false; // by an attempt that lost the server after its commit, too
     std::string serverName;
@@ -289,10 +294,21 @@ PreparedSession TeamSetUp::Prepare() const
         connection.Commit();
     });
 
-    // The batch's thresholds and engine settings win over the station's: every page of a
-    // batch is read alike, whichever station recognises it.
-    session.below = batch.definition.below;
-    session.charBelow = batch.definition.charBelow;
+    // The batch's rule, thresholds and engine settings win over the station's: every page of
+    // a batch is read and chosen alike, whichever station recognises or verifies it.
+    const TeamBatchDefinition& fixed = batch.definition;
+    session.below = fixed.below;
+    session.charBelow = fixed.charBelow;
+    session.catchGoal = fixed.catchPercent / 100;
+    session.learnsModel = !options.fixedModel;
+    session.LoadErrorModels();
+    const bool ruleGiven = options.catchPercent > 0 || options.belowGiven;
+    if (ruleGiven && (options.catchPercent != fixed.catchPercent ||
+                      (fixed.catchPercent == 0 && options.below != fixed.below))) {
+        m_print("the batch's rule wins over this station's: " +
+                PreparedSession::RuleOption(fixed.catchPercent, fixed.below) + ", not " +
+                PreparedSession::RuleOption(options.catchPercent, options.below));
+    }
     StationOptions engineOptions = options;
     if (Wide(batch.definition.lang) != options.lang || Wide(batch.definition.psm) != options.psm) {
         m_print("the batch's engine settings win over this station's: " +
@@ -303,6 +319,7 @@ PreparedSession TeamSetUp::Prepare() const
     }
     record.below = session.below;
     record.charBelow = session.charBelow;
+    record.catchPercent = fixed.catchPercent;
     record.inputs = batch.definition.inputs;
     auto cache = std::make_shared<DocumentFolder>(Wide(station.instance));
     MakePlan(batch, documents, *cache, session, record);
@@ -345,7 +362,7 @@ PreparedSession TeamSetUp::Prepare() const
     settings.cache = cache;
     session.store = std::make_unique<TeamStore>(std::move(record), settings, m_print);
     m_print((created ? "created the team's batch " : "joined the team's batch ") + batchName + ": " +
-            std::to_string(session.plan.pages.size()) + " pages, words below " +
-            PreparedSession::Number(session.below) + ", as " + station.operatorName + " on " + station.computer);
+            std::to_string(session.plan.pages.size()) + " pages, words " + session.RuleText() + ", as " +
+            station.operatorName + " on " + station.computer);
     return session;
 }

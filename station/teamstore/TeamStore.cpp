@@ -334,6 +334,24 @@ std::vector<VerifiedWord> TeamStore::DecisionsOfOthers()
     return words;
 }
 
+std::vector<std::vector<VerifiedWord>> TeamStore::BatchAnswers()
+{
+    if (m_serverAway) {
+        return RecordedSession::BatchAnswers();
+    }
+    std::vector<TeamAnswer> learnable;
+    m_retry.Run(
+        [&](DatabaseConnection& connection) { learnable = TeamAnswers::Learnable(connection, m_settings.batch); });
+    std::vector<std::vector<VerifiedWord>> answers(Record().pages.size());
+    for (const TeamAnswer& answer : learnable) {
+        const size_t position = SessionPosition(answer.page);
+        if (position < answers.size()) {
+            answers[position].push_back(TeamWords::FromTeam(answer));
+        }
+    }
+    return answers;
+}
+
 void TeamStore::Finish()
 {
     // Pages left unfinished (the operator cancelled) are free for the next station at once.

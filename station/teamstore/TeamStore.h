@@ -62,6 +62,9 @@ public:
     void RecordSkipped(size_t position, const VerifiedWord& word, const PageWords& readingOrder) override;
     AnswerFate RecordAnswer(size_t position, VerifiedWord& word, const PageWords& readingOrder) override;
     std::vector<VerifiedWord> DecisionsOfOthers() override;
+    // Every station's answers that teach the error model, from the database; this station's
+    // own record's once the server has stayed away.
+    std::vector<std::vector<VerifiedWord>> BatchAnswers() override;
     void Finish() override;
 
     // Writes a page's recogniser output as the database holds it where the readers find it,

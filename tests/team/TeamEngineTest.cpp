@@ -29,21 +29,6 @@ std::wstring StationData(const std::wstring& name)
     return std::wstring(TARSIL_STATION_DATA) + L"/" + name;
 }
 
-std::string Read(const std::wstring& path)
-{
-    std::string content;
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    char chunk[4096];
-    DWORD read = 0;
-    while (file != INVALID_HANDLE_VALUE && ::ReadFile(file, chunk, sizeof chunk, &read, nullptr) && read > 0) {
-        content.append(chunk, read);
-    }
-    if (file != INVALID_HANDLE_VALUE) {
-        ::CloseHandle(file);
-    }
-    return content;
-}
-
 // The committed scan's TSV with every word's text marked ("x" before it): what another
 // station's engine made of the page, read otherwise than this station's reads it.
 std::string MarkedWords(const std::string& tsv)
@@ -91,7 +76,7 @@ TEST(TeamEngine, AStationVerifiesTheOutputTheBatchHoldsAndAJoiningOneTakesTheBat
                               ::Sleep(50);
                           }
                           const std::unique_ptr<DatabaseConnection> other = TeamServer(connection).Connect();
-                          const std::string tsv = MarkedWords(Read(StationData(L"page.tsv")));
+                          const std::string tsv = MarkedWords(TeamTest::FileText(StationData(L"page.tsv")));
                           const TeamDocument document{"tsv", "", TeamTest::Sha256(*other, tsv), tsv};
                           const std::int64_t batch = TeamBatches::Find(*other, "scans").value();
                           EXPECT_EQ(RecognitionFate::Recorded,

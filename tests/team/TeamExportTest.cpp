@@ -202,7 +202,14 @@ TEST(TeamReport, StatusPrintsTheBatchAndNoOutputHoldsThePassword)
     const std::int64_t batch = TeamBatches::Open(database, "job", TeamTest::Batch(database, 3), station).id;
     PageLeases::Register(database, batch, station);
     const TeamLease lease = PageLeases::TakeNext(database, batch, station, 120).value();
-    TeamAnswers::Record(database, batch, TeamTest::Answer(station, 1, lease.position, 1, "teh", "the"));
+    TeamAnswer below = TeamTest::Answer(station, 1, lease.position, 1, "teh", "the");
+    below.chosenFor = "confidence below 90";
+    TeamAnswers::Record(database, batch, below);
+    // The page's other word, shown by another station for another reason.
+    const TeamStation bob = TeamTest::Station("bob");
+    TeamAnswer recurring = TeamTest::Answer(bob, 1, lease.position, 2, "teh", "the");
+    recurring.chosenFor = "recurring";
+    TeamAnswers::Record(database, batch, recurring);
 
     const ChildProcess status =
         ChildProcess::Run(L"tarsil_verify.exe", TeamArguments(connection, L"job") + L" --status");
@@ -215,6 +222,8 @@ TEST(TeamReport, StatusPrintsTheBatchAndNoOutputHoldsThePassword)
         << status.output;
     EXPECT_NE(std::string::npos, status.output.find("operator ann: 1 word (1 corrected, 0 ignored), 0 skipped; 2.5 s a "
                                                     "word, 1440 words an hour"))
+        << status.output;
+    EXPECT_NE(std::string::npos, status.output.find("shown: 1 for confidence below 90, 1 for recurring"))
         << status.output;
 
     const ChildProcess missing = ChildProcess::Run(L"tarsil_verify.exe",

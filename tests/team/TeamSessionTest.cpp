@@ -6,12 +6,17 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "DatabaseConnection.h"
 #include "DatabaseStatement.h"
+#include "PageLeases.h"
 #include "ScratchFolder.h"
+#include "TeamBatches.h"
 #include "TeamServer.h"
 #include "TeamTestSupport.h"
 #include "TestServer.h"
@@ -121,13 +126,7 @@ TEST(TeamSession, AStationKilledMidPageLeavesItToAnotherWhichProposesItsCorrecti
     const std::wstring connection = TeamTest::FreshDatabase();
     const std::wstring scans = Scans(folder, L"scans", 2);
     const std::wstring answers = folder / L"answers.txt";
-    HANDLE file =
-        ::CreateFileW(answers.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    const std::string correction = "\xE2\x80\x9C" "based\tbased\n";
-    DWORD written = 0;
-    ::WriteFile(file, correction.data(), static_cast<DWORD>(correction.size()), &written, nullptr);
-    ::CloseHandle(file);
+    TeamTest::WriteText(answers, "\xE2\x80\x9C" "based\tbased\n");
 
     // Every word of the page shown, so that the station is killed in the middle of it, once
     // its correction is committed.
@@ -188,4 +187,62 @@ TEST(TeamSession, AStationKilledMidPageLeavesItToAnotherWhichProposesItsCorrecti
                                L" AND proposal = 'accepted' AND corrected = 'based'"),
               1)
         << second.output;
+}
+
+// The first station fixes the batch's rule, --catch here; a station joining with another is
+// told so, and chooses by the batch's. Its model learns from every station's answers: the
+// same page is chosen otherwise after another station corrected every word of its twin than
+// with no answers.
+TEST(TeamSession, TheFirstStationsCatchRuleIsTheBatchsAndLearnsFromEveryStationsAnswers)
+{
+    const ScratchFolder folder;
+    const std::wstring connection = TeamTest::FreshDatabase();
+    const std::wstring scans = Scans(folder, L"scans", 2);
+    // It makes the batch, and stops at its first dialog.
+    const ChildProcess first = ChildProcess::Run(
+        L"tarsil_verify.exe", Station(connection, folder / L"outbox1", L"--catch 95 --press cancel " + Quoted(scans)),
+        120000);
+    ASSERT_EQ(first.exitCode, 0U) << first.output;
+    const std::unique_ptr<DatabaseConnection> database = TeamServer(connection).Connect();
+    EXPECT_EQ(Count(*database, L"SELECT count(*) FROM tarsil_batches WHERE catch_percent = 95"), 1);
+
+    // Page 1 held meanwhile, so that the joining station answers page 2 alone, correcting
+    // every word it is shown.
+    const std::int64_t batch = TeamBatches::Find(*database, "scans").value_or(0);
+    const TeamStation holder = TeamTest::Station("holder");
+    PageLeases::Register(*database, batch, holder);
+    const std::optional<TeamLease> held = PageLeases::TakeNext(*database, batch, holder, 600);
+    ASSERT_TRUE(held && held->position == 1);
+    std::set<std::string> texts;
+    std::istringstream rows(TeamTest::FileText(StationData(L"page.tsv")));
+    for (std::string row; std::getline(rows, row);) {
+        if (row.compare(0, 2, "5\t") == 0) {
+            texts.insert(row.substr(row.rfind('\t') + 1));
+        }
+    }
+    std::string corrections;
+    for (const std::string& text : texts) {
+        corrections += text + "\t" + text + "x\n";
+    }
+    const std::wstring answers = folder / L"answers.txt";
+    TeamTest::WriteText(answers, corrections);
+    const ChildProcess joining = ChildProcess::Run(
+        L"tarsil_verify.exe",
+        Station(connection, folder / L"outbox2", L"--below 80 --press ok --answers " + Quoted(answers)), 120000);
+    EXPECT_EQ(joining.exitCode, 0U) << joining.output;
+    EXPECT_NE(joining.output.find("the batch's rule wins over this station's: --catch 95, not --below 80"),
+              std::string::npos)
+        << joining.output;
+    PageLeases::Release(*database, batch, holder, *held);
+    const ChildProcess last =
+        ChildProcess::Run(L"tarsil_verify.exe", Station(connection, folder / L"outbox3", L"--press ok"), 120000);
+    EXPECT_EQ(last.exitCode, 0U) << last.output;
+
+    const long long shown = Count(*database, L"SELECT count(*) FROM tarsil_answers WHERE outcome = 'ok'");
+    EXPECT_EQ(Count(*database, L"SELECT count(*) FROM tarsil_answers WHERE chosen_for = 'chosen'"), shown);
+    const long long beforeAnswers = Count(*database, L"SELECT count(*) FROM tarsil_answers WHERE position = 2");
+    EXPECT_GT(beforeAnswers, 0) << joining.output;
+    EXPECT_EQ(Count(*database, L"SELECT count(*) FROM tarsil_answers WHERE position = 2 AND changed"), beforeAnswers);
+    EXPECT_NE(Count(*database, L"SELECT count(*) FROM tarsil_answers WHERE position = 1"), beforeAnswers)
+        << last.output;
 }

@@ -41,6 +41,10 @@ void AtOnce(const std::vector<std::function<void()>>& work);
 long long Count(DatabaseConnection& connection, const std::wstring& sql);
 // How often `part` stands in `text` (a station's output).
 size_t Occurrences(const std::string& text, const std::string& part);
+// The file's bytes; empty when it cannot be read.
+std::string FileText(const std::wstring& path);
+// Writes `content` as the file's whole content; the test fails when it cannot.
+void WriteText(const std::wstring& path, const std::string& content);
 // `text` in double quotes, for a command line.
 std::wstring Quoted(const std::wstring& text);
 
