@@ -14,6 +14,8 @@
 // drawn again (a resumed session) shows the same words in the same places.
 class AuditDraw {
 public:
+    // The reason its words are shown for, as the journal keeps it.
+    static constexpr const char* kReason = "audit";
     // The least number of audit words a batch draws, while its pages have words enough.
     static constexpr int kBatchLeast = 20;
 

@@ -45,7 +45,7 @@ std::vector<SelectedWord> PageAudit::Add(size_t position, const PageWords& words
     }
     std::vector<SelectedWord> audit;
     for (size_t drawn : draw.drawn) {
-        audit.push_back({candidates[drawn], "audit"});
+        audit.push_back({candidates[drawn], AuditDraw::kReason});
     }
     return m_draw->Mix(position, std::move(chosen), audit);
 }
@@ -66,7 +66,7 @@ AuditEstimate PageAudit::Estimate(const SessionRecord& record)
         int corrected = 0;
         for (const VerifiedWord& word : page.words) {
             const bool changed = word.outcome == WordOutcome::kOk && word.changed;
-            if (word.chosenFor == "audit") {
+            if (word.chosenFor == AuditDraw::kReason) {
                 answered += word.outcome == WordOutcome::kOk ? 1 : 0;
                 wrong += changed ? 1 : 0;
             } else {

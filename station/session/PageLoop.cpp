@@ -5,6 +5,7 @@
 #include <map>
 #include <utility>
 
+#include "AuditDraw.h"
 #include "SecondReading.h"
 #include "SessionFailure.h"
 #include "Utf8.h"
@@ -324,7 +325,7 @@ bool PageLoop::VerifyPage(size_t position, const PreparedPage& page, SessionSumm
 void PageLoop::Count(const std::string& reason, SessionSummary& summary)
 {
     // The audit's words apart from the choice's: they tell what the choice left.
-    if (reason == "audit") {
+    if (reason == AuditDraw::kReason) {
         ++summary.audit;
         return;
     }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <map>
 
+#include "AuditDraw.h"
 #include "InputError.h"
 #include "PageAudit.h"
 #include "PagePreparer.h"
@@ -65,7 +66,7 @@ TruthYield TruthYield::Count(const BatchPlan& plan, const SessionRecord& record,
             }
             const bool wrong = TruthText::Wrong(word.text, truth->second);
             const auto answer = shown.find(word.index);
-            const bool audit = answer != shown.end() && answer->second->chosenFor == "audit";
+            const bool audit = answer != shown.end() && answer->second->chosenFor == AuditDraw::kReason;
             const bool wasShown = answer != shown.end() && !audit; // by the choice
             ++yield.words;
             yield.wrong += wrong ? 1 : 0;
