@@ -33,4 +33,6 @@ struct VerifiedWord {
 
     // Answered for good: a later run does not show it again.
     bool Answered() const { return outcome == WordOutcome::kOk || outcome == WordOutcome::kIgnore; }
+    // Answered OK with a text other than the recognised one: a correction.
+    bool Corrected() const { return outcome == WordOutcome::kOk && changed; }
 };

@@ -4,7 +4,7 @@
 
 void RecurringCorrections::Learn(size_t page, const VerifiedWord& answer)
 {
-    if (answer.outcome == WordOutcome::kOk && answer.corrected != answer.text) {
+    if (answer.Corrected()) {
         m_correctedOn[answer.text].insert(page);
     }
 }

@@ -21,8 +21,8 @@ public:
     // The reason a word is shown for, as the journal keeps it.
     static constexpr const char* kReason = "recurring";
 
-    // An answer given on the batch's page `page`: OK on a text other than the recognised one
-    // (compared as the journal keeps them) is a correction of the recognised text.
+    // An answer given on the batch's page `page`: a correction (VerifiedWord::Corrected) is
+    // one of the recognised text.
     void Learn(size_t page, const VerifiedWord& answer);
     // Whether `recognised` (UTF-8) was corrected on a page other than `page`.
     bool CorrectedElsewhere(const std::string& recognised, size_t page) const;

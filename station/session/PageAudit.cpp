@@ -65,7 +65,7 @@ AuditEstimate PageAudit::Estimate(const SessionRecord& record)
         int wrong = 0;
         int corrected = 0;
         for (const VerifiedWord& word : page.words) {
-            const bool changed = word.outcome == WordOutcome::kOk && word.changed;
+            const bool changed = word.Corrected();
             if (word.chosenFor == AuditDraw::kReason) {
                 answered += word.outcome == WordOutcome::kOk ? 1 : 0;
                 wrong += changed ? 1 : 0;

@@ -365,7 +365,7 @@ std::string PageLoop::Progress(int ordinal, int total, const VerifiedWord& recor
 {
     const std::string confidence = std::to_string(std::lround(record.confidence));
     std::string line = std::to_string(ordinal) + "/" + std::to_string(total) + " " + WordOutcomeText(record.outcome) + " ";
-    if (record.outcome == WordOutcome::kOk && record.changed) {
+    if (record.Corrected()) {
         line += Quoted(record.corrected) + " (was " + Quoted(record.text) + ", " + confidence + ")";
     } else {
         line += Quoted(record.text) + " (" + confidence + ")";

@@ -15,7 +15,7 @@ StoredSummary SessionRecord::Count() const
         for (const VerifiedWord& word : page.words) {
             counted.skipped += word.outcome == WordOutcome::kSkipped ? 1 : 0;
             counted.ignored += word.outcome == WordOutcome::kIgnore ? 1 : 0;
-            counted.corrected += word.outcome == WordOutcome::kOk && word.changed ? 1 : 0;
+            counted.corrected += word.Corrected() ? 1 : 0;
             if (word.Answered()) {
                 ++counted.shown;
                 counted.operatorSeconds += word.seconds;

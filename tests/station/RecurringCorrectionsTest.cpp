@@ -16,6 +16,7 @@ VerifiedWord Answer(const std::string& text, WordOutcome outcome, const std::str
     answer.text = text;
     answer.outcome = outcome;
     answer.corrected = corrected;
+    answer.changed = corrected != text; // as the dialog sets it
     return answer;
 }
 
