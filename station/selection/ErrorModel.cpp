@@ -160,8 +160,11 @@ ErrorModel ErrorModel::WithWeights(const std::vector<double>& weights) const
 
 double ErrorModel::Probability(const WordFeatures& features) const
 {
-    const std::vector<double> inputs = Inputs(features);
-    const std::vector<double> weights = Weights();
+    return Logistic(Weights(), Inputs(features));
+}
+
+double ErrorModel::Logistic(const std::vector<double>& weights, const std::vector<double>& inputs)
+{
     double z = 0;
     for (size_t i = 0; i < inputs.size(); ++i) {
         z += weights[i] * inputs[i];

@@ -33,6 +33,8 @@ public:
     std::vector<double> Weights() const;
     // The same features, means and deviations with other weights (as many as Weights() gives).
     ErrorModel WithWeights(const std::vector<double>& weights) const;
+    // The logistic probability of `inputs` (as Inputs gives them) under `weights` (as many).
+    static double Logistic(const std::vector<double>& weights, const std::vector<double>& inputs);
 
 private:
     enum class Feature { kWordDoubt, kCharDoubt, kSecondDiffers };

@@ -9,11 +9,6 @@ namespace {
 constexpr int kMostSteps = 50;        // Newton's method needs a handful; a bound all the same
 constexpr double kSmallestStep = 1e-10; // no weight moves more: converged
 
-double Sigmoid(double z)
-{
-    return z >= 0 ? 1.0 / (1.0 + std::exp(-z)) : std::exp(z) / (1.0 + std::exp(z));
-}
-
 // Solves `matrix * x = vector` by Gaussian elimination with partial pivoting; the matrix, the
 // negated Hessian plus the prior's precision, is positive definite, so no pivot is 0.
 std::vector<double> Solve(std::vector<std::vector<double>> matrix, std::vector<double> vector)
@@ -81,11 +76,7 @@ std::shared_ptr<const ErrorModel> LearnedErrorModel::Refit(std::vector<Label> la
         }
         for (size_t word = 0; word < labels.size(); ++word) {
             const std::vector<double>& x = inputs[word];
-            double z = 0;
-            for (size_t i = 0; i < n; ++i) {
-                z += weights[i] * x[i];
-            }
-            const double p = Sigmoid(z);
+            const double p = ErrorModel::Logistic(weights, x);
             const double residual = (labels[word].wrong ? 1.0 : 0.0) - p;
             for (size_t i = 0; i < n; ++i) {
                 gradient[i] += residual * x[i];
